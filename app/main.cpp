@@ -1,0 +1,2 @@
+// korvel: processing river and terrain surveys.
+int main(int argc, char** argv) { return 0; }

@@ -1,0 +1,57 @@
+#pragma once
+// The script queue: answers that menus, prompts and forms take before they
+// ask the person at the screen.
+//
+// Every interactive routine of sketra first looks here. A queued entry is a
+// 16-character text (cut or blank-padded); a menu reads its first character as
+// a hot key, a prompt reads the whole entry as its answer. The queue is filled
+// at start-up from the file named by SKETRA_SCRIPT and by routines that want to
+// repeat themselves (the Yaw menu queues "R" and "Y").
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sketra {
+
+inline constexpr int kScriptCapacity = 8000;  // entries
+inline constexpr int kScriptWidth = 16;       // characters per entry
+
+struct ScriptQueue {
+  std::vector<std::string> entries;  // each exactly kScriptWidth characters
+  int pos = 0;                       // 0-based read position
+  int length = 0;                    // number of valid entries
+
+  void reset() { entries.clear(); pos = 0; length = 0; }
+};
+
+// The one queue of the process.
+extern ScriptQueue scriptq;
+
+// Puts new entries in front of the entries not yet read. When everything has
+// been read the queue becomes just the new entries. At most kScriptCapacity
+// entries are kept; each is cut or blank-padded to kScriptWidth characters.
+void grscpt(std::span<const std::string> entries);
+void grscpt(std::string_view entry);
+
+// True while an entry is waiting to be read.
+bool script_pending();
+
+// Takes the next unread entry (kScriptWidth characters). Returns an empty
+// string when nothing is pending.
+std::string script_take();
+
+// Drops every unread entry (the queue's length becomes 0).
+void script_drop();
+
+// Sets the queue length directly (the named variable NSCRGR); clamped to the
+// entries present.
+void script_set_length(int n);
+
+// Reads a script file: one entry per line, blank lines included, each cut or
+// blank-padded to kScriptWidth characters. Returns false when the file cannot
+// be read (the queue is then unchanged).
+bool script_load_file(const std::string& path);
+
+}  // namespace sketra
