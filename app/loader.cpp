@@ -1,0 +1,517 @@
+#include "app/loader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+#include <string_view>
+
+#include "app/parser.h"
+#include "app/sections.h"
+#include "app/store.h"
+#include "sketra/dialogs.h"
+#include "sketra/textfmt.h"
+#include "sketra/units.h"
+
+namespace korvel {
+
+ReaderSettings reader;
+std::vector<ValueTable> tables;
+PublishedOrigin published_origin;
+
+namespace {
+
+using sketra::fmt_f;
+using sketra::fmt_i;
+using sketra::FreeTarget;
+using sketra::TextTarget;
+
+constexpr std::string_view kCommands[] = {">>grid", ">>unstruct"};
+constexpr std::string_view kUnstruct[] = {"move",  "rotate",       "locate",       "xclip", "yclip",     "zclip",
+                                          "item",  "xyz",          "xy",           "cs",    "lines",     "boundary",
+                                          "max_distance", "min_distance", "color", "table", "triangles", "mesh2d",
+                                          "bedlevel"};
+
+// Formats whose readers are not built yet.
+constexpr std::string_view kLaterSuffixes[] = {"node", "hole", "dxf", "3ds", "2dm", "shp"};
+
+// ---- All-or-nothing loads ------------------------------------------------------
+//
+// Before a file is read the small state blocks are copied and the columns
+// that the load may replace are set aside: a Load moves the old points and
+// edges out (no copy), an Add only remembers the counts (new points are
+// appended, so truncating restores the store), a grid reader moves the old
+// grid sets out. Rollback puts everything back; commit frees what was set
+// aside.
+class Transaction {
+ public:
+  explicit Transaction(int mode)
+      : cin1_(cin1), cplot_(cplot), cpch_(cpch), reader_(reader), tables_(tables), load_(mode == kLoad) {
+    if (load_) {
+      x_ = std::move(cin.x);
+      y_ = std::move(cin.y);
+      z_ = std::move(cin.z);
+      code_ = std::move(cin.code);
+      seg_ = std::move(cin.seg);
+      cin.x.clear();
+      cin.y.clear();
+      cin.z.clear();
+      cin.code.clear();
+      cin.seg.clear();
+    }
+  }
+
+  // The grid sets are about to be replaced.
+  void set_aside_sets() {
+    if (sets_moved_) return;
+    value_ = std::move(cin.value);
+    gx_ = std::move(cin.gx);
+    gy_ = std::move(cin.gy);
+    cin.value = {};
+    cin.gx.clear();
+    cin.gy.clear();
+    sets_moved_ = true;
+  }
+
+  void rollback() {
+    if (load_) {
+      cin.x = std::move(x_);
+      cin.y = std::move(y_);
+      cin.z = std::move(z_);
+      cin.code = std::move(code_);
+      cin.seg = std::move(seg_);
+    } else {
+      auto n = std::size_t(cin1_.np);
+      cin.x.resize(n);
+      cin.y.resize(n);
+      cin.z.resize(n);
+      cin.code.resize(n);
+      cin.seg.resize(std::size_t(cin1_.nseg));
+    }
+    if (sets_moved_) {
+      cin.value = std::move(value_);
+      cin.gx = std::move(gx_);
+      cin.gy = std::move(gy_);
+    }
+    cin1 = cin1_;
+    cplot = cplot_;
+    cpch = cpch_;
+    reader = reader_;
+    tables = tables_;
+  }
+
+ private:
+  Cin1 cin1_;
+  sketra::Cplot cplot_;
+  sketra::Cpch cpch_;
+  ReaderSettings reader_;
+  std::vector<ValueTable> tables_;
+  bool load_;
+  bool sets_moved_ = false;
+  std::vector<float> x_, y_, z_, gx_, gy_;
+  std::vector<std::int32_t> code_;
+  std::vector<Edge> seg_;
+  std::array<std::vector<float>, kMaxSets> value_;
+};
+
+// ---- One load in progress ----------------------------------------------------------
+
+struct Load {
+  int unit = 3;
+  int log = 4;
+  std::int32_t p1 = 1;     // first point of the current group
+  bool failed = false;     // bad input: reject the file
+  bool cancelled = false;  // the load dialog was cancelled
+  bool unsupported = false;
+  std::string note;        // why the format is not supported
+  std::string line;        // the parser's line buffer
+  Transaction* tx = nullptr;
+};
+
+void bad_input(Load& ld) {
+  sketra::unit_write(sketra::kStdoutUnit, " -->error in input file");
+  ld.failed = true;
+}
+
+// Reads a keyword's parameters from the rest of its line. No values at all
+// keep the defaults, as a "/" does; a value that cannot be read is bad input.
+bool params(Load& ld, std::span<const FreeTarget> t) {
+  sketra::FreeResult r = sketra::read_free(ld.line, t);
+  if (r.error) bad_input(ld);
+  return !r.error;
+}
+
+bool column_ok(Load& ld, std::initializer_list<int> cols) {
+  for (int c : cols)
+    if (c < 1 || c > 64) {
+      bad_input(ld);
+      return false;
+    }
+  return true;
+}
+
+void echo(Load& ld, const std::string& s) { sketra::unit_write(ld.log, s); }
+
+void finish(Load& ld);
+void grid(Load& ld);
+
+// One keyword of the unstruct format (index 1..19) with its data lines.
+void keyword(Load& ld, int k) {
+  switch (k) {
+    case 1: {  // move
+      FreeTarget t[] = {&reader.xmv, &reader.ymv};
+      if (params(ld, t)) echo(ld, fmt_f(reader.xmv, 12, 2) + fmt_f(reader.ymv, 12, 2));
+      break;
+    }
+    case 2: {  // rotate
+      FreeTarget t[] = {&reader.arot};
+      if (params(ld, t)) echo(ld, fmt_f(reader.arot, 10, 2));
+      break;
+    }
+    case 3: {  // locate
+      double x = 0, y = 0;
+      float deg = 0;
+      FreeTarget t[] = {&x, &y, &deg};
+      if (!params(ld, t)) break;
+      if (!reader.lorig) {
+        cin1.xorig = std::trunc(x / 1000.0) * 1000.0;
+        cin1.yorig = std::trunc(y / 1000.0) * 1000.0;
+        reader.lorig = true;
+      }
+      reader.x0 = float(x - cin1.xorig);
+      reader.y0 = float(y - cin1.yorig);
+      reader.angle = deg * 0.017453f;
+      echo(ld, fmt_f(x, 12, 1) + fmt_f(y, 12, 1) + fmt_f(deg, 7, 1));
+      break;
+    }
+    case 4:
+    case 5:
+    case 6: {  // xclip, yclip, zclip
+      float& lo = k == 4 ? cplot.xmin : k == 5 ? cplot.ymin : cplot.zmin;
+      float& hi = k == 4 ? cplot.xmax : k == 5 ? cplot.ymax : cplot.zmax;
+      FreeTarget t[] = {&lo, &hi};
+      if (!params(ld, t)) break;
+      cplot.clip = 1;
+      int d = k == 6 ? 2 : 1;
+      echo(ld, fmt_f(lo, 10, d) + fmt_f(hi, 10, d));
+      break;
+    }
+    case 7: {  // item
+      std::string name(cpch.item.trimmed());
+      FreeTarget t[] = {TextTarget{&name, 32}};
+      if (!params(ld, t)) break;
+      cpch.item.set(name);
+      echo(ld, "  " + name);
+      break;
+    }
+    case 8:
+    case 9: {  // xyz, xy
+      int ix = 1, iy = 2, iz = 3;
+      FreeTarget t[] = {&ix, &iy, &iz};
+      if (!params(ld, t)) break;
+      echo(ld, fmt_i(ix, 3) + fmt_i(iy, 3) + fmt_i(iz, 3));
+      if (!column_ok(ld, {ix, iy, k == 8 ? iz : 1})) break;
+      sections::points(ld.unit, ix, iy, iz, k == 9);
+      break;
+    }
+    case 10: {  // cs
+      std::string name;
+      float km = 0, dz = 0;
+      FreeTarget t[] = {TextTarget{&name, 8}, &km, &dz};
+      if (!params(ld, t)) break;
+      echo(ld, " '" + sketra::fmt_a(name, 8) + "'" + fmt_f(km, 8, 3) + fmt_f(dz, 8, 2));
+      sections::cross_section(ld.unit, km, dz);
+      break;
+    }
+    case 11:
+    case 19: {  // lines, bedlevel
+      std::array<int, 4> c{1, 2, 3, 4};
+      if (k == 11) {
+        FreeTarget t[] = {&c[0], &c[1], &c[2], &c[3]};
+        if (!params(ld, t)) break;
+        echo(ld, fmt_i(c[0], 3) + fmt_i(c[1], 3) + fmt_i(c[2], 3) + fmt_i(c[3], 3));
+      } else {
+        echo(ld, "");
+      }
+      if (!column_ok(ld, {c[0], c[1], c[2], c[3]})) break;
+      sections::lines(ld.unit, c);
+      break;
+    }
+    case 12:  // boundary
+      echo(ld, "");
+      break;
+    case 13:
+    case 14: {  // max_distance, min_distance
+      float& v = k == 13 ? reader.distmax : reader.dmean;
+      FreeTarget t[] = {&v};
+      if (params(ld, t)) echo(ld, fmt_f(v, 10, 2));
+      break;
+    }
+    case 15: {  // color
+      FreeTarget t[] = {&reader.icolor};
+      if (params(ld, t)) echo(ld, fmt_i(reader.icolor, 4));
+      break;
+    }
+    case 16: {  // table
+      echo(ld, "  " + ld.line.substr(0, std::min<std::size_t>(ld.line.size(), 32)));
+      sections::TableParams p;
+      FreeTarget t[] = {&p.ix, &p.iy, &p.ax, &p.bx, &p.ay, &p.by};
+      if (!params(ld, t) || !column_ok(ld, {p.ix, p.iy})) break;
+      sections::table(ld.unit, ld.log, p);
+      break;
+    }
+    default: {  // triangles, mesh2d
+      echo(ld, "");
+      ld.note = std::string(kUnstruct[std::size_t(k - 1)]) + ": not yet supported";
+      ld.unsupported = true;
+      break;
+    }
+  }
+}
+
+// Keyword mode: keywords and their data until the end of the section.
+void keyword_mode(Load& ld) {
+  for (;;) {
+    int status = 0;
+    int k = iicmd(kUnstruct, ld.line, ld.unit, ld.log, status);
+    if (parser.aborted || ld.failed || ld.unsupported) return;
+    if (k <= 0) break;
+    keyword(ld, k);
+    if (ld.failed || ld.unsupported) return;
+  }
+  finish(ld);
+}
+
+// The plain scan: lines of three numbers start a point section, four a line
+// section; ">>grid" and ">>unstruct" enter those modes.
+void plain_scan(Load& ld) {
+  std::array<double, 4> v{};
+  std::string_view l;
+  while (!ld.failed && !ld.unsupported && !parser.aborted && !ld.cancelled) {
+    if (sketra::unit_read(ld.unit, l)) {
+      int n = iireal(l, v);
+      sketra::unit_backspace(ld.unit);
+      if (n == 3 || n == 4) {
+        if (n == 3)
+          sections::points(ld.unit, 1, 2, 3, false);
+        else
+          sections::lines(ld.unit, {1, 2, 3, 4});
+        continue;
+      }
+    }
+    int status = kNumericLine;
+    int k = iicmd(kCommands, ld.line, ld.unit, ld.log, status);
+    if (k == -1) {
+      // A line of numbers that is neither points nor lines.
+      sketra::unit_read(ld.unit, l);
+      int n = iireal(l, v);
+      if (n == 3 || n == 4) {
+        sketra::unit_backspace(ld.unit);
+        continue;
+      }
+      std::string rest(l);
+      iierr(2, "keyword unknown> " + rrxwrd(rest), ld.log);
+      iilist(kCommands, ld.log);
+    } else if (k == 1) {
+      grid(ld);
+    } else if (k == 2) {
+      keyword_mode(ld);
+    } else {
+      break;
+    }
+  }
+  if (!ld.failed && !ld.unsupported && !parser.aborted && !ld.cancelled) finish(ld);
+}
+
+// Grid files: one set replaces the set list; then the scan goes on.
+void grid(Load& ld) {
+  sketra::grmesg("reading grid file");
+  GridBlock g = iigrid(ld.unit, ld.log, cin1.maxp);
+  if (parser.aborted) return;
+  if (g.too_large) {
+    ld.failed = true;
+    return;
+  }
+  ld.tx->set_aside_sets();
+  cin.value[0] = std::move(g.values);
+  cin1.geometry = {};
+  GridGeometry& s = cin1.set(1);
+  s.x0 = float(g.x0);
+  s.y0 = float(g.y0);
+  s.dx = g.dx;
+  s.dy = g.dy;
+  s.nx = g.nx;
+  s.ny = g.ny;
+  s.angle = 0;
+  for (auto& n : cpch.set_name) n.clear();
+  cplot.nodata = g.nodata;
+  cplot.nsets = 1;
+  store_grid_nodes(1);
+}
+
+// The load dialog; false when it was cancelled or a field did not read.
+bool load_dialog() {
+  std::string prompts[] = {"X-Move", "Y-Move", "Z-Move", "Rotate", "ZFactor", "Color", "Node symbol", "Nodata value"};
+  std::string values[] = {fmt_f(reader.xmv, 12, 3), fmt_f(reader.ymv, 12, 3), fmt_f(reader.zmv, 12, 3),
+                          fmt_f(reader.arot, 12, 3), fmt_f(reader.zfac, 12, 3), fmt_i(reader.icol / 100, 3),
+                          fmt_i(reader.isymb, 3),   fmt_f(cplot.zmin, 12, 0)};
+  sketra::grinfo(prompts, values);
+  for (std::size_t i = 0; i < 8; ++i) cpch.dialog[i].set(values[i]);
+  if (prompts[0] == "cancel") return false;
+  int color = reader.icol / 100;
+  FreeTarget t[] = {&reader.xmv, &reader.ymv, &reader.zmv, &reader.arot,
+                    &reader.zfac, &color,     &reader.isymb, &cplot.zmin};
+  for (std::size_t i = 0; i < 8; ++i) {
+    sketra::FreeResult r = sketra::read_free(values[i], std::span<const FreeTarget>(&t[i], 1));
+    if (r.error || (!r.slash && r.filled == 0)) return false;
+  }
+  cplot.clip = cplot.zmin > -99998.0f ? 1 : 0;
+  reader.icol = color * 100;
+  return true;
+}
+
+// The finishing step of a section group: codes, shift, rotation, z scaling
+// of the points p1..np.
+void finish(Load& ld) {
+  if (cin1.np == 0) return;
+  if (reader.nl > 0) return;  // value tables go to the section viewer as they are
+  if (reader.icolor < 0) {
+    if (!load_dialog()) {
+      ld.cancelled = true;
+      reader.icolor = -1;
+      return;
+    }
+  } else {
+    reader.icol = reader.icolor * 100;
+  }
+  reader.icolor = -1;
+  auto from = std::size_t(std::max(ld.p1, 1) - 1), to = std::size_t(cin1.np);
+  std::fill(cin.code.begin() + std::ptrdiff_t(from), cin.code.begin() + std::ptrdiff_t(to), reader.isymb + reader.icol);
+  if (std::fabs(double(reader.arot) + reader.xmv + reader.ymv) > 0.001) {
+    double a = double(reader.arot) * 0.017453;
+    double c = std::cos(a), s = std::sin(a);
+    for (std::size_t i = from; i < to; ++i) {
+      double X = double(cin.x[i]) + cin1.xorig, Y = double(cin.y[i]) + cin1.yorig;
+      cin.x[i] = float(X * c + Y * s - cin1.xorig + reader.xmv);
+      cin.y[i] = float(Y * c - X * s - cin1.yorig + reader.ymv);
+    }
+  }
+  if (std::fabs(reader.zfac - 1.0f + reader.zmv) > 1.0f)
+    for (std::size_t i = from; i < to; ++i) cin.z[i] = reader.zfac * cin.z[i] + reader.zmv;
+  ld.p1 = cin1.np + 1;
+}
+
+void publish_origin() {
+  published_origin.x = cin1.xorig;
+  published_origin.y = cin1.yorig;
+  ++published_origin.count;
+}
+
+bool later_suffix(const std::string& sfx) {
+  return std::find(std::begin(kLaterSuffixes), std::end(kLaterSuffixes), sfx) != std::end(kLaterSuffixes);
+}
+
+// Reads the open file into the store; the format decided by its first line
+// and its suffix.
+void dispatch(Load& ld, const std::string& name) {
+  std::string sfx = ccsfx(name);
+  if (sfx == "shp") {
+    ld.unsupported = true;
+    return;
+  }
+  cpch.last_file.set(name);
+  int status = kQuietUnknown;
+  int k = iicmd(kCommands, ld.line, ld.unit, ld.log, status);
+  if (k == 2) {
+    keyword_mode(ld);
+    return;
+  }
+  if (k == 1) {
+    grid(ld);
+    if (!ld.failed && !parser.aborted) plain_scan(ld);
+    return;
+  }
+  sketra::unit_rewind(ld.unit);
+  if (later_suffix(sfx)) {
+    ld.unsupported = true;
+  } else if (sfx == "asc" || sfx == "grd" || sfx == "agr") {
+    grid(ld);
+    if (!ld.failed && !parser.aborted) plain_scan(ld);
+  } else if (sfx == "blt") {
+    if (!sections::blt(ld.unit)) bad_input(ld);
+  } else {
+    plain_scan(ld);
+  }
+}
+
+// Closes what the file left open and clears the parser's per-file state.
+void close_input(Load& ld) {
+  sketra::unit_close(ld.unit);
+  for (int u = parser.nfinc; u <= kLastIncludeUnit; ++u) sketra::unit_close(u);
+  ld.unit = cunit.data;
+}
+
+}  // namespace
+
+std::string ccsfx(const std::string& name) {
+  std::string_view t = sketra::trim_right(name);
+  std::size_t dot = t.rfind('.');
+  return dot == std::string_view::npos ? std::string() : std::string(t.substr(dot + 1));
+}
+
+void loader_reset() {
+  reader = ReaderSettings{};
+  tables.clear();
+  published_origin = PublishedOrigin{};
+}
+
+LoadOutcome load(int mode) {
+  std::string name(cpch.file_name.trimmed());
+  std::string filter(cpch.file_filter.trimmed());
+  if (!sketra::gropn(name, filter, cunit.data)) return LoadOutcome::nothing;
+  cpch.file_name.set(name);
+  cpch.file_filter.set(filter);
+
+  Transaction tx(mode);
+  if (mode == kLoad) {
+    cin1.np = cin1.nseg = 0;
+    reader.ncs = reader.nl = 0;
+    reader.lorig = false;
+    tables.clear();
+    cin1.xorig = cin1.yorig = 0.0;
+  }
+  Load ld;
+  ld.unit = cunit.data;
+  ld.log = cunit.log;
+  ld.p1 = cin1.np + 1;
+  ld.tx = &tx;
+  cpch.item.set("unknown");
+  parser.aborted = false;
+
+  dispatch(ld, name);
+  close_input(ld);
+  cpch.file_name.clear();
+
+  bool rejected = ld.failed || parser.aborted;
+  if (!ld.unsupported && !rejected) {
+    if (sketra::igrerr(0, "", ld.log) == 1 && sketra::dialogs.summary_errors > 0) rejected = true;
+  }
+  if (iierr(0, "", ld.log) > 0) rejected = true;
+  sketra::unit_flush(ld.log);
+  if (ld.unsupported || rejected) {
+    parser.level = 0;
+    parser.ncall = 0;
+    parser.nlab = 0;
+    parser.aborted = false;
+    tx.rollback();
+    if (ld.unsupported)
+      sketra::grmesg(ld.note.empty() ? "." + ccsfx(name) + " files: not yet supported" : ld.note);
+    else
+      sketra::grmesg("load failed: " + name);
+    publish_origin();
+    return ld.unsupported ? LoadOutcome::unsupported : LoadOutcome::rejected;
+  }
+  publish_origin();
+  return ld.cancelled ? LoadOutcome::cancelled : LoadOutcome::loaded;
+}
+
+}  // namespace korvel
