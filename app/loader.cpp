@@ -31,6 +31,14 @@ constexpr std::string_view kUnstruct[] = {"move",  "rotate",       "locate",    
                                           "max_distance", "min_distance", "color", "table", "triangles", "mesh2d",
                                           "bedlevel"};
 
+// The plain scan knows the keywords and both commands.
+constexpr std::string_view kScan[] = {"move",  "rotate",       "locate",       "xclip", "yclip",     "zclip",
+                                      "item",  "xyz",          "xy",           "cs",    "lines",     "boundary",
+                                      "max_distance", "min_distance", "color", "table", "triangles", "mesh2d",
+                                      "bedlevel", ">>grid", ">>unstruct"};
+constexpr int kScanGrid = 20;
+constexpr int kScanUnstruct = 21;
+
 // Formats whose readers are not built yet.
 constexpr std::string_view kLaterSuffixes[] = {"node", "hole", "dxf", "3ds", "2dm", "shp"};
 
@@ -281,12 +289,15 @@ void keyword_mode(Load& ld) {
   finish(ld);
 }
 
-// The plain scan: lines of three numbers start a point section, four a line
-// section; ">>grid" and ">>unstruct" enter those modes.
+// The plain scan: a line of three numbers starts a point section, four a
+// line section; keywords of the unstruct format work as in keyword mode, and
+// ">>grid" and ">>unstruct" enter those modes. Scanning goes on after each
+// section, so one file may mix sections, keywords and commands.
 void plain_scan(Load& ld) {
   std::array<double, 4> v{};
   std::string_view l;
-  while (!ld.failed && !ld.unsupported && !parser.aborted && !ld.cancelled) {
+  auto stop = [&] { return ld.failed || ld.unsupported || parser.aborted || ld.cancelled; };
+  while (!stop()) {
     if (sketra::unit_read(ld.unit, l)) {
       int n = iireal(l, v);
       sketra::unit_backspace(ld.unit);
@@ -299,9 +310,9 @@ void plain_scan(Load& ld) {
       }
     }
     int status = kNumericLine;
-    int k = iicmd(kCommands, ld.line, ld.unit, ld.log, status);
+    int k = iicmd(kScan, ld.line, ld.unit, ld.log, status);
     if (k == -1) {
-      // A line of numbers that is neither points nor lines.
+      // A line of numbers after a comment, or one that is neither points nor lines.
       sketra::unit_read(ld.unit, l);
       int n = iireal(l, v);
       if (n == 3 || n == 4) {
@@ -310,16 +321,18 @@ void plain_scan(Load& ld) {
       }
       std::string rest(l);
       iierr(2, "keyword unknown> " + rrxwrd(rest), ld.log);
-      iilist(kCommands, ld.log);
-    } else if (k == 1) {
+      iilist(kScan, ld.log);
+    } else if (k == kScanGrid) {
       grid(ld);
-    } else if (k == 2) {
+    } else if (k == kScanUnstruct) {
       keyword_mode(ld);
+    } else if (k > 0) {
+      keyword(ld, k);
     } else {
       break;
     }
   }
-  if (!ld.failed && !ld.unsupported && !parser.aborted && !ld.cancelled) finish(ld);
+  if (!stop()) finish(ld);
 }
 
 // Grid files: one set replaces the set list; then the scan goes on.

@@ -1,2 +1,19 @@
 // korvel: processing river and terrain surveys.
-int main(int argc, char** argv) { return 0; }
+//
+// Starts the system, loads the files named on the command line (the first
+// with Load, the others with Add) and ends. The menu loop joins here once
+// the window and its menus exist.
+#include <cstdio>
+#include <span>
+
+#include "app/mainmenu.h"
+
+int main(int argc, char** argv) {
+  std::span<char* const> files(argv + 1, argc > 1 ? std::size_t(argc - 1) : 0);
+  if (!korvel::startup(files)) {
+    std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
+    return 1;
+  }
+  korvel::shutdown();
+  return 0;
+}

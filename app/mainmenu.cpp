@@ -1,0 +1,129 @@
+#include "app/mainmenu.h"
+
+#include <cstdlib>
+
+#include "app/loader.h"
+#include "app/store.h"
+#include "sketra/dialogs.h"
+#include "sketra/script.h"
+#include "sketra/textfmt.h"
+#include "sketra/units.h"
+
+namespace korvel {
+
+namespace {
+
+MenuCell cell(const char* caption, bool enabled) {
+  MenuCell c(caption);
+  c[0] = enabled ? ' ' : '-';
+  return c;
+}
+
+std::string line60(std::string_view s) { return sketra::fmt_a(s, 60); }
+
+}  // namespace
+
+std::array<MenuCell, 7> main_menu_cells(int np, int nsets) {
+  bool any = np > 0 || nsets > 0;
+  return {cell(" FFile  ", true),  cell("-EEdit  ", any),    cell("-MMap   ", np > 0), cell("-GGrid  ", np > 0),
+          cell(" MMesh  ", true),  cell("-XeXport", any),    cell(" ??     ", true)};
+}
+
+std::array<MenuCell, 4> file_menu_cells(int np) {
+  return {cell(" LLoad  ", true), cell(" AAdd   ", np > 0), cell(" ??     ", true), cell(" XeXit  ", true)};
+}
+
+FileAction file_menu_action(int choice) {
+  switch (choice) {
+    case 1:
+      cpch.file_name.clear();
+      load(kLoad);
+      return FileAction::loaded;
+    case 2:
+      if (cin1.np <= 0) return FileAction::none;
+      cpch.file_name.clear();
+      load(kAdd);
+      return FileAction::added;
+    case 3: {
+      auto text = file_help_text();
+      sketra::grtext(text);
+      return FileAction::help;
+    }
+    case 4:
+      return FileAction::exit;
+    default:
+      return FileAction::none;
+  }
+}
+
+std::vector<std::string> file_help_text() {
+  const char* lines[] = {"FILE options are:",
+                         "Load   reading data from file. Accepted formats are:",
+                         "       -points in ASCII XYZ format",
+                         "       -lines in ASCII XYZI format (i=0 or 1)",
+                         "       .nodes from program TRIANGLE",
+                         "       .shp (ESRI Shapefiles)",
+                         "       .dxf (ACAD Data eXchange Format R12)",
+                         "       .asc (ESRI Grid Format)",
+                         "       .3ds (triangles from CADworks)",
+                         "       .2dm (meshfile from ems-i)",
+                         "Add    adding new data"};
+  std::vector<std::string> out;
+  for (const char* l : lines) out.push_back(line60(l));
+  return out;
+}
+
+std::vector<std::string> help_text(int maxp) {
+  const char* lines[] = {"KORVEL is a tool for processing spatial data sets",
+                         "in structured and unstructured formats.",
+                         "",
+                         "korvel 4.01 (release 12-2020), graphics by sketra 3.0",
+                         "Builds on Xlib, {fmt}, shapelib, CGAL and Triangle",
+                         "Documentation: README.md; every run is logged in outp",
+                         "Please attach outp when you report a problem",
+                         "",
+                         "Main Options:",
+                         "  File    loading data from disk",
+                         "  Edit    editing and filtering stored data",
+                         "  Map     mapping mesh nodes on DTM",
+                         "  Grid    creating grids from unstructured data",
+                         "  Mesh    creates quality meshes with Triangle",
+                         "  eXport  exports data in various file-formats",
+                         "",
+                         "Limits of this version:"};
+  std::vector<std::string> out;
+  for (const char* l : lines) out.push_back(line60(l));
+  out.push_back(line60(" -NUMBER OF POINTS" + sketra::fmt_f(double(maxp) / 1000000.0, 6, 1) + " M"));
+  return out;
+}
+
+void help() {
+  auto text = help_text(cin1.maxp);
+  sketra::grtext(text);
+}
+
+std::vector<std::string> startup_plate() {
+  return {line60(std::string(kProgramTitle) + "  " + kRelease), line60(""),
+          line60("processing river and terrain surveys"),
+          line60("points, breaklines, grids, meshes and their export")};
+}
+
+bool startup(std::span<char* const> files) {
+  store_reset();
+  cin1.maxp = kMaxPoints;
+  if (!sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown)) return false;
+  sketra::set_log_unit(cunit.log);
+  auto plate = startup_plate();
+  sketra::grplate(plate);
+  if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) sketra::script_load_file(script);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    cpch.file_name.set(files[i]);
+    load(i == 0 ? kLoad : kAdd);
+  }
+  sketra::unit_flush(cunit.log);
+  return true;
+}
+
+void shutdown() { sketra::unit_close_all(); }
+
+}  // namespace korvel

@@ -1,0 +1,433 @@
+#include "app/loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app_fixture.h"
+
+namespace {
+
+using korvel::testing::write_file;
+using namespace korvel;
+
+class LoaderTest : public korvel::testing::AppTest {};
+
+// ---- Plain scan ------------------------------------------------------------------
+
+TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
+  EXPECT_EQ(load_text("survey.xyz", "2600123.456 1200456.789 401.25\n2600130.0 1200460.5 402\n2600140 1200470 -9999\n"),
+            LoadOutcome::loaded);
+  ASSERT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_DOUBLE_EQ(cin1.xorig, 2600123.456);
+  EXPECT_DOUBLE_EQ(cin1.yorig, 1200456.789);
+  EXPECT_EQ(cplot.clip, 1);  // the load dialog turned it on; it was off while reading
+  EXPECT_NEAR(ax(2), 2600130.0, 0.001);
+  EXPECT_NEAR(ay(2), 1200460.5, 0.001);
+  EXPECT_EQ(cin.x[0], 0.0f);
+  EXPECT_EQ(z(1), 401.25f);
+  EXPECT_EQ(code(1), 1);
+  EXPECT_EQ(code(2), 1);
+  EXPECT_EQ(sketra::dialogs.messages.back(), "found        2 points (        0 edges)");
+  EXPECT_EQ(published_origin.x, 2600123.456);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(LoaderTest, StoredCoordinatesStayWithinMillimetres) {
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += std::to_string(2600123.456 + i * 37.123) + " 1200000.001 5\n";
+  load_text("p.xyz", text);
+  ASSERT_EQ(cin1.np, 50);
+  for (int i = 1; i <= 50; ++i) EXPECT_NEAR(ax(i), 2600123.456 + (i - 1) * 37.123, 0.001);
+}
+
+TEST_F(LoaderTest, CommaSeparatedRecordsAndCommentsBetweenThem) {
+  load_text("c.xyz", "1,2,3\n# pause\n4 5 6\n");
+  ASSERT_EQ(cin1.np, 2);
+  EXPECT_EQ(ax(2), 4.0);
+  EXPECT_EQ(parser.errors, 0);
+}
+
+TEST_F(LoaderTest, LinesKeywordAfterPlainPointsStartsLineSection) {
+  load_text("mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n");
+  ASSERT_EQ(cin1.np, 4);
+  ASSERT_EQ(cin1.nseg, 1);
+  EXPECT_EQ(edge(1), (Edge{3, 4}));
+  EXPECT_EQ(ay(3), 10.0);
+}
+
+TEST_F(LoaderTest, FourNumbersMakeXyziLinesWithStartMarkers) {
+  load_text("banks.xyzi", "0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n");
+  ASSERT_EQ(cin1.np, 5);
+  ASSERT_EQ(cin1.nseg, 3);
+  EXPECT_EQ(edge(1), (Edge{1, 2}));
+  EXPECT_EQ(edge(2), (Edge{2, 3}));
+  EXPECT_EQ(edge(3), (Edge{4, 5}));
+}
+
+TEST_F(LoaderTest, ReversedMarkersWorkAndSinglePointLinesAreDropped) {
+  // The first record's I value is the start marker, whatever it is.
+  load_text("r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n");
+  ASSERT_EQ(cin1.np, 4);
+  EXPECT_EQ(cin1.nseg, 2);
+  EXPECT_EQ(ax(3), 9.0);  // the single point (5,5) was dropped
+}
+
+TEST_F(LoaderTest, AddKeepsTheOriginOfTheFirstFile) {
+  load_text("a.xyz", "1000.5 2000.5 1\n1001 2001 2\n");
+  load_text("b.xyz", "5000 6000 3\n", kAdd);
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_EQ(cin1.xorig, 1000.5);
+  EXPECT_EQ(cin.x[2], 3999.5f);
+  EXPECT_EQ(ay(3), 6000.0);
+  load_text("c.xyz", "7 8 9\n", kLoad);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(cin1.xorig, 7.0);
+}
+
+TEST_F(LoaderTest, PlainTextWithUnknownWordIsRejected) {
+  load_text("a.xyz", "1 2 3\n");
+  EXPECT_EQ(load_text("b.xyz", "X Y Z\n4 5 6\n", kAdd), LoadOutcome::rejected);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_NE(log().find("**error: keyword unknown> X\n"), std::string::npos);
+  EXPECT_EQ(sketra::dialogs.message_line, "load failed: b.xyz");
+}
+
+// ---- Keyword mode -------------------------------------------------------------------
+
+TEST_F(LoaderTest, UnstructFileWithItemColorLinesAndPoints) {
+  std::string text =
+      ">>unstruct\n"
+      "item 'Rhine reach'\n"
+      "color 3\n"
+      "lines /\n"
+      "100.0 200.0 5.0 1\n"
+      "110.0 200.0 6.0 0\n"
+      "xyz / bed points\n"
+      "105.0 210.0 4.5 /\n"
+      ">>\n";
+  EXPECT_EQ(load_text("r.unstruct", text, kLoad, {}), LoadOutcome::loaded);
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_EQ(cin1.nseg, 1);
+  EXPECT_EQ(cpch.item.str(), "Rhine reach");
+  EXPECT_EQ(code(1), 301);  // colour from the file: no dialog
+  EXPECT_EQ(code(3), 301);
+  EXPECT_EQ(reader.icolor, -1);
+  EXPECT_EQ(cin1.xorig, 110.0);  // a line takes the origin from the record read last
+  EXPECT_EQ(ax(3), 105.0);
+  std::string log = this->log();
+  EXPECT_NE(log.find(" >>unstruct\n   item   Rhine reach\n   color    3\n   lines   1  2  3  4\n"
+                     "found        2 points (        1 edges)\n   xyz   1  2  3\n"
+                     "found        3 points (        1 edges)\n >>\n"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(LoaderTest, XyRunningDistanceBecomesZ) {
+  load_text("xy.txt", ">>unstruct\nxy\n0 0\n3 4\n6 8\n");
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_EQ(z(1), 0.0f);
+  EXPECT_EQ(z(2), 5.0f);
+  EXPECT_EQ(z(3), 10.0f);
+}
+
+TEST_F(LoaderTest, RecordsMaySpanLinesAndColumnsAreChosen) {
+  load_text("cols.txt", ">>unstruct\nxyz 3 1 2\n7 10\n20\n8 11 21 99\n");
+  ASSERT_EQ(cin1.np, 2);
+  EXPECT_EQ(ax(1), 20.0);
+  EXPECT_EQ(ay(1), 7.0);
+  EXPECT_EQ(z(1), 10.0f);
+  EXPECT_EQ(ax(2), 21.0);
+}
+
+TEST_F(LoaderTest, MinDistanceKeepsFirstAndLastAndEveryFifthMetre) {
+  std::string five = ">>unstruct\nmin_distance 5\nlines\n";
+  for (int i = 0; i < 5; ++i) five += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
+  load_text("five.txt", five);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin1.nseg, 1);
+  EXPECT_EQ(ax(2), 4.0);
+
+  std::string eleven = ">>unstruct\nlines\n";
+  for (int i = 0; i < 11; ++i) eleven += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
+  load_text("eleven.txt", eleven);  // min_distance carries over from the last file
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_EQ(ax(2), 5.0);
+  EXPECT_EQ(ax(3), 10.0);
+  EXPECT_EQ(cin1.nseg, 2);
+}
+
+TEST_F(LoaderTest, MaxDistanceInsertsPointsAtThirds) {
+  load_text("d.txt", ">>unstruct\nmax_distance 10\nlines\n0 0 0 1\n25 0 3 0\n");
+  ASSERT_EQ(cin1.np, 4);
+  EXPECT_NEAR(ax(2), 25.0 / 3, 1e-4);
+  EXPECT_NEAR(ax(3), 50.0 / 3, 1e-4);
+  EXPECT_NEAR(z(2), 1.0f, 1e-5);
+  EXPECT_NEAR(z(3), 2.0f, 1e-5);
+  EXPECT_EQ(ax(4), 25.0);
+  ASSERT_EQ(cin1.nseg, 3);
+  EXPECT_EQ(edge(3), (Edge{3, 4}));
+}
+
+TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
+  load_text("clip.txt",
+            ">>unstruct\nxclip 0 10\nxyz\n5 0 1\n15 0 1\n-1 0 1\n"
+            "lines\n0 1 0 1\n2 1 0 0\n20 1 0 0\n4 1 0 0\n6 1 0 0\n");
+  // Points: only x = 5. Line: (0,1),(2,1) | (4,1),(6,1) after the dropped record.
+  ASSERT_EQ(cin1.np, 5);
+  EXPECT_EQ(cin1.nseg, 2);
+  EXPECT_EQ(edge(1), (Edge{2, 3}));
+  EXPECT_EQ(edge(2), (Edge{4, 5}));
+  EXPECT_EQ(cplot.xmax, 10.0f);
+  EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, OutsideRecordJoinsLineWithFewerThanTwoPoints) {
+  load_text("clip2.txt", ">>unstruct\nxclip 0 10\nlines\n1 1 0 1\n50 1 0 0\n3 1 0 0\n5 1 0 0\n");
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_EQ(cin1.nseg, 2);
+}
+
+TEST_F(LoaderTest, MoveWithoutSumAndSmallZFactorAreNotApplied) {
+  load_text("m.txt", ">>unstruct\nmove 10 -10\nxyz\n1 1 2\n");
+  EXPECT_EQ(ax(1), 1.0);
+  sketra::scriptq.reset();
+  load_text("z.xyz", "1 1 2\n", kLoad, {"5 1.5", "D"});
+  EXPECT_EQ(reader.zfac, 1.5f);
+  EXPECT_EQ(z(1), 2.0f);  // |1.5 - 1 + 0| is not above 1
+}
+
+TEST_F(LoaderTest, ShiftAndZFactorApplyAboveThresholds) {
+  load_text("m.txt", ">>unstruct\nmove 100 0\nxyz\n1 1 2\n", kLoad, {"5 3", "2 5", "D"});
+  EXPECT_EQ(ax(1), 101.0);
+  EXPECT_EQ(ay(1), 6.0);
+  EXPECT_EQ(z(1), 6.0f);  // 3 * 2 + 0
+}
+
+TEST_F(LoaderTest, RotationTurnsAboutTheAbsoluteOrigin) {
+  load_text("rot.txt", ">>unstruct\nrotate 90\nxyz\n1000 0 0\n1000 10 0\n");
+  // X' = X cos a + Y sin a, Y' = Y cos a - X sin a with a = 90 * 0.017453,
+  // which is 2.6e-5 short of a right angle: 26 mm at 1000 m.
+  EXPECT_NEAR(ax(1), 0.0263, 0.001);
+  EXPECT_NEAR(ay(1), -1000.0, 0.001);
+  EXPECT_NEAR(ax(2), 10.0263, 0.001);
+  EXPECT_NEAR(ay(2), -1000.0, 0.001);
+  EXPECT_NE(log().find("   rotate      90.00\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
+  load_text("col.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"6 4", "7 2", "8 -99999", "D"});
+  EXPECT_EQ(cin1.np, 1);  // read with the default zmin of -9998
+  EXPECT_EQ(code(1), 402);
+  EXPECT_EQ(cplot.zmin, -99999.0f);
+  EXPECT_EQ(cplot.clip, 0);  // -99999 is not above -99998
+  EXPECT_EQ(cpch.dialog[0].str(), "       0.000");
+  load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
+  EXPECT_EQ(cin1.np, 2);  // now the low z passes
+  EXPECT_EQ(code(2), 402);
+}
+
+TEST_F(LoaderTest, CancelledDialogKeepsPointsWithoutCodes) {
+  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(code(1), 0);
+}
+
+TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
+  load_text("cs.txt",
+            ">>unstruct\nlocate 2600500 1200300 90\ncs 'P1' 1.5 0.5\n0 10\n10 12\ncs P2 2.0 0\n4 1\n");
+  EXPECT_EQ(cin1.xorig, 2600000.0);
+  EXPECT_EQ(cin1.yorig, 1200000.0);
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_NEAR(ax(1), 2600500.0, 1e-3);
+  EXPECT_NEAR(ax(2), 2600490.0, 1e-3);  // x0 - sin(90 deg) * 10
+  EXPECT_NEAR(ay(2), 1200300.0, 1e-2);
+  EXPECT_EQ(z(2), 12.5f);
+  EXPECT_NEAR(ax(3), 2600000.0 - 2000.0, 1e-3);  // without locate: x0 = -1000 km
+  EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
+  EXPECT_EQ(reader.ncs, 2);
+  EXPECT_NE(log().find("   cs  'P1      '   1.500    0.50\n"), std::string::npos) << log();
+  EXPECT_NE(std::find(sketra::dialogs.messages.begin(), sketra::dialogs.messages.end(),
+                      "found        2 sections"),
+            sketra::dialogs.messages.end());
+}
+
+TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
+  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 2 1 2.0 1.0 1 0\n10 1\n20 2\n30 3\ntable\n5 6\n", kLoad, {}),
+            LoadOutcome::loaded);
+  ASSERT_EQ(cin1.np, 4);
+  EXPECT_EQ(cin.x[0], 3.0f);   // 2 * 1 + 1
+  EXPECT_EQ(cin.y[2], 30.0f);
+  EXPECT_EQ(code(1), 0);
+  ASSERT_EQ(tables.size(), 2u);
+  EXPECT_EQ(tables[0].name, "ITEM   1");
+  EXPECT_EQ(tables[0].count, 3);
+  EXPECT_EQ(tables[1].first, 4);
+  EXPECT_NE(std::find(sketra::dialogs.messages.begin(), sketra::dialogs.messages.end(),
+                      "found    3 values, sum is       60.00"),
+            sketra::dialogs.messages.end());
+  EXPECT_NE(log().find("     3.000    10.000\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, UnreadableTableParametersRejectTheFile) {
+  load_text("a.xyz", "1 2 3\n");
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 1 2 x\n1 2\n", kAdd), LoadOutcome::rejected);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(reader.nl, 0);
+  EXPECT_TRUE(tables.empty());
+}
+
+TEST_F(LoaderTest, IncludedFilesDeliverData) {
+  write_file("inner.inc", "xyz\n1 1 1\n2 2 2\n");
+  write_file("outer.inc", "include inner.inc\ncolor 2\n");
+  load_text("main.txt", ">>unstruct\ninclude outer.inc\nlines\n0 0 0 1\n1 0 0 0\n>>\n", kLoad, {});
+  EXPECT_EQ(cin1.np, 4);
+  EXPECT_EQ(cin1.nseg, 1);
+  EXPECT_EQ(code(1), 201);
+  EXPECT_FALSE(sketra::unit_is_open(45));
+}
+
+TEST_F(LoaderTest, UnknownKeywordRejectsButLeavesEarlierLoad) {
+  load_text("a.xyz", "10 20 30\n11 21 31\n");
+  Cin1 before = cin1;
+  EXPECT_EQ(load_text("bad.txt", ">>unstruct\nxyz\n1 2 3\nbogus\n", kLoad), LoadOutcome::rejected);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin1.xorig, before.xorig);
+  EXPECT_EQ(ax(2), 11.0);
+  EXPECT_EQ(code(2), 1);
+  EXPECT_TRUE(store_consistent());
+  EXPECT_EQ(sketra::dialogs.message_line, "load failed: bad.txt");
+  EXPECT_NE(log().find("**error: keyword unknown> bogus\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, SixthErrorRejectsAtOnce) {
+  load_text("a.xyz", "10 20 30\n");
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(load_text("bad.txt", ">>unstruct\na\nb\nc\nd\ne\nf\nxyz\n1 2 3\n", kAdd), LoadOutcome::rejected);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find(">>program aborted after 5 errors\n"), std::string::npos);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_FALSE(parser.aborted);  // cleared for the next file
+  EXPECT_EQ(load_text("c.xyz", "1 1 1\n", kAdd), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 2);
+}
+
+TEST_F(LoaderTest, GraphicsErrorRejectsWarningKeeps) {
+  load_text("a.xyz", "1 2 3\n");
+  // An answer the load dialog cannot use is reported as a graphics error.
+  EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, {"zz"}), LoadOutcome::rejected);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_NE(log().find("**error: unknown script line: zz\n"), std::string::npos);
+  sketra::igrerr(1, "just a note", cunit.log);
+  EXPECT_EQ(load_text("c.xyz", "4 5 6\n", kAdd), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_NE(log().find(" >>errors/ 0/  >>warnings/ 1/\n"), std::string::npos);
+}
+
+TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
+  cin1.maxp = 3;
+  load_text("full.xyz", "1 1 1\n2 2 2\n3 3 3\n4 4 4\n5 5 5\n");
+  EXPECT_EQ(cin1.np, 3);
+  EXPECT_EQ(ax(3), 3.0);
+  EXPECT_NE(log().find(" ignored points (store full):         2\n"), std::string::npos);
+  load_text("more.xyzi", "0 0 0 1\n1 1 1 0\n", kAdd);
+  EXPECT_EQ(cin1.np, 3);
+  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(LoaderTest, BltLinesJoinPointsWithCodeAbove21) {
+  EXPECT_EQ(load_text("river.blt", "100 200 1 0\n110 200 2 22\n120 200 3 22\n130 210 4 0\n", kLoad, {}),
+            LoadOutcome::loaded);
+  ASSERT_EQ(cin1.np, 4);
+  ASSERT_EQ(cin1.nseg, 2);
+  EXPECT_EQ(edge(1), (Edge{1, 2}));
+  EXPECT_EQ(edge(2), (Edge{2, 3}));
+  EXPECT_EQ(cin1.xorig, 100.0);
+  EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");
+}
+
+TEST_F(LoaderTest, LaterFormatsAreNotYetSupported) {
+  load_text("a.xyz", "1 2 3\n");
+  EXPECT_EQ(load_text("mesh.2dm", "MESH2D\nND 1 0 0 0\n", kAdd), LoadOutcome::unsupported);
+  EXPECT_EQ(sketra::dialogs.message_line, ".2dm files: not yet supported");
+  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntriangles\n0 0 0\n", kAdd), LoadOutcome::unsupported);
+  EXPECT_EQ(sketra::dialogs.message_line, "triangles: not yet supported");
+  EXPECT_EQ(cin1.np, 1);
+}
+
+TEST_F(LoaderTest, NoFileChosenChangesNothing) {
+  load_text("a.xyz", "1 2 3\n");
+  cpch.file_name.clear();
+  EXPECT_EQ(load(kLoad), LoadOutcome::nothing);
+  EXPECT_EQ(cin1.np, 1);
+  cpch.file_name.set("missing.xyz");
+  EXPECT_EQ(load(kLoad), LoadOutcome::nothing);
+  EXPECT_EQ(sketra::dialogs.message_line, "File not found: missing.xyz");
+  EXPECT_EQ(cin1.np, 1);
+}
+
+// ---- Grids --------------------------------------------------------------------------------
+
+TEST_F(LoaderTest, EsriGridBecomesTheOnlySetWithRowsFlipped) {
+  load_text("a.xyz", "1 2 3\n");
+  EXPECT_EQ(load_text("dem.asc",
+                      "ncols 3\nnrows 2\nxllcorner 2600000\nyllcorner 1200000\ncellsize 25\n"
+                      "NODATA_value -9999\n1 2 3\n4 5 -9999\n",
+                      kAdd),
+            LoadOutcome::loaded);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin1.np, 1);
+  const GridGeometry& g = cin1.set(1);
+  EXPECT_EQ(g.nx, 3);
+  EXPECT_EQ(g.ny, 2);
+  EXPECT_EQ(g.dx, 25.0f);
+  EXPECT_EQ(g.dy, 25.0f);
+  EXPECT_EQ(g.x0, 2600000.0f);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{4, 5, -9999, 1, 2, 3}));
+  EXPECT_EQ(cplot.nodata, -9999.0f);
+  ASSERT_EQ(cin.gx.size(), 6u);
+  EXPECT_EQ(cin.gx[2], 2600050.0f);
+  EXPECT_EQ(cin.gy[3], 1200025.0f);
+}
+
+TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
+  EXPECT_EQ(load_text("g.txt", ">>grid\nnx 2\nny 2\nxllcorner 10\nyllcorner 20\ndx 1\ndy 2\nitem 'depth'\n1 2\n3 4\n",
+                      kLoad, {}),
+            LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 0);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4}));
+  EXPECT_EQ(cin1.set(1).dy, 2.0f);
+  EXPECT_NE(log().find(" >>grid\nreading grid file\n   nx        2\n"), std::string::npos) << log();
+}
+
+TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
+  load_text("g.asc", "ncols 2\nnrows 1\ncellsize 1\n7 8\n");
+  cin1.maxp = 10;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(load_text("big.asc", "ncols 4\nnrows 4\ncellsize 1\n1\n", kAdd), LoadOutcome::rejected);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " iigrid nxy           16  maximum is           10\n");
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
+  EXPECT_EQ(cin1.set(1).nx, 2);
+}
+
+TEST_F(LoaderTest, BadGridValueIsRejected) {
+  load_text("g.asc", "ncols 2\nnrows 1\ncellsize 1\n7 8\n");
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(load_text("bad.asc", "ncols 2\nnrows 1\ncellsize 1\n1 2-3-4\n", kLoad), LoadOutcome::rejected);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
+  EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
+}
+
+TEST(Suffix, TakenAfterTheLastDot) {
+  EXPECT_EQ(ccsfx("river.bank.xyzi  "), "xyzi");
+  EXPECT_EQ(ccsfx("noext"), "");
+  EXPECT_EQ(ccsfx("dem.ASC"), "ASC");
+}
+
+}  // namespace
