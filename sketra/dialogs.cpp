@@ -197,6 +197,8 @@ void grbeam_draw(int percent, std::string_view text) {
 
 int igrerr(int level, std::string_view text, int unit) {
   if (level == 0) {
+    dialogs.summary_errors = dialogs.errors;
+    dialogs.summary_warnings = dialogs.warnings;
     if (dialogs.errors == 0 && dialogs.warnings == 0) return 0;
     std::string s = " >>errors/" + fmt_i(dialogs.errors, 2) + "/  >>warnings/" + fmt_i(dialogs.warnings, 2) + "/";
     grmesg(s);

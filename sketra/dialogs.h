@@ -51,8 +51,10 @@ struct DialogState {
   std::string message_line;            // the text last shown on the message line
   int errors = 0;                      // igrerr counts since the last summary
   int warnings = 0;
+  int summary_errors = 0;              // counts shown by the last summary
+  int summary_warnings = 0;
   bool fatal = false;                  // a level-3 report was made
-  int beam_percent = -1;               // last percentage drawn by grbeam
+  int beam_percent = 0;                // last percentage drawn by grbeam
   std::int64_t beam_draws = 0;         // bars drawn (for tests and benchmarks)
 };
 extern DialogState dialogs;

@@ -1,0 +1,95 @@
+#include "app/mainmenu.h"
+
+#include <gtest/gtest.h>
+
+#include "app_fixture.h"
+#include "sketra/textfmt.h"
+
+namespace {
+
+using korvel::testing::write_file;
+using namespace korvel;
+
+std::string flags(std::span<const MenuCell> cells) {
+  std::string s;
+  for (const auto& c : cells) s += c[0] == '-' ? '-' : '+';
+  return s;
+}
+
+TEST(MainMenu, EnablingFollowsPointsAndSets) {
+  EXPECT_EQ(flags(main_menu_cells(0, 0)), "+---+-+");
+  EXPECT_EQ(flags(main_menu_cells(5, 0)), "+++++++");
+  EXPECT_EQ(flags(main_menu_cells(0, 1)), "++--+++");  // a grid alone: Edit and eXport only
+  auto cells = main_menu_cells(1, 0);
+  EXPECT_EQ(cells[1].view(), " EEdit  " + std::string(24, ' '));
+  EXPECT_EQ(cells[5].trimmed(), " XeXport");
+  EXPECT_EQ(main_menu_cells(0, 0)[2].trimmed(), "-MMap");
+}
+
+TEST(MainMenu, AddNeedsPointsEvenWithGridSets) {
+  EXPECT_EQ(flags(file_menu_cells(0)), "+-++");
+  EXPECT_EQ(flags(file_menu_cells(3)), "++++");
+  EXPECT_EQ(file_menu_cells(0)[1].trimmed(), "-AAdd");
+  EXPECT_EQ(file_menu_cells(0)[3].trimmed(), " XeXit");
+}
+
+TEST(HelpTexts, FileHelpHasElevenLinesOfSixty) {
+  auto t = file_help_text();
+  ASSERT_EQ(t.size(), 11u);
+  for (const auto& l : t) EXPECT_EQ(l.size(), 60u);
+  EXPECT_EQ(t[0].substr(0, 17), "FILE options are:");
+  EXPECT_EQ(sketra::trim_right(t[7]), "       .asc (ESRI Grid Format)");
+  EXPECT_EQ(sketra::trim_right(t[10]), "Add    adding new data");
+}
+
+TEST(HelpTexts, HelpScreenEndsWithTheLimit) {
+  auto t = help_text(19600000);
+  ASSERT_EQ(t.size(), 18u);
+  for (const auto& l : t) EXPECT_EQ(l.size(), 60u);
+  EXPECT_EQ(sketra::trim_right(t[0]), "KORVEL is a tool for processing spatial data sets");
+  EXPECT_EQ(sketra::trim_right(t[2]), "");
+  EXPECT_EQ(sketra::trim_right(t[8]), "Main Options:");
+  EXPECT_EQ(sketra::trim_right(t[14]), "  eXport  exports data in various file-formats");
+  EXPECT_EQ(sketra::trim_right(t[17]), " -NUMBER OF POINTS  19.6 M");
+}
+
+class MainProgramTest : public korvel::testing::AppTest {};
+
+TEST_F(MainProgramTest, FileMenuLoadAndAddTakeNamesFromScript) {
+  write_file("a.xyz", "1 2 3\n");
+  write_file("b.xyz", "4 5 6\n");
+  EXPECT_EQ(file_menu_action(2), FileAction::none);  // Add is disabled while the store is empty
+  sketra::grscpt(std::vector<std::string>{"a.xyz", "D"});
+  EXPECT_EQ(file_menu_action(1), FileAction::loaded);
+  sketra::grscpt(std::vector<std::string>{"b.xyz", "D"});
+  EXPECT_EQ(file_menu_action(2), FileAction::added);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cpch.last_file.str(), "b.xyz");
+  EXPECT_EQ(file_menu_action(4), FileAction::exit);
+  sketra::grscpt(std::vector<std::string>{"S", "help.txt"});
+  EXPECT_EQ(file_menu_action(3), FileAction::help);
+  EXPECT_EQ(korvel::testing::read_file("help.txt").substr(0, 18), "FILE options are:\n");
+}
+
+TEST_F(MainProgramTest, StartupLoadsFirstFileThenAddsTheOthers) {
+  sketra::unit_close_all();
+  write_file("a.xyz", "100 200 1\n");
+  write_file("b.xyz", "101 201 2\n");
+  write_file("c.xyzi", "0 0 0 1\n1 1 1 0\n");
+  write_file("session", "D\nD\nD\n");
+  setenv("SKETRA_SCRIPT", "session", 1);
+  char a[] = "a.xyz", b[] = "b.xyz", c[] = "c.xyzi";
+  char* files[] = {a, b, c};
+  ASSERT_TRUE(startup(files));
+  unsetenv("SKETRA_SCRIPT");
+  EXPECT_EQ(cin1.np, 4);
+  EXPECT_EQ(cin1.nseg, 1);
+  EXPECT_EQ(cin1.xorig, 100.0);
+  EXPECT_EQ(code(4), 1);  // every load dialog was answered from the script
+  EXPECT_EQ(sketra::dialogs.message_line, "found        4 points (        1 edges)");
+  shutdown();
+  std::string log = korvel::testing::read_file("outp");
+  EXPECT_NE(log.find("found        1 points (        0 edges)\n"), std::string::npos) << log;
+}
+
+}  // namespace

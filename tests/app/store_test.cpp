@@ -1,0 +1,98 @@
+#include "app/store.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace korvel;
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { store_reset(); }
+  void TearDown() override { store_reset(); }
+};
+
+TEST_F(StoreTest, StartsEmptyWithFarOriginAndDefaultBlocks) {
+  EXPECT_EQ(cin1.np, 0);
+  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_EQ(cin1.maxp, 19600000);
+  EXPECT_EQ(cin1.xorig, 99999.0);
+  EXPECT_EQ(cin1.yorig, 99999.0);
+  EXPECT_EQ(cplot.nsets, 0);
+  EXPECT_EQ(cplot.menu, 10);
+  EXPECT_EQ(cplot.table[11], 12);
+  EXPECT_EQ(cplot.zmin, -9998.0f);
+  EXPECT_EQ(cplot.nodata, -9999.0f);
+  EXPECT_EQ(cunit.data, 3);
+  EXPECT_EQ(cunit.log, 4);
+  EXPECT_EQ(cunit.spare, 10);
+  EXPECT_TRUE(cpch.file_name.blank());
+  EXPECT_EQ(cpch.file_name.view().size(), 80u);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(StoreTest, SurveyCoordinatesSurviveSinglePrecisionRelativeToOrigin) {
+  cin1.xorig = 2600123.456;
+  cin1.yorig = 1200000.0;
+  ASSERT_TRUE(store_add_point(float(2600123.456 - cin1.xorig), float(1200000.0 - cin1.yorig), 1.0f, 1));
+  ASSERT_TRUE(store_add_point(float(2604321.987 - cin1.xorig), float(1203456.789 - cin1.yorig), 1.0f, 1));
+  EXPECT_NEAR(abs_x(1), 2600123.456, 0.001);
+  EXPECT_NEAR(abs_x(2), 2604321.987, 0.001);
+  EXPECT_NEAR(abs_y(2), 1203456.789, 0.001);
+  // The same value stored absolutely in single precision would be off by decimetres.
+  EXPECT_GT(std::fabs(double(float(2604321.987)) - 2604321.987), 0.01);
+}
+
+TEST_F(StoreTest, CapacityIsNeverPassed) {
+  cin1.maxp = 2;
+  EXPECT_TRUE(store_add_point(0, 0, 0, 1));
+  EXPECT_TRUE(store_add_point(1, 1, 1, 1));
+  EXPECT_FALSE(store_add_point(2, 2, 2, 1));
+  EXPECT_EQ(cin1.np, 2);
+  store_set_np(5);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(StoreTest, SetCountsResizeEveryColumnTogether) {
+  store_set_np(4);
+  EXPECT_EQ(cin.code.size(), 4u);
+  EXPECT_TRUE(store_add_edge(1, 4));
+  EXPECT_TRUE(store_consistent());
+  store_set_np(3);  // the edge now names a missing point
+  EXPECT_FALSE(store_consistent());
+  store_set_nseg(0);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(StoreTest, GridNodesFollowTheRotatedGeometry) {
+  GridGeometry& g = cin1.set(2);
+  g = GridGeometry{100, 200, 10, 5, 3, 2, 90};
+  store_grid_nodes(2);
+  ASSERT_EQ(cin.gx.size(), 6u);
+  // Node (2,1): one step along i, turned 90 degrees clockwise: x unchanged, y - 10.
+  EXPECT_NEAR(cin.gx[1], 100.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[1], 190.0f, 0.01f);
+  // Node (1,2): one step along j: x + 5.
+  EXPECT_NEAR(cin.gx[3], 105.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[3], 200.0f, 0.01f);
+  EXPECT_EQ(cin1.set(1).nx, 0);  // each set keeps its own record
+}
+
+TEST(TextField, FixedWidthBlankPaddedComparedWithoutTrailingBlanks) {
+  sketra::Text<8> t("abc");
+  EXPECT_EQ(t.view(), "abc     ");
+  EXPECT_TRUE(t == "abc");
+  EXPECT_TRUE(t == "abc   ");
+  EXPECT_FALSE(t == "ab");
+  t.set("a very long text");
+  EXPECT_EQ(t.view(), "a very l");
+  t[0] = '-';
+  EXPECT_EQ(t.str(), "- very l");
+  t.clear();
+  EXPECT_TRUE(t.blank());
+}
+
+}  // namespace
