@@ -379,8 +379,47 @@ FreeResult scan_free(std::string_view line, size_t n, Assign&& assign) {
 
 }  // namespace
 
+namespace {
+
+// Plain decimals ("-2600123.456") with at most 15 digits are exact as an
+// integer over a power of ten, and one IEEE division rounds that correctly.
+// Anything else goes to from_chars.
+bool parse_plain_decimal(std::string_view t, double& v) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = t.data();
+  const char* end = p + t.size();
+  bool neg = false;
+  if (p < end && *p == '-') {
+    neg = true;
+    ++p;
+  }
+  std::uint64_t m = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; p < end; ++p) {
+    unsigned d = unsigned(*p - '0');
+    if (d < 10) {
+      m = m * 10 + d;
+      ++digits;
+      decimals += point;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 15) return false;
+  double x = double(m) / kPow10[decimals];
+  v = neg ? -x : x;
+  return true;
+}
+
+}  // namespace
+
 bool parse_real(std::string_view t, double& v) {
   if (t.empty()) return false;
+  if (parse_plain_decimal(t, v)) return true;
   auto r = std::from_chars(t.data(), t.data() + t.size(), v);
   if (r.ec == std::errc{} && r.ptr == t.data() + t.size()) {
     // from_chars also reads "inf"/"nan" spellings; both are fine here.
@@ -415,7 +454,53 @@ FreeResult read_free(std::string_view line, std::span<const FreeTarget> targets)
   });
 }
 
+namespace {
+
+// The common record: plain decimals separated by blanks. Returns false (and
+// leaves the work to the general scanner) at anything else: commas,
+// slashes, exponents, repeat counts, long digit strings, bad words.
+bool read_plain_reals(std::string_view line, std::span<double> out, FreeResult& res) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = line.data();
+  const char* end = p + line.size();
+  std::size_t k = 0;
+  while (k < out.size()) {
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+    if (p == end) break;
+    bool neg = *p == '-';
+    p += neg;
+    std::uint64_t m = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (; p < end; ++p) {
+      unsigned d = unsigned(*p - '0');
+      if (d < 10) {
+        m = m * 10 + d;
+        ++digits;
+        decimals += point;
+      } else if (*p == '.' && !point) {
+        point = true;
+      } else {
+        break;
+      }
+    }
+    if (digits == 0 || digits > 15) return false;
+    if (p < end && *p != ' ' && *p != '\t' && *p != '\r') return false;
+    double x = double(m) / kPow10[decimals];
+    out[k++] = neg ? -x : x;
+  }
+  // A comma or slash right after the last value still matters for nothing
+  // once every target is filled; before that the general scanner decides.
+  res.filled = int(k);
+  return true;
+}
+
+}  // namespace
+
 FreeResult read_reals(std::string_view line, std::span<double> out) {
+  FreeResult fast;
+  if (read_plain_reals(line, out, fast)) return fast;
   return scan_free(line, out.size(),
                    [&](size_t k, std::string_view tok, bool quoted) { return !quoted && parse_real(tok, out[k]); });
 }

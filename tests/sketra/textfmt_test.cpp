@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -254,6 +255,38 @@ TEST(FreeRoundTrip, FixedLayoutsReadBackWithinHalfAUnitOfTheLastPlace) {
   std::string s = list_r(f);
   ASSERT_TRUE(parse_real(std::string_view(s).substr(2, 11), back));
   EXPECT_EQ(float(back), f);
+}
+
+}  // namespace
+
+namespace {
+
+// The fast decimal paths and the general reader agree with from_chars on
+// every plain decimal, to the last bit.
+TEST(FreeInput, FastDecimalPathsMatchFromCharsExactly) {
+  std::uint64_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return seed >> 11;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    int decimals = int(next() % 8);
+    std::uint64_t m = next() % 100000000000000ULL;
+    std::string s = std::to_string(m);
+    if (decimals > 0) {
+      while (s.size() <= std::size_t(decimals)) s = "0" + s;
+      s.insert(s.size() - std::size_t(decimals), ".");
+    }
+    if (next() % 2) s = "-" + s;
+    double expected = 0;
+    std::from_chars(s.data(), s.data() + s.size(), expected);
+    double got = 1;
+    ASSERT_TRUE(sketra::parse_real(s, got)) << s;
+    ASSERT_EQ(got, expected) << s;
+    double v[2] = {0, 0};
+    ASSERT_EQ(sketra::read_reals(s + "  " + s + "\r", v).filled, 2);
+    ASSERT_EQ(v[1], expected) << s;
+  }
 }
 
 }  // namespace
