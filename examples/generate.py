@@ -197,7 +197,7 @@ class Terrain:
         flood = self.valley_level(s) + 3.0 + 0.004 * an + 0.2 * 30.0 * softplus
         for amp, kx, ky, phase in self.waves:
             flood = flood + amp * xp.sin(kx * dx + ky * dy + phase)
-        levee = 0.35 * xp.exp(-((ad - 15.0) / 20.0) ** 2)
+        levee = 0.35 * xp.maximum(1.0 - ((ad - 15.0) / (CHANNEL_REACH - 15.0)) ** 2, 0.0)
         flood = flood + xp.where(applies, levee, 0.0)
         flood = flood + self.dyke_height(x, y, xp)
         return flood, channel, applies
@@ -337,6 +337,7 @@ def write_sections(path, terrain, sections):
     names = [f"QP{round(km * 1000):04d}" for km, _, _, _ in sections]
     with open(path, "w") as f:
         f.write(">>unstruct\n")
+        f.write("/ LV95 co-ordinates in metres, heights in metres above sea level\n")
         f.write("# Cross-sections and the dyke crest of the example reach\n")
         f.write("# (made by examples/generate.py).  Each section is surveyed from its\n")
         f.write("# left end, looking downstream: \"locate\" gives that end and the\n")
@@ -347,9 +348,9 @@ def write_sections(path, terrain, sections):
             dz = 400.0 if name == names[-1] else 0.0
             f.write("\n")
             if dz:
-                f.write(f"/ {name}: heights relative to the local benchmark at 400 m\n")
+                f.write(f"# {name}: heights relative to the local benchmark at 400 m\n")
             else:
-                f.write(f"/ {name}: distance from the left end, height above sea level\n")
+                f.write(f"# {name}: distance from the left end, height above sea level\n")
             f.write(f"locate {lx:.2f} {ly:.2f} {angle:.4f}\n")
             f.write(f"cs {name} {km:.3f} {dz:.2f}\n")
             for dist, z in pairs:
@@ -385,13 +386,14 @@ def write_table(path):
     sums = []
     with open(path, "w") as f:
         f.write(">>unstruct\n")
-        f.write("# Rating curves of the two gauges of the example reach (examples/generate.py)\n")
+        f.write("/ made by examples/generate.py\n")
+        f.write("# Rating curves of the two gauges of the example reach\n")
         f.write("# columns: stage above gauge zero [cm], discharge [m3/s], mean velocity [m/s]\n")
         f.write("# table ix iy ax bx ay by:  x = discharge,  y = stage / 100 + gauge zero\n")
         for (name, km, zero), k in zip(GAUGES, (31.0, 28.5)):
             rows = rating_curve(k)
             f.write("\n")
-            f.write(f"/ gauge {name}, km {km:.3f}, gauge zero {zero:.2f} m\n")
+            f.write(f"# gauge {name}, km {km:.3f}, gauge zero {zero:.2f} m\n")
             f.write(f"item rating_{name}\n")
             f.write(f"table 2 1 1.0 0.0 0.01 {zero:.2f}\n")
             total = 0.0
