@@ -48,8 +48,7 @@ back from the written file, one fact per line, blank-separated:
                                        its elevation), HATCH boundary path vertices
                                        (z = the hatch elevation), CIRCLE/ARC/ELLIPSE
                                        centre, 3DFACE/SOLID four corners, SPLINE
-                                       control points, or its fit points when it
-                                       has no control points
+                                       control points
   g10 X Y Z                            the group 10/20/30 triples in the entity's
                                        own record, in file order (a missing 20 or 30
                                        reads 0): a HATCH's elevation point and seed
@@ -167,8 +166,8 @@ def build(version):
                                                       "char_height": 1.5})
         msp.add_ellipse(at(20.0, 60.0), major_axis=(8.0, 2.0, 0.0), ratio=0.5,
                         dxfattribs=on("OTHER"))
-        msp.add_spline([at(0.0, 120.0), at(20.0, 126.0), at(40.0, 118.0), at(60.0, 124.0)],
-                       dxfattribs=on("OTHER"))
+        msp.add_open_spline([at(0.0, 120.0), at(20.0, 126.0), at(40.0, 118.0),
+                             at(60.0, 124.0)], degree=3, dxfattribs=on("OTHER"))
     return doc
 
 
@@ -225,7 +224,7 @@ def vertices(e):
     if kind in ("3DFACE", "SOLID"):
         return [e.dxf.get(f"vtx{i}") for i in range(4)]
     if kind == "SPLINE":
-        return list(e.control_points) or list(e.fit_points)
+        return list(e.control_points)
     return []
 
 
