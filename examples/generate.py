@@ -409,8 +409,9 @@ def write_grid(path, terrain):
     with open(path, "w") as f:
         f.write(f"ncols         {GRID_NCOLS}\n")
         f.write(f"nrows         {GRID_NROWS}\n")
-        f.write(f"xllcorner     {GRID_XLL:.1f}\n")
-        f.write(f"yllcorner     {GRID_YLL:.1f}\n")
+        # Centre of the south-west cell: korvel places node (1,1) there.
+        f.write(f"xllcenter     {GRID_XLL + 0.5 * GRID_CELL:.1f}\n")
+        f.write(f"yllcenter     {GRID_YLL + 0.5 * GRID_CELL:.1f}\n")
         f.write(f"cellsize      {GRID_CELL:.1f}\n")
         f.write(f"NODATA_value  {NODATA}\n")
         for row in range(GRID_NROWS):              # north row first
