@@ -297,15 +297,30 @@ void plain_scan(Load& ld) {
   std::array<double, 4> v{};
   std::string_view l;
   auto stop = [&] { return ld.failed || ld.unsupported || parser.aborted || ld.cancelled; };
+  // Where a section read nothing (a line like "a1 b2 c3" counts three
+  // numbers but holds none): that line goes to the keyword parser instead,
+  // so the scan always moves on.
+  struct Place {
+    int unit;
+    std::int64_t record;
+    bool operator==(const Place&) const = default;
+  };
+  auto here = [&] {
+    sketra::LineReader* r = sketra::unit_reader(ld.unit);
+    return Place{ld.unit, r ? r->record() : -1};
+  };
+  Place stuck{-1, -1};
   while (!stop()) {
     if (sketra::unit_read(ld.unit, l)) {
       int n = iireal(l, v);
       sketra::unit_backspace(ld.unit);
-      if (n == 3 || n == 4) {
+      Place before = here();
+      if ((n == 3 || n == 4) && !(before == stuck)) {
         if (n == 3)
           sections::points(ld.unit, 1, 2, 3, false);
         else
           sections::lines(ld.unit, {1, 2, 3, 4});
+        if (here() == before) stuck = before;
         continue;
       }
     }
@@ -313,9 +328,10 @@ void plain_scan(Load& ld) {
     int k = iicmd(kScan, ld.line, ld.unit, ld.log, status);
     if (k == -1) {
       // A line of numbers after a comment, or one that is neither points nor lines.
+      Place before = here();
       sketra::unit_read(ld.unit, l);
       int n = iireal(l, v);
-      if (n == 3 || n == 4) {
+      if ((n == 3 || n == 4) && !(before == stuck)) {
         sketra::unit_backspace(ld.unit);
         continue;
       }

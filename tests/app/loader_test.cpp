@@ -431,3 +431,31 @@ TEST(Suffix, TakenAfterTheLastDot) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace korvel;
+
+class ScanTest : public korvel::testing::AppTest {};
+
+TEST_F(ScanTest, LinesThatLookNumericButAreNotEndInAnErrorNotALoop) {
+  EXPECT_EQ(load_text("odd.xyz", "1 2 3\na1 b2 c3\n-x1 2 3 4\n"), LoadOutcome::rejected);
+  std::string log = this->log();
+  EXPECT_NE(log.find("**error: keyword unknown> a1\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("**error: keyword unknown> -x1\n"), std::string::npos) << log;
+  EXPECT_EQ(cin1.np, 0);
+}
+
+TEST_F(ScanTest, TwoNumberLineIsAnError) {
+  EXPECT_EQ(load_text("two.xyz", "1 2\n"), LoadOutcome::rejected);
+  EXPECT_NE(log().find("**error: keyword unknown> 1\n"), std::string::npos);
+}
+
+TEST_F(ScanTest, GridThenPointsInOneFile) {
+  EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(cpch.item.str(), "after");
+}
+
+}  // namespace
