@@ -162,8 +162,26 @@ void echo(Load& ld, const std::string& s) { sketra::unit_write(ld.log, s); }
 void finish(Load& ld);
 void grid(Load& ld);
 
-// One keyword of the unstruct format (index 1..19) with its data lines.
-void keyword(Load& ld, int k) {
+// "locate": places the next cross-section; fixes the origin at whole
+// kilometres below the point when it is not fixed yet.
+void locate(Load& ld) {
+  double x = 0, y = 0;
+  float deg = 0;
+  FreeTarget t[] = {&x, &y, &deg};
+  if (!params(ld, t)) return;
+  if (!reader.lorig) {
+    cin1.xorig = std::trunc(x / 1000.0) * 1000.0;
+    cin1.yorig = std::trunc(y / 1000.0) * 1000.0;
+    reader.lorig = true;
+  }
+  reader.x0 = float(x - cin1.xorig);
+  reader.y0 = float(y - cin1.yorig);
+  reader.angle = deg * 0.017453f;
+  echo(ld, fmt_f(x, 12, 1) + fmt_f(y, 12, 1) + fmt_f(deg, 7, 1));
+}
+
+// A keyword that sets something for the data after it.
+void setting_keyword(Load& ld, int k) {
   switch (k) {
     case 1: {  // move
       FreeTarget t[] = {&reader.xmv, &reader.ymv};
@@ -175,22 +193,9 @@ void keyword(Load& ld, int k) {
       if (params(ld, t)) echo(ld, fmt_f(reader.arot, 10, 2));
       break;
     }
-    case 3: {  // locate
-      double x = 0, y = 0;
-      float deg = 0;
-      FreeTarget t[] = {&x, &y, &deg};
-      if (!params(ld, t)) break;
-      if (!reader.lorig) {
-        cin1.xorig = std::trunc(x / 1000.0) * 1000.0;
-        cin1.yorig = std::trunc(y / 1000.0) * 1000.0;
-        reader.lorig = true;
-      }
-      reader.x0 = float(x - cin1.xorig);
-      reader.y0 = float(y - cin1.yorig);
-      reader.angle = deg * 0.017453f;
-      echo(ld, fmt_f(x, 12, 1) + fmt_f(y, 12, 1) + fmt_f(deg, 7, 1));
+    case 3:
+      locate(ld);
       break;
-    }
     case 4:
     case 5:
     case 6: {  // xclip, yclip, zclip
@@ -211,6 +216,29 @@ void keyword(Load& ld, int k) {
       echo(ld, "  " + name);
       break;
     }
+    case 12:  // boundary
+      echo(ld, "");
+      break;
+    case 13:
+    case 14: {  // max_distance, min_distance
+      float& v = k == 13 ? reader.distmax : reader.dmean;
+      FreeTarget t[] = {&v};
+      if (params(ld, t)) echo(ld, fmt_f(v, 10, 2));
+      break;
+    }
+    case 15: {  // color
+      FreeTarget t[] = {&reader.icolor};
+      if (params(ld, t)) echo(ld, fmt_i(reader.icolor, 4));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// A keyword followed by data lines.
+void data_keyword(Load& ld, int k) {
+  switch (k) {
     case 8:
     case 9: {  // xyz, xy
       int ix = 1, iy = 2, iz = 3;
@@ -244,21 +272,6 @@ void keyword(Load& ld, int k) {
       sections::lines(ld.unit, c);
       break;
     }
-    case 12:  // boundary
-      echo(ld, "");
-      break;
-    case 13:
-    case 14: {  // max_distance, min_distance
-      float& v = k == 13 ? reader.distmax : reader.dmean;
-      FreeTarget t[] = {&v};
-      if (params(ld, t)) echo(ld, fmt_f(v, 10, 2));
-      break;
-    }
-    case 15: {  // color
-      FreeTarget t[] = {&reader.icolor};
-      if (params(ld, t)) echo(ld, fmt_i(reader.icolor, 4));
-      break;
-    }
     case 16: {  // table
       echo(ld, "  " + ld.line.substr(0, std::min<std::size_t>(ld.line.size(), 32)));
       sections::TableParams p;
@@ -274,6 +287,15 @@ void keyword(Load& ld, int k) {
       break;
     }
   }
+}
+
+// One keyword of the unstruct format (index 1..19) with its data lines.
+void keyword(Load& ld, int k) {
+  bool data = (k >= 8 && k <= 11) || k >= 16;
+  if (data)
+    data_keyword(ld, k);
+  else
+    setting_keyword(ld, k);
 }
 
 // Keyword mode: keywords and their data until the end of the section.

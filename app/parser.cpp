@@ -145,8 +145,62 @@ int keyword_found(const std::string& word, int index, std::string& line, int log
   else if (line.find("**") != std::string::npos)
     status = 1;
   if (status != 0) std::replace(line.begin(), line.end(), '*', ' ');
-  close_blocks();
   return index;
+}
+
+constexpr int kNextLine = -1000;  // a word handler's answer: go on with the next line
+
+// ">>" alone, also the end of a file: ends the command section of the main
+// input (the line is left for the caller), or ends an include file.
+int end_marker(int& unit, int logunit) {
+  if (unit != parser.nin0 && unit >= parser.nfinc) {
+    close_include(unit, logunit);
+    return kNextLine;
+  }
+  --parser.level;
+  if (parser.level == 0) unit_write(logunit, " >>");
+  if (parser.level < 0) {
+    parser.level = 0;
+    parser.ncall = 0;
+  }
+  if (!parser.at_eof) sketra::unit_backspace(unit);
+  return 0;
+}
+
+// A word beginning with ">>": a known command opens a section; an unknown
+// one ends the current section (left for the caller) or, at the top, is an
+// error.
+int command_word(const std::string& word, std::span<const std::string_view> keywords, int& unit, int logunit,
+                 int mode) {
+  if (int k = find_keyword(keywords, word); k > 0) {
+    ++parser.level;
+    unit_write_part(logunit, (parser.level > 1 ? "   " : " ") + word);
+    if (mode != kKeepLogLine) sketra::unit_end_line(logunit);
+    return k;
+  }
+  if (mode == kQuietUnknown) return 0;
+  if (--parser.level < 0) {
+    parser.level = 0;
+    iierr(2, "command unknown> " + word, logunit);
+    iilist(keywords, logunit);
+    return kNextLine;
+  }
+  sketra::unit_backspace(unit);
+  return 0;
+}
+
+// Any other word: a keyword, a number line (mode kNumericLine), or unknown.
+int other_word(const std::string& word, std::span<const std::string_view> keywords, std::string& line, int& unit,
+               int logunit, int mode, int& status) {
+  if (int k = find_keyword(keywords, word); k > 0) return keyword_found(word, k, line, logunit, status);
+  if (mode == kQuietUnknown) return 0;
+  if (mode == kNumericLine && is_numeric_start(word[0])) {
+    sketra::unit_backspace(unit);
+    return -1;
+  }
+  iierr(2, "keyword unknown> " + word, logunit);
+  iilist(keywords, logunit);
+  return kNextLine;
 }
 
 }  // namespace
@@ -195,57 +249,13 @@ int iicmd(std::span<const std::string_view> keywords, std::string& line, int& un
         open_include(name, unit, logunit);
         break;
       }
-      if (word == ">>") {
-        if (unit == parser.nin0 || unit < parser.nfinc) {
-          --parser.level;
-          if (parser.level == 0) unit_write(logunit, " >>");
-          if (parser.level < 0) {
-            parser.level = 0;
-            parser.ncall = 0;
-          }
-          if (!parser.at_eof) sketra::unit_backspace(unit);
-          close_blocks();
-          return 0;
-        }
-        close_include(unit, logunit);
-        break;
-      }
-      int k = find_keyword(keywords, word);
-      if (word.size() > 2 && word[0] == '>' && word[1] == '>') {
-        if (k > 0) {
-          ++parser.level;
-          unit_write_part(logunit, (parser.level > 1 ? "   " : " ") + word);
-          if (mode != kKeepLogLine) sketra::unit_end_line(logunit);
-          close_blocks();
-          return k;
-        }
-        if (mode == kQuietUnknown) {
-          close_blocks();
-          return 0;
-        }
-        if (--parser.level < 0) {
-          parser.level = 0;
-          iierr(2, "command unknown> " + word, logunit);
-          iilist(keywords, logunit);
-          break;
-        }
-        sketra::unit_backspace(unit);
-        close_blocks();
-        return 0;
-      }
-      if (k > 0) return keyword_found(word, k, line, logunit, status);
-      if (mode == kQuietUnknown) {
-        close_blocks();
-        return 0;
-      }
-      if (mode == kNumericLine && is_numeric_start(c)) {
-        sketra::unit_backspace(unit);
-        close_blocks();
-        return -1;
-      }
-      iierr(2, "keyword unknown> " + word, logunit);
-      iilist(keywords, logunit);
-      break;
+      int r = word == ">>" ? end_marker(unit, logunit)
+              : word.size() > 2 && word[0] == '>' && word[1] == '>'
+                  ? command_word(word, keywords, unit, logunit, mode)
+                  : other_word(word, keywords, line, unit, logunit, mode, status);
+      if (r == kNextLine) break;
+      close_blocks();
+      return r;
     }
   }
 }
