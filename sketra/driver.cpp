@@ -13,10 +13,10 @@ namespace {
 // until a real driver is installed. It has no input to give.
 class NullDriver final : public Driver {
  public:
-  bool open(const WindowSpec& spec) override {
+  bool open(const WindowRequest& win) override {
     open_ = true;
-    width_ = spec.width;
-    height_ = spec.height;
+    width_ = win.width;
+    height_ = win.height;
     return true;
   }
   void close() override { open_ = false; }

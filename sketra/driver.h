@@ -64,7 +64,7 @@ struct InputEvent {
 };
 
 // Where and how the window opens.
-struct WindowSpec {
+struct WindowRequest {
   int x = 100;
   int y = 0;
   int width = 1120;
@@ -79,7 +79,7 @@ class Driver {
 
   // Opens the window (and its pixmap). Returns false when no display can be
   // reached; the caller decides what that means. Drawing goes to the window.
-  virtual bool open(const WindowSpec& spec) = 0;
+  virtual bool open(const WindowRequest& win) = 0;
   // Closes the window and the display connection.
   virtual void close() = 0;
   virtual bool is_open() const = 0;

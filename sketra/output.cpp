@@ -71,14 +71,14 @@ void open_screen(int mode) {
   detail::buffer_forget();
   c.pen.inside = false;
   c.imodgr = mode;
-  WindowSpec spec;
-  spec.x = c.wndwgr[0];
-  spec.y = c.wndwgr[1];
-  spec.width = c.wndwgr[2];
-  spec.height = c.wndwgr[3];
-  spec.title = trimmed(grcomt.progname, kProgramNameWidth);
-  spec.icon_name = trimmed(grcomt.wnabgr, kIconNameWidth);
-  if (!driver().open(spec)) {
+  WindowRequest win;
+  win.x = c.wndwgr[0];
+  win.y = c.wndwgr[1];
+  win.width = c.wndwgr[2];
+  win.height = c.wndwgr[3];
+  win.title = trimmed(grcomt.progname, kProgramNameWidth);
+  win.icon_name = trimmed(grcomt.wnabgr, kIconNameWidth);
+  if (!driver().open(win)) {
     c.imodgr = kModeNone;
     throw FatalError(kNoDisplayMessage, 1);
   }

@@ -42,14 +42,14 @@ DriverCall& RecordingDriver::record(DriverCall::Kind kind) {
   return c;
 }
 
-bool RecordingDriver::open(const WindowSpec& spec) {
-  spec_ = spec;
+bool RecordingDriver::open(const WindowRequest& win) {
+  request_ = win;
   open_ = true;
   to_pixmap_ = false;
   pixel_ = 0xFFFFFF;
-  width_ = spec.width;
-  height_ = spec.height;
-  record(DriverCall::Open).text = spec.title;
+  width_ = win.width;
+  height_ = win.height;
+  record(DriverCall::Open).text = win.title;
   return true;
 }
 

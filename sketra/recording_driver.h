@@ -59,9 +59,9 @@ class RecordingDriver final : public Driver {
   void clear_calls() { calls_.clear(); }
   bool drawing_to_pixmap() const { return to_pixmap_; }
   unsigned long foreground() const { return pixel_; }
-  const WindowSpec& last_spec() const { return spec_; }
+  const WindowRequest& last_request() const { return request_; }
 
-  bool open(const WindowSpec& spec) override;
+  bool open(const WindowRequest& win) override;
   void close() override;
   bool is_open() const override { return open_; }
   int width() const override { return width_; }
@@ -91,7 +91,7 @@ class RecordingDriver final : public Driver {
 
   std::vector<DriverCall> calls_;
   std::deque<Pending> input_;
-  WindowSpec spec_;
+  WindowRequest request_;
   bool open_ = false;
   bool to_pixmap_ = false;
   unsigned long pixel_ = 0xFFFFFF;

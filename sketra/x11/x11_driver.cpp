@@ -95,7 +95,7 @@ X11Driver::~X11Driver() { close(); }
 
 std::unique_ptr<X11Driver> make_driver() { return std::make_unique<X11Driver>(); }
 
-bool X11Driver::open(const WindowSpec& spec) {
+bool X11Driver::open(const WindowRequest& win) {
   close();
   Impl& m = *impl_;
   m.display.reset(XOpenDisplay(nullptr));
@@ -104,15 +104,15 @@ bool X11Driver::open(const WindowSpec& spec) {
   const int screen = DefaultScreen(d);
   m.foreground = m.background = m.saved_pixel = WhitePixel(d, screen);
   m.depth = DefaultDepth(d, screen);
-  m.width = std::max(spec.width, 1);
-  m.height = std::max(spec.height, 1);
+  m.width = std::max(win.width, 1);
+  m.height = std::max(win.height, 1);
 
   XSetWindowAttributes attr{};
   attr.background_pixel = WhitePixel(d, screen);
   attr.border_pixel = WhitePixel(d, screen);
   attr.event_mask = KeyPressMask | ButtonPressMask | ExposureMask | StructureNotifyMask;
   attr.colormap = DefaultColormap(d, screen);
-  const Window w = XCreateWindow(d, RootWindow(d, screen), spec.x, spec.y, unsigned(m.width),
+  const Window w = XCreateWindow(d, RootWindow(d, screen), win.x, win.y, unsigned(m.width),
                                  unsigned(m.height), 2, m.depth, InputOutput, CopyFromParent,
                                  CWBackPixel | CWBorderPixel | CWEventMask | CWColormap, &attr);
   m.window = WindowHandle(d, w);
@@ -123,12 +123,12 @@ bool X11Driver::open(const WindowSpec& spec) {
 
   XSizeHints hints{};
   hints.flags = USPosition | USSize;
-  hints.x = spec.x;
-  hints.y = spec.y;
+  hints.x = win.x;
+  hints.y = win.y;
   hints.width = m.width;
   hints.height = m.height;
   XSetNormalHints(d, w, &hints);
-  const std::string title = x_name(spec.title), icon = x_name(spec.icon_name);
+  const std::string title = x_name(win.title), icon = x_name(win.icon_name);
   XSetStandardProperties(d, w, title.c_str(), icon.c_str(), None, nullptr, 0, &hints);
   XFlush(d);
 

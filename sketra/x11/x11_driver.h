@@ -22,7 +22,7 @@ class X11Driver final : public Driver {
   X11Driver(const X11Driver&) = delete;
   X11Driver& operator=(const X11Driver&) = delete;
 
-  bool open(const WindowSpec& spec) override;
+  bool open(const WindowRequest& win) override;
   void close() override;
   bool is_open() const override;
   int width() const override;

@@ -109,8 +109,8 @@ TEST(FatalErrors, MainReportsTheMessageAndStatus) {
 
 TEST(NullDriver, IsActiveByDefaultAndHasNoInput) {
   auto previous = sketra::set_driver(nullptr);
-  sketra::WindowSpec spec;
-  EXPECT_TRUE(sketra::driver().open(spec));
+  sketra::WindowRequest win;
+  EXPECT_TRUE(sketra::driver().open(win));
   sketra::InputEvent ev;
   EXPECT_THROW(sketra::driver().wait_event(ev), std::logic_error);
   sketra::driver().close();

@@ -40,9 +40,9 @@ TEST_F(OutputTest, OpeningTheScreenUsesTheWindowSettingsAndPauses) {
   rec().clear_calls();
   EXPECT_EQ(sketra::grmode(3), 3);
   EXPECT_EQ(sketra::grcomn.imodgr, 3);
-  EXPECT_EQ(rec().last_spec().title, "korvel");
-  EXPECT_EQ(rec().last_spec().width, 640);
-  EXPECT_EQ(rec().last_spec().height, 480);
+  EXPECT_EQ(rec().last_request().title, "korvel");
+  EXPECT_EQ(rec().last_request().width, 640);
+  EXPECT_EQ(rec().last_request().height, 480);
   ASSERT_EQ(rec().count(DriverCall::Sleep), 1);
   EXPECT_EQ(rec().of(DriverCall::Sleep)[0]->value, 3);
 }
@@ -156,7 +156,7 @@ TEST_F(OutputTest, PauseBellAndTimeGoToTheDriver) {
 
 TEST(NoDisplay, OpeningTheScreenWithoutADisplayIsFatal) {
   struct Refusing final : sketra::Driver {
-    bool open(const sketra::WindowSpec&) override { return false; }
+    bool open(const sketra::WindowRequest&) override { return false; }
     void close() override {}
     bool is_open() const override { return false; }
     int width() const override { return 0; }
