@@ -6,9 +6,6 @@
 
 namespace sketra::detail {
 
-// True when primitives should use the screen path (screen modes, and mode
-// 0, where the state is kept but nothing reaches a device).
-inline bool screen_path() { return grcomn.imodgr < 7; }
 // True when the screen path may call the driver.
 inline bool window_live() { return is_screen_mode(grcomn.imodgr) && driver().is_open(); }
 
@@ -23,7 +20,7 @@ void buffer_forget();
 // The open file device (nullptr outside the file modes).
 FileDevice* file_device();
 
-// Interpolation of a clip bound crossing along a segment.
+// A world point in double precision (clipping arithmetic).
 struct WorldPoint {
   double x = 0, y = 0;
 };

@@ -27,6 +27,32 @@ namespace {
 
 short to_short(int v) { return short(std::clamp(v, -32768, 32767)); }
 
+// Window and pixmap sizes the protocol can carry.
+int to_size(int v) { return std::clamp(v, 1, 32767); }
+
+// Keypad keys without NumLock (KP_Home ... KP_Delete) count as the digit or
+// point printed on them, so that the keypad gives the same codes whatever
+// the NumLock state.
+KeySym keypad_digit(XKeyEvent& key, KeySym keysym) {
+  constexpr KeySym kKpHome = 0xFF95, kKpDelete = 0xFF9F, kKpMultiply = 0xFFAA, kKp9 = 0xFFB9;
+  if (keysym < kKpHome || keysym > kKpDelete) return keysym;
+  const KeySym numeric = XLookupKeysym(&key, 1);
+  return numeric >= kKpMultiply && numeric <= kKp9 ? numeric : keysym;
+}
+
+// X protocol errors (a pixmap the server cannot allocate, say) are reported
+// on standard error and the program goes on; Xlib's own handler would end it.
+int report_x_error(Display* d, XErrorEvent* e) {
+  static int reported = 0;
+  if (reported < 20) {
+    char text[256] = {};
+    XGetErrorText(d, e->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error: %s (request %d)\n", text, int(e->request_code));
+    ++reported;
+  }
+  return 0;
+}
+
 XPoint to_xpoint(DevicePoint p) { return XPoint{to_short(p.x), to_short(p.y)}; }
 
 // At most 20 characters, trailing blanks removed.
@@ -75,6 +101,7 @@ struct X11Driver::Impl {
     char buf[2];
     KeySym keysym = 0;
     XLookupString(&key, buf, 2, &keysym, nullptr);
+    keysym = keypad_digit(key, keysym);
     ev.type = KeyPress;
     ev.x = key.x;
     ev.y = key.y;
@@ -100,12 +127,13 @@ bool X11Driver::open(const WindowRequest& win) {
   Impl& m = *impl_;
   m.display.reset(XOpenDisplay(nullptr));
   if (!m.display) return false;
+  XSetErrorHandler(report_x_error);
   Display* d = m.d();
   const int screen = DefaultScreen(d);
   m.foreground = m.background = m.saved_pixel = WhitePixel(d, screen);
   m.depth = DefaultDepth(d, screen);
-  m.width = std::max(win.width, 1);
-  m.height = std::max(win.height, 1);
+  m.width = to_size(win.width);
+  m.height = to_size(win.height);
 
   XSetWindowAttributes attr{};
   attr.background_pixel = WhitePixel(d, screen);
@@ -287,8 +315,8 @@ void X11Driver::wait_event(InputEvent& ev) {
       ev.code = e.xexpose.count;
       break;
     case ConfigureNotify:
-      m.width = std::max(e.xconfigure.width, 1);
-      m.height = std::max(e.xconfigure.height, 1);
+      m.width = to_size(e.xconfigure.width);
+      m.height = to_size(e.xconfigure.height);
       m.cover_window();
       ev.x = m.width;
       ev.y = m.height;

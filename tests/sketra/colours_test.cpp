@@ -73,13 +73,6 @@ TEST_F(PaletteTest, PalestTintIsTheFifthRoot) {
   EXPECT_EQ(entry(21), (RGB{212, 237, 255}));
 }
 
-TEST_F(PaletteTest, DefaultsOfTheColourState) {
-  const auto& s = sketra::grcomn.colour;
-  EXPECT_EQ(s.mode, 2);
-  EXPECT_EQ(s.bank, 5);
-  EXPECT_EQ(s.ncolgr, 12);
-}
-
 TEST_F(PaletteTest, BanksSelectRowsInColourModeTwo) {
   for (int c = 1; c <= 20; ++c) EXPECT_EQ(palette_index(c), 100 + c);
   sketra::grcomn.colour.bank = 1;

@@ -107,14 +107,4 @@ TEST(FatalErrors, MainReportsTheMessageAndStatus) {
   EXPECT_EQ(sketra::run_guarded([] { return 7; }), 7);
 }
 
-TEST(NullDriver, IsActiveByDefaultAndHasNoInput) {
-  auto previous = sketra::set_driver(nullptr);
-  sketra::WindowRequest win;
-  EXPECT_TRUE(sketra::driver().open(win));
-  sketra::InputEvent ev;
-  EXPECT_THROW(sketra::driver().wait_event(ev), std::logic_error);
-  sketra::driver().close();
-  sketra::set_driver(std::move(previous));
-}
-
 }  // namespace

@@ -223,6 +223,19 @@ TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
   EXPECT_EQ(buttons, (std::vector<int>{1, 3}));
 }
 
+TEST_F(X11Test, KeypadDigitsDoNotDependOnNumLock) {
+  // Without NumLock the keypad 5 is KP_Begin and the keypad 1 KP_End.
+  xdotool({"mousemove", "--window", window(), "50", "60"});
+  xdotool({"key", "KP_Begin", "KP_End", "KP_Left"});
+  std::vector<int> keys;
+  sketra::InputEvent ev;
+  while (keys.size() < 3) {
+    sketra::grxevn(ev);
+    if (ev.type == sketra::kKeyPress && ev.code != 0xFF7F) keys.push_back(ev.code);
+  }
+  EXPECT_EQ(keys, (std::vector<int>{'5', '1', '4'}));
+}
+
 TEST_F(X11Test, PollingTakesPendingPressesWithoutWaiting) {
   sketra::InputEvent ev;
   sketra::grxcvn(ev);
