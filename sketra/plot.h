@@ -119,6 +119,32 @@ struct CleanArea {
   float x1 = 0, x2 = 0, y1 = 0, y2 = 0;
 };
 
+// Settings of the display modes that live with the plot state and are
+// saved in the settings file: the legend ("key") position and size, the
+// label language (1 English, 2 German), the vector plot settings, shading,
+// and the two contour switches that follow switch 14.
+struct DisplaySettings {
+  float key_x = 0, key_y = 10, key_size = 1;
+  int language = 1;
+  float vector_scale = 10;
+  int vector_count = 1, vector_option = 103;
+  float vector_factor = 0.01f;
+  int shading = 0;
+  std::array<int, 2> contour_switches{0, 0};
+};
+
+// The control menu of the display-mode loop: 25 caption cells of 16
+// characters, the number shown and the number that belong to the library;
+// a mode appends its cells after cell 13 and sets `shown`. A mode sets
+// `redraw_request` to ask the loop for a redraw after handling a click.
+inline constexpr int kControlCells = 25;
+struct ControlMenu {
+  std::array<std::string, kControlCells> cells;
+  int shown = 12;
+  int library = 12;
+  int redraw_request = 0;
+};
+
 struct PlotState {
   // Plot origin (double) and window / clip window relative to it.
   double xorgr = 0, yorgr = 0;
@@ -164,6 +190,8 @@ struct PlotState {
 
   std::vector<NamedView> views;        // at most kMaxViews
   std::vector<CleanArea> clean_areas;  // at most kMaxCleanAreas
+  DisplaySettings display;
+  ControlMenu control;
 };
 
 // Text fields, each blank-padded to its width.
