@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Fetches shapefiles that real GIS software wrote, for the shapefile reader tests.
+#
+#   tests/data/fetch-shapefiles.sh [CACHE]        (CACHE defaults to build/testdata)
+#
+# Two Debian packages ship sample shapefiles as data: r-cran-sf (North Carolina
+# counties, Olinda census tracts, Atlantic storm tracks with Z or M values) and
+# python3-geopandas (Natural Earth countries and cities, and New York boroughs
+# in a zip).  The packages are only downloaded (apt-get download) and unpacked
+# (dpkg -x) into the cache; nothing is installed.  The shapefiles end up in
+# CACHE/shapefiles together with "expected.txt", the counts ogrinfo reports for
+# them (see shapefile_expectations.py).  When the cache is filled the script
+# only checks it and returns.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+cache=${1:-build/testdata}
+debs=$cache/debs
+root=$cache/root
+out=$cache/shapefiles
+mkdir -p "$debs" "$root" "$out"
+
+packages=(r-cran-sf python3-geopandas)
+
+as_root=()
+apt_opts=()
+if [ "$(id -u)" -eq 0 ]; then
+  # root downloads directly; the _apt sandbox user could not write the cache
+  apt_opts=(-o APT::Sandbox::User=root)
+else
+  as_root=(sudo)
+fi
+
+download() {
+  local pkg=$1
+  if compgen -G "$debs/${pkg}_*.deb" >/dev/null; then
+    return 0
+  fi
+  echo "fetch-shapefiles: downloading $pkg"
+  if ! (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
+    # a fresh machine may not have the package lists yet
+    "${as_root[@]}" apt-get update -qq
+    (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg")
+  fi
+}
+
+unpack() {
+  local pkg=$1 deb stamp
+  deb=$(compgen -G "$debs/${pkg}_*.deb" | sort | tail -n 1)
+  stamp=$root/.unpacked-$pkg
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$(basename "$deb")" ]; then
+    return 0
+  fi
+  dpkg -x "$deb" "$root"
+  basename "$deb" >"$stamp"
+}
+
+# copy SOURCE-STEM: the .shp with whichever of .shx, .dbf, .prj exist beside it
+copy_shapefile() {
+  local stem=$1 name ext
+  name=$(basename "$stem")
+  if [ ! -f "$stem.shp" ]; then
+    echo "fetch-shapefiles: $stem.shp not in the package, skipped" >&2
+    return 0
+  fi
+  for ext in shp shx dbf prj; do
+    if [ -f "$stem.$ext" ] && ! cmp -s "$stem.$ext" "$out/$name.$ext"; then
+      cp "$stem.$ext" "$out/$name.$ext"
+    fi
+  done
+}
+
+for pkg in "${packages[@]}"; do
+  download "$pkg"
+  unpack "$pkg"
+done
+
+sf=$root/usr/lib/R/site-library/sf/shape
+gpd=$root/usr/lib/python3/dist-packages/geopandas/datasets
+
+copy_shapefile "$sf/nc"                 # Polygon, 100 counties, some with islands
+copy_shapefile "$sf/olinda1"            # Polygon, 470 census tracts
+copy_shapefile "$sf/storms_xyz"         # ArcZ (LineString Z): pressure as z
+copy_shapefile "$sf/storms_xyzm"        # ArcM (LineString M), despite its name
+copy_shapefile "$gpd/naturalearth_lowres/naturalearth_lowres"   # Polygon, countries
+copy_shapefile "$gpd/naturalearth_cities/naturalearth_cities"   # Point, cities
+
+# New York boroughs: written by ArcGIS, projected co-ordinates in feet, shipped zipped
+if [ -f "$gpd/nybb_16a.zip" ] && [ ! -f "$out/nybb.shp" ]; then
+  mkdir -p "$root/nybb"
+  /usr/bin/python3 -m zipfile -e "$gpd/nybb_16a.zip" "$root/nybb"
+  copy_shapefile "$root/nybb/nybb"
+fi
+
+# Expectations: rewritten when a shapefile or the script that writes them is newer.
+expected=$out/expected.txt
+stale=0
+if [ ! -s "$expected" ] || [ "$here/shapefile_expectations.py" -nt "$expected" ]; then
+  stale=1
+else
+  for f in "$out"/*.shp; do
+    if [ "$f" -nt "$expected" ]; then stale=1; fi
+  done
+fi
+if [ $stale -eq 1 ]; then
+  if ! command -v ogrinfo >/dev/null; then
+    echo "fetch-shapefiles: ogrinfo (gdal-bin) is missing; no expectations written" >&2
+    exit 1
+  fi
+  /usr/bin/python3 "$here/shapefile_expectations.py" "$out"/*.shp >"$expected.tmp"
+  mv "$expected.tmp" "$expected"
+fi
+echo "fetch-shapefiles: $(find "$out" -name '*.shp' | wc -l) shapefiles in $out"
