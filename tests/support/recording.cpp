@@ -1,0 +1,36 @@
+#include "support/recording.h"
+
+#include "sketra/plot.h"
+#include "sketra/script.h"
+
+namespace korvel::testing {
+
+void WithRecordingDriver::SetUp() {
+  auto rec = std::make_unique<sketra::RecordingDriver>();
+  rec_ = rec.get();
+  previous_ = sketra::set_driver(std::move(rec));
+  sketra::reset_plot_state();
+  sketra::scriptq.reset();
+  sketra::grmode(2);
+  rec_->clear_calls();
+}
+
+void WithRecordingDriver::TearDown() {
+  sketra::reset_plot_state();
+  sketra::scriptq.reset();
+  sketra::set_driver(std::move(previous_));
+}
+
+void WithRecordingDriver::use_unit_mapping() {
+  auto& c = sketra::grcomn;
+  c.xmingr = c.ymingr = 0;
+  c.xmaxgr = c.ymaxgr = 1000;
+  c.xmncgr = c.ymncgr = 0;
+  c.xmxcgr = c.ymxcgr = 1000;
+  c.xfacgr = 1;
+  c.yfacgr = -1;
+  c.xorggr = 0;
+  c.yorggr = 1000;
+}
+
+}  // namespace korvel::testing

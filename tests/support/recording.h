@@ -1,0 +1,33 @@
+#pragma once
+// Test support: the graphics kernel with a recording display driver.
+//
+// A test derived from WithRecordingDriver starts from the default plot state
+// with the recording driver installed and the window open (screen mode 2),
+// with the calls made while opening forgotten. Afterwards the window is
+// closed, the state reset and the previous driver re-installed.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sketra/driver.h"
+#include "sketra/recording_driver.h"
+
+namespace korvel::testing {
+
+class WithRecordingDriver : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  sketra::RecordingDriver& rec() { return *rec_; }
+
+  // A simple world -> device mapping for drawing tests: device x = world x,
+  // device y = 1000 - world y, window and clip window 0 ... 1000 on both axes.
+  static void use_unit_mapping();
+
+ private:
+  sketra::RecordingDriver* rec_ = nullptr;
+  std::unique_ptr<sketra::Driver> previous_;
+};
+
+}  // namespace korvel::testing

@@ -1,0 +1,294 @@
+// The X11 driver against a real X server: what is drawn into the pixmap and
+// flipped appears in the window in the right colours, and key presses and
+// clicks sent with xdotool arrive as the library's codes.
+//
+// The window is captured with ImageMagick's import and read back as a PPM
+// image through convert; both run from argument vectors.
+
+#include "sketra/x11/x11_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sketra/fatal.h"
+#include "sketra/plot.h"
+#include "support/run_program.h"
+#include "support/testdir.h"
+
+namespace {
+
+using korvel::testing::run_program;
+
+struct RGB {
+  int r = 0, g = 0, b = 0;
+  friend bool operator==(const RGB&, const RGB&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const RGB& c) {
+  return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// A captured picture (binary PPM read back from convert).
+struct Image {
+  int width = 0, height = 0;
+  std::vector<unsigned char> data;
+  RGB at(int x, int y) const {
+    const size_t i = (size_t(y) * size_t(width) + size_t(x)) * 3;
+    return {data[i], data[i + 1], data[i + 2]};
+  }
+};
+
+bool parse_ppm(const std::string& s, Image& img) {
+  std::istringstream in(s);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> img.width >> img.height >> maxval;
+  if (magic != "P6" || maxval != 255 || img.width <= 0 || img.height <= 0) return false;
+  in.get();  // the single blank after the header
+  const size_t n = size_t(img.width) * size_t(img.height) * 3;
+  const size_t start = size_t(in.tellg());
+  if (s.size() < start + n) return false;
+  img.data.assign(s.begin() + long(start), s.begin() + long(start + n));
+  return true;
+}
+
+RGB palette_rgb(int colour) {
+  const std::uint32_t v = sketra::grcomn.colour.palette[size_t(sketra::palette_index(colour))];
+  return {int(v >> 16), int((v >> 8) & 0xFF), int(v & 0xFF)};
+}
+
+const RGB kWhite{255, 255, 255};
+const RGB kBlack{0, 0, 0};
+
+class X11Test : public korvel::testing::InTempDir {
+ protected:
+  void SetUp() override {
+    auto d = sketra::x11::make_driver();
+    x_ = d.get();
+    previous_ = sketra::set_driver(std::move(d));
+    sketra::reset_plot_state();
+    sketra::grcomt.progname = sketra::fixed_width("sketra-x11-test", 20);
+    sketra::grcomn.wndwgr = {0, 0, 400, 300};
+    sketra::grmode(2);
+    // World co-ordinates are window pixels (y downwards).
+    auto& c = sketra::grcomn;
+    c.xmingr = c.ymingr = 0;
+    c.xmaxgr = c.ymaxgr = 1000;
+    c.xmncgr = c.ymncgr = 0;
+    c.xmxcgr = c.ymxcgr = 1000;
+    c.xfacgr = c.yfacgr = 1;
+    c.xorggr = c.yorggr = 0;
+  }
+  void TearDown() override {
+    sketra::grmode(0);
+    sketra::reset_plot_state();
+    sketra::set_driver(std::move(previous_));
+  }
+
+  Image capture() {
+    x_->sync();
+    const auto shot = run_program({"import", "-window", std::to_string(x_->window_id()), "shot.png"});
+    EXPECT_EQ(shot.status, 0);
+    const auto ppm = run_program({"convert", "shot.png", "ppm:-"});
+    Image img;
+    EXPECT_TRUE(parse_ppm(ppm.out, img)) << "could not read the captured window";
+    return img;
+  }
+  void xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    ASSERT_EQ(run_program(args).status, 0);
+  }
+  std::string window() const { return std::to_string(x_->window_id()); }
+  static void fill_rect(float x1, float y1, float x2, float y2, int colour) {
+    const float x[] = {x1, x2, x2, x1};
+    const float y[] = {y1, y1, y2, y2};
+    sketra::grfil2(x, y, colour);
+  }
+
+  sketra::x11::X11Driver* x_ = nullptr;
+
+ private:
+  std::unique_ptr<sketra::Driver> previous_;
+};
+
+TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
+  sketra::grcler(1);
+  fill_rect(20, 20, 120, 80, 1);
+  // A disc of 3000 vertices: more than the 2005 points of a fixed buffer.
+  std::vector<float> x, y;
+  for (int i = 0; i < 3000; ++i) {
+    const double a = 2 * M_PI * i / 3000;
+    x.push_back(float(250 + 60 * std::cos(a)));
+    y.push_back(float(150 + 60 * std::sin(a)));
+  }
+  sketra::grfil2(x, y, 5);
+  sketra::grcolr(0);
+  sketra::grmov2(20, 200);
+  sketra::grdrw2(380, 200);
+  sketra::grcomn.symfgr = 1;
+  sketra::grmov2(50, 250);
+  sketra::grsymb(302);
+  sketra::grcolr(0);
+  sketra::grmov2(150, 280);
+  sketra::granot("MMMMM", 0);
+  sketra::grflip();
+
+  const Image img = capture();
+  ASSERT_EQ(img.width, 400);
+  ASSERT_EQ(img.height, 300);
+  EXPECT_EQ(img.at(70, 50), (RGB{102, 178, 255}));
+  EXPECT_EQ(img.at(10, 10), kWhite);
+  EXPECT_EQ(img.at(250, 150), palette_rgb(5));
+  EXPECT_EQ(img.at(250 + 39, 150 + 39), palette_rgb(5));   // r = 55 on the diagonal
+  EXPECT_EQ(img.at(250 + 46, 150 + 46), kWhite);           // r = 65
+  EXPECT_EQ(img.at(200, 200), kBlack);
+  EXPECT_EQ(img.at(200, 199), kWhite);
+  EXPECT_EQ(img.at(46, 250), palette_rgb(3));  // left side of the square marker
+  EXPECT_EQ(img.at(50, 246), palette_rgb(3));
+  EXPECT_EQ(img.at(50, 250), palette_rgb(3));  // the spoke from the centre
+  EXPECT_EQ(img.at(52, 251), kWhite);
+  // Five characters of the 6-pixel font: ink between x 150 and 180 only.
+  int ink = 0, beyond = 0;
+  for (int yy = 266; yy <= 284; ++yy)
+    for (int xx = 140; xx < 200; ++xx)
+      if (img.at(xx, yy) == kBlack) (xx >= 150 && xx < 180 ? ink : beyond)++;
+  EXPECT_GT(ink, 40);
+  EXPECT_EQ(beyond, 0);
+}
+
+TEST_F(X11Test, PixmapIsShownOnlyByTheFlip) {
+  sketra::grcler(1);
+  fill_rect(0, 0, 400, 300, 7);
+  EXPECT_EQ(capture().at(200, 150), kWhite);
+  sketra::grflip();
+  EXPECT_EQ(capture().at(200, 150), palette_rgb(7));
+}
+
+TEST_F(X11Test, ClearRestoresTheLastColourNotWhite) {
+  sketra::grcler(1);
+  sketra::grcolr(4);
+  x_->clear();
+  x_->line({10, 100}, {390, 100});
+  sketra::grflip();
+  EXPECT_EQ(capture().at(200, 100), palette_rgb(4));
+}
+
+TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
+  sketra::grcler(1);
+  sketra::grcolr(0);
+  sketra::grdash(2);
+  sketra::grmov2(10, 100);
+  sketra::grdrw2(390, 100);
+  sketra::grflip();
+  const Image img = capture();
+  std::vector<int> runs;
+  bool ink = true;
+  int run = 0;
+  for (int xx = 10; xx < 370; ++xx) {
+    const bool here = img.at(xx, 100) == kBlack;
+    if (here == ink) {
+      ++run;
+    } else {
+      runs.push_back(run);
+      ink = here;
+      run = 1;
+    }
+  }
+  ASSERT_GE(runs.size(), 10u);
+  for (size_t i = 1; i + 1 < runs.size(); ++i) EXPECT_NEAR(runs[i], i % 2 == 0 ? 9 : 3, 1) << i;
+}
+
+TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
+  xdotool({"mousemove", "--window", window(), "50", "60"});
+  xdotool({"key", "KP_5", "Return", "KP_Enter", "Left", "Up", "Right", "Down", "a"});
+  xdotool({"click", "1"});
+  xdotool({"click", "3"});
+  std::vector<int> keys, buttons;
+  sketra::InputEvent ev;
+  while (keys.size() < 8 || buttons.size() < 2) {
+    sketra::grxevn(ev);
+    if (ev.type == sketra::kKeyPress && ev.code != 0xFF7F) keys.push_back(ev.code);  // not Num_Lock
+    if (ev.type == sketra::kButtonPress) {
+      buttons.push_back(ev.code);
+      EXPECT_EQ(ev.x, 50);
+      EXPECT_EQ(ev.y, 60);
+    }
+  }
+  EXPECT_EQ(keys, (std::vector<int>{53, 11, 11, 15, 16, 17, 18, 'a'}));
+  EXPECT_EQ(buttons, (std::vector<int>{1, 3}));
+}
+
+TEST_F(X11Test, KeypadDigitsDoNotDependOnNumLock) {
+  // Without NumLock the keypad 5 is KP_Begin and the keypad 1 KP_End.
+  xdotool({"mousemove", "--window", window(), "50", "60"});
+  xdotool({"key", "KP_Begin", "KP_End", "KP_Left"});
+  std::vector<int> keys;
+  sketra::InputEvent ev;
+  while (keys.size() < 3) {
+    sketra::grxevn(ev);
+    if (ev.type == sketra::kKeyPress && ev.code != 0xFF7F) keys.push_back(ev.code);
+  }
+  EXPECT_EQ(keys, (std::vector<int>{'5', '1', '4'}));
+}
+
+TEST_F(X11Test, PollingTakesPendingPressesWithoutWaiting) {
+  sketra::InputEvent ev;
+  sketra::grxcvn(ev);
+  EXPECT_EQ(ev.type, sketra::kEventNone);
+  xdotool({"mousemove", "--window", window(), "30", "40"});
+  xdotool({"click", "2"});
+  x_->sync();
+  sketra::grxcvn(ev);
+  EXPECT_EQ(ev.type, sketra::kButtonPress);
+  EXPECT_EQ(ev.code, 2);
+  EXPECT_EQ(ev.x, 30);
+}
+
+TEST_F(X11Test, ResizedWindowGetsAPixmapThatCoversIt) {
+  xdotool({"windowsize", window(), "600", "450"});
+  sketra::InputEvent ev;
+  do {
+    sketra::grxevn(ev);
+  } while (!(ev.type == sketra::kConfigureNotify && ev.x == 600 && ev.y == 450));
+  EXPECT_EQ(ev.code, 1);
+  EXPECT_EQ(x_->width(), 600);
+  EXPECT_EQ(x_->height(), 450);
+  EXPECT_GE(x_->pixmap_width(), 600);
+  EXPECT_GE(x_->pixmap_height(), 450);
+  sketra::grcler(1);
+  fill_rect(300, 200, 600, 450, 2);
+  sketra::grflip();
+  const Image img = capture();
+  ASSERT_EQ(img.width, 600);
+  EXPECT_EQ(img.at(590, 440), palette_rgb(2));
+  EXPECT_EQ(img.at(290, 190), kWhite);
+}
+
+TEST(X11NoDisplay, OpeningWithoutADisplayIsFatal) {
+  const char* old = std::getenv("DISPLAY");
+  const std::string saved = old ? old : "";
+  setenv("DISPLAY", ":4242", 1);
+  auto previous = sketra::set_driver(sketra::x11::make_driver());
+  sketra::reset_plot_state();
+  std::string message;
+  try {
+    sketra::grmode(2);
+  } catch (const sketra::FatalError& e) {
+    message = e.what();
+    EXPECT_EQ(e.status(), 1);
+  }
+  EXPECT_EQ(message, " Cannot open display...aborting");
+  EXPECT_EQ(sketra::grcomn.imodgr, 0);
+  sketra::set_driver(std::move(previous));
+  if (old)
+    setenv("DISPLAY", saved.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+}
+
+}  // namespace
