@@ -92,6 +92,7 @@ std::string level_text(float value, float step) {
   }
   std::string t = fmt_f(value, 16, d);
   t.erase(0, t.find_first_not_of(' '));
+  if (!t.empty() && t.back() == '.') t.pop_back();
   if (t.size() > 11 || t.find('*') != std::string::npos) {
     t = fmt_g(value, 11, 4);
     t.erase(0, t.find_first_not_of(' '));

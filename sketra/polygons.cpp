@@ -98,7 +98,9 @@ int igplyf(int unit, Polygon& p, int capacity) {
     const std::string_view t = first == std::string_view::npos ? std::string_view() : line.substr(first);
     if (!t.empty() && t[0] == '/') {
       if (p.x.empty()) {
-        grmesg(trim_right(t.substr(1)));
+        std::string_view caption = trim_right(t.substr(1));
+        caption.remove_prefix(std::min(caption.size(), caption.find_first_not_of(' ')));
+        grmesg(caption);
         continue;
       }
       unit_backspace(unit);
