@@ -212,36 +212,37 @@ void append_list_real(std::string& out, double v, int width, int sig, int ew) {
 }  // namespace
 
 ListLine& ListLine::i(long long v) {
-  if (!first_) line_ += ' ';
+  std::string& line = *line_;
+  if (!first_) line += ' ';
   char buf[32];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   std::string_view body(buf, size_t(r.ptr - buf));
-  if (body.size() < 11) line_.append(11 - body.size(), ' ');
-  line_ += body;
+  if (body.size() < 11) line.append(11 - body.size(), ' ');
+  line += body;
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::r(float v) {
-  if (!first_) line_ += ' ';
-  append_list_real(line_, double(v), 16, 9, 2);
+  if (!first_) *line_ += ' ';
+  append_list_real(*line_, double(v), 16, 9, 2);
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::d(double v) {
-  if (!first_) line_ += ' ';
-  append_list_real(line_, v, 25, 17, 3);
+  if (!first_) *line_ += ' ';
+  append_list_real(*line_, v, 25, 17, 3);
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::text(std::string_view s) {
-  if (!first_ && !after_text_) line_ += ' ';
-  line_ += s;
+  if (!first_ && !after_text_) *line_ += ' ';
+  *line_ += s;
   first_ = false;
   after_text_ = true;
   return *this;

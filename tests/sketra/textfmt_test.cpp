@@ -97,6 +97,14 @@ TEST(FreeOutput, TextFollowsTextDirectlyButNumbersWithABlank) {
   EXPECT_EQ(ListLine().text("a").text("b").str(), " ab");
 }
 
+TEST(FreeOutput, AppendingFormGivesTheSameRecordAfterExistingText) {
+  std::string block = "first\n";
+  ListLine(block).i(7).r(1.0f).text("x");
+  block += '\n';
+  ListLine(block).d(2.5);
+  EXPECT_EQ(block, "first\n" + ListLine().i(7).r(1.0f).text("x").str() + "\n" + list_d(2.5));
+}
+
 TEST(FreeOutput, SinglePrecisionUsesNineSignificantDigits) {
   EXPECT_EQ(list_r(1.0f), "   1.00000000    ");
   EXPECT_EQ(list_r(0.1f), "  0.100000001    ");
