@@ -9,6 +9,7 @@
 #include "app/sections.h"
 #include "app/store.h"
 #include "sketra/dialogs.h"
+#include "sketra/plot.h"
 #include "sketra/textfmt.h"
 #include "sketra/units.h"
 
@@ -452,10 +453,15 @@ void finish(Load& ld) {
   ld.p1 = cin1.np + 1;
 }
 
+// Hands the store origin to the graphics library, which draws everything
+// relative to it. It goes over in double precision: a single-precision copy
+// of a survey origin such as 2600247.89 would be off by a decimetre.
 void publish_origin() {
   published_origin.x = cin1.xorig;
   published_origin.y = cin1.yorig;
   ++published_origin.count;
+  sketra::grvalu8("XORGR", cin1.xorig);
+  sketra::grvalu8("YORGR", cin1.yorig);
 }
 
 bool later_suffix(const std::string& sfx) {

@@ -7,13 +7,19 @@
 #include <span>
 
 #include "app/mainmenu.h"
+#include "sketra/driver.h"
+#include "sketra/fatal.h"
+#include "sketra/x11/x11_driver.h"
 
 int main(int argc, char** argv) {
-  std::span<char* const> files(argv + 1, argc > 1 ? std::size_t(argc - 1) : 0);
-  if (!korvel::startup(files)) {
-    std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
-    return 1;
-  }
-  korvel::shutdown();
-  return 0;
+  sketra::set_driver(sketra::x11::make_driver());
+  return sketra::run_guarded([&] {
+    std::span<char* const> files(argv + 1, argc > 1 ? std::size_t(argc - 1) : 0);
+    if (!korvel::startup(files)) {
+      std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
+      return 1;
+    }
+    korvel::shutdown();
+    return 0;
+  });
 }
