@@ -431,14 +431,6 @@ TEST_F(ExportTest, FullDiskIsReportedNotClaimedAsSuccess) {
   EXPECT_EQ(export_action(2), ExportAction::failed);
 }
 
-TEST_F(ExportTest, SmallFileOnFullDiskFailsAtClose) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-  origin(0, 0);
-  point(1, 1, 1, 1);
-  EXPECT_FALSE(export_to(ExportFormat::node_poly, "/dev/full"));
-  EXPECT_NE(sketra::dialogs.message_line.find("write failed: /dev/full"), std::string::npos);
-}
-
 // ---- Node files read back ----------------------------------------------------------
 
 TEST_F(ExportTest, NodePolyRoundTripGivesTheSamePointsAndEdges) {
