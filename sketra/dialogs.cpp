@@ -275,6 +275,42 @@ bool gropn(std::string& name, std::string& filter, int unit) {
   return false;
 }
 
+namespace {
+
+// The file name that the answer to "Enter Prefix> " stands for.
+std::string with_prefix(std::string_view answer, std::string_view rest) {
+  if (answer.size() >= rest.size() && answer.substr(answer.size() - rest.size()) == rest) return std::string(answer);
+  return std::string(answer) + std::string(rest);
+}
+
+}  // namespace
+
+bool grfil(std::string& name, int unit) {
+  const std::string preset(trimmed(name));
+  const bool prefix = preset.compare(0, 3, "pre") == 0;
+  name.clear();
+  for (int tries = 0; tries < 100; ++tries) {
+    std::string text = prefix ? std::string() : preset;
+    if (!answer(prefix ? "Enter Prefix> " : "Enter Filename> ", text)) return false;
+    std::string_view t = trimmed(text);
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    if (t.empty()) return false;
+    std::string file = prefix ? with_prefix(t, std::string_view(preset).substr(3)) : std::string(t);
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) {
+      char c = grinp1("Overwrite file? ");
+      if (c != 'Y' && c != 'y') continue;
+    }
+    if (!unit_open(unit, file, FileStatus::unknown)) {
+      grmesg("Cannot write file: " + file);
+      continue;
+    }
+    name = file;
+    return true;
+  }
+  return false;
+}
+
 void grbeam_draw(int percent, std::string_view text) {
   dialogs.beam_percent = percent;
   ++dialogs.beam_draws;

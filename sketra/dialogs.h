@@ -146,6 +146,18 @@ void grplate(std::span<const std::string> lines);
 // format: " and the name. Returns false, with nothing open, when it gives up.
 bool gropn(std::string& name, std::string& filter, int unit);
 
+// Asks for a file to write and opens it on `unit` (created, or written again
+// from its start). `name` is the preset. A preset that starts with "pre" asks
+// "Enter Prefix> " and puts the answer in place of "pre" ("pre.node" and the
+// answer "river" give "river.node"; an answer that already ends with the rest
+// of the preset is taken whole). Any other preset asks "Enter Filename> ".
+// When the file exists, "Overwrite file? " takes one character: "Y" or "y"
+// overwrites, anything else asks for the name again. A blank answer gives up.
+// Returns true with `name` set to the file opened; false, with `name` blank
+// and nothing opened, when it gives up. A file that cannot be created shows
+// "Cannot write file: " and the name and asks again.
+bool grfil(std::string& name, int unit);
+
 // Progress bar at 100*i/n percent (at most 100); nothing happens unless the
 // percentage changed since the last call, so calling it per record is free.
 void grbeam_draw(int percent, std::string_view text);
