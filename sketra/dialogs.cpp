@@ -291,7 +291,7 @@ bool grfil(std::string& name, int unit) {
   name.clear();
   for (int tries = 0; tries < 100; ++tries) {
     std::string text = prefix ? std::string() : preset;
-    if (!answer(prefix ? "Enter Prefix> " : "Enter Filename> ", text)) return false;
+    if (answer(prefix ? "Enter Prefix> " : "Enter Filename> ", text) == Source::nobody) return false;
     std::string_view t = trimmed(text);
     while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
     if (t.empty()) return false;
