@@ -395,6 +395,7 @@ void grid(Load& ld) {
   s.ny = g.ny;
   s.angle = 0;
   for (auto& n : cpch.set_name) n.clear();
+  cpch.set_name[0].set(g.name);  // a grid written by korvel gets its name back
   cplot.nodata = g.nodata;
   cplot.nsets = 1;
   store_grid_nodes(1);

@@ -44,18 +44,20 @@ void store_reserve_points(std::size_t n) {
   cin.code.reserve(want);
 }
 
+GridNodes::GridNodes(const GridGeometry& g)
+    : g_(g), c_(std::cos(double(g.angle) * 0.017453)), s_(std::sin(double(g.angle) * 0.017453)) {}
+
 void store_grid_nodes(int k) {
   const GridGeometry& g = cin1.set(k);
   std::size_t n = std::size_t(std::max(g.nx, 0)) * std::size_t(std::max(g.ny, 0));
   cin.gx.assign(n, 0.0f);
   cin.gy.assign(n, 0.0f);
-  double a = double(g.angle) * 0.017453;
-  double c = std::cos(a), s = std::sin(a);
+  GridNodes nodes(g);
   std::size_t m = 0;
   for (int j = 0; j < g.ny; ++j)
     for (int i = 0; i < g.nx; ++i, ++m) {
-      cin.gx[m] = float(g.x0 + i * g.dx * c + j * g.dy * s);
-      cin.gy[m] = float(g.y0 - i * g.dx * s + j * g.dy * c);
+      cin.gx[m] = nodes.x(i, j);
+      cin.gy[m] = nodes.y(i, j);
     }
 }
 

@@ -145,6 +145,20 @@ inline bool store_add_edge(std::int32_t a, std::int32_t b) {
 inline double abs_x(std::int32_t i) { return double(cin.x[std::size_t(i - 1)]) + cin1.xorig; }
 inline double abs_y(std::int32_t i) { return double(cin.y[std::size_t(i - 1)]) + cin1.yorig; }
 
+// Node positions of a grid (relative to the origin), from its geometry
+// record by the formula above; i and j count from 0 here.
+class GridNodes {
+ public:
+  explicit GridNodes(const GridGeometry& g);
+  float x(int i, int j) const { return float(g_.x0 + i * g_.dx * c_ + j * g_.dy * s_); }
+  float y(int i, int j) const { return float(g_.y0 - i * g_.dx * s_ + j * g_.dy * c_); }
+
+ private:
+  GridGeometry g_;
+  double c_;
+  double s_;
+};
+
 // Node coordinates of set k from its geometry record into gx, gy.
 void store_grid_nodes(int k);
 

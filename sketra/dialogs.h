@@ -1,16 +1,22 @@
 #pragma once
 // Dialogs and messages: the message line, prompts, forms, text pages, the
-// file-open helper, the progress bar, the start-up plate and error reporting.
+// file-open helper, choices, the file browser, the colour picker, the
+// progress bar, the start-up plate and error reporting.
 //
 // Behaviour and drawing are separate. These routines decide everything a
 // dialog does without a window: answers come from the script queue first
 // (a prompt takes the next entry as its answer, a form takes "k value"
 // entries and "D", a file dialog takes the entry as the file name, a
-// one-character question the entry's first character); every message goes
-// to the message log and is echoed to the log file. Only when nothing is
-// queued do they ask the window layer (`DialogUi`, installed by the X11
-// side); without one, a prompt answers blank, a form answers "cancel" and a
-// file dialog gives up.
+// one-character question the entry's first character, a choice a number k
+// or a hot key); every message goes to the message log and is echoed to the
+// log file. Only when nothing is queued do they ask the window layer
+// (`DialogUi`; the default one, dialog_window.h, draws in the window while
+// a screen mode is open). Without a window a prompt answers blank, a form
+// answers "cancel" and a file dialog gives up.
+//
+// A script entry that a form or a number prompt cannot use is reported as
+// "unknown script line: " and the entry (an error box on the log unit); the
+// rest of the queue is dropped and the dialog goes on with the person.
 //
 //   sketra::grscpt(std::vector<std::string>{"2 10.5", "D"});
 //   std::string prompts[] = {"X-Move", "Y-Move"}, values[] = {"0", "0"};
@@ -28,6 +34,7 @@ namespace sketra {
 inline constexpr int kMessageLogLines = 200;
 inline constexpr int kMessageLogWidth = 80;
 inline constexpr int kMessageWidth = 100;
+inline constexpr int kMessageLines = 5;  // lines of the message line
 
 // What a person at the screen answers. Installed by the window layer; each
 // call draws its dialog, waits and returns the answer.
@@ -41,14 +48,23 @@ class DialogUi {
   virtual void text_page(std::span<const std::string> lines) = 0;
   virtual void plate(std::span<const std::string> lines) = 0;
   virtual void beam(int percent, std::string_view text) = 0;
+  // A pop-up list (captions: hot key, then label); the entry chosen, 0 none.
+  virtual int choice(std::span<const std::string> captions) { return 0; }
+  // The colour picker; false when cancelled.
+  virtual bool pick_colour(float x, float y, int& colour, int mode) { return false; }
 };
+
+// The window layer used unless a test installs another: it draws while a
+// screen mode is open and answers nothing otherwise.
+DialogUi* default_dialog_ui();
 
 // Dialog state of the process (resettable by tests).
 struct DialogState {
-  DialogUi* ui = nullptr;              // the window layer, when there is one
+  DialogUi* ui = default_dialog_ui(); // the window layer; nullptr: none
   int log_unit = -1;                   // unit that every message is echoed to
   std::vector<std::string> messages;   // message log, at most 200 lines of 80 characters
   std::string message_line;            // the text last shown on the message line
+  std::vector<std::string> shown;      // lines of the message line, oldest first (at most 5)
   int errors = 0;                      // igrerr counts since the last summary
   int warnings = 0;
   int summary_errors = 0;              // counts shown by the last summary
@@ -59,7 +75,7 @@ struct DialogState {
 };
 extern DialogState dialogs;
 
-// Back to the start-up state (keeps no window, no log unit).
+// Back to the start-up state (the default window layer, no log unit).
 void dialogs_reset();
 void set_dialog_ui(DialogUi* ui);
 void set_log_unit(int unit);
@@ -75,7 +91,9 @@ void grmesg(std::string_view text);
 void grinpa(std::string_view prompt, std::string& text);
 
 // Real and integer prompts: the next script entry read as a number, else the
-// window. False (value unchanged) when no number was given.
+// window, asking again until a number is read. The real field shows the
+// value as fixed point, width 12, 3 decimals (blank when its magnitude is
+// at most 0.0001). False (value unchanged) when nobody gave a number.
 bool grinpf(std::string_view prompt, float& value);
 bool grinpi(std::string_view prompt, int& value);
 
@@ -86,24 +104,59 @@ char grinp1(std::string_view prompt);
 // Multi-field form. prompts[i] and values[i] describe field i; prompts that
 // start with "#" are headings and not editable. Script entries "k value"
 // set editable field k (1-based; a toggle field "+ ..."/"_ ..." is switched
-// on), "D" applies. Cancel, an unknown script entry, or no answer at all
-// (nothing queued, no window) set prompts[0] to "cancel".
+// on, a choice field "|k|..." takes the digit), "D" applies. Cancel, or no
+// answer at all (nothing queued, no window), set prompts[0] to "cancel".
+// The cursor pick (XCRSGR, YCRSGR) is cleared to -9999 on leaving.
 void grinfo(std::span<std::string> prompts, std::span<std::string> values);
+
+// Kinds of form fields, decided by the prompt and the current value.
+enum class FieldKind {
+  text,    // free text
+  toggle,  // "+ ..." on, "_ ..." off
+  choice,  // "|k|option 1|option 2|...": option k is current
+  colour,  // a prompt starting with "Color": the value is a colour number
+};
+FieldKind field_kind(std::string_view prompt, std::string_view value);
+// The options of a choice value and its current option (1-based, 0 when
+// the digit is not a valid option).
+std::vector<std::string> choice_options(std::string_view value, int& current);
+// Makes option k (1 ... 9) current in a choice value.
+void set_choice(std::string& value, int k);
+// Every toggle field switched (the form's Invert).
+void invert_toggles(std::span<const std::string> prompts, std::span<std::string> values);
 
 // Text page with Save and Done. From the script an "S" entry saves the lines
 // ("Filename", then "Append Overwrite eXit?" when the file exists), any
 // other entry closes the page.
 void grtext(std::span<const std::string> lines);
+// Save of a text page: asks "Filename" (blank gives up) and, when the file
+// exists, "Append Overwrite eXit?" (A appends, O overwrites, anything else
+// abandons); writes the lines without trailing blanks and shows "data
+// stored on file". False when nothing was written.
+bool save_text_lines(std::span<const std::string> lines);
 
 // Framed plate with centred lines (the start-up banner).
 void grplate(std::span<const std::string> lines);
 
 // Opens an existing file for reading on `unit`. A blank name, or one that
-// starts with ".", is chosen first (script entry, else the window's file
-// browser). A missing file shows "File not found: " and the name and asks
-// again; a file whose first record cannot be read shows "Wrong file format: "
-// and the name. Returns false, with nothing open, when it gives up.
+// starts with "." and names no file (a suffix such as ".xyz", which then
+// becomes the browser's filter), is chosen first (script entry, else the
+// file browser). A missing file shows "File not found: " and the name and
+// asks again; a file whose first record cannot be read shows "Wrong file
+// format: " and the name. Returns false, with nothing open, when it gives up.
 bool gropn(std::string& name, std::string& filter, int unit);
+
+// Asks for a file to write and opens it on `unit` (created, or written again
+// from its start). `name` is the preset. A preset that starts with "pre" asks
+// "Enter Prefix> " and puts the answer in place of "pre" ("pre.node" and the
+// answer "river" give "river.node"; an answer that already ends with the rest
+// of the preset is taken whole). Any other preset asks "Enter Filename> ".
+// When the file exists, "Overwrite file? " takes one character: "Y" or "y"
+// overwrites, anything else asks for the name again. A blank answer gives up.
+// Returns true with `name` set to the file opened; false, with `name` blank
+// and nothing opened, when it gives up. A file that cannot be created shows
+// "Cannot write file: " and the name and asks again.
+bool grfil(std::string& name, int unit);
 
 // Progress bar at 100*i/n percent (at most 100); nothing happens unless the
 // percentage changed since the last call, so calling it per record is free.
@@ -123,5 +176,25 @@ int igrerr(int level, std::string_view text, int unit);
 
 // Number of lines of a text file (line ends counted); -1 when it cannot be read.
 long igrlin(const std::string& path);
+
+// A pop-up list near the last cursor pick. Each caption is a hot key
+// followed by its label ("LLoad"). Returns the number of the entry chosen,
+// 0 for none. From the script: an entry holding a whole number k chooses
+// entry k (0 when out of range), any other entry is a hot key.
+int grchoice(std::span<const std::string> captions);
+
+// The file browser: `name` becomes the chosen file (relative to the
+// working directory when it lies below it), `filter` a suffix that limits
+// the listing (blank: all files). From the script: the entry is the name.
+// False, with a blank name, when cancelled or nobody answered.
+bool grfile(std::string& name, std::string& filter);
+
+// The colour picker at pixel-mode position (x, y) (negative x: the default
+// place): `colour` (in/out) is a palette colour 1 ... 200. With mode 2 a
+// pick also sets the colour bank to its row - 1, with mode 3 to its column;
+// on leaving the colour mode becomes `mode` (mode 0: colour mode and bank
+// are left alone). From the script: the entry read as a colour number.
+// False (colour unchanged) when cancelled.
+bool grcmap(float x, float y, int& colour, int mode);
 
 }  // namespace sketra

@@ -50,6 +50,11 @@ InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw) {
   for (;;) {
     InputEvent ev;
     grxevn(ev);
+    if (ev.type == kButtonPress) {
+      const PixelPoint p = to_pixel(ev.x, ev.y);
+      grcomn.xcrsgr = p.x;
+      grcomn.ycrsgr = p.y;
+    }
     if (ev.type == kKeyPress || ev.type == kButtonPress) return ev;
     if (ev.type == kExpose && ev.code == 0) {
       if (redraw) redraw();
@@ -60,6 +65,38 @@ InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw) {
       if (changed && redraw) redraw();
     }
   }
+}
+
+PixelPoint near_pick() {
+  const PlotState& c = grcomn;
+  const float width = float(c.wndwgr[2]), height = float(c.wndwgr[3]);
+  const float dx = std::clamp(c.xcrsgr + c.xorggr - 50, 20.0f, std::max(20.0f, width - 350));
+  const float dy = std::clamp(c.yorggr - c.ycrsgr - 50, 20.0f, std::max(20.0f, height - 150));
+  return {dx - c.xorggr, c.yorggr - dy};
+}
+
+void draw_box(float x, float y, float w, float h) {
+  grclean(0, x - 1, x + w + 1, y - 1, y + h + 1);
+  grect(x, y, w, h, kWhite, kBevelRaised);
+}
+
+void ButtonRow::draw() const {
+  for (size_t k = 0; k < captions.size(); ++k)
+    grbutn(0, x + 78.5f * float(k), y, kButtonMaxWidth, kButtonHeight, captions[k]);
+}
+
+int ButtonRow::hit(float px, float py) const {
+  for (size_t k = 0; k < captions.size(); ++k)
+    if (grbutn(1, x + 78.5f * float(k), y, kButtonMaxWidth, kButtonHeight, captions[k], px, py) == 1)
+      return int(k) + 1;
+  return 0;
+}
+
+int ButtonRow::key(int code) const {
+  if (code <= ' ') return 0;
+  for (size_t k = 0; k < captions.size(); ++k)
+    if (captions[k].size() > 1 && upper_key(static_cast<unsigned char>(captions[k][1])) == code) return int(k) + 1;
+  return 0;
 }
 
 }  // namespace detail
@@ -265,6 +302,8 @@ void grclean(int k, float x1, float x2, float y1, float y2) {
   if (k != -1 && !areas.empty()) {
     PixelScope scope;
     for (auto it = areas.rbegin(); it != areas.rend(); ++it) grect(it->x1, it->y1, it->x2 - it->x1, it->y2 - it->y1, kWhite, 0);
+    areas.clear();
+    detail::repaint_messages();
     grflip();
   }
   areas.clear();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
@@ -70,6 +71,36 @@ bool exponent_field(int k, char letter, std::string& s) {
   return false;
 }
 
+// Fixed-point digits of av >= 0 with d decimals ("12.500" for 12.5, 3),
+// for the common case: d <= 9 and av * 10^d below 2^50. The product carries
+// a relative error of at most 2^-53, so its rounding to an integer is the
+// exact decimal rounding unless it lies within that error of a tie; those
+// few values (and everything outside the range) return nullptr and go to
+// the exact conversion. Writes at most 28 characters at p; returns the end.
+char* fixed_digits_fast(double av, int d, char* p) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  static constexpr std::uint64_t kPow10i[] = {1,      10,      100,      1000,      10000,
+                                              100000, 1000000, 10000000, 100000000, 1000000000};
+  if (d < 0 || d > 9) return nullptr;
+  const double s = av * kPow10[d];
+  if (!(s < 0x1p50)) return nullptr;
+  const double whole = std::floor(s);
+  const double frac = s - whole;  // exact below 2^52
+  if (std::fabs(frac - 0.5) <= s * 0x1p-51 + 0x1p-70) return nullptr;
+  const std::uint64_t m = std::uint64_t(whole) + (frac > 0.5 ? 1 : 0);
+  const std::uint64_t ip = m / kPow10i[d], fp = m % kPow10i[d];
+  p = std::to_chars(p, p + 20, ip).ptr;
+  if (d == 0) return p;
+  *p++ = '.';
+  char* last = p + d;
+  std::uint64_t f = fp;
+  for (char* q = last; q > p;) {
+    *--q = char('0' + f % 10);
+    f /= 10;
+  }
+  return last;
+}
+
 }  // namespace
 
 void append_i(std::string& out, long long v, int w) {
@@ -92,12 +123,15 @@ void append_f(std::string& out, double v, int w, int d) {
   char buf[400];
   char* p = buf;
   if (std::signbit(v)) *p++ = '-';
-  auto r = std::to_chars(p, buf + sizeof buf - 1, std::fabs(v), std::chars_format::fixed, d);
-  if (r.ec != std::errc{}) {
-    out.append(size_t(std::max(w, 0)), '*');
-    return;
+  char* end = fixed_digits_fast(std::fabs(v), d, p);
+  if (!end) {
+    auto r = std::to_chars(p, buf + sizeof buf - 1, std::fabs(v), std::chars_format::fixed, d);
+    if (r.ec != std::errc{}) {
+      out.append(size_t(std::max(w, 0)), '*');
+      return;
+    }
+    end = r.ptr;
   }
-  char* end = r.ptr;
   if (d == 0) *end++ = '.';
   std::string_view body(buf, size_t(end - buf));
   if (int(body.size()) > w && d > 0 && p[0] == '0' && p[1] == '.') {
@@ -212,36 +246,37 @@ void append_list_real(std::string& out, double v, int width, int sig, int ew) {
 }  // namespace
 
 ListLine& ListLine::i(long long v) {
-  if (!first_) line_ += ' ';
+  std::string& line = *line_;
+  if (!first_) line += ' ';
   char buf[32];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   std::string_view body(buf, size_t(r.ptr - buf));
-  if (body.size() < 11) line_.append(11 - body.size(), ' ');
-  line_ += body;
+  if (body.size() < 11) line.append(11 - body.size(), ' ');
+  line += body;
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::r(float v) {
-  if (!first_) line_ += ' ';
-  append_list_real(line_, double(v), 16, 9, 2);
+  if (!first_) *line_ += ' ';
+  append_list_real(*line_, double(v), 16, 9, 2);
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::d(double v) {
-  if (!first_) line_ += ' ';
-  append_list_real(line_, v, 25, 17, 3);
+  if (!first_) *line_ += ' ';
+  append_list_real(*line_, v, 25, 17, 3);
   first_ = false;
   after_text_ = false;
   return *this;
 }
 
 ListLine& ListLine::text(std::string_view s) {
-  if (!first_ && !after_text_) line_ += ' ';
-  line_ += s;
+  if (!first_ && !after_text_) *line_ += ' ';
+  *line_ += s;
   first_ = false;
   after_text_ = true;
   return *this;

@@ -77,17 +77,25 @@ std::string_view trim_right(std::string_view s);
 // One record of free-format output.
 //   ListLine().i(25).text(" maximum is ").i(19600000).str()
 //     == "           25 maximum is     19600000"
+// The appending form writes the record onto the end of an existing string
+// (no line end), for writers that build large blocks of records:
+//   std::string block;
+//   ListLine(block).i(1).i(2);   // block == "           1           2"
 class ListLine {
  public:
-  ListLine() : line_(" ") {}
+  ListLine() : own_(" "), line_(&own_) {}
+  explicit ListLine(std::string& out) : line_(&out) { out += ' '; }
+  ListLine(const ListLine&) = delete;
+  ListLine& operator=(const ListLine&) = delete;
   ListLine& i(long long v);
   ListLine& r(float v);   // single precision: G16.9
   ListLine& d(double v);  // double precision: G25.17
   ListLine& text(std::string_view s);
-  const std::string& str() const { return line_; }
+  const std::string& str() const { return *line_; }
 
  private:
-  std::string line_;
+  std::string own_;
+  std::string* line_;
   bool first_ = true;
   bool after_text_ = false;
 };

@@ -133,6 +133,7 @@ struct Unit {
   std::string name;
   std::unique_ptr<LineReader> reader;
   std::FILE* out = nullptr;
+  int error = 0;  // errno of the first failed write, flush or close
 };
 
 std::array<Unit, kMaxUnit + 1>& table() {
@@ -152,6 +153,12 @@ std::FILE* output_of(int unit) {
 }
 
 const std::string kNoName;
+
+// Remembers the first failure of an output unit.
+void note_failure(int unit) {
+  Unit* u = find(unit);
+  if (u && u->out && u->error == 0) u->error = errno != 0 ? errno : EIO;
+}
 
 }  // namespace
 
@@ -184,13 +191,19 @@ const std::string& unit_name(int unit) {
   return u ? u->name : kNoName;
 }
 
-void unit_close(int unit) {
+int unit_close(int unit) {
   Unit* u = find(unit);
-  if (!u || unit == kStdoutUnit) return;
+  if (!u || unit == kStdoutUnit) return 0;
   u->reader.reset();
-  if (u->out) std::fclose(u->out);
+  if (u->out) {
+    errno = 0;
+    if (std::fclose(u->out) != 0 && u->error == 0) u->error = errno != 0 ? errno : EIO;
+  }
+  int error = u->error;
   u->out = nullptr;
+  u->error = 0;
   u->name.clear();
+  return error;
 }
 
 bool unit_read(int unit, std::string_view& line) {
@@ -213,21 +226,36 @@ LineReader* unit_reader(int unit) {
 
 void unit_write(int unit, std::string_view text) {
   if (std::FILE* f = output_of(unit)) {
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fputc('\n', f);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fputc('\n', f) == EOF)
+      note_failure(unit);
   }
 }
 
 void unit_write_part(int unit, std::string_view text) {
-  if (std::FILE* f = output_of(unit)) std::fwrite(text.data(), 1, text.size(), f);
+  if (std::FILE* f = output_of(unit)) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) note_failure(unit);
+  }
 }
 
 void unit_end_line(int unit) {
-  if (std::FILE* f = output_of(unit)) std::fputc('\n', f);
+  if (std::FILE* f = output_of(unit)) {
+    errno = 0;
+    if (std::fputc('\n', f) == EOF) note_failure(unit);
+  }
 }
 
 void unit_flush(int unit) {
-  if (std::FILE* f = output_of(unit)) std::fflush(f);
+  if (std::FILE* f = output_of(unit)) {
+    errno = 0;
+    if (std::fflush(f) != 0) note_failure(unit);
+  }
+}
+
+int unit_error(int unit) {
+  Unit* u = find(unit);
+  return u && u->out ? u->error : 0;
 }
 
 void unit_close_all() {

@@ -17,7 +17,9 @@
 // again from its start. `unit_write` writes a whole record; `unit_write_part`
 // writes text without ending the record, so a later write continues the same
 // line (`unit_end_line` ends it). Output is buffered and reaches the file at
-// close or `unit_flush`.
+// close or `unit_flush`. A write that fails (a full disk) is remembered:
+// `unit_error` reports it while the unit is open and `unit_close` returns it,
+// so a writer can tell the user instead of claiming success.
 
 #include <cstddef>
 #include <cstdint>
@@ -89,7 +91,9 @@ class LineReader {
 bool unit_open(int unit, const std::string& path, FileStatus status);
 bool unit_is_open(int unit);
 const std::string& unit_name(int unit);
-void unit_close(int unit);
+// Closes the unit. Returns 0, or for an output unit the error number (errno,
+// e.g. ENOSPC) of the first write, flush or close that failed.
+int unit_close(int unit);
 
 // Reading (units opened old).
 bool unit_read(int unit, std::string_view& line);
@@ -105,6 +109,9 @@ void unit_write(int unit, std::string_view text);       // one whole record
 void unit_write_part(int unit, std::string_view text);  // no line end
 void unit_end_line(int unit);                           // ends the record
 void unit_flush(int unit);
+// Error number of the first failed write to an output unit since it was
+// opened; 0 while every write has succeeded (and for other units).
+int unit_error(int unit);
 
 // Closes every unit (tests and shutdown).
 void unit_close_all();

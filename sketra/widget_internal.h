@@ -6,7 +6,9 @@
 // pixels (y downwards from the window's top); `to_pixel` converts them.
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "sketra/driver.h"
 #include "sketra/plot.h"
@@ -65,9 +67,10 @@ void put_text(float x, float y, std::string_view text, int colour);
 // not change. Must be called outside pixel mode.
 bool apply_resize(int width, int height);
 
-// Waits for the next key or button press. Expose events call `redraw`; a
-// resize leaves pixel mode, applies the new size, re-enters and calls
-// `redraw`. Other events are ignored.
+// Waits for the next key or button press; a button press also becomes the
+// cursor pick (XCRSGR, YCRSGR). Expose events call `redraw`; a resize
+// leaves pixel mode, applies the new size, re-enters and calls `redraw`.
+// Other events are ignored.
 InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw);
 
 // True when (px, py) lies in the rectangle x ... x + w, y ... y + h.
@@ -77,5 +80,48 @@ inline bool inside_rect(float px, float py, float x, float y, float w, float h) 
 
 // Key code of an event with lower-case letters turned to upper case.
 inline int upper_key(int code) { return code >= 'a' && code <= 'z' ? code - 32 : code; }
+
+// Upper-left corner (pixel-mode units) of a dialog placed near the last
+// cursor pick: 50 pixels up and left of it, at least 20 pixels from the
+// window's left and top edges and within the window less 350 x 150 pixels.
+PixelPoint near_pick();
+
+// Upper-left corner of the dialogs that sit under the menu bar.
+inline PixelPoint under_bar() { return {30, window_top() - 26}; }
+
+// A dialog box: white, with a raised bevel, registered for wiping.
+void draw_box(float x, float y, float w, float h);
+
+// Draws the lines of the message line again (after a wipe).
+void repaint_messages();
+
+// The value area of a field row whose lower-left corner is (x, y) and whose
+// prompt column is `prompt_chars` characters wide.
+inline constexpr int kFieldChars = 30;  // characters a field shows
+inline constexpr float kFormRow = 16;
+struct FieldBox {
+  float x = 0, y = 0, w = 0, h = 0;
+};
+inline FieldBox field_box(float x, float y, int prompt_chars) {
+  return {x + 12 + 6 * float(prompt_chars), y + 1, 6 * kFieldChars + 6, 14};
+}
+// Draws the prompt and the value of a field row (text fields unedited).
+void draw_field_row(float x, float y, std::string_view prompt, std::string_view value, int prompt_chars);
+// A click (button 1 ... 3) on a toggle, choice or colour field: the toggle
+// switches, the choice moves to its next option (button 3: the previous
+// one), the colour picker opens. Text fields are left alone.
+void change_field(std::string_view prompt, std::string& value, int button);
+
+// Buttons of a dialog in one row, 76.5 pixels wide, 78.5 apart.
+struct ButtonRow {
+  float x = 0, y = 0;
+  std::vector<std::string> captions;
+  void draw() const;
+  // The button hit by a click at pixel-mode (px, py), drawn pressed; 0 none.
+  int hit(float px, float py) const;
+  // The button whose hot key is `key` (upper case); 0 none.
+  int key(int key) const;
+  float width() const { return float(captions.size()) * 78.5f - 2; }
+};
 
 }  // namespace sketra::detail

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "support/testdir.h"
 
 namespace {
@@ -98,6 +101,23 @@ TEST_F(UnitsTest, UnknownRewritesFromTheStartAppendKeeps) {
   unit_write(4, "again");
   unit_close(4);
   EXPECT_EQ(read_file("outp"), "new\nagain\n");
+}
+
+TEST_F(UnitsTest, FailedWritesAreRememberedAndReturnedByClose) {
+  ASSERT_TRUE(unit_open(3, "fine", FileStatus::unknown));
+  unit_write(3, "text");
+  EXPECT_EQ(unit_error(3), 0);
+  EXPECT_EQ(unit_close(3), 0);
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write_part(3, std::string(1 << 20, 'x'));  // larger than the buffer: written at once
+  EXPECT_EQ(unit_error(3), ENOSPC);
+  unit_write(3, "more");
+  EXPECT_EQ(unit_close(3), ENOSPC);
+  EXPECT_EQ(unit_error(3), 0);  // a closed unit has no error
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write(3, "short");  // stays in the buffer until the close
+  EXPECT_EQ(unit_close(3), ENOSPC);
 }
 
 TEST_F(UnitsTest, WritesToClosedUnitsAreDropped) {
