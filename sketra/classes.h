@@ -223,7 +223,8 @@ bool grshade();
 enum class KeyClick { missed, claimed };
 
 // Legend. direction +1 draws it (the mode's code 3); -1 handles a click at
-// the cursor pick XCRSGR, YCRSGR (pixel-mode units; the mode's code 4): the
+// the cursor pick XCRSGR, YCRSGR (world units, as the control loop hands
+// it to the mode's code 4): the
 // PIN button arms dragging and the next click places the key; a click in
 // the top band opens the "Title" / "Subtitle" dialog; a click elsewhere in
 // the key opens the settings dialog, which may rebuild `levels`. A claimed

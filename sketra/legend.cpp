@@ -250,7 +250,11 @@ KeyClick grkey2(std::vector<float>& levels, int direction, int& imcol) {
     draw_key(std::span<const float>(levels.data(), size_t(n)));
     return KeyClick::missed;
   }
-  const float x = grcomn.xcrsgr, y = grcomn.ycrsgr;
+  // The control loop hands the click over in world co-ordinates; the key
+  // lives in pixel units.
+  const PlotState& c = grcomn;
+  const float x = float((c.xcrsgr - c.xmingr) * c.xfacgr);
+  const float y = float(-(c.ycrsgr - c.ymingr) * c.yfacgr);
   const KeyBox k = key_box();
   if (grclass.key_pinned) {
     DisplaySettings& d = grcomn.display;

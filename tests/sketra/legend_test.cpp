@@ -26,6 +26,7 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
     WithRecordingDriver::SetUp();
     classes_reset();
     dialogs_reset();
+    set_dialog_ui(nullptr);  // nobody at the screen: unanswered dialogs cancel
     menus_reset();
     grsset(0, 100, 0, 100);
     grsfac();
@@ -52,9 +53,10 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
     if (!fills.empty()) fills.erase(fills.begin());
     return fills;
   }
+  // A click at pixel-mode position (x, y), handed over in world units.
   KeyClick click(float x, float y) {
-    grcomn.xcrsgr = x;
-    grcomn.ycrsgr = y;
+    grcomn.xcrsgr = float(x / grcomn.xfacgr + grcomn.xmingr);
+    grcomn.ycrsgr = float(-y / grcomn.yfacgr + grcomn.ymingr);
     grcomn.control.redraw_request = 0;
     int imcol = 3;
     return grkey2(levels_, -1, imcol);
