@@ -147,11 +147,11 @@ void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels,
 
 void fill_cells(const GridData& g, std::span<const float> levels) {
   if (grclass.scale == ScaleType::none) return;
-  const bool screen = is_screen_mode(grcomn.imodgr) && !grcomn.projection;
+  const bool screen = is_screen_mode(grcomn.imodgr) && !grcomn.projection && grcnt.short_cuts;
   ClassPalette palette;
   Run run;
   for (int j = 1; j < g.ny; ++j) {
-    if (screen && j % kPollRows == 0 && interrupted()) return;
+    if (j % kPollRows == 0 && interrupted()) return;
     if (screen) {
       fill_row_on_screen(g, j, levels, run);
       continue;

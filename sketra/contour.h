@@ -61,6 +61,7 @@ struct ContourState {
   float dist = -2.0f;   // running station of a section
   Polygon xp;           // points of Inquire Node / Section and hull polygons
   int pending_entry = 0;  // a mode entry chosen while drawing (0: none)
+  bool short_cuts = true; // the screen's short cuts (off: every cell on its own, as in files)
 };
 extern ContourState grcnt;
 void contour_reset();
