@@ -332,6 +332,10 @@ void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y,
     script_position(e, x, y);
     return;
   }
+  if (!poll && !detail::screen_ready()) {
+    sel = kMenuNothing;  // no window: nothing to show and nobody to answer
+    return;
+  }
   if (!poll) {
     script_drop();
     l = layout_for(sel, n);
