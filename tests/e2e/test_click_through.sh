@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A person loads a file with the mouse: File, Load, the file in the browser
-# (one click puts it into the Filename field, a second opens it), Apply in
-# the load dialog; then the keys F and X leave. The message line's count
-# message reaches the log.
+# (a click puts it into the Filename field), Open, Apply in the load dialog;
+# then the keys F and X leave. The message line's count message reaches the
+# log.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 work=$(mktemp -d)
@@ -21,9 +21,10 @@ click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
 click 93 11    # File
 click 93 30    # Load
 # The browser lists "../", "outp", "points.xyz" from 28 pixels below its
-# title; rows are 14 pixels apart.
+# title, rows 14 pixels apart; its buttons <<<, >>>, All files, Open and
+# Cancel lie 649 pixels from the top, 78.5 pixels apart.
 click 123 84
-click 123 84
+click 376 649  # Open
 # The load dialog: eight fields, then Apply.
 click 141 188
 for _ in $(seq 100); do
