@@ -365,17 +365,7 @@ MenuCell cell(const char* caption, bool enabled) {
 // The one place where the eXport menu is shown: a pull-down column under
 // entry 6 (eXport) of the main menu bar; returns the entry chosen, 0 for
 // none.
-// TODO(lead): call sketra::grcurs here (pull-down under entry 6) once the
-// menu widget is on main. Until then the answer comes from the script queue
-// the way grcurs takes it: the entry's first character is the hot key of an
-// enabled cell.
-int choose(std::span<const MenuCell> cells) {
-  if (!sketra::script_pending()) return 0;
-  const char key = char(std::toupper(static_cast<unsigned char>(sketra::script_take()[0])));
-  for (std::size_t i = 0; i < cells.size(); ++i)
-    if (cells[i][0] != '-' && cells[i][1] == key) return int(i) + 1;
-  return 0;
-}
+int choose(std::span<const MenuCell> cells) { return menu_choice(cells, 6); }
 
 }  // namespace
 

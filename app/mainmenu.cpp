@@ -2,10 +2,16 @@
 
 #include <cstdlib>
 
+#include <cstdio>
+
+#include "app/export.h"
 #include "app/loader.h"
 #include "app/store.h"
+#include "sketra/device.h"
 #include "sketra/dialogs.h"
+#include "sketra/menus.h"
 #include "sketra/script.h"
+#include "sketra/settings.h"
 #include "sketra/textfmt.h"
 #include "sketra/units.h"
 
@@ -20,6 +26,20 @@ MenuCell cell(const char* caption, bool enabled) {
 }
 
 std::string line60(std::string_view s) { return sketra::fmt_a(s, 60); }
+
+// Input unit handed to the graphics library (it reads nothing from it).
+constexpr int kInputUnit = 5;
+
+// A main-menu entry whose routine arrives with a later part of korvel.
+void not_available(std::string_view entry) { sketra::grmesg(std::string(entry) + ": not available yet"); }
+
+// The File submenu, a pull-down under the File entry.
+MainAction file_menu() {
+  cpch.file_name.clear();
+  const auto cells = file_menu_cells(cin1.np);
+  const FileAction done = file_menu_action(menu_choice(cells, cplot.menu));
+  return done == FileAction::exit ? MainAction::exit : MainAction::ran;
+}
 
 }  // namespace
 
@@ -111,8 +131,10 @@ std::vector<std::string> startup_plate() {
 bool startup(std::span<char* const> files) {
   store_reset();
   cin1.maxp = kMaxPoints;
+  sketra::grinit(kInputUnit, cunit.log, kProgramTitle, false);
   if (!sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown)) return false;
   sketra::set_log_unit(cunit.log);
+  sketra::set_message_handler([](std::string_view text) { sketra::grmesg(text); });
   auto plate = startup_plate();
   sketra::grplate(plate);
   if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) sketra::script_load_file(script);
@@ -125,5 +147,53 @@ bool startup(std::span<char* const> files) {
 }
 
 void shutdown() { sketra::unit_close_all(); }
+
+int menu_choice(std::span<const MenuCell> cells, int sel) {
+  std::vector<std::string> captions;
+  captions.reserve(cells.size());
+  for (const auto& c : cells) captions.emplace_back(c.view());
+  float x = 0, y = 0;
+  sketra::grcurs(captions, sel, x, y);
+  return sel;
+}
+
+MainAction main_menu_action(int choice) {
+  switch (choice) {
+    case 1: return file_menu();
+    case 2: not_available("Edit"); break;
+    case 3: not_available("Map"); break;
+    case 4: not_available("Grid"); break;
+    case 5: not_available("Mesh"); break;
+    case 6: fsave(); break;
+    case 7: help(); break;
+    default: return MainAction::none;
+  }
+  return MainAction::ran;
+}
+
+MainAction main_menu_pass() {
+  const auto cells = main_menu_cells(cin1.np, cplot.nsets);
+  for (std::size_t i = 0; i < cells.size(); ++i) cpch.menu[i] = cells[i];
+  int choice = 0;
+  while (choice <= 0) {
+    cplot.menu = -1;
+    choice = menu_choice(cells, cplot.menu);
+  }
+  cplot.menu = choice;
+  const MainAction done = main_menu_action(choice);
+  sketra::unit_flush(cunit.log);
+  return done;
+}
+
+int run(std::span<char* const> files) {
+  if (!startup(files)) {
+    std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
+    return 1;
+  }
+  while (main_menu_pass() != MainAction::exit) {
+  }
+  shutdown();
+  return 0;
+}
 
 }  // namespace korvel

@@ -50,13 +50,37 @@ void help();
 // The start-up plate: title and release, then what korvel is.
 std::vector<std::string> startup_plate();
 
-// Start-up in order: capacity, the log "outp", the dialogs' log unit, the
-// plate, the entries of the file named by SKETRA_SCRIPT queued as script
-// answers, then every command-line file loaded (the first with Load, the
-// others with Add). Returns false when the log cannot be opened.
+// Start-up in order: capacity, the graphics library and its window
+// (grinit with the title "Korvel_4.01"; without a display it throws
+// sketra::FatalError before any file is touched), the log "outp" and the
+// dialogs' log unit, the plate, the entries of the file named by
+// SKETRA_SCRIPT queued as script answers, then every command-line file
+// loaded (the first with Load, the others with Add). Returns false when the
+// log cannot be opened.
 bool startup(std::span<char* const> files);
 
 // Closes the log and every unit.
 void shutdown();
+
+// Shows `cells` with grcurs in layout `sel` (see sketra/menus.h: -1 a bar,
+// k a pull-down under entry k of the bar) and returns the answer.
+int menu_choice(std::span<const MenuCell> cells, int sel);
+
+// What a pass of the main menu did.
+enum class MainAction { none, ran, exit };
+
+// Runs main-menu entry `choice` (1..7): the File submenu, Edit, Map, Grid,
+// Mesh, eXport or the help screen. Entries whose routines are not built yet
+// show "<entry>: not available yet" on the message line. Returns exit when
+// File eXit was chosen.
+MainAction main_menu_action(int choice);
+
+// One pass of the main menu: the bar rebuilt from the store's counts, shown
+// until an entry is chosen, and that entry run.
+MainAction main_menu_pass();
+
+// The whole program after its arguments: start-up, the main menu until
+// File eXit, shutdown. Returns the exit status.
+int run(std::span<char* const> files);
 
 }  // namespace korvel

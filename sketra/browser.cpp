@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 
 #include "sketra/dialog_window.h"
 #include "sketra/menus.h"
@@ -55,43 +54,155 @@ std::string relative_name(const fs::path& p) {
   return rel.size() <= absolute.size() ? rel : absolute;
 }
 
-struct Browser {
-  fs::path dir;
-  std::string filter;
-  std::string field;
-  std::vector<std::string> entries;
-  int page = 0;
+// The browser's state and its page in the window.
+class Browser {
+ public:
+  Browser(fs::path dir, std::string filter);
+  void draw();
+  // What a click did: 0 nothing more to do, else the button it stands for
+  // (4 Open). A click on the Filename field edits it; a click that ends the
+  // edit elsewhere is left in `pending` (type kEventNone: none).
+  int click(const InputEvent& ev, InputEvent& pending);
+  // Runs button k: 1 / 2 turn the page, 3 all files, 4 open (true when a
+  // file was chosen, its name in `name`).
+  bool press(int k, std::string& name);
+  const std::string& filter() const { return filter_; }
+  detail::ButtonRow buttons;
 
-  void reload() {
-    entries.clear();
-    if (dir.has_relative_path()) entries.emplace_back("../");
-    for (auto& e : list_directory(dir, filter)) entries.push_back(std::move(e));
-    page = 0;
+ private:
+  void reload();
+  void enter(const fs::path& d);
+  void entry_at(int j, float& x, float& y) const;
+  int entry_hit(const PixelPoint& p) const;
+
+  fs::path dir_;
+  std::string filter_;
+  std::string field_;
+  std::vector<std::string> entries_;
+  int page_ = 0;
+  PixelPoint top_;
+  float list_top_ = 0, field_y_ = 0, box_w_ = 0;
+  int rows_ = 0, per_page_ = 0;
+};
+
+Browser::Browser(fs::path dir, std::string filter) : dir_(std::move(dir)), filter_(std::move(filter)) {
+  top_ = detail::under_bar();
+  list_top_ = top_.y - 22;
+  rows_ = std::clamp(int((float(grcomn.wndwgr[3]) - 26 - 160) / kLine), 4, 40);
+  const int columns = std::clamp(int((detail::window_right() - top_.x - 16) / kColumn), 1, 4);
+  per_page_ = rows_ * columns;
+  field_y_ = list_top_ - kLine * float(rows_) - 8 - detail::kFormRow;
+  buttons = {top_.x + 8, field_y_ - 26, {" <<<<", " >>>>", " AAll files ", " OOpen", " CCancel"}};
+  const detail::FieldBox fb = detail::field_box(top_.x, field_y_, 8);
+  box_w_ = std::max({kColumn * float(columns) + 16, buttons.width() + 16, fb.x + fb.w + 8 - top_.x});
+  reload();
+}
+
+void Browser::reload() {
+  entries_.clear();
+  if (dir_.has_relative_path()) entries_.emplace_back("../");
+  for (auto& e : list_directory(dir_, filter_)) entries_.push_back(std::move(e));
+  page_ = 0;
+}
+
+void Browser::enter(const fs::path& d) {
+  dir_ = d.lexically_normal();
+  if (!dir_.has_filename() && dir_.has_relative_path()) dir_ = dir_.parent_path();
+  field_.clear();
+  reload();
+}
+
+void Browser::entry_at(int j, float& x, float& y) const {
+  x = top_.x + 8 + kColumn * float(j / rows_);
+  y = list_top_ - kLine * float(j % rows_ + 1) + 3;
+}
+
+int Browser::entry_hit(const PixelPoint& p) const {
+  for (int j = 0; j < per_page_; ++j) {
+    const size_t e = size_t(page_ * per_page_ + j);
+    if (e >= entries_.size()) break;
+    float x = 0, y = 0;
+    entry_at(j, x, y);
+    if (detail::inside_rect(p.x, p.y, x - 2, y - 3, kColumn - 6, kLine)) return int(e);
   }
-  void enter(const fs::path& d) {
-    dir = d.lexically_normal();
-    if (dir.has_filename() == false && dir.has_relative_path()) dir = dir.parent_path();
-    field.clear();
+  return -1;
+}
+
+void Browser::draw() {
+  const int pages = std::max(1, (int(entries_.size()) + per_page_ - 1) / per_page_);
+  page_ = std::clamp(page_, 0, pages - 1);
+  detail::draw_box(top_.x, buttons.y - 6, box_w_, top_.y - (buttons.y - 6));
+  const size_t dir_chars = size_t(std::max(30.0f, (box_w_ - 16) / 6)) - 11;
+  std::string d = dir_.string();
+  if (d.size() > dir_chars) d = "..." + d.substr(d.size() - dir_chars + 3);
+  detail::put_text(top_.x + 8, top_.y - 15, "Directory: " + d, kBlack);
+  for (int j = 0; j < per_page_; ++j) {
+    const size_t e = size_t(page_ * per_page_ + j);
+    if (e >= entries_.size()) break;
+    float x = 0, y = 0;
+    entry_at(j, x, y);
+    std::string shown = entries_[e];
+    if (shown.size() > kNameChars) shown = shown.substr(0, kNameChars - 1) + "_";
+    detail::put_text(x, y, shown, shown.ends_with('/') ? -7 : kBlack);
+  }
+  detail::draw_field_row(top_.x, field_y_, "Filename", field_, 8);
+  buttons.draw();
+  if (pages > 1)
+    detail::put_text(buttons.x + buttons.width() + 8, buttons.y + 5,
+                     "page " + std::to_string(page_ + 1) + "/" + std::to_string(pages), kBlack);
+  grflip();
+}
+
+int Browser::click(const InputEvent& ev, InputEvent& pending) {
+  const PixelPoint p = detail::to_pixel(ev.x, ev.y);
+  if (const int e = entry_hit(p); e >= 0) {
+    const std::string& entry = entries_[size_t(e)];
+    if (entry == "../") {
+      enter(dir_.parent_path());
+    } else if (entry.ends_with('/')) {
+      enter(dir_ / entry.substr(0, entry.size() - 1));
+    } else if (field_ == entry) {
+      return 4;  // a second click on the same file opens it
+    } else {
+      field_ = entry;
+    }
+    draw();
+    return 0;
+  }
+  const detail::FieldBox fb = detail::field_box(top_.x, field_y_, 8);
+  if (detail::inside_rect(p.x, p.y, fb.x, fb.y, fb.w, fb.h)) {
+    const InputEvent end = grgstr(top_.x, field_y_, "Filename", field_, 8);
+    if (end.type == kButtonPress) pending = end;
+    draw();
+    return 0;
+  }
+  return buttons.hit(p.x, p.y);
+}
+
+bool Browser::press(int k, std::string& name) {
+  if (k == 1 || k == 2) page_ += k == 1 ? -1 : 1;
+  if (k == 3) {
+    filter_.clear();
     reload();
   }
-  // Opens the name in the field: true when it names a file.
-  bool open(std::string& name) {
-    const std::string_view typed = trim_both(field);
-    if (typed.empty()) return false;
-    const fs::path p = fs::path(typed).is_absolute() ? fs::path(typed) : dir / typed;
-    std::error_code ec;
-    if (fs::is_directory(p, ec)) {
-      enter(p);
-      return false;
+  if (k == 4) {
+    const std::string_view typed = trim_both(field_);
+    if (!typed.empty()) {
+      const fs::path p = fs::path(typed).is_absolute() ? fs::path(typed) : dir_ / typed;
+      std::error_code ec;
+      if (fs::is_directory(p, ec)) {
+        enter(p);
+      } else if (fs::is_regular_file(p, ec)) {
+        name = relative_name(p);
+        return true;
+      } else {
+        grmesg("grfile: file " + std::string(typed) + " not found");
+      }
     }
-    if (fs::is_regular_file(p, ec)) {
-      name = relative_name(p);
-      return true;
-    }
-    grmesg("grfile: file " + std::string(typed) + " not found");
-    return false;
   }
-};
+  draw();
+  return false;
+}
 
 }  // namespace
 
@@ -116,118 +227,40 @@ std::vector<std::string> list_directory(const fs::path& dir, std::string_view fi
 
 bool WindowDialogs::choose_file(std::string& name, std::string& filter) {
   if (!detail::screen_ready()) return false;
-  PixelScope scope;
-  Browser b;
   std::error_code ec;
-  b.dir = fs::current_path(ec);
+  fs::path dir = fs::current_path(ec);
   if (ec) return false;
-  b.filter = std::string(trim_both(filter));
-  b.reload();
-
-  const PixelPoint top = detail::under_bar();
-  const float list_top = top.y - 22;
-  const int rows = std::clamp(int((float(grcomn.wndwgr[3]) - 26 - 160) / kLine), 4, 40);
-  const int columns = std::clamp(int((detail::window_right() - top.x - 16) / kColumn), 1, 4);
-  const int per_page = rows * columns;
-  const float field_y = list_top - kLine * float(rows) - 8 - detail::kFormRow;
-  detail::ButtonRow buttons{top.x + 8, field_y - 26, {" <<<<", " >>>>", " AAll files ", " OOpen", " CCancel"}};
-  const detail::FieldBox fb = detail::field_box(top.x, field_y, 8);
-  const float box_w = std::max({kColumn * float(columns) + 16, buttons.width() + 16, fb.x + fb.w + 8 - top.x});
-  const size_t dir_chars = size_t(std::max(10.0f, (box_w - 16) / 6)) - 11;
-  auto entry_at = [&](int j, float& x, float& y) {
-    x = top.x + 8 + kColumn * float(j / rows);
-    y = list_top - kLine * float(j % rows + 1) + 3;
-  };
-  auto draw = [&] {
-    const int pages = std::max(1, (int(b.entries.size()) + per_page - 1) / per_page);
-    b.page = std::clamp(b.page, 0, pages - 1);
-    detail::draw_box(top.x, buttons.y - 6, box_w, top.y - (buttons.y - 6));
-    std::string d = b.dir.string();
-    if (d.size() > dir_chars) d = "..." + d.substr(d.size() - dir_chars + 3);
-    detail::put_text(top.x + 8, top.y - 15, "Directory: " + d, kBlack);
-    for (int j = 0; j < per_page; ++j) {
-      const size_t e = size_t(b.page * per_page + j);
-      if (e >= b.entries.size()) break;
-      float x = 0, y = 0;
-      entry_at(j, x, y);
-      std::string shown = b.entries[e];
-      if (shown.size() > kNameChars) shown = shown.substr(0, kNameChars - 1) + "_";
-      detail::put_text(x, y, shown, shown.ends_with('/') ? -7 : kBlack);
-    }
-    detail::draw_field_row(top.x, field_y, "Filename", b.field, 8);
-    buttons.draw();
-    if (pages > 1)
-      detail::put_text(buttons.x + buttons.width() + 8, buttons.y + 5,
-                       "page " + std::to_string(b.page + 1) + "/" + std::to_string(pages), kBlack);
-    grflip();
-  };
-  // The entry under a click, -1 for none.
-  auto entry_hit = [&](const PixelPoint& p) {
-    for (int j = 0; j < per_page; ++j) {
-      const size_t e = size_t(b.page * per_page + j);
-      if (e >= b.entries.size()) break;
-      float x = 0, y = 0;
-      entry_at(j, x, y);
-      if (detail::inside_rect(p.x, p.y, x - 2, y - 3, kColumn - 6, kLine)) return int(e);
-    }
-    return -1;
-  };
-  draw();
-  std::optional<InputEvent> pending;
+  PixelScope scope;
+  Browser b(std::move(dir), std::string(trim_both(filter)));
+  b.draw();
+  InputEvent pending;
   bool opened = false;
   for (;;) {
-    const InputEvent ev = pending ? *pending : detail::wait_input(scope, draw);
-    pending.reset();
+    const InputEvent ev = pending.type != kEventNone ? pending : detail::wait_input(scope, [&] { b.draw(); });
+    pending = InputEvent{};
     int button = 0;
     if (ev.type == kKeyPress) {
       if (ev.code == kKeyReturn) button = 4;
       else if (ev.code == kKeyEscape) button = 5;
       else if (ev.code == kKeyUp || ev.code == kKeyLeft) button = 1;
       else if (ev.code == kKeyDown || ev.code == kKeyRight) button = 2;
-      else button = buttons.key(detail::upper_key(ev.code));
+      else button = b.buttons.key(detail::upper_key(ev.code));
     } else if (ev.code == 4 || ev.code == 5) {
-      button = ev.code - 3;
+      button = ev.code - 3;  // the wheel turns the pages
     } else {
-      const PixelPoint p = detail::to_pixel(ev.x, ev.y);
-      if (const int e = entry_hit(p); e >= 0) {
-        const std::string& entry = b.entries[size_t(e)];
-        if (entry == "../") {
-          b.enter(b.dir.parent_path());
-        } else if (entry.ends_with('/')) {
-          b.enter(b.dir / entry.substr(0, entry.size() - 1));
-        } else if (b.field == entry) {
-          button = 4;
-        } else {
-          b.field = entry;
-        }
-        if (button == 0) {
-          draw();
-          continue;
-        }
-      } else if (detail::inside_rect(p.x, p.y, fb.x, fb.y, fb.w, fb.h)) {
-        const InputEvent end = grgstr(top.x, field_y, "Filename", b.field, 8);
-        if (end.type == kButtonPress) pending = end;
-        draw();
-        continue;
-      } else {
-        button = buttons.hit(p.x, p.y);
-      }
+      button = b.click(ev, pending);
     }
-    if (button == 1 || button == 2) b.page += button == 1 ? -1 : 1;
-    if (button == 3) {
-      b.filter.clear();
-      b.reload();
-    }
-    if (button == 4 && b.open(name)) {
+    if (button == 5) break;
+    if (button != 0 && b.press(button, name)) {
       opened = true;
       break;
     }
-    if (button == 5) break;
-    if (button != 0) draw();
   }
   grclean(1);
-  if (opened) filter = b.filter;
-  else name.clear();
+  if (opened)
+    filter = b.filter();
+  else
+    name.clear();
   return opened;
 }
 

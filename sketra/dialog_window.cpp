@@ -5,7 +5,6 @@
 #include "sketra/dialog_window.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "sketra/menus.h"
 #include "sketra/plot.h"
@@ -88,77 +87,117 @@ bool WindowDialogs::prompt(std::string_view prompt, std::string& text) {
   return true;
 }
 
+namespace {
+
+// A form in the window: one row per field, the buttons Apply, Invert and
+// Cancel below.
+class FormPage {
+ public:
+  FormPage(std::span<std::string> prompts, std::span<std::string> values);
+  void draw();
+  // Handles one event: 0 go on, 1 Apply, 3 Cancel. A click that ends a text
+  // edit elsewhere is left in `pending` (type kEventNone: none).
+  int handle(const InputEvent& ev, InputEvent& pending);
+
+ private:
+  float row_y(size_t i) const { return top_.y - 4 - detail::kFormRow * float(i + 1); }
+  bool is_text(size_t i) const {
+    return !is_heading(prompts_[i]) && field_kind(prompts_[i], values_[i]) == FieldKind::text;
+  }
+  void edit(size_t i, int button, InputEvent& pending);
+  void edit_next(bool down, InputEvent& pending);
+
+  std::span<std::string> prompts_, values_;
+  size_t n_;
+  int pc_ = 8;
+  PixelPoint top_;
+  detail::ButtonRow buttons_;
+  float box_w_ = 0;
+  size_t focus_;
+};
+
+FormPage::FormPage(std::span<std::string> prompts, std::span<std::string> values)
+    : prompts_(prompts), values_(values), n_(std::min(prompts.size(), values.size())), focus_(n_) {
+  for (size_t i = 0; i < n_; ++i) pc_ = std::max(pc_, int(trim_right(prompts_[i]).size()));
+  top_ = detail::under_bar();
+  buttons_ = {top_.x + 8, row_y(n_) - 22, {" AApply", " IInvert", " CCancel"}};
+  const detail::FieldBox fb = detail::field_box(top_.x, 0, pc_);
+  box_w_ = std::max(fb.x + fb.w + 8 - top_.x, buttons_.width() + 16);
+}
+
+void FormPage::draw() {
+  detail::draw_box(top_.x, buttons_.y - 6, box_w_, top_.y - (buttons_.y - 6));
+  for (size_t i = 0; i < n_; ++i) {
+    if (is_heading(prompts_[i]))
+      detail::put_text(top_.x + 4, row_y(i) + 4, trim_right(prompts_[i]).substr(1), kBlack);
+    else
+      detail::draw_field_row(top_.x, row_y(i), prompts_[i], values_[i], pc_);
+  }
+  buttons_.draw();
+  grflip();
+}
+
+// Text is typed in place; the other kinds change by the click.
+void FormPage::edit(size_t i, int button, InputEvent& pending) {
+  focus_ = i;
+  if (!is_text(i)) {
+    detail::change_field(prompts_[i], values_[i], button);
+  } else {
+    const InputEvent end = grgstr(top_.x, row_y(i), prompts_[i], values_[i], pc_);
+    if (end.type == kButtonPress) pending = end;
+  }
+  draw();
+}
+
+// The next (previous) text field after the one edited last.
+void FormPage::edit_next(bool down, InputEvent& pending) {
+  for (size_t step = 1; step <= n_; ++step) {
+    const size_t i = focus_ == n_ ? (down ? step - 1 : n_ - step) : (down ? focus_ + step : focus_ + n_ - step) % n_;
+    if (is_text(i)) return edit(i, 1, pending);
+  }
+}
+
+int FormPage::handle(const InputEvent& ev, InputEvent& pending) {
+  int answer = 0;
+  if (ev.type == kKeyPress) {
+    if (ev.code == kKeyReturn) return 1;
+    if (ev.code == kKeyEscape) return 3;
+    if (ev.code == kKeyDown || ev.code == kKeyUp) {
+      edit_next(ev.code == kKeyDown, pending);
+      return 0;
+    }
+    answer = buttons_.key(detail::upper_key(ev.code));
+  } else {
+    const PixelPoint p = detail::to_pixel(ev.x, ev.y);
+    for (size_t i = 0; i < n_; ++i) {
+      const detail::FieldBox b = detail::field_box(top_.x, row_y(i), pc_);
+      if (is_heading(prompts_[i]) || !detail::inside_rect(p.x, p.y, b.x, b.y, b.w, b.h)) continue;
+      edit(i, ev.code, pending);
+      return 0;
+    }
+    answer = buttons_.hit(p.x, p.y);
+  }
+  if (answer == 2) {
+    invert_toggles(prompts_.first(n_), values_.first(n_));
+    draw();
+    return 0;
+  }
+  return answer;
+}
+
+}  // namespace
+
 bool WindowDialogs::form(std::span<std::string> prompts, std::span<std::string> values) {
   if (!detail::screen_ready()) return false;
   PixelScope scope;
-  const size_t n = std::min(prompts.size(), values.size());
-  int pc = 8;
-  for (size_t i = 0; i < n; ++i) pc = std::max(pc, int(trim_right(prompts[i]).size()));
-  const PixelPoint top = detail::under_bar();
-  auto row_y = [&](size_t i) { return top.y - 4 - detail::kFormRow * float(i + 1); };
-  detail::ButtonRow buttons{top.x + 8, row_y(n) - 22, {" AApply", " IInvert", " CCancel"}};
-  const detail::FieldBox fb = detail::field_box(top.x, 0, pc);
-  const float box_w = std::max(fb.x + fb.w + 8 - top.x, buttons.width() + 16);
-  auto draw = [&] {
-    detail::draw_box(top.x, buttons.y - 6, box_w, top.y - (buttons.y - 6));
-    for (size_t i = 0; i < n; ++i) {
-      if (is_heading(prompts[i]))
-        detail::put_text(top.x + 4, row_y(i) + 4, trim_right(prompts[i]).substr(1), kBlack);
-      else
-        detail::draw_field_row(top.x, row_y(i), prompts[i], values[i], pc);
-    }
-    buttons.draw();
-    grflip();
-  };
-  // Edits field i: text is typed in place, other kinds change by the click.
-  std::optional<InputEvent> pending;
-  size_t focus = n;
-  auto edit = [&](size_t i, int button) {
-    focus = i;
-    if (field_kind(prompts[i], values[i]) != FieldKind::text) {
-      detail::change_field(prompts[i], values[i], button);
-    } else {
-      const InputEvent end = grgstr(top.x, row_y(i), prompts[i], values[i], pc);
-      if (end.type == kButtonPress) pending = end;
-    }
-    draw();
-  };
-  draw();
+  FormPage page(prompts, values);
+  page.draw();
+  InputEvent pending;
   int answer = 0;
   while (answer == 0) {
-    const InputEvent ev = pending ? *pending : detail::wait_input(scope, draw);
-    pending.reset();
-    if (ev.type == kKeyPress) {
-      if (ev.code == kKeyReturn) answer = 1;
-      else if (ev.code == kKeyEscape) answer = 3;
-      else if (ev.code == kKeyDown || ev.code == kKeyUp) {
-        // The next (previous) text field after the last one edited.
-        const bool down = ev.code == kKeyDown;
-        for (size_t step = 1; step <= n; ++step) {
-          const size_t i = focus == n ? (down ? step - 1 : n - step) : (down ? focus + step : focus + n - step) % n;
-          if (!is_heading(prompts[i]) && field_kind(prompts[i], values[i]) == FieldKind::text) {
-            edit(i, 1);
-            break;
-          }
-        }
-        continue;
-      } else answer = buttons.key(detail::upper_key(ev.code));
-    } else {
-      const PixelPoint p = detail::to_pixel(ev.x, ev.y);
-      bool on_field = false;
-      for (size_t i = 0; i < n && !on_field; ++i) {
-        const detail::FieldBox b = detail::field_box(top.x, row_y(i), pc);
-        if (is_heading(prompts[i]) || !detail::inside_rect(p.x, p.y, b.x, b.y, b.w, b.h)) continue;
-        on_field = true;
-        edit(i, ev.code);
-      }
-      if (!on_field) answer = buttons.hit(p.x, p.y);
-    }
-    if (answer == 2) {
-      invert_toggles(prompts.first(n), values.first(n));
-      draw();
-      answer = 0;
-    }
+    const InputEvent ev = pending.type != kEventNone ? pending : detail::wait_input(scope, [&] { page.draw(); });
+    pending = InputEvent{};
+    answer = page.handle(ev, pending);
   }
   grclean(1);
   return answer == 1;

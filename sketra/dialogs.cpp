@@ -1,3 +1,8 @@
+// What the dialogs do, whoever answers them: the script queue first, then
+// the window layer (DialogUi). Messages, the message log, error counts and
+// boxes, file opening and saving live here; drawing lives in
+// dialog_window.cpp, fields.cpp and browser.cpp.
+
 #include "sketra/dialogs.h"
 
 #include <cmath>

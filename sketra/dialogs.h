@@ -189,8 +189,9 @@ int grchoice(std::span<const std::string> captions);
 // False, with a blank name, when cancelled or nobody answered.
 bool grfile(std::string& name, std::string& filter);
 
-// The colour picker at pixel-mode position (x, y) (negative x: the default
-// place): `colour` (in/out) is a palette colour 1 ... 200. With mode 2 a
+// The colour picker with its upper-left corner at pixel-mode (x, y) (x
+// below -1000: under the menu bar): `colour` (in/out) is a palette colour
+// 1 ... 200. With mode 2 a
 // pick also sets the colour bank to its row - 1, with mode 3 to its column;
 // on leaving the colour mode becomes `mode` (mode 0: colour mode and bank
 // are left alone). From the script: the entry read as a colour number.

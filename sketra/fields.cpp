@@ -174,6 +174,65 @@ InputEvent grgstr(float x, float y, std::string_view prompt, std::string& value,
   }
 }
 
+namespace {
+
+// The colour picker's page: 20 x 10 swatches of 15 pixels showing the
+// palette colours 1 ... 200, the chosen one framed, its numbers below and
+// the buttons Cancel and Done.
+class ColourPage {
+ public:
+  ColourPage(float x, float y, int colour)
+      : x_(x), y_(y), gx_(x + 8), gtop_(y - 8), info_y_(gtop_ - 10 * kSwatch - 16),
+        chosen_(std::clamp(colour, 1, kPaletteSize - 1)) {
+    buttons = {x + 8, info_y_ - 26, {" CCancel", " DDone"}};
+  }
+  void draw();
+  // The colour under a click, 0 for none.
+  int colour_at(const detail::PixelPoint& p) const {
+    if (p.x < gx_ || p.y > gtop_) return 0;
+    const int col = int((p.x - gx_) / kSwatch), row = int((gtop_ - p.y) / kSwatch);
+    return col < 20 && row < 10 ? col + 1 + 20 * row : 0;
+  }
+  int chosen() const { return chosen_; }
+  void choose(int c) { chosen_ = c; }
+  detail::ButtonRow buttons;
+
+ private:
+  static constexpr float kSwatch = 15;
+  // Lower-left corner of the swatch of colour c.
+  void swatch(int c, float& sx, float& sy) const {
+    sx = gx_ + kSwatch * float((c - 1) % 20);
+    sy = gtop_ - kSwatch * float((c - 1) / 20 + 1);
+  }
+  float x_, y_, gx_, gtop_, info_y_;
+  int chosen_;
+};
+
+void ColourPage::draw() {
+  detail::draw_box(x_, buttons.y - 6, 20 * kSwatch + 16, y_ - (buttons.y - 6));
+  // Swatches show the palette entries themselves, whatever the colour mode.
+  const int saved_mode = grcomn.colour.mode;
+  grcomn.colour.mode = 1;
+  float sx = 0, sy = 0;
+  for (int c = 1; c < kPaletteSize; ++c) {
+    swatch(c, sx, sy);
+    grect(sx, sy, kSwatch, kSwatch, c, 0);
+  }
+  grcomn.colour.mode = saved_mode;
+  swatch(chosen_, sx, sy);
+  const float fx[] = {sx, sx + kSwatch, sx + kSwatch, sx}, fy[] = {sy, sy, sy + kSwatch, sy + kSwatch};
+  grfram(fx, fy, kBlack);
+  int rgb = int(grcomn.colour.palette[size_t(chosen_)]), r = 0, g = 0, b = 0;
+  grgcol(rgb, r, g, b, 1);
+  detail::put_text(gx_, info_y_,
+                   "No " + fmt_i(chosen_, 3) + "  Red:" + fmt_i(r, 3) + " Green:" + fmt_i(g, 3) + " Blue:" + fmt_i(b, 3),
+                   kBlack);
+  buttons.draw();
+  grflip();
+}
+
+}  // namespace
+
 bool WindowDialogs::pick_colour(float x, float y, int& colour, int mode) {
   if (!detail::screen_ready()) return false;
   PixelScope scope;
@@ -182,63 +241,28 @@ bool WindowDialogs::pick_colour(float x, float y, int& colour, int mode) {
     x = p.x;
     y = p.y;
   }
-  constexpr float kSwatch = 15;
-  const float gx = x + 8, gtop = y - 8, info_y = gtop - 10 * kSwatch - 16;
-  detail::ButtonRow buttons{x + 8, info_y - 26, {" CCancel", " DDone"}};
-  const float box_w = 20 * kSwatch + 16, box_h = y - (buttons.y - 6);
-  int chosen = std::clamp(colour, 1, kPaletteSize - 1);
-  auto swatch = [&](int c, float& sx, float& sy) {
-    sx = gx + kSwatch * float((c - 1) % 20);
-    sy = gtop - kSwatch * float((c - 1) / 20 + 1);
-  };
-  auto draw = [&] {
-    detail::draw_box(x, buttons.y - 6, box_w, box_h);
-    // Swatches show the palette entries themselves, whatever the colour mode.
-    const int saved_mode = grcomn.colour.mode;
-    grcomn.colour.mode = 1;
-    for (int c = 1; c < kPaletteSize; ++c) {
-      float sx = 0, sy = 0;
-      swatch(c, sx, sy);
-      grect(sx, sy, kSwatch, kSwatch, c, 0);
-    }
-    grcomn.colour.mode = saved_mode;
-    float sx = 0, sy = 0;
-    swatch(chosen, sx, sy);
-    const float fx[] = {sx, sx + kSwatch, sx + kSwatch, sx}, fy[] = {sy, sy, sy + kSwatch, sy + kSwatch};
-    grfram(fx, fy, kBlack);
-    int rgb = int(grcomn.colour.palette[size_t(chosen)]), r = 0, g = 0, b = 0;
-    grgcol(rgb, r, g, b, 1);
-    detail::put_text(gx, info_y, "No " + fmt_i(chosen, 3) + "  Red:" + fmt_i(r, 3) + " Green:" + fmt_i(g, 3) +
-                                     " Blue:" + fmt_i(b, 3), kBlack);
-    buttons.draw();
-    grflip();
-  };
-  draw();
-  bool done = false;
-  for (;;) {
-    const InputEvent ev = detail::wait_input(scope, draw);
-    int button = 0;
+  ColourPage page(x, y, colour);
+  page.draw();
+  int button = 0;
+  while (button == 0) {
+    const InputEvent ev = detail::wait_input(scope, [&] { page.draw(); });
     if (ev.type == kKeyPress) {
-      if (ev.code == kKeyReturn) button = 2;
-      else if (ev.code == kKeyEscape) button = 1;
-      else button = buttons.key(detail::upper_key(ev.code));
-    } else {
-      const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
-      const int col = int((p.x - gx) / kSwatch), row = int((gtop - p.y) / kSwatch);
-      if (p.x >= gx && p.y <= gtop && col < 20 && row < 10) {
-        chosen = col + 1 + 20 * row;
-        draw();
-        continue;
-      }
-      button = buttons.hit(p.x, p.y);
+      button = ev.code == kKeyReturn   ? 2
+               : ev.code == kKeyEscape ? 1
+                                       : page.buttons.key(detail::upper_key(ev.code));
+      continue;
     }
-    if (button == 0) continue;
-    done = button == 2;
-    break;
+    const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
+    if (const int c = page.colour_at(p); c > 0) {
+      page.choose(c);
+      page.draw();
+      continue;
+    }
+    button = page.buttons.hit(p.x, p.y);
   }
   grclean(1);
-  if (done) colour = chosen;
-  return done;
+  if (button == 2) colour = page.chosen();
+  return button == 2;
 }
 
 }  // namespace sketra

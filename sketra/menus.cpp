@@ -309,54 +309,164 @@ void grclean(int k, float x1, float x2, float y1, float y2) {
   areas.clear();
 }
 
-void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y, const MenuHooks* hooks) {
-  const int n = int(captions.size());
-  const bool poll = sel == kMenuPoll;
-  grdump();
-  if (hooks && hooks->on_entry) hooks->on_entry();
-  PixelScope scope;
-  Layout l;
-  if (poll) {
+namespace {
+
+// One call of grcurs: the menu's layout, its drawing and what each event
+// does to it. handle_* return true when the call has its answer in `sel`.
+class MenuCall {
+ public:
+  MenuCall(std::span<const std::string> captions, int layout, const MenuHooks* hooks)
+      : captions_(captions), n_(int(captions.size())), layout_(layout), poll_(layout == kMenuPoll), hooks_(hooks) {}
+
+  // Cleaning, the script entry, the layout; true when answered already.
+  bool start(int& sel, float& x, float& y);
+  // Waits for (or, polling, looks at) events until one answers; `ev` is it.
+  void run(int& sel, InputEvent& ev);
+
+ private:
+  void draw();
+  void hook(const std::function<void()>& f);
+  bool handle_resize(const InputEvent& ev);
+  bool handle_key(const InputEvent& ev, int& sel);
+  bool handle_button(const InputEvent& ev, int& sel);
+
+  std::span<const std::string> captions_;
+  int n_;
+  int layout_;
+  bool poll_;
+  const MenuHooks* hooks_;
+  Layout l_;
+  PixelScope scope_;
+};
+
+bool MenuCall::start(int& sel, float& x, float& y) {
+  if (poll_) {
     menus.highlighted = 0;
-    if (int(menus.xs.size()) == n) l.xs = menus.xs, l.ys = menus.ys, l.w = menus.width;
-    else l = layout_for(kMenuColumn, n);
-  } else {
-    if (sel < 0) grclean(1);
-    else if (n < menus.last_column) grclean(1);
-    if (sel >= 0) menus.last_column = n;
+    if (int(menus.xs.size()) == n_) l_.xs = menus.xs, l_.ys = menus.ys, l_.w = menus.width;
+    else l_ = layout_for(kMenuColumn, n_);
+    return false;
   }
-  if (!poll && script_pending()) {
+  if (layout_ < 0 || n_ < menus.last_column) grclean(1);
+  if (layout_ >= 0) menus.last_column = n_;
+  if (script_pending()) {
     const std::string e = script_take();
-    sel = match_key(captions, detail::upper_key(static_cast<unsigned char>(e[0])));
+    sel = match_key(captions_, detail::upper_key(static_cast<unsigned char>(e[0])));
     if (sel > 0) menus.highlighted = sel;
     script_position(e, x, y);
-    return;
+    return true;
   }
-  if (!poll) {
-    script_drop();
-    l = layout_for(sel, n);
-    if (l.columns != menus.columns || l.rows != menus.rows) menus.highlighted = 0, menus.armed = 0;
-    menus.columns = l.columns, menus.rows = l.rows;
-    menus.xs = l.xs, menus.ys = l.ys, menus.width = l.w;
+  if (!detail::screen_ready()) {
+    sel = kMenuNothing;  // no window: nothing to show and nobody to answer
+    return true;
   }
-  auto draw = [&] {
-    for (int k = 1; k <= n; ++k) {
-      const bool down = k == menus.highlighted || k == menus.armed;
-      grbutn(down ? 2 : 0, l.xs[size_t(k - 1)], l.ys[size_t(k - 1)], l.w, kButtonHeight, captions[size_t(k - 1)]);
+  script_drop();
+  l_ = layout_for(layout_, n_);
+  if (l_.columns != menus.columns || l_.rows != menus.rows) menus.highlighted = 0, menus.armed = 0;
+  menus.columns = l_.columns, menus.rows = l_.rows;
+  menus.xs = l_.xs, menus.ys = l_.ys, menus.width = l_.w;
+  draw();
+  return false;
+}
+
+void MenuCall::draw() {
+  for (int k = 1; k <= n_; ++k) {
+    const bool down = k == menus.highlighted || k == menus.armed;
+    grbutn(down ? 2 : 0, l_.xs[size_t(k - 1)], l_.ys[size_t(k - 1)], l_.w, kButtonHeight, captions_[size_t(k - 1)]);
+  }
+  grflip();
+}
+
+void MenuCall::hook(const std::function<void()>& f) {
+  if (!f) return;
+  scope_.leave();
+  f();
+  scope_.enter();
+}
+
+bool MenuCall::handle_resize(const InputEvent& ev) {
+  scope_.leave();
+  const bool changed = detail::apply_resize(ev.x, ev.y);
+  if (changed && hooks_ && hooks_->on_window_change) hooks_->on_window_change();
+  scope_.enter();
+  if (changed) {
+    l_ = layout_for(layout_, n_);
+    menus.xs = l_.xs, menus.ys = l_.ys, menus.width = l_.w;
+    draw();
+  }
+  return false;
+}
+
+bool MenuCall::handle_key(const InputEvent& ev, int& sel) {
+  if (ev.code >= kKeyLeft && ev.code <= kKeyDown) {
+    if (poll_) {
+      sel = kMenuNothing;
+      return true;
     }
+    scope_.leave();
+    pan(ev.code);
+    if (hooks_ && hooks_->on_pan) hooks_->on_pan();
+    scope_.enter();
+    menus.armed = 0;
+    sel = kMenuPanned;
+    return true;
+  }
+  sel = match_key(captions_, detail::upper_key(ev.code));
+  if (sel > 0 && !poll_) {
+    menus.highlighted = sel;
+    menus.armed = 0;
+    grbutn(2, l_.xs[size_t(sel - 1)], l_.ys[size_t(sel - 1)], l_.w, kButtonHeight, captions_[size_t(sel - 1)]);
     grflip();
-  };
-  auto hook = [&](const std::function<void()>& f) {
-    if (!f) return;
-    scope.leave();
-    f();
-    scope.enter();
-  };
-  const int layout_sel = sel;
-  if (!poll) draw();
-  InputEvent ev;
+  }
+  return true;
+}
+
+bool MenuCall::handle_button(const InputEvent& ev, int& sel) {
+  if (ev.code >= 3 && ev.code <= 5) {
+    sel = -ev.code;
+    return true;
+  }
+  if (ev.code != 1 && ev.code != 2) return false;
+  const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
+  int hit = 0;
+  for (int k = 1; k <= n_ && hit == 0; ++k) {
+    const std::string_view c = captions_[size_t(k - 1)];
+    if (is_gap(c) || is_disabled(c)) continue;
+    const float bx = l_.xs[size_t(k - 1)], by = l_.ys[size_t(k - 1)];
+    if (poll_ ? detail::inside_rect(p.x, p.y, bx, by, l_.w, kButtonHeight)
+              : grbutn(1, bx, by, l_.w, kButtonHeight, c, p.x, p.y) == 1)
+      hit = k;
+  }
+  if (hit > 0) {
+    sel = hit;
+    if (poll_) return true;
+    menus.highlighted = hit;
+    if (!is_pick(captions_[size_t(hit - 1)])) {
+      menus.armed = 0;
+      return true;
+    }
+    menus.armed = hit;  // armed: the next click that hits nothing returns it
+    draw();
+    return false;
+  }
+  if (!poll_ && hooks_ && hooks_->on_miss) {
+    scope_.leave();
+    const float wx = float((ev.x - grcomn.xorggr) / grcomn.xfacgr + grcomn.xmingr);
+    const float wy = float((ev.y - grcomn.yorggr) / grcomn.yfacgr + grcomn.ymingr);
+    const bool claimed = hooks_->on_miss(wx, wy);
+    scope_.enter();
+    if (claimed) {
+      draw();
+      return false;
+    }
+  }
+  sel = poll_ ? kMenuNothing : menus.armed;
+  menus.armed = 0;
+  return true;
+}
+
+void MenuCall::run(int& sel, InputEvent& ev) {
   for (;;) {
-    if (poll) {
+    if (poll_) {
       ev.type = kEventNone;
       grxcvn(ev);
       if (ev.type == kKeyPress) ev.code = translate_keysym(unsigned(ev.code));
@@ -367,92 +477,38 @@ void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y,
     } else {
       grxevn(ev);
     }
-    if (ev.type == kExpose) {
-      if (ev.code == 0) hook(hooks ? hooks->on_window_change : nullptr), draw();
-      continue;
+    bool answered = false;
+    if (ev.type == kExpose && ev.code == 0) {
+      hook(hooks_ ? hooks_->on_window_change : nullptr);
+      draw();
+    } else if (ev.type == kConfigureNotify) {
+      answered = handle_resize(ev);
+    } else if (ev.type == kKeyPress) {
+      answered = handle_key(ev, sel);
+    } else if (ev.type == kButtonPress) {
+      answered = handle_button(ev, sel);
     }
-    if (ev.type == kConfigureNotify) {
-      scope.leave();
-      const bool changed = detail::apply_resize(ev.x, ev.y);
-      if (changed && hooks && hooks->on_window_change) hooks->on_window_change();
-      scope.enter();
-      if (changed) {
-        l = layout_for(layout_sel, n);
-        menus.xs = l.xs, menus.ys = l.ys, menus.width = l.w;
-        draw();
-      }
-      continue;
-    }
-    if (ev.type == kKeyPress) {
-      if (ev.code >= kKeyLeft && ev.code <= kKeyDown) {
-        if (poll) {
-          sel = kMenuNothing;
-          break;
-        }
-        scope.leave();
-        pan(ev.code);
-        if (hooks && hooks->on_pan) hooks->on_pan();
-        scope.enter();
-        menus.armed = 0;
-        sel = kMenuPanned;
-        break;
-      }
-      sel = match_key(captions, detail::upper_key(ev.code));
-      if (sel > 0 && !poll) {
-        menus.highlighted = sel;
-        menus.armed = 0;
-        grbutn(2, l.xs[size_t(sel - 1)], l.ys[size_t(sel - 1)], l.w, kButtonHeight, captions[size_t(sel - 1)]);
-        grflip();
-      }
-      break;
-    }
-    if (ev.type != kButtonPress) continue;
-    if (ev.code >= 3 && ev.code <= 5) {
-      sel = -ev.code;
-      break;
-    }
-    if (ev.code != 1 && ev.code != 2) continue;
-    const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
-    int hit = 0;
-    for (int k = 1; k <= n && hit == 0; ++k) {
-      const std::string_view c = captions[size_t(k - 1)];
-      if (is_gap(c) || is_disabled(c)) continue;
-      const float bx = l.xs[size_t(k - 1)], by = l.ys[size_t(k - 1)];
-      if (poll ? detail::inside_rect(p.x, p.y, bx, by, l.w, kButtonHeight)
-               : grbutn(1, bx, by, l.w, kButtonHeight, c, p.x, p.y) == 1)
-        hit = k;
-    }
-    if (hit > 0) {
-      sel = hit;
-      if (poll) break;
-      menus.highlighted = hit;
-      if (is_pick(captions[size_t(hit - 1)])) {
-        menus.armed = hit;
-        draw();
-        continue;
-      }
-      menus.armed = 0;
-      break;
-    }
-    if (!poll && hooks && hooks->on_miss) {
-      scope.leave();
-      const float wx = float((ev.x - grcomn.xorggr) / grcomn.xfacgr + grcomn.xmingr);
-      const float wy = float((ev.y - grcomn.yorggr) / grcomn.yfacgr + grcomn.ymingr);
-      const bool claimed = hooks->on_miss(wx, wy);
-      scope.enter();
-      if (claimed) {
-        draw();
-        continue;
-      }
-    }
-    sel = poll ? kMenuNothing : menus.armed;
-    menus.armed = 0;
-    break;
+    if (answered) break;
   }
   const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
   grcomn.xcrsgr = p.x;
   grcomn.ycrsgr = p.y;
-  scope.leave();
+}
+
+}  // namespace
+
+void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y, const MenuHooks* hooks) {
+  grdump();
+  if (hooks && hooks->on_entry) hooks->on_entry();
+  const int layout = sel;
+  InputEvent ev;
+  {
+    MenuCall call(captions, layout, hooks);
+    if (call.start(sel, x, y)) return;
+    call.run(sel, ev);
+    if (layout == kMenuPoll && ev.type != kKeyPress && ev.type != kButtonPress) return;
+  }
+  // Out of pixel mode: the event's position in world co-ordinates.
   x = float((ev.x - grcomn.xorggr) / grcomn.xfacgr + grcomn.xmingr);
   y = float((ev.y - grcomn.yorggr) / grcomn.yfacgr + grcomn.ymingr);
 }

@@ -73,6 +73,7 @@ struct MenuHooks {
 // arms it: the next click that hits no entry returns it with that click's
 // position. While polling (sel = 100) nothing is drawn and nothing is read
 // from the script queue; without a pending key or click sel becomes 0.
+// Without a window (no screen mode open) an empty script queue gives 0.
 void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y,
             const MenuHooks* hooks = nullptr);
 

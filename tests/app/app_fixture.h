@@ -9,6 +9,8 @@
 #include "app/parser.h"
 #include "app/store.h"
 #include "sketra/dialogs.h"
+#include "sketra/plot.h"
+#include "sketra/settings.h"
 #include "sketra/script.h"
 #include "sketra/units.h"
 #include "support/testdir.h"
@@ -24,6 +26,8 @@ class AppTest : public InTempDir {
     loader_reset();
     sketra::dialogs_reset();
     sketra::scriptq.reset();
+    sketra::reset_plot_state();  // no window: dialogs get no answer from a person
+    sketra::grinit_forget();
     ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(cunit.log);
   }

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # korvel started with the example files loads the first, adds the others,
-# writes everything to its log "outp" and ends with status 0.
+# writes everything to its log "outp"; the script then leaves through File
+# eXit and korvel ends with status 0.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-printf 'D\nD\n' > session
+printf 'D\nD\nF\nX\n' > session
 ex=$KORVEL_SOURCE_DIR/examples
-SKETRA_SCRIPT=session "$KORVEL" "$ex/river_points.xyz" "$ex/river_banks.xyzi" "$ex/river_sections.unstruct"
+SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$ex/river_points.xyz" "$ex/river_banks.xyzi" "$ex/river_sections.unstruct"
 grep -q "^found    29993 points (        0 edges)$" outp
 grep -q "^found    32833 points (     2836 edges)$" outp
 grep -q "^ >>unstruct$" outp

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# A whole session without a person: korvel started with two example files
+# and a SKETRA_SCRIPT that answers both load dialogs, adds the sections
+# through File Add, opens the File help and the help screen, closes them and
+# leaves through File eXit. The settings file left by an earlier session
+# sets the window width and is left as it was.
+set -euo pipefail
+: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+ex=$KORVEL_SOURCE_DIR/examples
+cp "$ex/river_sections.unstruct" sec.unstruct
+
+# A settings file that ends after the interval counts: 26 x-axis intervals
+# give a window (26 + 4.5) * 50 * 0.7865 = 1199 pixels wide.
+cat > .grset <<'GRSET'
+/GRAPHIC ATTRIBUTES
+ 1 /CALC SCALES
+ 1 /DEP SCALING
+ 1 /DRAW AXES
+ 0 /DRAW GRID
+ 1 /INTERACTIVE MODE
+ 1 /TIC SPACING CENTIMETERS
+ 1 /DRAW NO-DATA VALUES
+ 2   5  12 /COLOR MODES
+ 0 /SINGLE BUFFERED
+ 1 /SAVE HARDCOPY FILE
+ 1 /COLOR POSTSCRIPT
+ 1 /DOMAIN BOUNDARY
+ 1 /REDRAW KEEP FILES
+ 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE
+  26 /NUMBER OF X-AXIS INTERVALS
+GRSET
+cp .grset settings.before
+
+# Part one answers everything up to the help screen and then runs dry: the
+# main menu waits for the person, who is played by xdotool below.
+cat > session <<'SCRIPT'
+D
+D
+F
+A
+sec.unstruct
+F
+?
+D
+?
+D
+SCRIPT
+
+SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$ex/river_points.xyz" "$ex/river_banks.xyzi" > korvel.out &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+# Wait until the script has run dry: the log has the sections' count.
+for _ in $(seq 100); do
+  grep -q '^found        6 sections$' outp 2>/dev/null && break
+  sleep 0.2
+done
+geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "1199x786" ] || { echo "window is $geometry"; exit 1; }
+xdotool mousemove --window "$wid" 500 400
+sleep 0.3
+xdotool key f
+sleep 0.3
+xdotool key x
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { echo "exit status $status"; cat korvel.out; exit 1; }
+
+grep -q '^found    29993 points (        0 edges)$' outp
+grep -q '^found    32833 points (     2836 edges)$' outp
+grep -q '^ >>unstruct$' outp
+grep -q '^found    33284 points (     2908 edges)$' outp
+# Nothing was left unanswered or misread.
+! grep -q 'unknown script line' outp
+cmp .grset settings.before
