@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/edit.h"
 #include "app/export.h"
 #include "app/loader.h"
 #include "app/store.h"
@@ -160,7 +161,7 @@ int menu_choice(std::span<const MenuCell> cells, int sel) {
 MainAction main_menu_action(int choice) {
   switch (choice) {
     case 1: return file_menu();
-    case 2: not_available("Edit"); break;
+    case 2: edit(); break;
     case 3: not_available("Map"); break;
     case 4: not_available("Grid"); break;
     case 5: not_available("Mesh"); break;

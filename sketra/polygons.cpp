@@ -69,21 +69,58 @@ Box polygon_box(std::span<const float> x, std::span<const float> y) {
   return b;
 }
 
-int igpoly(std::span<const float> x, std::span<const float> y, float px, float py) {
-  const size_t n = std::min(x.size(), y.size());
-  if (n == 0) return 0;
-  const Box b = polygon_box(x, y);
-  if (!b.contains(px, py)) return 0;
-  const double rx = double(b.xmin) - 19, ry = double(b.ymin) - 11;
-  int crossings = 0;
+namespace {
+
+// Crossings of the segment point - R with the polygon's edges; an edge
+// counts when both orientation products are below 1e-5.
+int crossings(std::span<const float> x, std::span<const float> y, size_t n, double px, double py,
+              double rx, double ry) {
+  int count = 0;
   for (size_t k = 0; k < n; ++k) {
     const double ax = x[k], ay = y[k];
     const double bx = x[(k + 1) % n], by = y[(k + 1) % n];
     const double r_side = orient(ax, ay, bx, by, rx, ry) * orient(ax, ay, bx, by, px, py);
     const double e_side = orient(px, py, rx, ry, bx, by) * orient(px, py, rx, ry, ax, ay);
-    if (r_side < 1e-5 && e_side < 1e-5) ++crossings;
+    if (r_side < 1e-5 && e_side < 1e-5) ++count;
   }
-  return crossings % 2;
+  return count;
+}
+
+// True when the segment point - R runs through a vertex other than the
+// point itself: both edges at that vertex would count, and the parity
+// would be wrong.
+bool passes_a_vertex(std::span<const float> x, std::span<const float> y, size_t n, double px, double py,
+                     double rx, double ry) {
+  const double dx = rx - px, dy = ry - py, len2 = dx * dx + dy * dy;
+  for (size_t k = 0; k < n; ++k) {
+    const double vx = x[k] - px, vy = y[k] - py;
+    const double along = vx * dx + vy * dy;
+    if (along <= 1e-12 * len2 || along >= len2) continue;
+    const double off = vx * dy - vy * dx;
+    if (off * off <= 1e-18 * len2 * (vx * vx + vy * vy)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int igpoly(std::span<const float> x, std::span<const float> y, float px, float py) {
+  const size_t n = std::min(x.size(), y.size());
+  if (n == 0) return 0;
+  const Box b = polygon_box(x, y);
+  if (!b.contains(px, py)) return 0;
+  // The reference point lies below and left of the polygon. Should the
+  // test segment run exactly through a vertex (points on a lattice with
+  // the polygon's vertices on it do that), another reference point is
+  // taken, so that the vertex's two edges do not both count.
+  static constexpr double kOffsets[][2] = {{19, 11}, {23, 7}, {13, 29}, {31, 17}, {37, 5}, {7, 41}};
+  double rx = 0, ry = 0;
+  for (const auto& o : kOffsets) {
+    rx = double(b.xmin) - o[0];
+    ry = double(b.ymin) - o[1];
+    if (!passes_a_vertex(x, y, n, px, py, rx, ry)) break;
+  }
+  return crossings(x, y, n, px, py, rx, ry) % 2;
 }
 
 int igplyf(int unit, Polygon& p, int capacity) {

@@ -50,6 +50,8 @@ Box polygon_box(std::span<const float> x, std::span<const float> y);
 // ymin - 11) is tested against every edge (the last closing to the first
 // vertex): an edge counts when both orientation products are below 1e-5,
 // so a point touching an edge counts that edge; an odd count is inside.
+// When that segment runs exactly through a vertex, a reference point a
+// little aside is used instead, so that the vertex is not counted twice.
 int igpoly(std::span<const float> x, std::span<const float> y, float px, float py);
 
 // Reads one polygon from read unit `unit` into p (at most |capacity| - 1

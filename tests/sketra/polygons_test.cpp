@@ -50,6 +50,25 @@ TEST(PointInPolygon, VerticesTouchTwoEdges) {
   EXPECT_EQ(igpoly(kSqX, kSqY, 10, 10), 1);
 }
 
+TEST(PointInPolygon, TestSegmentThroughAVertexCountsItOnce) {
+  // (1.9, 1.1) seen from R = (-19, -11) lies right behind the corner
+  // (0, 0): both edges at the corner would count and make it outside.
+  EXPECT_EQ(igpoly(kSqX, kSqY, 1.9f, 1.1f), 1);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 9.5f, 5.5f), 1);
+  // Lattice points of a polygon whose corners lie on the same lattice:
+  // every interior point is inside, every exterior point outside.
+  const V x = {0, 32, 32, 16, 16, 0}, y = {0, 0, 48, 48, 16, 16};
+  for (int i = -2; i <= 34; ++i)
+    for (int j = -2; j <= 50; ++j) {
+      const bool on_edge = (j == 0 && i >= 0 && i <= 32) || (i == 32 && j >= 0 && j <= 48) ||
+                           (j == 48 && i >= 16 && i <= 32) || (i == 16 && j >= 16 && j <= 48) ||
+                           (j == 16 && i >= 0 && i <= 16) || (i == 0 && j >= 0 && j <= 16);
+      if (on_edge) continue;
+      const bool in = (i > 0 && i < 32 && j > 0 && j < 16) || (i > 16 && i < 32 && j >= 16 && j < 48);
+      EXPECT_EQ(igpoly(x, y, float(i), float(j)), in ? 1 : 0) << i << " " << j;
+    }
+}
+
 TEST(PointInPolygon, ConcavePolygonAgreesWithWindingNumber) {
   // A "U": the notch between the arms is outside.
   const V x = {0, 30, 30, 20, 20, 10, 10, 0}, y = {0, 0, 30, 30, 10, 10, 30, 30};

@@ -1,0 +1,149 @@
+// The Edit entry's grid-set path: the choice list, the viewer on a work
+// column, and Save, Save as and Ignore when a value changed; a grid read
+// from an ESRI file and written again by the viewer.
+
+#include "app/edit.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "app/store.h"
+#include "sketra/alter.h"
+#include "sketra/classes.h"
+#include "sketra/contour.h"
+#include "sketra/control.h"
+#include "sketra/menus.h"
+#include "sketra/recording_driver.h"
+#include "app/app_fixture.h"
+
+namespace {
+
+using namespace korvel;
+using Entries = std::vector<std::string>;
+
+class EditTest : public korvel::testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
+    sketra::grmode(2);
+    sketra::set_dialog_ui(nullptr);
+    sketra::menus_reset();
+    sketra::control_reset();
+    sketra::classes_reset();
+    sketra::contour_reset();
+    sketra::alter_reset();
+  }
+  void TearDown() override {
+    sketra::grmode(0);
+    sketra::set_driver(std::move(previous_));
+    sketra::reset_plot_state();
+    sketra::control_reset();
+    sketra::alter_reset();
+    AppTest::TearDown();
+  }
+  // A 3 x 2 grid as set 1, named "ground model".
+  void one_set() {
+    cplot.nsets = 1;
+    cin1.set(1) = GridGeometry{0, 0, 10, 10, 3, 2, 0};
+    cin.value[0] = {1, 2, 3, 4, 5, 6};
+    cpch.set_name[0].set("ground model");
+  }
+  EditResult run(const Entries& script) {
+    sketra::grscpt(script);
+    return edit();
+  }
+  std::unique_ptr<sketra::Driver> previous_;
+};
+
+TEST_F(EditTest, ChoiceListShowsUnstructuredDisabledWithoutPoints) {
+  one_set();
+  auto items = edit_choice_items();
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0], "-UUnstructured");
+  EXPECT_EQ(items[1], "  ground   3/  2");
+  store_add_point(0, 0, 0, 101);
+  EXPECT_EQ(edit_choice_items()[0], " UUnstructured");
+}
+
+TEST_F(EditTest, DisabledOrUnstructuredChoicesDoNothingToTheSets) {
+  one_set();
+  EXPECT_EQ(run({"1"}), EditResult::none);  // disabled while np = 0
+  store_add_point(0, 0, 0, 101);
+  EXPECT_EQ(run({"U"}), EditResult::unstructured);
+  EXPECT_EQ(sketra::dialogs.message_line, "Unstructured: the point and line editor is not available yet");
+  EXPECT_EQ(run({"9"}), EditResult::none);
+}
+
+TEST_F(EditTest, UnchangedGridReturnsWithoutTheSaveMenu) {
+  one_set();
+  // Nothing is queued after eXit: a save menu would wait for input.
+  EXPECT_EQ(run({"2", "X"}), EditResult::unchanged);
+  EXPECT_EQ(cplot.menu, 7);
+  EXPECT_EQ(cpch.value_label, "  ground   3/  2");
+  EXPECT_EQ(cpch.x_label, "[m]");
+  EXPECT_EQ(cin.gx, (std::vector<float>{0, 10, 20, 0, 10, 20}));
+  EXPECT_EQ(cin.gy, (std::vector<float>{0, 0, 0, 10, 10, 10}));
+}
+
+TEST_F(EditTest, SaveCopiesTheWorkColumnBack) {
+  one_set();
+  EXPECT_EQ(run({"2", "A", "O", "*10", "A", "D", "X", "S"}), EditResult::saved);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{10, 20, 30, 40, 50, 60}));
+  EXPECT_EQ(cplot.nsets, 1);
+}
+
+TEST_F(EditTest, SaveAsMakesANewNamedSet) {
+  one_set();
+  EXPECT_EQ(run({"2", "A", "O", "+1", "A", "D", "X", "A", "raised"}), EditResult::saved_as);
+  ASSERT_EQ(cplot.nsets, 2);
+  EXPECT_EQ(cpch.set_name[1], "raised");
+  EXPECT_EQ(cin.value[1], (std::vector<float>{2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(cin1.set(2).nx, 3);
+  EXPECT_EQ(cin1.set(2).dx, 10.0f);
+}
+
+TEST_F(EditTest, IgnoreKeepsTheSet) {
+  one_set();
+  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "I"}), EditResult::ignored);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(sketra::dialogs.message_line, ">changes ignored");
+}
+
+TEST_F(EditTest, SaveAsWithoutRoomOrNameAsksAgain) {
+  one_set();
+  // A blank name keeps the menu up; Ignore then leaves.
+  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "A", "", "I"}), EditResult::ignored);
+  EXPECT_EQ(cplot.nsets, 1);
+  cplot.nsets = kMaxSets;
+  for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
+  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "A", "I"}), EditResult::ignored);
+  EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "no room for another set");
+}
+
+TEST_F(EditTest, EsriGridReadAndWrittenAgainKeepsEveryValue) {
+  ASSERT_EQ(load_file(korvel::testing::example_path("river_grid.asc").string()), LoadOutcome::loaded);
+  store_grid_nodes(1);
+  const GridGeometry& g = cin1.set(1);
+  std::vector<float> values = cin.value[0];
+  const sketra::GridData grid{cin.gx, cin.gy, values, g.nx, g.nx, g.ny, cplot.nodata};
+  ASSERT_TRUE(sketra::unit_open(30, "again.asc", sketra::FileStatus::unknown));
+  ASSERT_TRUE(sketra::write_esri_grid(grid, 30, "again.asc"));
+  auto tokens = [](const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> t;
+    for (std::string w; in >> w;) t.push_back(w);
+    return t;
+  };
+  const auto a = tokens(korvel::testing::read_file(korvel::testing::example_path("river_grid.asc")));
+  const auto b = tokens(korvel::testing::read_file("again.asc"));
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t k = 12; k < a.size(); ++k) ASSERT_EQ(std::stod(a[k]), std::stod(b[k])) << k;
+  EXPECT_EQ(b[5], "2600128.00");  // the first node, where the file put it
+  EXPECT_EQ(b[7], "1198868.00");
+}
+
+}  // namespace
