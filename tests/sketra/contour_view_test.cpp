@@ -190,6 +190,50 @@ TEST_F(ContourViewTest, ContourLinesAndDashedMidLevelsInFillMode) {
   EXPECT_GT(rec().count(DriverCall::Polyline), 50);
 }
 
+TEST_F(ContourViewTest, ContourLabelsFollowTheLines) {
+  const GridData g = hill(60, 40, 10);
+  frame(g);
+  set_contour_lines(true);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_EQ(rec().count(DriverCall::Text), 0);
+  set_contour_labels(true);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  const auto texts = rec().of(DriverCall::Text);
+  ASSERT_GT(texts.size(), 3u);
+  // Every label is one of the class levels (mid-levels are not labelled).
+  for (const auto* t : texts) {
+    bool known = false;
+    for (float l : levels_) known = known || t->text == level_text(l, levels_[1] - levels_[0]);
+    EXPECT_TRUE(known) << t->text;
+  }
+}
+
+TEST_F(ContourViewTest, ThreeDViewsFillEveryCellProjected) {
+  const GridData g = hill(8, 6, 10);
+  frame(g);
+  grcomn.projection = true;
+  grcomn.trangr[3][3] = 0.5f;  // flatter heights
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_GT(rec().count(DriverCall::Polygon), 7 * 5);
+  grcomn.projection = false;
+}
+
+TEST_F(ContourViewTest, AKeyPressedWhileDrawingEndsItAndIsCarriedOutNext) {
+  const GridData g = hill(40, 40, 10);
+  frame(g);
+  grcomn.control.cells[15] = fixed_width(" GGrid", 16);
+  grcomn.control.shown = 22;
+  rec().push_key('g');
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_EQ(grcnt.pending_entry, 16);
+  ASSERT_TRUE(script_pending());
+  EXPECT_EQ(script_take()[0], 'G');
+}
+
 // ---------------------------------------------------------------- entries
 
 TEST_F(ContourViewTest, NearestReportsTheNodeInAbsoluteCoordinates) {
