@@ -133,7 +133,8 @@ void greror(std::string_view text, float a, float b);
 bool write_esri_grid(const GridData& g, int unit, const std::string& name);
 bool write_breaklines(const GridData& g, int unit, const std::string& name);
 bool write_xyz(const GridData& g, int unit, const std::string& name, float displacement);
-// True when the Grid format is possible: equal cell size in x and y.
+// True when the Grid format is possible: equal cell size in x and y, and
+// rows along x (an ESRI grid cannot be turned).
 bool equal_cells(const GridData& g);
 
 // ---------------------------------------------------------------- queries

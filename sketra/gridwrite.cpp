@@ -50,7 +50,10 @@ bool equal_cells(const GridData& g) {
   if (g.nx < 2 || g.ny < 2) return false;
   const float dx = std::fabs(g.x[g.at(2, 1)] - g.x[g.at(1, 1)]);
   const float dy = std::fabs(g.y[g.at(1, 2)] - g.y[g.at(1, 1)]);
-  return std::fabs(dx - dy) <= 0.01f;
+  // An ESRI grid has no rotation: rows must run along x and columns along y.
+  const bool aligned = std::fabs(g.y[g.at(2, 1)] - g.y[g.at(1, 1)]) <= 0.01f &&
+                       std::fabs(g.x[g.at(1, 2)] - g.x[g.at(1, 1)]) <= 0.01f;
+  return aligned && std::fabs(dx - dy) <= 0.01f;
 }
 
 bool write_esri_grid(const GridData& g, int unit, const std::string& name) {

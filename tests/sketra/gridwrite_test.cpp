@@ -113,6 +113,10 @@ TEST_F(GridWriteTest, UnequalCellsRuleOutTheGridFormat) {
   EXPECT_FALSE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
   y_ = {0, 0, 10.005f, 10.005f};
   EXPECT_TRUE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
+  // A turned grid with equal cells cannot be written as ESRI grid either.
+  x_ = {0, 8.66f, -5, 3.66f};
+  y_ = {0, 5, 8.66f, 13.66f};
+  EXPECT_FALSE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
 }
 
 TEST_F(GridWriteTest, BreaklinesStartANewLineAtTheFirstRow) {
