@@ -217,6 +217,17 @@ TEST_F(ControlTest, OptionsMaskSetsSwitchesButNotSwitchSeven) {
   EXPECT_EQ(grcomn.in[12], 1);
 }
 
+TEST_F(ControlTest, TitlesAreTakenOverTranslatedAndCopiedBack) {
+  grcomn.display.language = 2;
+  titles_ = {"", "Water Level [m]", "Distance [m]", "Level [m]"};
+  run({"X"});
+  EXPECT_EQ(titles_.title, fixed_width("Title", 80));  // a blank title keeps the current one
+  EXPECT_EQ(titles_.subtitle, fixed_width("Wasserspiegel [m]", 80));
+  EXPECT_EQ(titles_.xlabel, fixed_width("Distanz [m]", 40));
+  EXPECT_EQ(titles_.ylabel, fixed_width("Kote [m]", 40));
+  EXPECT_EQ(PlotTitles::from_text(titles_.to_text()).subtitle, titles_.subtitle);
+}
+
 // ---------------------------------------------------------------- zoom and clicks
 
 TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
@@ -241,6 +252,27 @@ TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
   EXPECT_NEAR(widths[3], w * 0.71, w * 1e-4);
   EXPECT_NEAR(widths[4], w, w * 1e-4);
   EXPECT_EQ(grcomn.indsgr, 0);
+}
+
+TEST_F(ControlTest, ArrowKeysPanAndRedrawOnce) {
+  run({"X"});
+  mode_.take_codes();
+  const auto w0 = window();
+  rec_->push_key(0xff51);  // Left
+  rec_->push_key('x');
+  grctrl(mode_.callback(), 0, titles_);
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
+  EXPECT_NEAR(grcomn.xmingr, w0[0] - (w0[1] - w0[0]) / 3, 1e-6);
+}
+
+TEST_F(ControlTest, ResizedWindowKeepsItsNewSizeAndIsRedrawn) {
+  rec_->push_resize(1400, 900);
+  rec_->push_key('x');
+  run({});
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3}));
+  EXPECT_EQ(grcomn.wndwgr[2], 1400);
+  EXPECT_EQ(grcomn.nxingr, int(1400 / (50 * 0.7865f) - 4));
+  EXPECT_EQ(rec_->count(DriverCall::Open), 0);  // not reopened at a computed size
 }
 
 TEST_F(ControlTest, ClicksAroundTheFrameOpenTheirDialogs) {
