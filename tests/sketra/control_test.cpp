@@ -473,6 +473,43 @@ TEST_F(ControlTest, YawActionReplotsAndReopensItselfThroughTheQueue) {
   EXPECT_NEAR(ys, ctrl.yaw.yf, 1e-2);
 }
 
+TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
+  reset_plot_state();
+  control_reset();
+  ctrl.yaw = {true, 10, 20, 5, 10};
+  auto project = [](float x, float y, float z) {
+    std::array<float, 3> s{};
+    grtran(x, y, z, s[0], s[1], s[2]);
+    return s;
+  };
+  // Clockwise by 90 degrees: a point east of the fixed point goes south.
+  rotate_view(0, 1, -90);
+  auto p = project(11, 20, 5);
+  EXPECT_NEAR(p[0], 10, 1e-5);
+  EXPECT_NEAR(p[1], 19, 1e-5);
+  EXPECT_TRUE(grcomn.projection);
+  // Any sequence keeps the fixed point in place; opposite turns cancel.
+  for (auto [a, b] : {std::pair{1, 2}, {0, 2}, {0, 1}}) rotate_view(a, b, 37);
+  p = project(10, 20, 5);
+  EXPECT_NEAR(p[0], 10, 1e-4);
+  EXPECT_NEAR(p[1], 20, 1e-4);
+  EXPECT_NEAR(p[2], 5, 1e-4);
+  for (auto [a, b] : {std::pair{0, 1}, {0, 2}, {1, 2}}) rotate_view(a, b, -37);
+  rotate_view(0, 1, 90);
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(grcomn.trangr[size_t(i)][size_t(j)], i == j ? 1 : 0, 1e-5);
+  control_reset();
+  reset_plot_state();
+}
+
+TEST_F(ControlTest, YawGrowsTheVerticalScale) {
+  // Each Grow queues R and Y: the loop replots and the Yaw menu is back,
+  // where X leaves it.
+  run({"Y", "G", "X", "Y", "G", "X", "X"});
+  EXPECT_FLOAT_EQ(grcomn.trangr[3][3], 2.25f);
+  EXPECT_TRUE(grcomn.projection);
+}
+
 TEST_F(ControlTest, OriginalTurnsTheProjectionOff) {
   run({"Y", "C", "X", "O", "X"});
   EXPECT_FALSE(grcomn.projection);
