@@ -16,6 +16,12 @@ constexpr int kCircleVertices = 40;
 
 bool same_xy(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y; }
 
+// Equal but for the rounding of computed arc points.
+bool near_xy(const Vec3& a, const Vec3& b) {
+  auto close = [](double u, double v) { return std::fabs(u - v) <= 1e-9 * (std::fabs(u) + std::fabs(v) + 1.0); };
+  return close(a.x, b.x) && close(a.y, b.y);
+}
+
 // Vertices on an arc: n = round(sweep * 3), at least 2.
 int arc_vertices(double sweep) { return std::max(2, int(std::lround(std::fabs(sweep) * 3.0))); }
 
@@ -198,7 +204,7 @@ void EntityReader::hatch_edge_done() {
   std::vector<Vec3>& path = h.paths.back().v;
   auto put = [&](double x, double y) {
     Vec3 p{x, y, 0};
-    if (path.empty() || !same_xy(path.back(), p)) path.push_back(p);
+    if (path.empty() || !near_xy(path.back(), p)) path.push_back(p);
   };
   if (edge == 1) {
     put(h.a.x, h.a.y);
@@ -226,7 +232,10 @@ void EntityReader::hatch_edge_done() {
 
 void EntityReader::emit_hatch() {
   hatch_edge_done();
-  for (const HatchPath& p : hatch_.paths) emit_closed(p.v, hatch_.elevation, true);
+  for (HatchPath& p : hatch_.paths) {
+    if (p.v.size() >= 2 && near_xy(p.v.front(), p.v.back())) p.v.back() = p.v.front();
+    emit_closed(p.v, hatch_.elevation, true);
+  }
 }
 
 // ---- Emitting the record in hand ----------------------------------------------------------

@@ -56,6 +56,14 @@ bool add_shape(const SHPObject& s, std::int64_t capacity, ShapeVertices& out) {
   return true;
 }
 
+// shapelib explains its failures through an error hook; they go to the log
+// of the load in progress (the hook has no context pointer, and korvel reads
+// one shapefile at a time).
+int g_error_log = -1;
+void shapelib_error(const char* message) {
+  sketra::unit_write(g_error_log, std::string(" shapelib: ") + message);
+}
+
 // Room for the vertices a .shp file of this size can hold (16 bytes each at
 // least), never more than the capacity.
 void reserve(ShapeVertices& out, const std::string& name, std::int64_t capacity) {
@@ -74,7 +82,11 @@ void reserve(ShapeVertices& out, const std::string& name, std::int64_t capacity)
 ReadResult getshape(const std::string& name_in, std::int64_t capacity, ShapeVertices& out, int log) {
   const std::string name(sketra::trim_right(name_in));
   report("filename:" + name, log);
-  ShpHandle shp(SHPOpen(name.c_str(), "rb"));
+  SAHooks hooks;
+  SASetupDefaultHooks(&hooks);
+  hooks.Error = shapelib_error;
+  g_error_log = log;
+  ShpHandle shp(SHPOpenLL(name.c_str(), "rb", &hooks));
   if (!shp) {
     report("Unable to open:" + name, log);
     return ReadResult::failure("Unable to open:" + name);

@@ -42,8 +42,9 @@ struct ShapeVertices {
 // most `capacity` vertices. Writes "filename:" and the name, then
 // "Shapefile Type: " with the type name and "   # of Shapes: " with the
 // count, to standard output and the log. Fails with "Unable to open:" and
-// the name when shapelib cannot open it, and when a shape record cannot be
-// read or holds a coordinate that is not a finite number.
+// the name when shapelib cannot open it (its own explanation goes to the
+// log), and when a shape record cannot be read or holds a coordinate that is
+// not a finite number.
 ReadResult getshape(const std::string& name, std::int64_t capacity, ShapeVertices& out, int log);
 
 }  // namespace korvel

@@ -104,8 +104,8 @@ ReadResult read_poly(int unit, const std::string& poly, std::int32_t p0, std::in
   LineReader& r = *sketra::unit_reader(unit);
   std::string_view line;
   double v[3] = {0, 0, 0};
-  if (!next_record(r, line) || record_values(line, std::span<double>(v, 1)) < 1)
-    return ReadResult::failure(at_line("bad header", poly, r.record()));
+  if (!next_record(r, line)) return ReadResult::failure(poly + " is empty");
+  if (record_values(line, std::span<double>(v, 1)) < 1) return ReadResult::failure(at_line("bad header", poly, r.record()));
   if (v[0] != 0) {
     // The .poly lists vertices of its own: its edges do not refer to these nodes.
     sketra::grmesg("expecting nodes on node file");
