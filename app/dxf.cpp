@@ -233,6 +233,8 @@ ReadResult dxf_file(int unit, const std::string& name, int log) {
   if (d.refused > 0)
     sketra::grmesg("more than" + sketra::fmt_i(capacity, 8) + " vertices:" + sketra::fmt_i(d.refused, 10) +
                    " ignored");
+  if (d.invalid > 0)
+    sketra::unit_write(log, " vertices beyond the range of numbers ignored:" + sketra::fmt_i(d.invalid, 10));
   if (d.skipped > 0)
     sketra::unit_write(log, " entities of block definitions and paper space passed over:" + sketra::fmt_i(d.skipped, 10));
   if (!d.x.empty() && !reader.lorig) {

@@ -70,6 +70,7 @@ struct DxfDrawing {
   std::vector<DxfLayer> layers;   // in order of first appearance
   std::vector<std::pair<std::string, std::int64_t>> unknown;  // unknown group-0 names and counts
   std::int64_t refused = 0;       // vertices beyond the capacity
+  std::int64_t invalid = 0;       // vertices whose scaled co-ordinates overflow
   std::int64_t skipped = 0;       // entities inside block definitions and in paper space
   bool truncated = false;         // the file ended inside an entity
 };

@@ -25,10 +25,17 @@ bool near_xy(const Vec3& a, const Vec3& b) {
 // Vertices on an arc: n = round(sweep * 3), at least 2.
 int arc_vertices(double sweep) { return std::max(2, int(std::lround(std::fabs(sweep) * 3.0))); }
 
-// Counterclockwise sweep from a0 to a1 (radians), in [0, 2 pi).
+// Counterclockwise sweep from a0 to a1 (radians): a1 - a0, plus 2 pi when
+// negative, so that 0 to 360 degrees is a full turn; angles beyond a turn
+// are reduced to one.
 double ccw_sweep(double a0, double a1) {
-  double s = std::fmod(a1 - a0, kTwoPi);
-  return s < 0 ? s + kTwoPi : s;
+  double s = a1 - a0;
+  if (!std::isfinite(s)) return 0;
+  if (s < 0 || s > kTwoPi) {
+    s = std::fmod(s, kTwoPi);
+    if (s < 0) s += kTwoPi;
+  }
+  return s;
 }
 
 }  // namespace
@@ -49,6 +56,10 @@ Kind entity_kind(std::string_view n) {
 }
 
 void Sink::add(const Vec3& p, std::int8_t kind) {
+  if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+    ++out_.invalid;  // a scale or radius beyond the range of numbers
+    return;
+  }
   if (std::int64_t(out_.x.size()) >= capacity_) {
     ++out_.refused;
     return;
@@ -313,10 +324,15 @@ void EntityReader::emit_face() {
 int EntityReader::end() {
   const Kind kind = kind_;
   if (kind == Kind::none) return 0;
-  if (skip_ || paper_) {
+  // Records inside block definitions and in paper space, and the VERTEX and
+  // SEQEND records of a POLYLINE passed over, are no geometry of the drawing.
+  if (skip_ || paper_ || (skip_vertices_ && (kind == Kind::vertex || kind == Kind::seqend))) {
+    if (kind == Kind::polyline) skip_vertices_ = true;
+    if (kind == Kind::seqend) skip_vertices_ = false;
     reset();
     return 1;
   }
+  if (kind == Kind::polyline) skip_vertices_ = false;
   const bool take = chosen_;
   switch (kind) {
     case Kind::polyline:

@@ -126,7 +126,8 @@ class EntityReader {
   // Links between records.
   std::int64_t line_end_ = -2;  // vertex index of the last LINE's end
   Vec3 line_end_at_;
-  bool first_vertex_ = true;  // the next VERTEX starts a line
+  bool first_vertex_ = true;   // the next VERTEX starts a line
+  bool skip_vertices_ = false; // the POLYLINE in hand is passed over
   struct Polyline {
     bool open = false;  // a POLYLINE is in hand
     bool taken = true;  // on a chosen layer

@@ -112,6 +112,11 @@ TEST_F(DxfTest, ArcsRunCounterclockwiseWithThreeVerticesPerRadian) {
   EXPECT_NEAR(ay(1), -4.0, 1e-5);
   EXPECT_NEAR(ax(7), 4 * std::cos(M_PI / 4), 1e-5);
 
+  // A full turn, 0 to 360 degrees: round(2 pi * 3) = 19 vertices.
+  load_dxf(Dxf().entity("ARC", "A").at(10, 0, 0).g(40, 4.0).g(50, 0.0).g(51, 360.0).text());
+  ASSERT_EQ(cin1.np, 19);
+  EXPECT_NEAR(ax(19), ax(1), 1e-5);
+
   // A short arc still has its two ends.
   load_dxf(Dxf().entity("ARC", "A").at(10, 0, 0).g(40, 4.0).g(50, 10.0).g(51, 15.0).text());
   ASSERT_EQ(cin1.np, 2);
@@ -209,12 +214,15 @@ TEST_F(DxfTest, BlockDefinitionsAndPaperSpaceArePassedOver) {
       "  0\nPOINT\n  8\n0\n 10\n0.0\n 20\n0.0\n 30\n0.0\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n"
       "  0\nSECTION\n  2\nENTITIES\n" +
       Dxf().entity("INSERT", "POINTS").g(2, "MARK").at(10, 2601405, 1199605, 422).raw() +
-      Dxf().entity("LINE", "FRAME").g(67, 1.0).at(10, 0, 0).at(11, 420, 297).raw() + "  0\nENDSEC\n  0\nEOF\n";
+      Dxf().entity("LINE", "FRAME").g(67, 1.0).at(10, 0, 0).at(11, 420, 297).raw() +
+      Dxf().entity("POLYLINE", "FRAME").g(67, 1.0).entity("VERTEX", "FRAME").at(10, 0, 0).entity("VERTEX", "FRAME")
+          .at(10, 420, 0).entity("SEQEND", "FRAME").raw() +
+      "  0\nENDSEC\n  0\nEOF\n";
   load_dxf(text);
   ASSERT_EQ(cin1.np, 1);
   EXPECT_EQ(cin1.xorig, 2601405.0);
   EXPECT_EQ(ax(1), 2601405.0);
-  EXPECT_NE(log().find(" entities of block definitions and paper space passed over:         2\n"), std::string::npos);
+  EXPECT_NE(log().find(" entities of block definitions and paper space passed over:         6\n"), std::string::npos);
 }
 
 // ---- Dialogs, scale and origin -----------------------------------------------------------
@@ -341,6 +349,13 @@ TEST_F(DxfTest, OddCodeLinesAreSkippedAndWindowsLineEndsRead) {
   EXPECT_EQ(ax(1), 3.5);
   EXPECT_EQ(z(1), 5.5f);
   EXPECT_EQ(out, "unknown codes:\n  SECTION                         (1)\n");
+}
+
+TEST_F(DxfTest, CoordinatesThatOverflowWithTheScaleAreLeftOut) {
+  load_dxf(Dxf().point(1e300, 1).point(5, 6).text(), kLoad, {"D", "1 1e10", "D"});
+  ASSERT_EQ(cin1.np, 1);
+  EXPECT_EQ(ax(1), 5e10);
+  EXPECT_NE(log().find(" vertices beyond the range of numbers ignored:         1\n"), std::string::npos);
 }
 
 TEST_F(DxfTest, GarbageLoadsNothingAndLeavesTheStore) {
