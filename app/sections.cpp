@@ -56,13 +56,6 @@ bool inside_clip(double x, double y, double z) {
          y <= double(cplot.ymax) && z >= double(cplot.zmin) && z <= double(cplot.zmax);
 }
 
-void fix_origin(double x, double y) {
-  if (reader.lorig) return;
-  cin1.xorig = x;
-  cin1.yorig = y;
-  reader.lorig = true;
-}
-
 bool add_absolute(double x, double y, double z, std::int32_t code) {
   return store_add_point(float(x - cin1.xorig), float(y - cin1.yorig), float(z), code);
 }
@@ -251,6 +244,13 @@ bool blt(int unit) {
   }
   sketra::grmesg("found" + sketra::fmt_i(cin1.np, 10) + " points");
   return true;
+}
+
+void fix_origin(double x, double y) {
+  if (reader.lorig) return;
+  cin1.xorig = x;
+  cin1.yorig = y;
+  reader.lorig = true;
 }
 
 }  // namespace korvel::sections

@@ -38,4 +38,8 @@ bool blt(int unit);
 // The "found" message of point and line sections.
 void found_message();
 
+// Fixes the store origin at the absolute point (x, y) unless a reader has
+// fixed it already.
+void fix_origin(double x, double y);
+
 }  // namespace korvel::sections

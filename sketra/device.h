@@ -77,6 +77,9 @@ using FileDeviceOpener = std::function<std::unique_ptr<FileDevice>()>;
 // removes it. Without an opener grmode(mode) opens nothing and returns 0.
 void set_file_device_opener(int mode, FileDeviceOpener opener);
 
+// True when file mode `mode` has an opener (the format can be written).
+bool has_file_device_opener(int mode);
+
 // The open file device, or nullptr outside the file modes.
 FileDevice* active_file_device();
 

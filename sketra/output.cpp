@@ -121,6 +121,10 @@ void set_file_device_opener(int mode, FileDeviceOpener opener) {
   if (is_file_mode(mode)) devices().openers[size_t(mode - kModeRecord)] = std::move(opener);
 }
 
+bool has_file_device_opener(int mode) {
+  return is_file_mode(mode) && bool(devices().openers[size_t(mode - kModeRecord)]);
+}
+
 FileDevice* active_file_device() { return detail::file_device(); }
 
 void set_message_handler(std::function<void(std::string_view)> handler) {

@@ -350,15 +350,6 @@ TEST_F(LoaderTest, BltLinesJoinPointsWithCodeAbove21) {
   EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");
 }
 
-TEST_F(LoaderTest, LaterFormatsAreNotYetSupported) {
-  load_text("a.xyz", "1 2 3\n");
-  EXPECT_EQ(load_text("mesh.2dm", "MESH2D\nND 1 0 0 0\n", kAdd), LoadOutcome::unsupported);
-  EXPECT_EQ(sketra::dialogs.message_line, ".2dm files: not yet supported");
-  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntriangles\n0 0 0\n", kAdd), LoadOutcome::unsupported);
-  EXPECT_EQ(sketra::dialogs.message_line, "triangles: not yet supported");
-  EXPECT_EQ(cin1.np, 1);
-}
-
 TEST_F(LoaderTest, NoFileChosenChangesNothing) {
   load_text("a.xyz", "1 2 3\n");
   cpch.file_name.clear();
@@ -386,12 +377,15 @@ TEST_F(LoaderTest, EsriGridBecomesTheOnlySetWithRowsFlipped) {
   EXPECT_EQ(g.ny, 2);
   EXPECT_EQ(g.dx, 25.0f);
   EXPECT_EQ(g.dy, 25.0f);
-  EXPECT_EQ(g.x0, 2600000.0f);
+  // Added to a store with points, the grid is placed relative to their origin.
+  EXPECT_EQ(cin1.xorig, 1.0);
+  EXPECT_EQ(double(g.x0) + cin1.xorig, 2600000.0);
+  EXPECT_EQ(double(g.y0) + cin1.yorig, 1200000.0);
   EXPECT_EQ(cin.value[0], (std::vector<float>{4, 5, -9999, 1, 2, 3}));
   EXPECT_EQ(cplot.nodata, -9999.0f);
   ASSERT_EQ(cin.gx.size(), 6u);
-  EXPECT_EQ(cin.gx[2], 2600050.0f);
-  EXPECT_EQ(cin.gy[3], 1200025.0f);
+  EXPECT_EQ(double(cin.gx[2]) + cin1.xorig, 2600050.0);
+  EXPECT_EQ(double(cin.gy[3]) + cin1.yorig, 1200025.0);
 }
 
 TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
@@ -404,6 +398,19 @@ TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(cin1.set(1).dy, 2.0f);
   EXPECT_EQ(cpch.set_name[0], "depth");  // the grid keeps its item name
   EXPECT_NE(log().find(" >>grid\nreading grid file\n   nx        2\n"), std::string::npos) << log();
+}
+
+// Regression: the corner used to be stored as an absolute single-precision
+// value while later points were stored relative to their own origin, so the
+// grid and the points drifted apart by the whole origin.
+TEST_F(LoaderTest, PointsAddedAfterAGridShareItsOriginExactly) {
+  load_text("dem.asc", "ncols 2\nnrows 1\nxllcenter 2600128.37\nyllcenter 1198868.61\ncellsize 2\n7 8\n", kLoad, {});
+  load_text("p.xyz", "2600130.37 1198868.61 5\n", kAdd);
+  ASSERT_EQ(cin1.np, 1);
+  // The second grid node and the point lie at the same absolute place.
+  EXPECT_EQ(cin.gx[1], cin.x[0]);
+  EXPECT_EQ(cin.gy[1], cin.y[0]);
+  EXPECT_NEAR(double(cin1.set(1).x0) + cin1.xorig, 2600128.37, 1e-9);
 }
 
 TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
