@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/parser.h"
+#include "app/readers.h"
 #include "app/sections.h"
 #include "app/store.h"
 #include "sketra/dialogs.h"
@@ -39,9 +40,6 @@ constexpr std::string_view kScan[] = {"move",  "rotate",       "locate",       "
                                       "bedlevel", ">>grid", ">>unstruct"};
 constexpr int kScanGrid = 20;
 constexpr int kScanUnstruct = 21;
-
-// Formats whose readers are not built yet.
-constexpr std::string_view kLaterSuffixes[] = {"node", "hole", "dxf", "3ds", "2dm", "shp"};
 
 // ---- All-or-nothing loads ------------------------------------------------------
 //
@@ -130,8 +128,6 @@ struct Load {
   std::int32_t p1 = 1;     // first point of the current group
   bool failed = false;     // bad input: reject the file
   bool cancelled = false;  // the load dialog was cancelled
-  bool unsupported = false;
-  std::string note;        // why the format is not supported
   std::string line;        // the parser's line buffer
   Transaction* tx = nullptr;
 };
@@ -139,6 +135,14 @@ struct Load {
 void bad_input(Load& ld) {
   sketra::unit_write(sketra::kStdoutUnit, " -->error in input file");
   ld.failed = true;
+}
+
+// A reader's verdict: a failure shows its reason and rejects the file.
+bool accepted(Load& ld, const ReadResult& r) {
+  if (r.ok) return true;
+  sketra::grmesg(r.message);
+  ld.failed = true;
+  return false;
 }
 
 // Reads a keyword's parameters from the rest of its line. No values at all
@@ -281,12 +285,14 @@ void data_keyword(Load& ld, int k) {
       sections::table(ld.unit, ld.log, p);
       break;
     }
-    default: {  // triangles, mesh2d
+    case 17:  // triangles
       echo(ld, "");
-      ld.note = std::string(kUnstruct[std::size_t(k - 1)]) + ": not yet supported";
-      ld.unsupported = true;
+      text_triangles(ld.unit, ld.log);
       break;
-    }
+    default:  // mesh2d
+      echo(ld, "");
+      accepted(ld, mesh2d_nodes(ld.unit, sketra::unit_name(ld.unit), ld.log));
+      break;
   }
 }
 
@@ -304,10 +310,10 @@ void keyword_mode(Load& ld) {
   for (;;) {
     int status = 0;
     int k = iicmd(kUnstruct, ld.line, ld.unit, ld.log, status);
-    if (parser.aborted || ld.failed || ld.unsupported) return;
+    if (parser.aborted || ld.failed) return;
     if (k <= 0) break;
     keyword(ld, k);
-    if (ld.failed || ld.unsupported) return;
+    if (ld.failed) return;
   }
   finish(ld);
 }
@@ -319,7 +325,7 @@ void keyword_mode(Load& ld) {
 void plain_scan(Load& ld) {
   std::array<double, 4> v{};
   std::string_view l;
-  auto stop = [&] { return ld.failed || ld.unsupported || parser.aborted || ld.cancelled; };
+  auto stop = [&] { return ld.failed || parser.aborted || ld.cancelled; };
   // Where a section read nothing (a line like "a1 b2 c3" counts three
   // numbers but holds none): that line goes to the keyword parser instead,
   // so the scan always moves on.
@@ -470,16 +476,13 @@ void publish_origin() {
   sketra::grvalu8("YORGR", cin1.yorig);
 }
 
-bool later_suffix(const std::string& sfx) {
-  return std::find(std::begin(kLaterSuffixes), std::end(kLaterSuffixes), sfx) != std::end(kLaterSuffixes);
-}
-
 // Reads the open file into the store; the format decided by its first line
 // and its suffix.
 void dispatch(Load& ld, const std::string& name) {
   std::string sfx = ccsfx(name);
   if (sfx == "shp") {
-    ld.unsupported = true;
+    sketra::unit_close(ld.unit);
+    if (accepted(ld, shapefile(name, ld.log))) finish(ld);
     return;
   }
   cpch.last_file.set(name);
@@ -495,8 +498,15 @@ void dispatch(Load& ld, const std::string& name) {
     return;
   }
   sketra::unit_rewind(ld.unit);
-  if (later_suffix(sfx)) {
-    ld.unsupported = true;
+  if (sfx == "node" || sfx == "hole") {
+    accepted(ld, node_file(ld.unit, name, sfx == "node", ld.log));
+  } else if (sfx == "dxf") {
+    accepted(ld, dxf_file(ld.unit, name, ld.log));
+  } else if (sfx == "3ds") {
+    text_triangles(ld.unit, ld.log);
+    keyword_mode(ld);
+  } else if (sfx == "2dm") {
+    if (accepted(ld, mesh2d_nodes(ld.unit, name, ld.log))) finish(ld);
   } else if (sfx == "asc" || sfx == "grd" || sfx == "agr") {
     grid(ld);
     if (!ld.failed && !parser.aborted) plain_scan(ld);
@@ -556,23 +566,20 @@ LoadOutcome load(int mode) {
   cpch.file_name.clear();
 
   bool rejected = ld.failed || parser.aborted;
-  if (!ld.unsupported && !rejected) {
+  if (!rejected) {
     if (sketra::igrerr(0, "", ld.log) == 1 && sketra::dialogs.summary_errors > 0) rejected = true;
   }
   if (iierr(0, "", ld.log) > 0) rejected = true;
   sketra::unit_flush(ld.log);
-  if (ld.unsupported || rejected) {
+  if (rejected) {
     parser.level = 0;
     parser.ncall = 0;
     parser.nlab = 0;
     parser.aborted = false;
     tx.rollback();
-    if (ld.unsupported)
-      sketra::grmesg(ld.note.empty() ? "." + ccsfx(name) + " files: not yet supported" : ld.note);
-    else
-      sketra::grmesg("load failed: " + name);
+    sketra::grmesg("load failed: " + name);
     publish_origin();
-    return ld.unsupported ? LoadOutcome::unsupported : LoadOutcome::rejected;
+    return LoadOutcome::rejected;
   }
   publish_origin();
   return ld.cancelled ? LoadOutcome::cancelled : LoadOutcome::loaded;

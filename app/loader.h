@@ -10,20 +10,24 @@
 //   first line ">>grid"          grid reader, then the scan goes on
 //   suffix asc, grd, agr         ESRI ASCII grid
 //   suffix blt                   BLT lines
-//   suffix node, hole, dxf, 3ds, 2dm, shp
-//                                readers not built yet: "not yet supported"
+//   suffix node, hole            TRIANGLE nodes (and the .poly edges of a node file)
+//   suffix dxf                   DXF drawing
+//   suffix 3ds                   text triangles, then keywords
+//   suffix 2dm                   2DM nodes
+//   suffix shp                   ESRI shapefile
 //   anything else                plain scan: 3 numbers on a line start a
 //                                point section, 4 numbers a line section
 //
-// Every file ends with the finishing step (load dialog, codes, shift,
-// rotation, z scaling), the end-of-load summary and the origin published as
-// "XORGR"/"YORGR".
+// Every file but node, hole, DXF and BLT files ends with the finishing step
+// (load dialog, codes, shift, rotation, z scaling); every file with the
+// end-of-load summary and the origin published as "XORGR"/"YORGR".
 //
 // A load is all or nothing: when a file is rejected (a sixth error, a fatal
 // error, any error counted by the end of the file, unreadable parameters, a
-// bad grid value, a grid larger than the store) the log keeps the boxes and
-// texts, the message line says "load failed: " and the file name, and the
-// store, the state blocks and the reader settings are exactly as before.
+// bad grid value, a grid larger than the store, a reader's verdict on a
+// broken file) the log keeps the boxes and texts, the message line says
+// "load failed: " and the file name, and the store, the state blocks and the
+// reader settings are exactly as before.
 
 #include <cstdint>
 #include <string>
@@ -53,6 +57,8 @@ struct ReaderSettings {
   float angle = 0;     // cross-section direction, radians
   int ncs = 0;         // cross-sections read since the last Load
   int nl = 0;          // value tables read since the last Load
+  double sfac = 1.0;   // DXF scale factor, the DXF option dialog
+  bool lcircle = false;  // DXF circles become polygons; once on it stays on
 };
 extern ReaderSettings reader;
 
@@ -69,7 +75,6 @@ enum class LoadOutcome {
   nothing,      // no file chosen: nothing changed
   loaded,       // the file was read
   cancelled,    // the load dialog was cancelled: points kept without codes or transforms
-  unsupported,  // a format whose reader is not built yet: nothing changed
   rejected,     // bad input: nothing changed
 };
 

@@ -445,10 +445,7 @@ TEST_F(ExportTest, NodePolyRoundTripGivesTheSamePointsAndEdges) {
   const Cin before = cin;
   const double xo = cin1.xorig, yo = cin1.yorig;
   ASSERT_TRUE(export_to(ExportFormat::node_poly, "ring.node"));
-  LoadOutcome o = reload("ring.node");
-  if (o == LoadOutcome::unsupported)
-    GTEST_SKIP() << "load does not read .node files yet; this round trip runs once the node reader is on main";
-  ASSERT_EQ(o, LoadOutcome::loaded);
+  ASSERT_EQ(reload("ring.node"), LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 4);
   ASSERT_EQ(cin1.nseg, 3);
   for (int i = 1; i <= 4; ++i) {

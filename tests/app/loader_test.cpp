@@ -350,15 +350,6 @@ TEST_F(LoaderTest, BltLinesJoinPointsWithCodeAbove21) {
   EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");
 }
 
-TEST_F(LoaderTest, LaterFormatsAreNotYetSupported) {
-  load_text("a.xyz", "1 2 3\n");
-  EXPECT_EQ(load_text("mesh.2dm", "MESH2D\nND 1 0 0 0\n", kAdd), LoadOutcome::unsupported);
-  EXPECT_EQ(sketra::dialogs.message_line, ".2dm files: not yet supported");
-  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntriangles\n0 0 0\n", kAdd), LoadOutcome::unsupported);
-  EXPECT_EQ(sketra::dialogs.message_line, "triangles: not yet supported");
-  EXPECT_EQ(cin1.np, 1);
-}
-
 TEST_F(LoaderTest, NoFileChosenChangesNothing) {
   load_text("a.xyz", "1 2 3\n");
   cpch.file_name.clear();

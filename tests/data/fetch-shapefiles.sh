@@ -10,7 +10,8 @@
 # (dpkg -x) into the cache; nothing is installed.  The shapefiles end up in
 # CACHE/shapefiles together with "expected.txt", the counts ogrinfo reports for
 # them (see shapefile_expectations.py).  When the cache is filled the script
-# only checks it and returns.
+# only checks it and returns.  Exit status 3: a package could not be
+# downloaded (no Debian mirror reachable); any other failure is 1.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,11 +38,16 @@ download() {
     return 0
   fi
   echo "fetch-shapefiles: downloading $pkg"
-  if ! (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
-    # a fresh machine may not have the package lists yet
-    "${as_root[@]}" apt-get update -qq
-    (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg")
+  if (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
+    return 0
   fi
+  # a fresh machine may not have the package lists yet
+  "${as_root[@]}" apt-get update -qq || true
+  if (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
+    return 0
+  fi
+  echo "fetch-shapefiles: cannot download $pkg: no Debian mirror reachable?" >&2
+  exit 3
 }
 
 unpack() {

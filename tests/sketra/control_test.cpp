@@ -38,6 +38,8 @@ class AnswerUi : public DialogUi {
   std::vector<std::vector<std::string>> forms_seen;  // prompts of each form
   std::vector<std::string> prompts_seen;
   std::vector<std::vector<std::string>> pages;
+  std::deque<int> choice_answers;
+  std::vector<std::vector<std::string>> choices_seen;
 
   void message(std::string_view) override {}
   bool prompt(std::string_view p, std::string& text) override {
@@ -60,6 +62,13 @@ class AnswerUi : public DialogUi {
   void text_page(std::span<const std::string> lines) override { pages.emplace_back(lines.begin(), lines.end()); }
   void plate(std::span<const std::string>) override {}
   void beam(int, std::string_view) override {}
+  int choice(std::span<const std::string> captions) override {
+    choices_seen.emplace_back(captions.begin(), captions.end());
+    if (choice_answers.empty()) return 0;
+    const int k = choice_answers.front();
+    choice_answers.pop_front();
+    return k;
+  }
 };
 
 class ControlTest : public korvel::testing::InTempDir {
@@ -72,6 +81,8 @@ class ControlTest : public korvel::testing::InTempDir {
     reset_all();
     set_dialog_ui(&ui_);
     grinit(5, 4, "sketra-test", false);
+    grvalu8("XORGR", 2600000.0);  // as the application does after a load
+    grvalu8("YORGR", 1200000.0);
     set_command_runner([this](const std::vector<std::string>& argv) {
       commands_.push_back(argv);
       korvel::testing::write_file(argv.back(), "picture");
@@ -206,6 +217,17 @@ TEST_F(ControlTest, OptionsMaskSetsSwitchesButNotSwitchSeven) {
   EXPECT_EQ(grcomn.in[12], 1);
 }
 
+TEST_F(ControlTest, TitlesAreTakenOverTranslatedAndCopiedBack) {
+  grcomn.display.language = 2;
+  titles_ = {"", "Water Level [m]", "Distance [m]", "Level [m]"};
+  run({"X"});
+  EXPECT_EQ(titles_.title, fixed_width("Title", 80));  // a blank title keeps the current one
+  EXPECT_EQ(titles_.subtitle, fixed_width("Wasserspiegel [m]", 80));
+  EXPECT_EQ(titles_.xlabel, fixed_width("Distanz [m]", 40));
+  EXPECT_EQ(titles_.ylabel, fixed_width("Kote [m]", 40));
+  EXPECT_EQ(PlotTitles::from_text(titles_.to_text()).subtitle, titles_.subtitle);
+}
+
 // ---------------------------------------------------------------- zoom and clicks
 
 TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
@@ -230,6 +252,27 @@ TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
   EXPECT_NEAR(widths[3], w * 0.71, w * 1e-4);
   EXPECT_NEAR(widths[4], w, w * 1e-4);
   EXPECT_EQ(grcomn.indsgr, 0);
+}
+
+TEST_F(ControlTest, ArrowKeysPanAndRedrawOnce) {
+  run({"X"});
+  mode_.take_codes();
+  const auto w0 = window();
+  rec_->push_key(0xff51);  // Left
+  rec_->push_key('x');
+  grctrl(mode_.callback(), 0, titles_);
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
+  EXPECT_NEAR(grcomn.xmingr, w0[0] - (w0[1] - w0[0]) / 3, 1e-6);
+}
+
+TEST_F(ControlTest, ResizedWindowKeepsItsNewSizeAndIsRedrawn) {
+  rec_->push_resize(1400, 900);
+  rec_->push_key('x');
+  run({});
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3}));
+  EXPECT_EQ(grcomn.wndwgr[2], 1400);
+  EXPECT_EQ(grcomn.nxingr, int(1400 / (50 * 0.7865f) - 4));
+  EXPECT_EQ(rec_->count(DriverCall::Open), 0);  // not reopened at a computed size
 }
 
 TEST_F(ControlTest, ClicksAroundTheFrameOpenTheirDialogs) {
@@ -319,6 +362,102 @@ TEST_F(ControlTest, TraceShowsTheMessageLogAndHelpItsPage) {
   EXPECT_EQ(ui_.pages[1][2], "Basic Options (for all plotting)");
 }
 
+// ---------------------------------------------------------------- views
+
+// Views is chosen by a click: its hot key V belongs to Value, which comes
+// first in the control menu.
+TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {
+  run({"X"});
+  const auto data_window = window();
+  const double ox = grcomn.xorgr, oy = grcomn.yorgr;
+  const DevicePoint centre = device((data_window[0] + data_window[1]) / 2, (data_window[2] + data_window[3]) / 2);
+  click_cell(9), click_cell(1), click_cell(5);  // Views, Save "whole", eXit
+  rec_->push_button(1, centre.x, centre.y);     // zoom in
+  click_cell(9), click_cell(1);                 // Views, Save "zoomed"
+  click_cell(2);                                // Play: "whole"
+  rec_->push_key('x');
+  ui_.prompt_answers = {"whole", "zoomed"};
+  ui_.choice_answers = {1};
+  grctrl(mode_.callback(), 0, titles_);
+  ASSERT_EQ(grcomn.views.size(), 2u);
+  EXPECT_EQ(grcomn.views[0].name, fixed_width("whole", 16));
+  EXPECT_EQ(grcomn.views[0].xmin, data_window[0] + ox);  // stored absolute
+  EXPECT_EQ(grcomn.views[0].ymax, data_window[3] + oy);
+  EXPECT_EQ(grcomn.views[1].nxingr, 24);
+  EXPECT_EQ(ui_.choices_seen, (std::vector<std::vector<std::string>>{{"Wwhole", "Zzoomed"}}));
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(window()[size_t(i)], data_window[size_t(i)], 1e-6);
+  EXPECT_EQ(grcomn.indsgr, 0);
+
+  click_cell(9), click_cell(3), click_cell(5);  // Views, Delete the first, eXit
+  rec_->push_key('x');
+  ui_.form_answers = {{"+ ", ""}};
+  grctrl(mode_.callback(), 0, titles_);
+  ASSERT_EQ(grcomn.views.size(), 1u);
+  EXPECT_EQ(grcomn.views[0].name, fixed_width("zoomed", 16));
+  EXPECT_EQ(ui_.forms_seen.back(), (std::vector<std::string>{"whole", "zoomed"}));
+  EXPECT_EQ(dialogs.messages.back(), "Delete views");
+}
+
+TEST_F(ControlTest, TwentyFirstViewOverwritesTheTwentiethAndNamesAreReplaced) {
+  for (int k = 1; k <= 20; ++k) grcomn.views.push_back({fixed_width("v" + std::to_string(k), 16), 24, 18, 0, 1, 0, 1});
+  click_cell(9), click_cell(1), click_cell(1), click_cell(5);
+  rec_->push_key('x');
+  ui_.prompt_answers = {"v21", "v3"};
+  run({});
+  ASSERT_EQ(grcomn.views.size(), size_t(kMaxViews));
+  EXPECT_EQ(grcomn.views[19].name, fixed_width("v21", 16));
+  EXPECT_EQ(grcomn.views[18].name, fixed_width("v19", 16));
+  EXPECT_EQ(grcomn.views[2].name, fixed_width("v3", 16));
+  EXPECT_EQ(grcomn.views[2].xmin, grcomn.xmingr + grcomn.xorgr);  // v3 now holds this window
+}
+
+// ---------------------------------------------------------------- Draw
+
+TEST_F(ControlTest, DrawPutsItemsOnThePlotList) {
+  // Line from (10, 10) to (40, 50), a circle around (40, 50) through
+  // (40, 60), a text, a symbol and a polygon continuing from the symbol.
+  grscpt(std::vector<std::string>{"D", "L 10 10", "L 40 50", "C 40 60", "T 5 5", "Hello", "S 70 70",
+                                  "P 100 100", "P 150 100", "P 150 150"});
+  click_cell(12);  // Done (its hot key D chooses Delete, which comes first)
+  rec_->push_key('r');
+  rec_->push_key('x');
+  grctrl(mode_.callback(), 0, titles_);
+  using T = PlotItemType;
+  std::vector<T> types;
+  for (const PlotItem& it : grplst.items) types.push_back(it.type);
+  EXPECT_EQ(types, (std::vector<T>{T::move, T::draw, T::circle, T::text, T::symbol, T::polygon_start,
+                                   T::polygon_vertex, T::polygon_vertex, T::polygon_vertex}));
+  EXPECT_FLOAT_EQ(grplst.items[2].value, 10);
+  EXPECT_FLOAT_EQ(grplst.items[5].x, 70);  // the polygon starts at the symbol
+  const auto& m = dialogs.messages;
+  EXPECT_NE(std::find(m.begin(), m.end(), "dist=   50.00m sum=    50.0m angle=  53.1deg"), m.end());
+  EXPECT_NE(std::find(m.begin(), m.end(), "dist=   50.00m sum=   142.4m angle=  90.0deg"), m.end());
+  // Drawn when put, and again by the Replot.
+  EXPECT_EQ(std::count_if(rec_->calls().begin(), rec_->calls().end(),
+                          [](const DriverCall& c) { return c.kind == DriverCall::Text && c.text == "Hello"; }),
+            2);
+  // A new display mode starts with an empty list.
+  run({"X"});
+  EXPECT_TRUE(grplst.items.empty());
+}
+
+TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
+  sketra::dialogs_reset();
+  sketra::set_dialog_ui(nullptr);
+  sketra::grplst = PlotList{};
+  for (int k = 0; k < kPlotListCapacity; ++k)
+    ASSERT_TRUE(plot_list_add({float(k), 0, 0, PlotItemType::symbol, 0, {}}));
+  EXPECT_FALSE(plot_list_add({0, 0, 0, PlotItemType::symbol, 0, {}}));
+  EXPECT_EQ(sketra::dialogs.messages.back(), "No more puts allowed");
+  EXPECT_EQ(grplst.items.size(), size_t(kPlotListCapacity));
+  ASSERT_TRUE(plot_list_delete_nearest(10.2f, 3));
+  EXPECT_EQ(grplst.items.size(), size_t(kPlotListCapacity - 1));
+  EXPECT_EQ(grplst.items[10].x, 11);
+  sketra::grplst = PlotList{};
+  EXPECT_FALSE(plot_list_delete_nearest(0, 0));
+  sketra::dialogs_reset();
+}
+
 // ---------------------------------------------------------------- Yaw
 
 TEST_F(ControlTest, YawActionReplotsAndReopensItselfThroughTheQueue) {
@@ -332,6 +471,43 @@ TEST_F(ControlTest, YawActionReplotsAndReopensItselfThroughTheQueue) {
   grtran(ctrl.yaw.xf, ctrl.yaw.yf, ctrl.yaw.zf, xs, ys, zs);
   EXPECT_NEAR(xs, ctrl.yaw.xf, 1e-2);
   EXPECT_NEAR(ys, ctrl.yaw.yf, 1e-2);
+}
+
+TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
+  reset_plot_state();
+  control_reset();
+  ctrl.yaw = {true, 10, 20, 5, 10};
+  auto project = [](float x, float y, float z) {
+    std::array<float, 3> s{};
+    grtran(x, y, z, s[0], s[1], s[2]);
+    return s;
+  };
+  // Clockwise by 90 degrees: a point east of the fixed point goes south.
+  rotate_view(0, 1, -90);
+  auto p = project(11, 20, 5);
+  EXPECT_NEAR(p[0], 10, 1e-5);
+  EXPECT_NEAR(p[1], 19, 1e-5);
+  EXPECT_TRUE(grcomn.projection);
+  // Any sequence keeps the fixed point in place; opposite turns cancel.
+  for (auto [a, b] : {std::pair{1, 2}, {0, 2}, {0, 1}}) rotate_view(a, b, 37);
+  p = project(10, 20, 5);
+  EXPECT_NEAR(p[0], 10, 1e-4);
+  EXPECT_NEAR(p[1], 20, 1e-4);
+  EXPECT_NEAR(p[2], 5, 1e-4);
+  for (auto [a, b] : {std::pair{0, 1}, {0, 2}, {1, 2}}) rotate_view(a, b, -37);
+  rotate_view(0, 1, 90);
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(grcomn.trangr[size_t(i)][size_t(j)], i == j ? 1 : 0, 1e-5);
+  control_reset();
+  reset_plot_state();
+}
+
+TEST_F(ControlTest, YawGrowsTheVerticalScale) {
+  // Each Grow queues R and Y: the loop replots and the Yaw menu is back,
+  // where X leaves it.
+  run({"Y", "G", "X", "Y", "G", "X", "X"});
+  EXPECT_FLOAT_EQ(grcomn.trangr[3][3], 2.25f);
+  EXPECT_TRUE(grcomn.projection);
 }
 
 TEST_F(ControlTest, OriginalTurnsTheProjectionOff) {

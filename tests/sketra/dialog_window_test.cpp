@@ -137,6 +137,25 @@ TEST_F(DialogWindowTest, TypingEditsATextFieldAndClicksChangeChoicesAndToggles) 
   EXPECT_GT(count_text("german"), 0);
 }
 
+TEST_F(DialogWindowTest, ArrowKeysWalkThroughTheTextFields) {
+  std::string prompts[] = {"#Shift", "X-Move", "Show", "Y-Move"};
+  std::string values[] = {"", "", "_ ", ""};
+  rec().push_key(0xFF54);  // Down: the first text field (headings and toggles are skipped)
+  type("1");
+  key_return();
+  rec().push_key(0xFF54);  // Down: the next one
+  type("2");
+  key_return();
+  rec().push_key(0xFF52);  // Up: back to the first
+  type("0");
+  key_return();
+  key_return();  // Apply
+  sketra::grinfo(prompts, values);
+  EXPECT_EQ(values[1], "10");
+  EXPECT_EQ(values[3], "2");
+  EXPECT_EQ(values[2], "_ ");
+}
+
 TEST_F(DialogWindowTest, ClickOnAButtonWhileEditingEndsTheEditAndPressesIt) {
   std::string prompts[] = {"Title"};
   std::string values[] = {""};

@@ -196,6 +196,42 @@ TEST_F(DialogsTest, TextPageSavesFromScript) {
   EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
 }
 
+TEST(FormFields, KindFollowsTheValueAndThePrompt) {
+  EXPECT_EQ(field_kind("Draw Axes", "+ "), FieldKind::toggle);
+  EXPECT_EQ(field_kind("Draw Axes", "_ off"), FieldKind::toggle);
+  EXPECT_EQ(field_kind("Draw Axes", "+1"), FieldKind::text);
+  EXPECT_EQ(field_kind("Language", "|2|english|german"), FieldKind::choice);
+  EXPECT_EQ(field_kind("Color of element", "  4"), FieldKind::colour);
+  EXPECT_EQ(field_kind("Colour", "  4"), FieldKind::text);
+  int current = 0;
+  EXPECT_EQ(choice_options("|2|english|german|", current), (std::vector<std::string>{"english", "german"}));
+  EXPECT_EQ(current, 2);
+  choice_options("|5|a|b", current);
+  EXPECT_EQ(current, 0);  // no such option
+  std::string v = "|1|a|b";
+  set_choice(v, 2);
+  EXPECT_EQ(v, "|2|a|b");
+  std::string prompts[] = {"#Head", "A", "B", "C"};
+  std::string values[] = {"+ x", "+ ", "_ ", "text"};
+  invert_toggles(prompts, values);
+  EXPECT_EQ(values[0], "+ x");  // a heading is no field
+  EXPECT_EQ(values[1], "_ ");
+  EXPECT_EQ(values[2], "+ ");
+  EXPECT_EQ(values[3], "text");
+}
+
+TEST_F(DialogsTest, ScriptedSaveOverwritesOrAbandonsAnExistingFile) {
+  write_file("page.txt", "old\n");
+  std::string lines[] = {"new"};
+  grscpt(std::vector<std::string>{"S", "page.txt", "X", "D"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "old\n");
+  grscpt(std::vector<std::string>{"s", "page.txt", "o", "D"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "new\n");
+  EXPECT_FALSE(script_pending());
+}
+
 TEST_F(DialogsTest, LineCountCountsLineEnds) {
   write_file("a.txt", "1\n2\n3\n");
   write_file("b.txt", "1\n2\nno end");
