@@ -178,64 +178,85 @@ bool read_int(const std::string& text, int& v) {
 
 }  // namespace
 
-bool key_settings(std::vector<float>& levels) {
-  const int n0 = class_count();
-  if (levels.size() < size_t(n0)) levels.resize(size_t(n0), levels.empty() ? 0.0f : levels.back());
+namespace {
+
+// The twelve fields of the settings dialog with the current settings.
+std::array<std::string, 12> settings_values(std::span<const float> levels) {
   const float origin = levels.empty() ? 0.0f : levels[0];
   const float increment = levels.size() >= 2 ? levels[1] - levels[0] : 1.0f;
   const ColourState& col = grcomn.colour;
-  std::string values[12] = {
-      std::to_string(n0),
-      number_text(origin, 3),
-      number_text(increment, 3),
-      toggle(contour_lines_on()),
-      toggle(contour_labels_on()),
-      toggle(!grclass.transparent_below),
-      std::to_string(20 * std::clamp(col.bank, 0, 9) + std::clamp(grclass.uniform_column, 1, 9)),
-      "|" + std::to_string(int(grclass.scale)) + "|grey|rainbow|uniform|none",
-      "|" + std::to_string(grcomn.ikeygr == kKeyVertical ? 2 : 1) + "|horizontal|vertical",
-      number_text(key_size(), 1),
-      std::to_string(grcomn.hatch_style),
-      std::to_string(int(grcomn.hatch_spacing)),
-  };
+  return {std::to_string(class_count()),
+          number_text(origin, 3),
+          number_text(increment, 3),
+          toggle(contour_lines_on()),
+          toggle(contour_labels_on()),
+          toggle(!grclass.transparent_below),
+          std::to_string(20 * std::clamp(col.bank, 0, 9) + std::clamp(grclass.uniform_column, 1, 9)),
+          "|" + std::to_string(int(grclass.scale)) + "|grey|rainbow|uniform|none",
+          "|" + std::to_string(grcomn.ikeygr == kKeyVertical ? 2 : 1) + "|horizontal|vertical",
+          number_text(key_size(), 1),
+          std::to_string(grcomn.hatch_style),
+          std::to_string(int(grcomn.hatch_spacing))};
+}
+
+// The numbers of the dialog's fields.
+struct SettingsNumbers {
+  int n = 0, colour = 0, pattern = 0, distance = 0;
+  double origin = 0, increment = 0, size = 0;
+};
+
+// Reads the number fields; the prompt of the first that does not read.
+const char* read_settings(const std::array<std::string, 12>& v, SettingsNumbers& r) {
+  if (!read_int(v[0], r.n) || r.n < 1) return "Contour number";
+  if (!read_real(v[1], r.origin)) return "Origin";
+  if (!read_real(v[2], r.increment)) return "Increment";
+  if (!read_int(v[6], r.colour)) return "Color of scale";
+  if (!read_real(v[9], r.size)) return "Size of key";
+  if (!read_int(v[10], r.pattern)) return "Fill Pattern";
+  if (!read_int(v[11], r.distance)) return "Fill Distance";
+  return nullptr;
+}
+
+void apply_settings(const std::array<std::string, 12>& v, const SettingsNumbers& r,
+                    std::vector<float>& levels) {
+  set_contour_lines(toggle_on(v[3]));
+  set_contour_labels(toggle_on(v[4]));
+  grclass.transparent_below = toggle_on(v[5]) ? 0 : 1;
+  if (r.colour >= 1 && r.colour <= 200) {
+    if (std::abs(grcomn.colour.mode) == 2) grcomn.colour.bank = (r.colour - 1) / 20;
+    grclass.uniform_column = std::clamp((r.colour - 1) % 20 + 1, 1, 9);
+  }
+  if (const int s = choice_of(v[7]); s >= 1 && s <= 4) grclass.scale = ScaleType(s);
+  if (const int t = choice_of(v[8]); t >= 1 && t <= 2) grcomn.ikeygr = t;
+  grcomn.display.key_size = std::max(float(r.size), 0.2f);
+  grcomn.hatch_style = std::max(r.pattern, 0);
+  grcomn.hatch_spacing = float(std::max(r.distance, 1));
+  const int n = std::min(r.n, kMaxClasses);
+  levels.resize(size_t(n));
+  levels[0] = float(r.origin);
+  for (int k = 1; k < n; ++k) levels[size_t(k)] = levels[size_t(k - 1)] + float(r.increment);
+  set_class_count(n);
+}
+
+}  // namespace
+
+bool key_settings(std::vector<float>& levels) {
+  const int n0 = class_count();
+  if (levels.size() < size_t(n0)) levels.resize(size_t(n0), levels.empty() ? 0.0f : levels.back());
+  std::array<std::string, 12> values = settings_values(levels);
+  // Fields that do not read as numbers keep the dialog open for correction.
   for (int round = 0; round < 50; ++round) {
-    std::string prompts[12] = {"Contour number", "Origin",         "Increment",   "Contour lines",
-                               "Contour labels", "Plot < Origin",  "Color of scale", "Scale type",
-                               "Key type",       "Size of key",    "Fill Pattern", "Fill Distance"};
+    std::array<std::string, 12> prompts = {"Contour number", "Origin",        "Increment",      "Contour lines",
+                                           "Contour labels", "Plot < Origin", "Color of scale", "Scale type",
+                                           "Key type",       "Size of key",   "Fill Pattern",   "Fill Distance"};
     grinfo(prompts, values);
     if (prompts[0] == "cancel") return false;
-    int n = 0, colour = 0, pattern = 0, distance = 0;
-    double org = 0, inc = 0, size = 0;
-    const char* bad = !read_int(values[0], n) || n < 1 ? "Contour number"
-                      : !read_real(values[1], org)     ? "Origin"
-                      : !read_real(values[2], inc)     ? "Increment"
-                      : !read_int(values[6], colour)   ? "Color of scale"
-                      : !read_real(values[9], size)    ? "Size of key"
-                      : !read_int(values[10], pattern) ? "Fill Pattern"
-                      : !read_int(values[11], distance) ? "Fill Distance"
-                                                        : nullptr;
-    if (bad) {
+    SettingsNumbers r;
+    if (const char* bad = read_settings(values, r)) {
       grmesg(std::string("not a valid number: ") + bad);
       continue;
     }
-    set_contour_lines(toggle_on(values[3]));
-    set_contour_labels(toggle_on(values[4]));
-    grclass.transparent_below = toggle_on(values[5]) ? 0 : 1;
-    if (colour >= 1 && colour <= 200) {
-      if (std::abs(grcomn.colour.mode) == 2) grcomn.colour.bank = (colour - 1) / 20;
-      grclass.uniform_column = std::clamp((colour - 1) % 20 + 1, 1, 9);
-    }
-    if (const int s = choice_of(values[7]); s >= 1 && s <= 4) grclass.scale = ScaleType(s);
-    if (const int t = choice_of(values[8]); t >= 1 && t <= 2) grcomn.ikeygr = t;
-    grcomn.display.key_size = std::max(float(size), 0.2f);
-    grcomn.hatch_style = std::max(pattern, 0);
-    grcomn.hatch_spacing = float(std::max(distance, 1));
-    n = std::min(n, kMaxClasses);
-    levels.resize(size_t(n));
-    levels[0] = float(org);
-    if (n >= 2)
-      for (int k = 1; k < n; ++k) levels[size_t(k)] = levels[size_t(k - 1)] + float(inc);
-    set_class_count(n);
+    apply_settings(values, r, levels);
     return true;
   }
   return false;
