@@ -75,7 +75,7 @@ std::vector<MenuCell> edit_choice_items() {
 }
 
 std::array<MenuCell, 3> edit_save_cells() {
-  return {MenuCell(" SSave  "), MenuCell(" ASave as"), MenuCell(" IIgnore")};
+  return {MenuCell(" SSave  "), MenuCell(" SSave as"), MenuCell(" IIgnore")};
 }
 
 bool values_differ(const std::vector<float>& work, const std::vector<float>& set) {

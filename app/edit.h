@@ -25,9 +25,9 @@ namespace korvel {
 // characters of its name, nx in width 3, "/" and ny in width 3.
 std::vector<MenuCell> edit_choice_items();
 
-// The three cells of the menu shown after a grid set was changed. Save as
-// answers to the hot key A, so that both saving entries can be chosen by
-// key (its label stays "Save as").
+// The three cells of the menu shown after a grid set was changed. Save and
+// Save as share the hot key S: a key chooses Save, a script reaches Save as
+// with "#2".
 std::array<MenuCell, 3> edit_save_cells();
 
 // What Edit did.

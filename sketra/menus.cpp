@@ -10,6 +10,7 @@
 
 #include "sketra/menus.h"
 
+#include <charconv>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -170,6 +171,21 @@ int match_key(std::span<const std::string> captions, int key) {
     if (detail::upper_key(static_cast<unsigned char>(at(c, 1))) == key) return int(k) + 1;
   }
   return 0;
+}
+
+// The entry a script line chooses. Its first character is a hot key; "#k"
+// chooses entry k by its place in the menu, so that a script can reach an
+// entry whose hot key an earlier entry already takes ("<VValue" before
+// " VViews"). Disabled entries and gaps cannot be chosen either way.
+int script_choice(std::span<const std::string> captions, std::string_view e) {
+  if (e.size() > 1 && e[0] == '#' && e[1] >= '0' && e[1] <= '9') {
+    int k = 0;
+    std::from_chars(e.data() + 1, e.data() + e.size(), k);
+    if (k < 1 || size_t(k) > captions.size()) return 0;
+    const std::string_view c = captions[size_t(k - 1)];
+    return is_disabled(c) || is_gap(c) ? 0 : k;
+  }
+  return match_key(captions, detail::upper_key(static_cast<unsigned char>(e[0])));
 }
 
 struct Layout {
@@ -350,7 +366,7 @@ bool MenuCall::start(int& sel, float& x, float& y) {
   if (layout_ >= 0) menus.last_column = n_;
   if (script_pending()) {
     const std::string e = script_take();
-    sel = match_key(captions_, detail::upper_key(static_cast<unsigned char>(e[0])));
+    sel = script_choice(captions_, e);
     if (sel > 0) menus.highlighted = sel;
     script_position(e, x, y);
     return true;

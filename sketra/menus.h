@@ -21,7 +21,9 @@
 // grcurs draws the menu, waits for one event and returns which entry was
 // chosen together with the cursor position, so the same call is a menu and
 // a cursor input. Script entries (script.h) answer it before the person:
-// "V 12.5 30" chooses the entry with hot key V at x = 12.5, y = 30.
+// "V 12.5 30" chooses the entry with hot key V at x = 12.5, y = 30, and
+// "#9" chooses the ninth entry whatever its hot key (for entries whose hot
+// key an earlier entry already takes, such as " VViews" after "<VValue").
 
 #include <functional>
 #include <span>

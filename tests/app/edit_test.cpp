@@ -97,7 +97,7 @@ TEST_F(EditTest, SaveCopiesTheWorkColumnBack) {
 
 TEST_F(EditTest, SaveAsMakesANewNamedSet) {
   one_set();
-  EXPECT_EQ(run({"2", "A", "O", "+1", "A", "D", "X", "A", "raised"}), EditResult::saved_as);
+  EXPECT_EQ(run({"2", "A", "O", "+1", "A", "D", "X", "#2", "raised"}), EditResult::saved_as);
   ASSERT_EQ(cplot.nsets, 2);
   EXPECT_EQ(cpch.set_name[1], "raised");
   EXPECT_EQ(cin.value[1], (std::vector<float>{2, 3, 4, 5, 6, 7}));
@@ -116,11 +116,11 @@ TEST_F(EditTest, IgnoreKeepsTheSet) {
 TEST_F(EditTest, SaveAsWithoutRoomOrNameAsksAgain) {
   one_set();
   // A blank name keeps the menu up; Ignore then leaves.
-  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "A", "", "I"}), EditResult::ignored);
+  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "", "I"}), EditResult::ignored);
   EXPECT_EQ(cplot.nsets, 1);
   cplot.nsets = kMaxSets;
   for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
-  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "A", "I"}), EditResult::ignored);
+  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "I"}), EditResult::ignored);
   EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "no room for another set");
 }
 

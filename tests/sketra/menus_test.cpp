@@ -244,6 +244,19 @@ TEST_F(MenuTest, ScriptEntryAnswersWithoutWaitingAndMayCarryAPosition) {
   EXPECT_EQ(rec().count(DriverCall::Text), 0);
 }
 
+TEST_F(MenuTest, ScriptEntryReachesAnEntryByItsPlaceWhenItsHotKeyIsTaken) {
+  const std::vector<std::string> cells = {"<VValue", " VViews", "-EEdit", "", " ??"};
+  sketra::grscpt(std::vector<std::string>{"V", "#2 5 6", "#3", "#4", "#9", "#5"});
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 1);
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 2);
+  EXPECT_FLOAT_EQ(x_, 5.0f);
+  EXPECT_FLOAT_EQ(y_, 6.0f);
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // disabled
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // a gap
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such entry
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 5);
+}
+
 TEST_F(MenuTest, PollingReturnsAtOnceAndLeavesTheScriptAlone) {
   sketra::grscpt("F");
   EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 0);
