@@ -66,11 +66,9 @@ class Sink {
   // telling why and the incomplete file removed, when a write failed.
   bool finish() {
     drain();
-    int e = sketra::unit_close(unit_);
+    const int e = sketra::unit_close_or_remove(unit_);
     if (error_ == 0) error_ = e;
     if (error_ == 0) return true;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(name_, ec)) std::filesystem::remove(name_, ec);
     sketra::grmesg("write failed: " + name_ + " (" + std::strerror(error_) + ")");
     return false;
   }

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 #include "sketra/alter.h"
 #include "sketra/contour.h"
@@ -19,13 +18,10 @@ namespace sketra {
 
 namespace {
 
-// Closes the file; on a failed write removes it (a regular file only) and
-// says why.
+// Closes the file; on a failed write removes it and says why.
 bool finish(int unit, const std::string& name) {
-  const int e = unit_close(unit);
+  const int e = unit_close_or_remove(unit);
   if (e == 0) return true;
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(name, ec)) std::filesystem::remove(name, ec);
   grmesg("write failed: " + name + " (" + std::strerror(e) + ")");
   return false;
 }

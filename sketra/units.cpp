@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace sketra {
 
@@ -203,6 +204,14 @@ int unit_close(int unit) {
   u->out = nullptr;
   u->error = 0;
   u->name.clear();
+  return error;
+}
+
+int unit_close_or_remove(int unit) {
+  const std::string path = unit_name(unit);
+  const int error = unit_close(unit);
+  std::error_code ec;
+  if (error != 0 && std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
   return error;
 }
 

@@ -94,6 +94,10 @@ const std::string& unit_name(int unit);
 // Closes the unit. Returns 0, or for an output unit the error number (errno,
 // e.g. ENOSPC) of the first write, flush or close that failed.
 int unit_close(int unit);
+// Closes an output unit like unit_close; when a write failed, the
+// incomplete file is removed (a regular file only, never a device such as
+// /dev/full) so that no half-written file is taken for a good one.
+int unit_close_or_remove(int unit);
 
 // Reading (units opened old).
 bool unit_read(int unit, std::string_view& line);

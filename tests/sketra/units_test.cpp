@@ -120,6 +120,18 @@ TEST_F(UnitsTest, FailedWritesAreRememberedAndReturnedByClose) {
   EXPECT_EQ(unit_close(3), ENOSPC);
 }
 
+TEST_F(UnitsTest, CloseOrRemoveDropsOnlyIncompleteRegularFiles) {
+  ASSERT_TRUE(unit_open(3, "kept", FileStatus::unknown));
+  unit_write(3, "text");
+  EXPECT_EQ(unit_close_or_remove(3), 0);
+  EXPECT_EQ(read_file("kept"), "text\n");
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write(3, "short");
+  EXPECT_EQ(unit_close_or_remove(3), ENOSPC);
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is never removed
+}
+
 TEST_F(UnitsTest, WritesToClosedUnitsAreDropped) {
   unit_write(17, "nowhere");
   EXPECT_FALSE(unit_is_open(17));
