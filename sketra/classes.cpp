@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "sketra/classes_internal.h"
 #include "sketra/fatal.h"
 #include "sketra/plot.h"
 
@@ -113,9 +114,7 @@ ClassPalette::~ClassPalette() {
 
 namespace {
 
-struct Vertex {
-  float x = 0, y = 0, z = 0, v = 0;
-};
+using Vertex = detail::ClassVertex;
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
@@ -246,15 +245,7 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
     return;
   }
   // The centroid fan: triangle centroid - corner k - corner k+1.
-  Vertex m;
-  for (size_t k = 0; k < n; ++k) {
-    m.x += p[k].x;
-    m.y += p[k].y;
-    m.z += p[k].z;
-    m.v += p[k].v;
-  }
-  const float f = 1.0f / float(n);
-  m = {m.x * f, m.y * f, m.z * f, m.v * f};
+  const Vertex m = detail::centroid(p, n);
   for (size_t k = 0; k < n; ++k) {
     const Vertex t[3] = {m, p[k], p[(k + 1) % n]};
     cut_triangle(t, levels, sink);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sketra/classes.h"
+#include "sketra/classes_internal.h"
 #include "sketra/plot.h"
 #include "sketra/textfmt.h"
 
@@ -14,9 +15,7 @@ namespace {
 // Device length of contour line drawn between two labels of one level.
 constexpr float kLabelSpacing = 240.0f;
 
-struct Corner {
-  float x = 0, y = 0, z = 0, v = 0;
-};
+using Corner = detail::ClassVertex;
 
 // The piece of level `level` (index `index`) inside one triangle: the
 // corners lying on the level and the crossings of the edges that pass it.
@@ -60,15 +59,7 @@ void contour_segments(std::span<const float> x, std::span<const float> y,
       if (crosses(l)) triangle_segment(p, levels[l], int(l), sink);
     return;
   }
-  Corner m;
-  for (size_t k = 0; k < n; ++k) {
-    m.x += p[k].x;
-    m.y += p[k].y;
-    m.z += p[k].z;
-    m.v += p[k].v;
-  }
-  const float f = 1.0f / float(n);
-  m = {m.x * f, m.y * f, m.z * f, m.v * f};
+  const Corner m = detail::centroid(p, n);
   for (size_t l = 0; l < levels.size(); ++l) {
     if (!crosses(l)) continue;
     for (size_t k = 0; k < n; ++k) {

@@ -418,22 +418,19 @@ namespace {
 
 // Plain decimals ("-2600123.456") with at most 15 digits are exact as an
 // integer over a power of ten, and one IEEE division rounds that correctly.
-// Anything else goes to from_chars.
-bool parse_plain_decimal(std::string_view t, double& v) {
+// Reads one from p on (an optional minus, digits, at most one point) and
+// leaves p at the first character after it; false when there is no such
+// number or it has more than 15 digits (from_chars then decides).
+inline bool scan_plain_decimal(const char*& p, const char* end, double& v) {
   static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const char* p = t.data();
-  const char* end = p + t.size();
-  bool neg = false;
-  if (p < end && *p == '-') {
-    neg = true;
-    ++p;
-  }
+  const bool neg = p < end && *p == '-';
+  p += neg;
   std::uint64_t m = 0;
   int digits = 0, decimals = 0;
   bool point = false;
   for (; p < end; ++p) {
-    unsigned d = unsigned(*p - '0');
+    const unsigned d = unsigned(*p - '0');
     if (d < 10) {
       m = m * 10 + d;
       ++digits;
@@ -441,13 +438,20 @@ bool parse_plain_decimal(std::string_view t, double& v) {
     } else if (*p == '.' && !point) {
       point = true;
     } else {
-      return false;
+      break;
     }
   }
   if (digits == 0 || digits > 15) return false;
-  double x = double(m) / kPow10[decimals];
+  const double x = double(m) / kPow10[decimals];
   v = neg ? -x : x;
   return true;
+}
+
+// A whole token that is a plain decimal.
+bool parse_plain_decimal(std::string_view t, double& v) {
+  const char* p = t.data();
+  const char* end = p + t.size();
+  return scan_plain_decimal(p, end, v) && p == end;
 }
 
 }  // namespace
@@ -495,35 +499,16 @@ namespace {
 // leaves the work to the general scanner) at anything else: commas,
 // slashes, exponents, repeat counts, long digit strings, bad words.
 bool read_plain_reals(std::string_view line, std::span<double> out, FreeResult& res) {
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const char* p = line.data();
   const char* end = p + line.size();
   std::size_t k = 0;
   while (k < out.size()) {
     while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
     if (p == end) break;
-    bool neg = *p == '-';
-    p += neg;
-    std::uint64_t m = 0;
-    int digits = 0, decimals = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-      unsigned d = unsigned(*p - '0');
-      if (d < 10) {
-        m = m * 10 + d;
-        ++digits;
-        decimals += point;
-      } else if (*p == '.' && !point) {
-        point = true;
-      } else {
-        break;
-      }
-    }
-    if (digits == 0 || digits > 15) return false;
+    double x;
+    if (!scan_plain_decimal(p, end, x)) return false;
     if (p < end && *p != ' ' && *p != '\t' && *p != '\r') return false;
-    double x = double(m) / kPow10[decimals];
-    out[k++] = neg ? -x : x;
+    out[k++] = x;
   }
   // A comma or slash right after the last value still matters for nothing
   // once every target is filled; before that the general scanner decides.
