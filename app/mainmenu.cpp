@@ -7,6 +7,7 @@
 #include "app/edit.h"
 #include "app/export.h"
 #include "app/loader.h"
+#include "app/parser.h"
 #include "app/store.h"
 #include "sketra/device.h"
 #include "sketra/dialogs.h"
@@ -148,6 +149,15 @@ bool startup(std::span<char* const> files) {
 }
 
 void shutdown() { sketra::unit_close_all(); }
+
+void app_reset() {
+  sketra::unit_close_all();
+  store_reset();
+  parser_reset();
+  loader_reset();
+  sketra::dialogs_reset();
+  sketra::scriptq.reset();
+}
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {
   std::vector<std::string> captions;

@@ -62,6 +62,11 @@ bool startup(std::span<char* const> files);
 // Closes the log and every unit.
 void shutdown();
 
+// Back to the state of a fresh start without a window: every unit closed,
+// the store and state blocks, the parser, the reader settings, the dialogs
+// and the script queue reset. Tests and benchmarks start from here.
+void app_reset();
+
 // Shows `cells` with grcurs in layout `sel` (see sketra/menus.h: -1 a bar,
 // k a pull-down under entry k of the bar) and returns the answer.
 int menu_choice(std::span<const MenuCell> cells, int sel);

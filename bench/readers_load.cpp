@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/loader.h"
+#include "app/mainmenu.h"
 #include "app/parser.h"
 #include "app/store.h"
 #include "sketra/dialogs.h"
@@ -35,14 +36,7 @@ namespace fs = std::filesystem;
 
 constexpr int kVertices = 1000000;
 
-void fresh_state() {
-  sketra::unit_close_all();
-  korvel::store_reset();
-  korvel::parser_reset();
-  korvel::loader_reset();
-  sketra::dialogs_reset();
-  sketra::scriptq.reset();
-}
+void fresh_state() { korvel::app_reset(); }
 
 // One Load of `path`; every dialog applied as preset.
 korvel::LoadOutcome load_once(const std::string& path) {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/loader.h"
+#include "app/mainmenu.h"
 #include "app/parser.h"
 #include "app/store.h"
 #include "sketra/dialogs.h"
@@ -42,14 +43,7 @@ void generate(const std::string& path, long n) {
   std::fclose(f);
 }
 
-void fresh_state() {
-  sketra::unit_close_all();
-  korvel::store_reset();
-  korvel::parser_reset();
-  korvel::loader_reset();
-  sketra::dialogs_reset();
-  sketra::scriptq.reset();
-}
+void fresh_state() { korvel::app_reset(); }
 
 // One Load of `path`, the load dialog applied as preset.
 korvel::LoadOutcome load_once(const std::string& path) {

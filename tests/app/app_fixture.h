@@ -12,6 +12,7 @@
 #include "sketra/plot.h"
 #include "sketra/settings.h"
 #include "sketra/script.h"
+#include "app/mainmenu.h"
 #include "sketra/units.h"
 #include "support/testdir.h"
 
@@ -20,12 +21,7 @@ namespace korvel::testing {
 class AppTest : public InTempDir {
  protected:
   void SetUp() override {
-    sketra::unit_close_all();
-    store_reset();
-    parser_reset();
-    loader_reset();
-    sketra::dialogs_reset();
-    sketra::scriptq.reset();
+    app_reset();
     sketra::reset_plot_state();  // no window: dialogs get no answer from a person
     sketra::grinit_forget();
     ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
