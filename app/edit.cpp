@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/store.h"
-#include "sketra/contour.h"
-#include "sketra/control.h"
-#include "sketra/dialogs.h"
-#include "sketra/menus.h"
-#include "sketra/textfmt.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/control/control.h"
+#include "sketra/modes/grid/grid_viewer.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
 
 namespace korvel {
 

@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "app/store.h"
-#include "sketra/dialogs.h"
-#include "sketra/plot.h"
-#include "sketra/script.h"
-#include "sketra/textfmt.h"
-#include "sketra/units.h"
+#include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
 
 namespace korvel {
 

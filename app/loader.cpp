@@ -5,14 +5,14 @@
 #include <span>
 #include <string_view>
 
-#include "app/parser.h"
-#include "app/readers.h"
-#include "app/sections.h"
+#include "app/formats/keyword_parser.h"
+#include "app/formats/readers.h"
+#include "app/formats/sections.h"
 #include "app/store.h"
-#include "sketra/dialogs.h"
-#include "sketra/plot.h"
-#include "sketra/textfmt.h"
-#include "sketra/units.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
 
 namespace korvel {
 

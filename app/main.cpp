@@ -7,8 +7,8 @@
 #include <span>
 
 #include "app/mainmenu.h"
-#include "sketra/driver.h"
-#include "sketra/fatal.h"
+#include "sketra/base/fatal.h"
+#include "sketra/kernel/driver.h"
 #include "sketra/x11/x11_driver.h"
 
 int main(int argc, char** argv) {

@@ -6,16 +6,16 @@
 
 #include "app/edit.h"
 #include "app/export.h"
+#include "app/formats/keyword_parser.h"
 #include "app/loader.h"
-#include "app/parser.h"
 #include "app/store.h"
-#include "sketra/device.h"
-#include "sketra/dialogs.h"
-#include "sketra/menus.h"
-#include "sketra/script.h"
-#include "sketra/settings.h"
-#include "sketra/textfmt.h"
-#include "sketra/units.h"
+#include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/control/settings.h"
+#include "sketra/kernel/device.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
 
 namespace korvel {
 
@@ -100,7 +100,7 @@ std::vector<std::string> help_text(int maxp) {
                          "in structured and unstructured formats.",
                          "",
                          "korvel 4.01 (release 12-2020), graphics by sketra 3.0",
-                         "Builds on Xlib, {fmt}, shapelib, CGAL and Triangle",
+                         "Builds on Xlib and shapelib",
                          "Documentation: README.md; every run is logged in outp",
                          "Please attach outp when you report a problem",
                          "",

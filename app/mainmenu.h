@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sketra/blocks.h"
+#include "sketra/control/blocks.h"
 
 namespace korvel {
 

@@ -37,7 +37,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sketra/blocks.h"
+#include "sketra/control/blocks.h"
 
 namespace korvel {
 

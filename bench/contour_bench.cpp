@@ -17,13 +17,13 @@
 #include <cmath>
 #include <vector>
 
-#include "sketra/classes.h"
-#include "sketra/contour.h"
-#include "sketra/control.h"
-#include "sketra/dialogs.h"
-#include "sketra/fatal.h"
-#include "sketra/plot.h"
-#include "sketra/settings.h"
+#include "sketra/base/fatal.h"
+#include "sketra/control/control.h"
+#include "sketra/control/settings.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/common/classes.h"
+#include "sketra/modes/grid/grid_viewer.h"
+#include "sketra/ui/dialogs.h"
 #include "sketra/x11/x11_driver.h"
 
 namespace {

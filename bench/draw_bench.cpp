@@ -11,8 +11,8 @@
 #include <random>
 #include <vector>
 
-#include "sketra/fatal.h"
-#include "sketra/plot.h"
+#include "sketra/base/fatal.h"
+#include "sketra/kernel/plot.h"
 #include "sketra/x11/x11_driver.h"
 
 namespace {

@@ -13,8 +13,8 @@
 
 #include "app/export.h"
 #include "app/store.h"
-#include "sketra/dialogs.h"
-#include "sketra/units.h"
+#include "sketra/base/units.h"
+#include "sketra/ui/dialogs.h"
 
 namespace {
 

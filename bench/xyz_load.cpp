@@ -15,13 +15,13 @@
 #include <random>
 #include <string>
 
+#include "app/formats/keyword_parser.h"
 #include "app/loader.h"
 #include "app/mainmenu.h"
-#include "app/parser.h"
 #include "app/store.h"
-#include "sketra/dialogs.h"
-#include "sketra/script.h"
-#include "sketra/units.h"
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/ui/dialogs.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "sketra/driver.h"
+#include "sketra/kernel/driver.h"
 
 namespace sketra::x11 {
 

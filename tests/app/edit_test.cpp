@@ -10,13 +10,13 @@
 #include <sstream>
 
 #include "app/store.h"
-#include "sketra/alter.h"
-#include "sketra/classes.h"
-#include "sketra/contour.h"
-#include "sketra/control.h"
-#include "sketra/menus.h"
-#include "sketra/recording_driver.h"
-#include "app/app_fixture.h"
+#include "sketra/control/control.h"
+#include "sketra/kernel/recording_driver.h"
+#include "sketra/modes/common/alter.h"
+#include "sketra/modes/common/classes.h"
+#include "sketra/modes/grid/grid_viewer.h"
+#include "sketra/ui/menus.h"
+#include "support/app_fixture.h"
 
 namespace {
 

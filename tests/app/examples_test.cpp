@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 namespace {
 

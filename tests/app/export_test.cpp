@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 
-#include "app_fixture.h"
-#include "sketra/textfmt.h"
+#include "sketra/base/textfmt.h"
+#include "support/app_fixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 namespace {
 

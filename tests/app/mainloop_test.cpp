@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/mainmenu.h"
-#include "app_fixture.h"
-#include "sketra/driver.h"
-#include "sketra/menus.h"
-#include "sketra/recording_driver.h"
+#include "sketra/kernel/driver.h"
+#include "sketra/kernel/recording_driver.h"
+#include "sketra/ui/menus.h"
+#include "support/app_fixture.h"
 
 namespace {
 

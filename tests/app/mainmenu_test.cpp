@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
-#include "sketra/textfmt.h"
+#include "sketra/base/textfmt.h"
+#include "support/app_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "support/recording.h"
 
-#include "sketra/plot.h"
-#include "sketra/script.h"
+#include "sketra/base/script.h"
+#include "sketra/kernel/plot.h"
 
 namespace korvel::testing {
 

@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "sketra/driver.h"
-#include "sketra/recording_driver.h"
+#include "sketra/kernel/driver.h"
+#include "sketra/kernel/recording_driver.h"
 
 namespace korvel::testing {
 

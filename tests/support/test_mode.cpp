@@ -1,6 +1,6 @@
 #include "support/test_mode.h"
 
-#include "sketra/plot.h"
+#include "sketra/kernel/plot.h"
 
 namespace korvel::testing {
 

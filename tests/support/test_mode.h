@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "sketra/control.h"
+#include "sketra/control/control.h"
 
 namespace korvel::testing {
 

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "sketra/control.h"
-#include "sketra/dialogs.h"
-#include "sketra/keeplist.h"
-#include "sketra/menus.h"
-#include "sketra/plot.h"
-#include "sketra/script.h"
-#include "sketra/settings.h"
+#include "sketra/base/script.h"
+#include "sketra/control/control.h"
+#include "sketra/control/keeplist.h"
+#include "sketra/control/settings.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
 #include "sketra/x11/x11_driver.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "sketra/fatal.h"
-#include "sketra/plot.h"
+#include "sketra/base/fatal.h"
+#include "sketra/kernel/plot.h"
 #include "support/run_program.h"
 #include "support/testdir.h"
 

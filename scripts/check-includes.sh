@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Checks that every source file includes only what its layer may use:
+#
+#   sketra/base <- kernel <- ui <- devices <- control <- modes/common <- modes/<mode>
+#   sketra/x11 sits on the kernel; the application (app/) sits on top of sketra;
+#   meshgen sees the text module only.
+#
+# Xlib headers are included only in sketra/x11. Prints each offending line
+# and exits with 1; exits with 0 when the tree keeps to the layers.
+set -euo pipefail
+cd "${1:-$(dirname "$0")/..}"
+
+# The folders a source folder may include from (prefixes of include paths).
+allowed() {
+  local base=sketra/base kernel=sketra/kernel ui=sketra/ui devices=sketra/devices
+  local control=sketra/control common=sketra/modes/common
+  case "$1" in
+    sketra/base) echo "$base" ;;
+    sketra/kernel) echo "$base $kernel" ;;
+    sketra/ui) echo "$base $kernel $ui" ;;
+    sketra/devices) echo "$base $kernel $ui $devices" ;;
+    sketra/control) echo "$base $kernel $ui $devices $control" ;;
+    sketra/modes/common) echo "$base $kernel $ui $devices $control $common" ;;
+    sketra/modes/*) echo "$base $kernel $ui $devices $control $common $1 app/formats" ;;
+    sketra/x11) echo "$base $kernel sketra/x11" ;;
+    app/formats) echo "sketra/base sketra/kernel sketra/ui sketra/control app" ;;
+    app) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes app" ;;
+    app/*) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes app" ;;
+    meshgen) echo "$base meshgen" ;;
+    *) echo "" ;;
+  esac
+}
+
+status=0
+while IFS= read -r file; do
+  dir=$(dirname "$file")
+  ok=$(allowed "$dir")
+  # The program's entry point opens the X11 driver.
+  [ "$file" = app/main.cpp ] && ok="$ok sketra/x11"
+  while IFS=: read -r line text; do
+    inc=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]+)[>"].*/\1/' <<<"$text")
+    case "$inc" in
+      X11/*)
+        if [ "$dir" != sketra/x11 ]; then
+          echo "$file:$line: Xlib is included only in sketra/x11: $inc"
+          status=1
+        fi
+        continue ;;
+      sketra/*|app/*|meshgen/*) ;;
+      *) continue ;;
+    esac
+    pass=0
+    for prefix in $ok; do
+      case "$inc" in "$prefix"/*) pass=1; break ;; esac
+    done
+    if [ $pass -eq 0 ]; then
+      echo "$file:$line: $dir may not include $inc (it may use: $ok)"
+      status=1
+    fi
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
+done < <(find sketra app meshgen -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
+
+exit $status

@@ -1,0 +1,28 @@
+#pragma once
+// Kernel internals shared by the kernel's source files (not for callers).
+
+#include "sketra/kernel/device.h"
+#include "sketra/kernel/plot.h"
+
+namespace sketra::detail {
+
+// True when the screen path may call the driver.
+inline bool window_live() { return is_screen_mode(grcomn.imodgr) && driver().is_open(); }
+
+// Appends a device point to the polyline buffer: a point equal to the last
+// one is dropped; a full buffer is flushed first.
+void buffer_append(DevicePoint p);
+// Flushes the buffer and starts a new polyline at p.
+void buffer_restart(DevicePoint p);
+// Empties the buffer without drawing.
+void buffer_forget();
+
+// The open file device (nullptr outside the file modes).
+FileDevice* file_device();
+
+// A world point in double precision (clipping arithmetic).
+struct WorldPoint {
+  double x = 0, y = 0;
+};
+
+}  // namespace sketra::detail

@@ -1,0 +1,381 @@
+// The grid contour viewer: entry, view callback, drawing, and the menu
+// entries Nearest, Examine, Grid, Alter, Shading and help.
+//
+// Drawing on the screen takes two short cuts that leave the picture as it
+// is. A cell that fills in one colour (all corners in one class, or a value
+// range too small to split) is not filled on its own: each run of such
+// cells of one colour along a row becomes one polygon through the nodes of
+// the run's lower and upper edge, whose area is exactly the union of the
+// cells. A cell that needs splitting but whose corners all fall into one
+// pixel column or row covers no pixel centre and is left out. Hard copies
+// and 3-D views fill every cell on its own.
+
+#include "sketra/modes/grid/grid_viewer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/common/alter.h"
+#include "sketra/modes/common/classes.h"
+#include "sketra/modes/grid/grid_viewer_internal.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
+
+namespace sketra {
+
+ContourState grcnt;
+
+void contour_reset() { grcnt = ContourState{}; }
+
+const std::vector<std::string>& contour_menu() {
+  static const std::vector<std::string> cells = {"<NNearest", "<EExamine", " GGrid",
+                                                 " AAlter",   " IInquire", " SSum",
+                                                 " WWrite",   "-SShading", " ??"};
+  return cells;
+}
+
+namespace detail {
+
+void mark(float x, float y, int code) {
+  grmov2(x, y);
+  grsymb(code);
+  grdump();
+}
+
+}  // namespace detail
+
+namespace {
+
+constexpr int kRunCap = 4000;     // cells merged into one polygon at most
+constexpr int kPollRows = 16;     // rows drawn between looks at the menu
+constexpr int kGridColour = -4;   // grid lines
+
+// The corners of cell (i, j) in drawing order.
+struct Corners {
+  float x[4], y[4], v[4];
+};
+
+Corners corners(const GridData& g, int i, int j) {
+  const std::size_t k[4] = {g.at(i, j), g.at(i + 1, j), g.at(i + 1, j + 1), g.at(i, j + 1)};
+  Corners c;
+  for (int n = 0; n < 4; ++n) c.x[n] = g.x[k[n]], c.y[n] = g.y[k[n]], c.v[n] = g.value[k[n]];
+  return c;
+}
+
+// Cells with an empty corner are left out while "DRAW NO-DATA VALUES" is off.
+bool skipped(const GridData& g, const Corners& c) {
+  if (grcomn.in[6] != 0) return false;
+  for (float v : c.v)
+    if (!(v > g.nodata + 0.1f)) return true;
+  return false;
+}
+
+bool outside_clip(const Corners& c) {
+  const PlotState& p = grcomn;
+  const auto [x0, x1] = std::minmax({c.x[0], c.x[1], c.x[2], c.x[3]});
+  const auto [y0, y1] = std::minmax({c.y[0], c.y[1], c.y[2], c.y[3]});
+  return x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr;
+}
+
+// True when the cell's corners share one pixel column or one pixel row:
+// nothing it is split into can cover a pixel centre.
+bool below_a_pixel(const Corners& c) {
+  DevicePoint d[4];
+  for (int n = 0; n < 4; ++n) d[n] = world_to_device(c.x[n], c.y[n]);
+  const bool one_column = d[0].x == d[1].x && d[1].x == d[2].x && d[2].x == d[3].x;
+  const bool one_row = d[0].y == d[1].y && d[1].y == d[2].y && d[2].y == d[3].y;
+  return one_column || one_row;
+}
+
+// Looks at the menu while a long picture is drawn. A menu entry chosen
+// meanwhile ends the drawing; its hot key (with the position) is queued so
+// that the control loop carries it out next.
+bool interrupted() {
+  if (!is_screen_mode(grcomn.imodgr) || !driver().is_open()) return false;
+  const ControlMenu& m = grcomn.control;
+  const int shown = std::clamp(m.shown, 1, kControlCells);
+  int sel = kMenuPoll;
+  float x = 0, y = 0;
+  grcurs(std::span<const std::string>(m.cells.data(), size_t(shown)), sel, x, y);
+  if (sel < 1 || sel > shown) return false;
+  const std::string& cell = m.cells[size_t(sel - 1)];
+  if (cell.size() < 2) return false;
+  grscpt(std::string(1, cell[1]) + " " + fmt_g(x, 14, 7) + " " + fmt_g(y, 14, 7));
+  grcnt.pending_entry = sel;
+  return true;
+}
+
+// A run of neighbouring cells i0 ... i1 of row j that fill in one colour.
+struct Run {
+  int i0 = 0, i1 = -1, colour = 0;
+  std::vector<float> x, y;
+};
+
+void flush(const GridData& g, int j, Run& r) {
+  if (r.i1 < r.i0) return;
+  r.x.clear();
+  r.y.clear();
+  for (int i = r.i0; i <= r.i1 + 1; ++i) r.x.push_back(g.x[g.at(i, j)]), r.y.push_back(g.y[g.at(i, j)]);
+  for (int i = r.i1 + 1; i >= r.i0; --i)
+    r.x.push_back(g.x[g.at(i, j + 1)]), r.y.push_back(g.y[g.at(i, j + 1)]);
+  grfil2(r.x, r.y, r.colour);
+  r.i1 = r.i0 - 1;
+}
+
+void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, Run& run) {
+  run.i1 = run.i0 - 1;
+  for (int i = 1; i < g.nx; ++i) {
+    const Corners c = corners(g, i, j);
+    int colour = -1;
+    if (!skipped(g, c) && !outside_clip(c)) colour = uniform_fill_colour(c.v, levels, PieceRule::fan);
+    if (colour > 0) {
+      if (run.i1 >= run.i0 && (run.colour != colour || run.i1 != i - 1 || run.i1 - run.i0 >= kRunCap))
+        flush(g, j, run);
+      if (run.i1 < run.i0) run.i0 = i, run.colour = colour;
+      run.i1 = i;
+      continue;
+    }
+    flush(g, j, run);
+    if (colour == 0 && !below_a_pixel(c)) grcol2(c.x, c.y, c.v, levels);
+  }
+  flush(g, j, run);
+}
+
+void fill_cells(const GridData& g, std::span<const float> levels) {
+  if (grclass.scale == ScaleType::none) return;
+  const bool screen = is_screen_mode(grcomn.imodgr) && !grcomn.projection && grcnt.short_cuts;
+  ClassPalette palette;
+  Run run;
+  for (int j = 1; j < g.ny; ++j) {
+    if (j % kPollRows == 0 && interrupted()) return;
+    if (screen) {
+      fill_row_on_screen(g, j, levels, run);
+      continue;
+    }
+    for (int i = 1; i < g.nx; ++i) {
+      const Corners c = corners(g, i, j);
+      if (!skipped(g, c)) grcol3(c.x, c.y, c.v, c.v, levels);
+    }
+  }
+}
+
+// True when some level lies strictly between the smallest and the largest
+// corner value.
+bool crosses(const Corners& c, std::span<const float> levels, bool ascending) {
+  const auto [lo, hi] = std::minmax({c.v[0], c.v[1], c.v[2], c.v[3]});
+  if (!(lo < hi)) return false;
+  if (!ascending) return true;
+  const auto it = std::upper_bound(levels.begin(), levels.end(), lo);
+  return it != levels.end() && *it < hi;
+}
+
+bool contour_pass(const GridData& g, std::span<const float> levels) {
+  const bool ascending = std::is_sorted(levels.begin(), levels.end());
+  const bool screen = is_screen_mode(grcomn.imodgr);
+  for (int j = 1; j < g.ny; ++j) {
+    if (screen && j % kPollRows == 0 && interrupted()) return false;
+    for (int i = 1; i < g.nx; ++i) {
+      const Corners c = corners(g, i, j);
+      if (skipped(g, c) || !crosses(c, levels, ascending)) continue;
+      grmon3(c.x, c.y, c.v, c.v, levels);
+    }
+  }
+  return true;
+}
+
+void contour_lines(const GridData& g, std::span<const float> levels) {
+  grcolr(grcnt.imcol);
+  contour_labels_begin(int(levels.size()));
+  if (!contour_pass(g, levels) || grcnt.iopt2 != 1 || levels.size() < 2) return;
+  // Mid-levels, dashed, between the class levels.
+  std::vector<float> mid;
+  const float half = 0.5f * (levels[1] - levels[0]);
+  for (size_t k = 0; k + 1 < levels.size(); ++k) mid.push_back(levels[k] + half);
+  grdash(2);
+  contour_labels_begin(0);
+  contour_pass(g, mid);
+  grdash(1);
+}
+
+void polyline3(const GridData& g, int i0, int j0, int di, int dj, int n) {
+  for (int k = 0; k < n; ++k) {
+    const std::size_t a = g.at(i0 + k * di, j0 + k * dj);
+    if (k == 0) grmov3(g.x[a], g.y[a], g.value[a]);
+    else grdrw3(g.x[a], g.y[a], g.value[a]);
+  }
+}
+
+void boundary(const GridData& g) {
+  grcolr(kBlack);
+  polyline3(g, 1, 1, 1, 0, g.nx);
+  polyline3(g, g.nx, 1, 0, 1, g.ny);
+  polyline3(g, g.nx, g.ny, -1, 0, g.nx);
+  polyline3(g, 1, g.ny, 0, -1, g.ny);
+  grdump();
+}
+
+void grid_lines(const GridData& g) {
+  grcolr(kGridColour);
+  for (int i = 1; i <= g.nx; ++i) polyline3(g, i, 1, 0, 1, g.ny);
+  for (int j = 1; j <= g.ny; ++j) polyline3(g, 1, j, 1, 0, g.nx);
+  grdump();
+  grcolr(kBlack);
+}
+
+}  // namespace
+
+void draw_grid(const GridData& g, std::span<const float> levels) {
+  if (!g.valid()) return;
+  grcnt.pending_entry = 0;
+  const int colour = grcomn.current_colour;
+  if (grcnt.iopt2 == 1) fill_cells(g, levels);
+  grcolr(colour);
+  if (grcnt.pending_entry) return;
+  if (contour_lines_on()) contour_lines(g, levels);
+  if (grcnt.pending_entry) return;
+  if (grcomn.in[11] != 0) boundary(g);
+  if (grcnt.iopt9 == 1) grid_lines(g);
+}
+
+// ---------------------------------------------------------------- entries
+
+namespace {
+
+void initialise(ViewContext& v, const GridData& g, std::vector<float>& levels, int& word) {
+  float x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY, vmin = 9.0e20f;
+  for (int j = 1; j <= g.ny; ++j)
+    for (int i = 1; i <= g.nx; ++i) {
+      const std::size_t k = g.at(i, j);
+      x0 = std::min(x0, g.x[k]), x1 = std::max(x1, g.x[k]);
+      y0 = std::min(y0, g.y[k]), y1 = std::max(y1, g.y[k]);
+      if (g.value[k] > g.nodata + 0.1f) vmin = std::min(vmin, g.value[k]);
+    }
+  const double xo = grcomn.xorgr, yo = grcomn.yorgr;
+  v.w = {x0 + xo, x1 + xo, y0 + yo, y1 + yo};
+  grclass.value_min = vmin;
+  const int r = word % 8;
+  grcnt.iopt2 = (r % 4) / 2;
+  if (r / 4 == 1 || levels.empty()) {
+    grcfil(g.value, g.nx, g.ny, g.ld, class_count(), levels, g.nodata);
+    if (r / 4 == 1) word -= 4;
+  }
+  v.set_entries(contour_menu());
+}
+
+void nearest(const GridData& g) {
+  int i = 0, j = 0;
+  grnear(g.x, g.y, g.nx, g.ny, g.ld, i, j);
+  if (i == 0) return;
+  const std::size_t k = g.at(i, j);
+  grmesg("(X,Y):" + fmt_f(double(g.x[k]) + grcomn.xorgr, 11, 2) + fmt_f(double(g.y[k]) + grcomn.yorgr, 11, 2) +
+         " (I,J):" + fmt_i(i, 7) + fmt_i(j, 7) + " F:" + fmt_f(g.value[k], 11, 3));
+}
+
+void examine(const GridData& g) {
+  const float px = grcomn.xcrsgr, py = grcomn.ycrsgr;
+  const GridHit h = grloct_at(g, px, py);
+  if (!h.found()) {
+    grmesg("no grid cell at the cursor");
+    return;
+  }
+  detail::mark(px, py);
+  unit_write(grcomn.joutgr,
+             ListLine().d(double(px) + grcomn.xorgr).d(double(py) + grcomn.yorgr).r(h.value).text(" /xyz").str());
+  const float level[] = {h.value};
+  grcolr(grcnt.imcol);
+  for (int j = 1; j < g.ny; ++j)
+    for (int i = 1; i < g.nx; ++i) {
+      const Corners c = corners(g, i, j);
+      grmon3(c.x, c.y, c.v, c.v, level);
+    }
+  grdump();
+  grflip();
+  grmesg("Contour added at F:" + fmt_g(h.value, 12, 5));
+}
+
+void toggle_grid(const GridData& g) {
+  grcnt.iopt9 = 1 - grcnt.iopt9;
+  if (grcnt.iopt9 == 1) {
+    grid_lines(g);
+    grflip();
+  } else {
+    grscpt("R");
+  }
+}
+
+void alter(const GridData& g) {
+  const std::size_t n = std::size_t(g.nx) * std::size_t(g.ny);
+  if (g.ld == g.nx) {
+    gralter(g.x.first(n), g.y.first(n), g.value.first(n), {}, g.nodata);
+    return;
+  }
+  // Rows with a longer leading dimension: alter a packed copy.
+  std::vector<float> x, y, v;
+  for (int j = 1; j <= g.ny; ++j)
+    for (int i = 1; i <= g.nx; ++i) x.push_back(g.x[g.at(i, j)]), y.push_back(g.y[g.at(i, j)]), v.push_back(g.value[g.at(i, j)]);
+  gralter(x, y, v, {}, g.nodata);
+  std::size_t k = 0;
+  for (int j = 1; j <= g.ny; ++j)
+    for (int i = 1; i <= g.nx; ++i) g.value[g.at(i, j)] = v[k++];
+}
+
+void help() {
+  const std::vector<std::string> lines = {"DISPLAY options",
+                                          "Nearest  queries for nearest node",
+                                          "Examine  gives value at current cursor location",
+                                          "Grid     displays edges of mesh",
+                                          "Alter    for editing z-values of nodes",
+                                          "Inquire  to query z-values for given points",
+                                          "Sum      returns sum-curve of z-values",
+                                          "Write    stores grid values on file",
+                                          "Shading  displays shaded view of current data."};
+  grtext(lines);
+}
+
+}  // namespace
+
+void grcon1(ViewContext& v, const GridData& g, std::vector<float>& levels, int& word) {
+  if (!g.valid()) return;
+  const int n = class_count();
+  if (levels.size() < size_t(n) && !levels.empty()) levels.resize(size_t(n), levels.back());
+  switch (v.code) {
+    case kViewExtents: initialise(v, g, levels, word); return;
+    case kViewDraw:
+      draw_grid(g, std::span<const float>(levels.data(), std::min(levels.size(), size_t(n))));
+      return;
+    case kViewValue: return;
+    case kViewOverlay: grkey2(levels, 1, grcnt.imcol); return;
+    case kViewClick: grkey2(levels, -1, grcnt.imcol); return;
+    case -1: nearest(g); return;
+    case -2: examine(g); return;
+    case -3: toggle_grid(g); return;
+    case -4: alter(g); return;
+    case -5: detail::inquire(g); return;
+    case -6: detail::sum_curve(g); return;
+    case -7: detail::write_menu(g); return;
+    case -8:
+      if (grshade()) grscpt("R");
+      return;
+    case -9: help(); return;
+    case -99: detail::statistics(); return;
+    default: return;
+  }
+}
+
+void grcont(std::span<const float> x, std::span<const float> y, std::span<float> value, int ld, int nx,
+            int ny, PlotTitles& titles, std::vector<float>& levels, int options, int& option_word,
+            float nodata) {
+  const GridData g{x, y, value, ld, nx, ny, nodata};
+  if (!g.valid() || nx < 2 || ny < 2) {
+    grmesg("grid too small to show");
+    return;
+  }
+  grcomn.ikeygr = std::max(grcomn.ikeygr, 1);
+  grctrl([&](ViewContext& v) { grcon1(v, g, levels, option_word); }, options, titles);
+}
+
+}  // namespace sketra

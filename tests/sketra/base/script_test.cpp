@@ -1,0 +1,78 @@
+#include "sketra/base/script.h"
+
+#include <gtest/gtest.h>
+
+#include "support/testdir.h"
+
+namespace {
+
+using sketra::script_pending;
+using sketra::script_take;
+
+class ScriptQueueTest : public ::testing::Test {
+ protected:
+  void SetUp() override { sketra::scriptq.reset(); }
+  void TearDown() override { sketra::scriptq.reset(); }
+};
+
+TEST_F(ScriptQueueTest, EntriesArePaddedOrCutToSixteenCharacters) {
+  sketra::grscpt(std::vector<std::string>{"V 12.5 30", "a very long entry beyond sixteen"});
+  EXPECT_EQ(script_take(), "V 12.5 30       ");
+  EXPECT_EQ(script_take(), "a very long entr");
+  EXPECT_FALSE(script_pending());
+  EXPECT_EQ(script_take(), "");
+}
+
+TEST_F(ScriptQueueTest, NewEntriesGoInFrontOfUnreadOnes) {
+  sketra::grscpt(std::vector<std::string>{"A", "B", "C"});
+  EXPECT_EQ(script_take()[0], 'A');
+  sketra::grscpt(std::vector<std::string>{"R", "Y"});
+  std::string order;
+  while (script_pending()) order += script_take()[0];
+  EXPECT_EQ(order, "RYBC");
+}
+
+TEST_F(ScriptQueueTest, ReadQueueIsReplacedNotExtended) {
+  sketra::grscpt("X");
+  script_take();
+  sketra::grscpt("Y");
+  EXPECT_EQ(sketra::scriptq.length, 1);
+  EXPECT_EQ(script_take()[0], 'Y');
+}
+
+TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
+  std::vector<std::string> many(sketra::kScriptCapacity + 50, "E");
+  sketra::grscpt(many);
+  sketra::grscpt(std::vector<std::string>{"F", "G"});
+  EXPECT_EQ(sketra::scriptq.length, sketra::kScriptCapacity);
+  EXPECT_EQ(script_take()[0], 'F');
+}
+
+TEST_F(ScriptQueueTest, DropForgetsUnreadEntries) {
+  sketra::grscpt(std::vector<std::string>{"A", "B"});
+  sketra::script_drop();
+  EXPECT_FALSE(script_pending());
+}
+
+class ScriptFileTest : public korvel::testing::InTempDir {
+ protected:
+  void SetUp() override { sketra::scriptq.reset(); }
+  void TearDown() override { sketra::scriptq.reset(); }
+};
+
+TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
+  korvel::testing::write_file("session.txt", "F\r\nL\n\nexamples/river.xyz\n");
+  ASSERT_TRUE(sketra::script_load_file("session.txt"));
+  EXPECT_EQ(sketra::scriptq.length, 4);
+  EXPECT_EQ(script_take(), "F               ");
+  script_take();
+  EXPECT_EQ(script_take(), std::string(16, ' '));
+  EXPECT_EQ(script_take(), "examples/river.x");
+}
+
+TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {
+  EXPECT_FALSE(sketra::script_load_file("nope.txt"));
+  EXPECT_EQ(sketra::scriptq.length, 0);
+}
+
+}  // namespace

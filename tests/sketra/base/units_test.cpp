@@ -1,0 +1,142 @@
+#include "sketra/base/units.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "support/testdir.h"
+
+namespace {
+
+using korvel::testing::read_file;
+using korvel::testing::write_file;
+using namespace sketra;
+
+class UnitsTest : public korvel::testing::InTempDir {
+ protected:
+  void TearDown() override { unit_close_all(); }
+
+  std::vector<std::string> read_all(int unit) {
+    std::vector<std::string> lines;
+    std::string_view l;
+    while (unit_read(unit, l)) lines.emplace_back(l);
+    return lines;
+  }
+};
+
+TEST_F(UnitsTest, RecordsComeWithoutLineEndsAndLastLineNeedsNone) {
+  write_file("a.txt", "one\ntwo\r\n\nlast");
+  ASSERT_TRUE(unit_open(3, "a.txt", FileStatus::old_file));
+  EXPECT_EQ(read_all(3), (std::vector<std::string>{"one", "two\r", "", "last"}));
+  std::string_view l;
+  EXPECT_FALSE(unit_read(3, l));
+}
+
+TEST_F(UnitsTest, MissingFileLeavesUnitClosed) {
+  EXPECT_FALSE(unit_open(3, "nope.txt", FileStatus::old_file));
+  EXPECT_FALSE(unit_is_open(3));
+  std::string_view l;
+  EXPECT_FALSE(unit_read(3, l));
+}
+
+TEST_F(UnitsTest, BackspaceStepsBackOneRecordEachTime) {
+  write_file("b.txt", "1\n2\n3\n4");
+  ASSERT_TRUE(unit_open(3, "b.txt", FileStatus::old_file));
+  std::string_view l;
+  for (int i = 0; i < 4; ++i) unit_read(3, l);
+  EXPECT_EQ(l, "4");
+  unit_backspace(3);
+  unit_backspace(3);
+  unit_backspace(3);
+  ASSERT_TRUE(unit_read(3, l));
+  EXPECT_EQ(l, "2");
+  unit_backspace(3);
+  unit_backspace(3);
+  unit_backspace(3);  // at the start: nothing happens
+  ASSERT_TRUE(unit_read(3, l));
+  EXPECT_EQ(l, "1");
+  EXPECT_EQ(unit_reader(3)->record(), 1);
+  unit_rewind(3);
+  EXPECT_EQ(read_all(3).size(), 4u);
+}
+
+TEST_F(UnitsTest, RecordsLongerThanTheBufferAndAcrossBlocksStayWhole) {
+  std::string big(3 << 20, 'x');
+  std::string text;
+  for (int i = 0; i < 200000; ++i) text += std::to_string(i) + " 1.5 2.5\n";
+  text += big + "\nend\n";
+  write_file("c.txt", text);
+  ASSERT_TRUE(unit_open(3, "c.txt", FileStatus::old_file));
+  auto lines = read_all(3);
+  ASSERT_EQ(lines.size(), 200002u);
+  EXPECT_EQ(lines[123456], "123456 1.5 2.5");
+  EXPECT_EQ(lines[200000].size(), big.size());
+  EXPECT_EQ(lines[200001], "end");
+  unit_backspace(3);
+  unit_backspace(3);
+  std::string_view l;
+  ASSERT_TRUE(unit_read(3, l));
+  EXPECT_EQ(l.size(), big.size());
+}
+
+TEST_F(UnitsTest, PartialWritesContinueTheSameRecord) {
+  ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
+  unit_write(4, "");
+  unit_write_part(4, "   xyz");
+  unit_write_part(4, " ");
+  unit_write(4, "  1  2  3");
+  unit_end_line(4);
+  unit_close(4);
+  EXPECT_EQ(read_file("outp"), "\n   xyz   1  2  3\n\n");
+}
+
+TEST_F(UnitsTest, UnknownRewritesFromTheStartAppendKeeps) {
+  write_file("outp", "old contents\nmore\n");
+  ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
+  unit_write(4, "new");
+  unit_close(4);
+  EXPECT_EQ(read_file("outp"), "new\n");
+  ASSERT_TRUE(unit_open(4, "outp", FileStatus::append));
+  unit_write(4, "again");
+  unit_close(4);
+  EXPECT_EQ(read_file("outp"), "new\nagain\n");
+}
+
+TEST_F(UnitsTest, FailedWritesAreRememberedAndReturnedByClose) {
+  ASSERT_TRUE(unit_open(3, "fine", FileStatus::unknown));
+  unit_write(3, "text");
+  EXPECT_EQ(unit_error(3), 0);
+  EXPECT_EQ(unit_close(3), 0);
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write_part(3, std::string(1 << 20, 'x'));  // larger than the buffer: written at once
+  EXPECT_EQ(unit_error(3), ENOSPC);
+  unit_write(3, "more");
+  EXPECT_EQ(unit_close(3), ENOSPC);
+  EXPECT_EQ(unit_error(3), 0);  // a closed unit has no error
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write(3, "short");  // stays in the buffer until the close
+  EXPECT_EQ(unit_close(3), ENOSPC);
+}
+
+TEST_F(UnitsTest, CloseOrRemoveDropsOnlyIncompleteRegularFiles) {
+  ASSERT_TRUE(unit_open(3, "kept", FileStatus::unknown));
+  unit_write(3, "text");
+  EXPECT_EQ(unit_close_or_remove(3), 0);
+  EXPECT_EQ(read_file("kept"), "text\n");
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
+  unit_write(3, "short");
+  EXPECT_EQ(unit_close_or_remove(3), ENOSPC);
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is never removed
+}
+
+TEST_F(UnitsTest, WritesToClosedUnitsAreDropped) {
+  unit_write(17, "nowhere");
+  EXPECT_FALSE(unit_is_open(17));
+  EXPECT_FALSE(unit_open(100, "x", FileStatus::unknown));
+  EXPECT_TRUE(unit_is_open(kStdoutUnit));
+}
+
+}  // namespace

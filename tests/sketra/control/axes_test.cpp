@@ -1,0 +1,178 @@
+// Axes of the display-mode loop: label layouts (grprnt), scales from data
+// extents and the drawn frame (graxes).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "sketra/base/textfmt.h"
+#include "sketra/control/control.h"
+#include "sketra/kernel/plot.h"
+#include "support/recording.h"
+
+namespace {
+
+using namespace sketra;
+
+struct LabelCase {
+  double value, step;
+  bool pad;
+  const char* text;
+  int width;
+};
+
+TEST(AxisLabels, LayoutsOverARangeOfValuesAndSteps) {
+  const LabelCase cases[] = {
+      {2600100, 50, true, "  2600100", 7},
+      {2600100, 50, false, "2600100", 7},
+      {0.5, 0.5, true, "    0.5", 3},
+      {0, 0.2, true, "    0.0", 3},
+      {0, 10, true, "     0", 1},
+      {-12.25, 0.25, true, "   -12.25", 6},
+      {-0.75, 0.25, true, "   -0.75", 5},
+      {250, 0.333, false, "250.00", 6},             // 33.3 is within 1 % of 33
+      {1200.5, 0.5, false, "1200.5", 6},
+      {0.05, 0.05, true, "    .05", 3},             // no digit before the point
+      {0.005, 0.005, true, "  0.5000E-02", 12},     // does not fit its width
+      {1234567890.5, 0.5, true, "1234567890.5", 12},
+      {123456789012.0, 1, true, "123456789012", 12},
+      {12345678901.5, 0.5, true, "0.123E+11         ", 9},  // wider than 12
+      {-40, 20, true, "    -40", 3},
+  };
+  for (const LabelCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " step " + std::to_string(c.step));
+    std::string text;
+    EXPECT_EQ(grprnt(c.value, c.step, text, c.pad), c.width);
+    EXPECT_EQ(text, c.text);
+  }
+}
+
+// Labels of ticks (multiples of a round step) read back as the tick, and
+// their width is the length of the unpadded text.
+TEST(AxisLabels, ReadBackAsTheTickValue) {
+  std::mt19937 gen(7);
+  const double steps[] = {0.001, 0.0025, 0.01, 0.02, 0.25, 0.5, 1, 2, 4, 5, 10, 20, 40, 50, 250, 1000};
+  std::uniform_int_distribution<int> k(-200000, 200000);
+  for (int i = 0; i < 2000; ++i) {
+    const double step = steps[size_t(i) % std::size(steps)];
+    const double v = k(gen) * step;
+    std::string text;
+    const int w = grprnt(v, step, text, false);
+    double back = 0;
+    ASSERT_TRUE(parse_real(std::string(trim_right(text)), back)) << text;
+    if (w <= 12 && text.find('E') == std::string::npos) {
+      EXPECT_EQ(int(trim_right(text).size()), w) << text;
+      EXPECT_NEAR(back, v, step * 0.01) << text;
+    } else {
+      EXPECT_NEAR(back, v, std::fabs(v) * 1e-3) << text;
+    }
+  }
+}
+
+class AxesTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    control_reset();
+    grvalu8("XORGR", 2600000.0);
+    grvalu8("YORGR", 1200000.0);
+    grcomn.indsgr = 1;
+  }
+  void TearDown() override {
+    control_reset();
+    WithRecordingDriver::TearDown();
+  }
+  std::vector<const DriverCall*> texts(std::string_view t) const {
+    std::vector<const DriverCall*> out;
+    for (const DriverCall* c : const_cast<AxesTest*>(this)->rec().of(DriverCall::Text))
+      if (c->text == t) out.push_back(c);
+    return out;
+  }
+};
+
+TEST_F(AxesTest, ScalesAreRoundAbsoluteStepsCoveringTheExtents) {
+  grcomn.in[1] = 0;
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
+  EXPECT_DOUBLE_EQ(grcomn.xmaxgr + grcomn.xorgr, 2600120 + 24 * 40);
+  EXPECT_DOUBLE_EQ(grcomn.ymingr + grcomn.yorgr, 1200010);
+  EXPECT_DOUBLE_EQ(grcomn.ymaxgr + grcomn.yorgr, 1200010 + 18 * 10);
+  // The clip window is the window, and the frame shows it.
+  EXPECT_DOUBLE_EQ(grcomn.xmncgr, grcomn.xmingr);
+  EXPECT_DOUBLE_EQ(grcomn.ymxcgr, grcomn.ymaxgr);
+  EXPECT_NEAR(grcomn.xfacgr * (grcomn.xmaxgr - grcomn.xmingr), 24 * 50 * 0.7865, 1e-3);
+}
+
+TEST_F(AxesTest, EqualScalingGivesBothAxesTheLargerStep) {
+  grcomn.in[1] = 1;
+  graxes(2600987.2, 2600123.4, 1200111, 1200011, 0);  // extents in any order
+  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
+  EXPECT_DOUBLE_EQ(grcomn.ymingr + grcomn.yorgr, 1200000);  // moved down to a multiple of 40
+  EXPECT_DOUBLE_EQ(grcomn.ymaxgr + grcomn.yorgr, 1200000 + 18 * 40);
+  EXPECT_NEAR((grcomn.xmaxgr - grcomn.xmingr) / 24, (grcomn.ymaxgr - grcomn.ymingr) / 18, 1e-9);
+}
+
+TEST_F(AxesTest, WindowIsKeptWhileNoScalesAreAskedFor) {
+  grcomn.indsgr = 0;
+  grsset(100, 200, 50, 150);
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  EXPECT_DOUBLE_EQ(grcomn.xmingr, 100);
+  EXPECT_DOUBLE_EQ(grcomn.ymaxgr, 150);
+  // A window without extent asks for scales after all.
+  grsset(100, 100, 50, 150);
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  EXPECT_EQ(grcomn.indsgr, 1);
+  EXPECT_EQ(grcomn.in[0], 1);
+  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
+}
+
+TEST_F(AxesTest, FrameTicksAndLabelsAreDrawnInTheirPlaces) {
+  grcomn.in[1] = 0;
+  grcomt.xlabel = fixed_width("East [m]", kAxisLabelWidth);
+  grcomt.dategr = fixed_width("06 Dec 2026 18:", kDateWidth);
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  rec().clear_calls();
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
+  // x labels are 7 characters wide: only the odd ticks carry one.
+  EXPECT_EQ(texts("  2600120").size(), 0u);
+  ASSERT_EQ(texts("  2600160").size(), 1u);
+  EXPECT_EQ(texts("  2600200").size(), 0u);
+  const DevicePoint tick = world_to_device(160, 0);
+  const DriverCall* label = texts("  2600160")[0];
+  EXPECT_EQ(label->points[0].x, tick.x - 34);
+  EXPECT_EQ(label->points[0].y, int(grcomn.yorggr) + 12);
+  // y labels: right-aligned 3 pixels left of the frame, 3 pixels below the tick.
+  ASSERT_EQ(texts("1200050").size(), 1u);
+  const DevicePoint ytick = world_to_device(0, 50);
+  EXPECT_EQ(texts("1200050")[0]->points[0].x, 65 - 3 - 6 * 7);
+  EXPECT_EQ(texts("1200050")[0]->points[0].y, ytick.y + 3);
+  // The x-axis label centred 28 pixels below the frame.
+  ASSERT_EQ(texts("East [m]").size(), 1u);
+  EXPECT_EQ(texts("East [m]")[0]->points[0].y, int(grcomn.yorggr) + 28);
+  // The date line below it, and no titles while a key is shown.
+  ASSERT_EQ(texts("06 Dec 2026 18:").size(), 1u);
+  EXPECT_EQ(texts("06 Dec 2026 18:")[0]->points[0].y, int(grcomn.yorggr) + 35);
+  EXPECT_TRUE(texts("Title").empty());
+}
+
+TEST_F(AxesTest, GridIsDottedAndProjectionDrawsNoAxes) {
+  grcomn.in[3] = 1;
+  grcomn.ikeygr = 0;
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  rec().clear_calls();
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
+  const auto dashes = rec().of(DriverCall::Dash);
+  ASSERT_GE(dashes.size(), 2u);
+  EXPECT_EQ(dashes[dashes.size() - 2]->value, 3);
+  EXPECT_EQ(dashes.back()->value, 1);
+  EXPECT_EQ(texts("Title").size(), 1u);
+  grcomn.projection = true;
+  rec().clear_calls();
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
+  EXPECT_TRUE(texts("  2600160").empty());
+  EXPECT_EQ(rec().count(DriverCall::Dash), 0);
+  EXPECT_EQ(texts("Title").size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// Marker symbols and texts.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sketra/kernel/plot.h"
+#include "support/recording.h"
+
+namespace {
+
+using sketra::DevicePoint;
+using sketra::DriverCall;
+using Points = std::vector<DevicePoint>;
+using Lines = std::vector<Points>;
+
+class SymbolTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    use_unit_mapping();
+    sketra::grcomn.symfgr = 1;  // one pixel per table unit
+  }
+  // Polylines of marker `code` drawn at device (500, 500), as offsets from
+  // the centre (x right, y down).
+  Lines marker(int code) {
+    sketra::grmov2(500, 500);
+    rec().clear_calls();
+    sketra::grsymb(code);
+    sketra::grdump();
+    Lines out;
+    for (const auto* c : rec().of(DriverCall::Polyline)) {
+      Points p;
+      for (const DevicePoint& q : c->points) p.push_back({q.x - 500, q.y - 500});
+      out.push_back(p);
+    }
+    return out;
+  }
+};
+
+// The outline of each shape, worked out by hand from its stroke list.
+TEST_F(SymbolTest, EveryShapeDrawsItsOutline) {
+  const std::vector<Lines> expected = {
+      /* 1 octagon with a spoke */ {{{0, 0}, {0, -4}, {-2, -4}, {-4, -2}, {-4, 2}, {-2, 4}, {2, 4}, {4, 2}, {4, -2}, {2, -4}, {0, -4}}},
+      /* 2 square */ {{{0, 0}, {0, -4}, {-4, -4}, {-4, 4}, {4, 4}, {4, -4}, {0, -4}}},
+      /* 3 triangle */ {{{0, 0}, {0, -4}, {-4, 4}, {4, 4}, {0, -4}}},
+      /* 4 plus */ {{{0, -4}, {0, 4}}, {{-4, 0}, {4, 0}}},
+      /* 5 cross */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}},
+      /* 6 diamond */ {{{0, 0}, {0, -4}, {-4, 0}, {0, 4}, {4, 0}, {0, -4}}},
+      /* 7 arrow */ {{{0, 4}, {0, -4}, {-4, 0}, {4, 0}, {0, -4}}},
+      /* 8 bow tie */ {{{-4, 4}, {4, -4}, {-4, -4}, {4, 4}}},
+      /* 9 zigzag and bar */ {{{-4, -4}, {4, -4}, {-4, 4}, {4, 4}}, {{4, 0}, {-4, 0}}},
+      /* 10 Y */ {{{-4, -4}, {0, 0}, {4, -4}}, {{0, 0}, {0, 4}}},
+      /* 11 cross in a square */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}, {{-2, 2}, {-2, -2}, {2, -2}, {2, 2}, {-2, 2}}},
+      /* 12 star */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}, {{-4, 0}, {4, 0}}, {{0, -4}, {0, 4}}},
+      /* 13 hourglass */ {{{0, 0}, {-4, -4}, {4, -4}, {-4, 4}, {4, 4}, {0, 0}}},
+      /* 14 bar */ {{{0, -4}, {0, 4}}},
+      /* 15 pentagram */ {{{-2, -4}, {0, 4}, {2, -4}, {-4, 2}, {4, 2}, {-2, -4}, {0, 4}}},
+  };
+  for (int s = 1; s <= 15; ++s) {
+    EXPECT_EQ(marker(s), expected[size_t(s - 1)]) << "shape " << s;
+    // Every shape ends where it started: the buffer holds the centre.
+    const auto& b = sketra::grcomn.polyline;
+    EXPECT_EQ(b.points[size_t(b.count - 1)], (DevicePoint{500, 500})) << "shape " << s;
+  }
+}
+
+TEST_F(SymbolTest, SymbolFactorScalesStrokesWithTruncation) {
+  sketra::grcomn.symfgr = 0.5f;
+  EXPECT_EQ(marker(2), (Lines{{{0, 0}, {0, -2}, {-2, -2}, {-2, 2}, {2, 2}, {2, -2}, {0, -2}}}));
+  // Strokes of 2 units become 1 pixel, so the octagon keeps its corners.
+  EXPECT_EQ(marker(1), (Lines{{{0, 0}, {0, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}, {1, 2}, {2, 1}, {2, -1}, {1, -2}, {0, -2}}}));
+}
+
+TEST_F(SymbolTest, CodeSelectsShapeAndColour) {
+  const auto& pal = sketra::grcomn.colour.palette;
+  sketra::grsymb(0);  // establish nothing
+  EXPECT_EQ(marker(250), marker(15));            // shapes 16 ... 99 draw shape 15
+  sketra::grcolr(5);
+  marker(250);
+  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(2))]);
+  marker(7);
+  EXPECT_EQ(rec().foreground(), pal[20]);  // colour 0: black
+  marker(-702);
+  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
+  EXPECT_EQ(sketra::grcomn.current_colour, -7);
+}
+
+TEST_F(SymbolTest, ShapeZeroDrawsNothingAndKeepsTheColour) {
+  sketra::grcolr(3);
+  const Lines none = marker(100);
+  EXPECT_TRUE(none.empty());
+  EXPECT_EQ(sketra::grcomn.current_colour, 3);
+  EXPECT_EQ(rec().count(DriverCall::SetPixel), 0);
+}
+
+TEST_F(SymbolTest, NoMarkerOutsideTheClipWindow) {
+  sketra::grcomn.xmxcgr = 100;
+  sketra::grmov2(500, 500);
+  rec().clear_calls();
+  sketra::grsymb(2);
+  sketra::grdump();
+  EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
+}
+
+TEST_F(SymbolTest, MarkerStrokesObeyTheHundredPointRule) {
+  sketra::grmov2(500, 500);
+  for (int i = 0; i < 30; ++i) sketra::grsymb(2);  // 6 points each, one polyline per marker
+  sketra::grdump();
+  for (const auto* c : rec().of(DriverCall::Polyline)) EXPECT_LE(c->points.size(), 100u);
+  EXPECT_EQ(rec().count(DriverCall::Polyline), 30);
+}
+
+// ---------------------------------------------------------------- texts
+
+TEST_F(SymbolTest, TextStartsAtTheCurrentPoint) {
+  sketra::grmov2(100, 200);
+  sketra::granot("Depth [m]   ", 45);
+  ASSERT_EQ(rec().count(DriverCall::Text), 1);
+  const auto* t = rec().of(DriverCall::Text)[0];
+  EXPECT_EQ(t->text, "Depth [m]");
+  EXPECT_EQ(t->points[0], (DevicePoint{100, 800}));
+}
+
+TEST_F(SymbolTest, CentredTextStartsThreePixelsPerCharacterToTheLeft) {
+  sketra::grmov2(100, 200);
+  sketra::granot("~~  0.25  ", 0);
+  sketra::grano2("~~km", 0, 40);
+  const auto texts = rec().of(DriverCall::Text);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0]->text, "0.25");
+  EXPECT_EQ(texts[0]->points[0], (DevicePoint{100 - 12, 800}));
+  EXPECT_EQ(texts[1]->text, "km");
+  EXPECT_EQ(texts[1]->points[0], (DevicePoint{100 - 6, 800}));
+}
+
+TEST_F(SymbolTest, TextNeedsThePenInsideAndAVisibleCharacter) {
+  sketra::grmov2(5000, 200);
+  sketra::granot("outside", 0);
+  sketra::grmov2(100, 200);
+  sketra::granot("    ", 0);
+  sketra::granot("", 0);
+  sketra::granot("~~   ", 0);
+  EXPECT_EQ(rec().count(DriverCall::Text), 0);
+}
+
+TEST_F(SymbolTest, TextFollowsThePendingLine) {
+  sketra::grmov2(100, 200);
+  sketra::grdrw2(150, 200);
+  sketra::granot("end", 0);
+  const auto& calls = rec().calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2].kind, DriverCall::Polyline);
+  EXPECT_EQ(calls.back().kind, DriverCall::Text);
+  EXPECT_EQ(calls.back().points[0], (DevicePoint{150, 800}));
+}
+
+TEST(DisplayText, CentringMarkerAndBlanks) {
+  EXPECT_EQ(sketra::text_for_display("~~ abc ").text, "abc");
+  EXPECT_TRUE(sketra::text_for_display("~~ abc ").centred);
+  EXPECT_EQ(sketra::text_for_display("  abc ").text, "  abc");
+  EXPECT_FALSE(sketra::text_for_display("~abc").centred);
+}
+
+}  // namespace

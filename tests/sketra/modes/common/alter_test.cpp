@@ -1,0 +1,278 @@
+// Operations, the random number generator and the Alter dialog answered
+// from the script queue.
+
+#include "sketra/modes/common/alter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
+#include "support/recording.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using V = std::vector<float>;
+using Entries = std::vector<std::string>;
+
+TEST(Operations, ParseEveryOperator) {
+  float a = -1;
+  EXPECT_EQ(igetop("=1.5", a), kOpSet);
+  EXPECT_FLOAT_EQ(a, 1.5f);
+  EXPECT_EQ(igetop("   +2.0", a), kOpAdd);
+  EXPECT_FLOAT_EQ(a, 2.0f);
+  EXPECT_EQ(igetop("-0.25", a), kOpSubtract);
+  EXPECT_FLOAT_EQ(a, 0.25f);
+  EXPECT_EQ(igetop("*3", a), kOpMultiply);
+  EXPECT_EQ(igetop("/4e1", a), kOpDivide);
+  EXPECT_FLOAT_EQ(a, 40.0f);
+  EXPECT_EQ(igetop("<5", a), kOpMinimum);
+  EXPECT_EQ(igetop("> -5", a), kOpMaximum);
+  EXPECT_FLOAT_EQ(a, -5.0f);
+}
+
+TEST(Operations, UnreadableTextGivesNoOperator) {
+  float a = 7;
+  EXPECT_EQ(igetop("x2", a), kOpNone);
+  EXPECT_EQ(a, 0.0f);
+  a = 7;
+  EXPECT_EQ(igetop("+abc", a), kOpNone);
+  EXPECT_EQ(a, 0.0f);
+  EXPECT_EQ(igetop("+", a), kOpNone);
+  EXPECT_EQ(igetop("", a), kOpNone);
+}
+
+TEST(Operations, EvaluateEveryOperator) {
+  int s = -1;
+  EXPECT_FLOAT_EQ(valoper(10, 3, kOpSet, s), 3);
+  EXPECT_EQ(s, 0);
+  EXPECT_FLOAT_EQ(valoper(10, 3, kOpAdd, s), 13);
+  EXPECT_FLOAT_EQ(valoper(10, 3, kOpSubtract, s), 7);
+  EXPECT_FLOAT_EQ(valoper(10, 3, kOpMultiply, s), 30);
+  EXPECT_FLOAT_EQ(valoper(10, 4, kOpDivide, s), 2.5f);
+  EXPECT_EQ(s, 0);
+  // "<5" caps at 5, ">5" raises to 5.
+  EXPECT_FLOAT_EQ(valoper(10, 5, kOpMinimum, s), 5);
+  EXPECT_FLOAT_EQ(valoper(3, 5, kOpMinimum, s), 3);
+  EXPECT_FLOAT_EQ(valoper(3, 5, kOpMaximum, s), 5);
+  EXPECT_FLOAT_EQ(valoper(10, 5, kOpMaximum, s), 10);
+}
+
+TEST(Operations, DivisionByNearZeroAndUnknownCodes) {
+  int s = 0;
+  EXPECT_EQ(valoper(10, 1e-31f, kOpDivide, s), 0.0f);
+  EXPECT_EQ(s, 1);
+  EXPECT_FLOAT_EQ(valoper(10, 2e-30f, kOpDivide, s), 5e30f);
+  EXPECT_EQ(s, 0);
+  EXPECT_EQ(valoper(10, 3, 0, s), 10.0f);
+  EXPECT_EQ(s, 2);
+  EXPECT_EQ(valoper(10, 3, 8, s), 10.0f);
+  EXPECT_EQ(s, 2);
+}
+
+TEST(RandomNumbers, MinimalStandardSequenceFromAFixedSeed) {
+  int seed = 1;
+  const int expected[] = {16807, 282475249, 1622650073, 984943658, 1144108930};
+  for (int e : expected) {
+    const float r = rgrand(seed);
+    EXPECT_EQ(seed, e);
+    EXPECT_FLOAT_EQ(r, float(e) * 4.656613e-10f);
+  }
+  // The published check value: the 10000th seed from 1.
+  seed = 1;
+  for (int k = 0; k < 10000; ++k) rgrand(seed);
+  EXPECT_EQ(seed, 1043618065);
+}
+
+TEST(RandomNumbers, EveryNumberLiesInTheUnitInterval) {
+  int seed = 12345;
+  double sum = 0;
+  for (int k = 0; k < 100000; ++k) {
+    const float r = rgrand(seed);
+    ASSERT_GE(r, 0.0f);
+    ASSERT_LE(r, 1.0f);
+    sum += r;
+  }
+  EXPECT_NEAR(sum / 100000, 0.5, 0.01);
+}
+
+TEST(RandomNumbers, SeedFromTheClockStamp) {
+  // Minutes 22 (units digit 2), seconds 47: 8*2 + 4 + 7 + 1.
+  EXPECT_EQ(rgrand_seed("05 Dec 2026 05:22:47"), 28);
+  EXPECT_EQ(rgrand_seed("05 Dec 2026 05:59:58"), 8 * 9 + 5 + 8 + 1);
+}
+
+class AlterTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    alter_reset();
+    dialogs_reset();
+    menus_reset();
+    grsset(0, 100, 0, 100);
+    grsfac();
+    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
+    grcomn.joutgr = 40;
+    // A 3 x 3 lattice of nodes 0, 10, 20 with values 1 ... 9; node 5 empty.
+    for (int j = 0; j < 3; ++j)
+      for (int i = 0; i < 3; ++i) {
+        x_.push_back(float(10 * i));
+        y_.push_back(float(10 * j));
+        v_.push_back(float(1 + i + 3 * j));
+      }
+    v_[4] = -9999.0f;
+  }
+  void TearDown() override {
+    alter_reset();
+    unit_close_all();
+    dialogs_reset();
+    menus_reset();
+    WithRecordingDriver::TearDown();
+  }
+  int run(const Entries& e) {
+    grscpt(e);
+    return gralter(x_, y_, v_, {}, -9999.0f);
+  }
+  std::string output() {
+    unit_close(40);
+    return korvel::testing::read_file("out.txt");
+  }
+  korvel::testing::ScopedTempDir dir_;
+  V x_, y_, v_;
+};
+
+TEST_F(AlterTest, AllAppliesTheOperationAndLeavesNoDataAlone) {
+  EXPECT_EQ(run({"O", "*2", "A", "D"}), 8);
+  EXPECT_EQ(v_, (V{2, 4, 6, 8, -9999, 12, 14, 16, 18}));
+  EXPECT_EQ(dialogs.messages.back(), "Operation: *      2.0000");
+  EXPECT_EQ(gralt.cop, "*2");
+}
+
+TEST_F(AlterTest, SmallOperandsAreEchoedInExponentForm) {
+  run({"O", "+0.005", "D"});
+  EXPECT_EQ(dialogs.messages.back(), "Operation: +  0.5000E-02");
+}
+
+TEST_F(AlterTest, UnparsableOperationChangesNothing) {
+  run({"O", "two", "A", "D"});
+  EXPECT_EQ(v_[0], 1.0f);
+  EXPECT_EQ(dialogs.messages[0], "Operation not defined");
+  EXPECT_EQ(gralt.iop, kOpNone);
+}
+
+// A window that records the preset of a prompt and chooses a file.
+struct PresetUi : DialogUi {
+  void message(std::string_view) override {}
+  bool prompt(std::string_view, std::string& text) override {
+    preset = text;
+    return true;
+  }
+  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
+  bool choose_file(std::string& name, std::string&) override {
+    name = file;
+    return !file.empty();
+  }
+  void text_page(std::span<const std::string>) override {}
+  void plate(std::span<const std::string>) override {}
+  void beam(int, std::string_view) override {}
+  std::string preset, file;
+};
+
+// Device position of entry k (1-based) of the Alter column: "  Read" and
+// " RReplot" have no hot key of their own, so they are clicked.
+sketra::DevicePoint entry(int k) { return {1120 - 4 - 38, 12 + 19 * (k - 1)}; }
+
+TEST_F(AlterTest, RememberedDivisionIsOfferedAsPlusTwo) {
+  run({"O", "/2", "A", "D"});
+  EXPECT_FLOAT_EQ(v_[1], 1.0f);
+  PresetUi ui;
+  set_dialog_ui(&ui);
+  rec().push_button(1, entry(1).x, entry(1).y);
+  rec().push_button(1, entry(8).x, entry(8).y);
+  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 8);
+  EXPECT_EQ(ui.preset, "+2.0");
+  EXPECT_EQ(gralt.iop, kOpAdd);
+}
+
+TEST_F(AlterTest, FillChangesNodesInsideTheDigitisedPolygon) {
+  // A square around the middle column (x = 10) of nodes.
+  EXPECT_EQ(run({"O", "=0", "F", "P 5 -5", "P 15 -5", "P 15 25", "P 5 25", "D", "D"}), 8);
+  EXPECT_EQ(v_, (V{1, 0, 3, 4, -9999, 6, 7, 0, 9}));
+  const std::string out = output();
+  EXPECT_EQ(out.substr(0, 8), "FILL =0\n");
+  EXPECT_NE(out.find("       5.000      -5.000 /"), std::string::npos);
+}
+
+TEST_F(AlterTest, ReadTakesOperationsAndPolygonsFromAFile) {
+  korvel::testing::write_file("ops.txt",
+                              "FILL =100\n"
+                              "-1 -1\n1 -1\n1 1\n-1 1\n"
+                              "end\n"
+                              "19 19\n21 19\n21 21\n19 21\n"
+                              "FILL +1\n"
+                              "9 -1\n11 -1\n11 1\n9 1\n");
+  PresetUi ui;
+  ui.file = "ops.txt";
+  set_dialog_ui(&ui);
+  for (int k : {4, 2, 8}) rec().push_button(1, entry(k).x, entry(k).y);  // Read, Fill, Done
+  gralter(x_, y_, v_, {}, -9999.0f);
+  EXPECT_FLOAT_EQ(v_[0], 100);  // node (0, 0)
+  EXPECT_FLOAT_EQ(v_[8], 100);  // node (20, 20): the next polygon, same operation
+  EXPECT_FLOAT_EQ(v_[1], 2);
+  run({"F", "D"});
+  EXPECT_FLOAT_EQ(v_[1], 3);  // node (10, 0) + 1
+  EXPECT_TRUE(gralt.lfile);
+  run({"F", "D"});  // end of file: back to the cursor
+  EXPECT_FALSE(gralt.lfile);
+  EXPECT_FALSE(unit_is_open(kAlterUnit));
+  EXPECT_EQ(dialogs.messages.back(), "end of file ops.txt");
+}
+
+TEST_F(AlterTest, RandomWithRangeZeroChangesNothing) {
+  const V before = v_;
+  run({"R", "0", "D"});
+  EXPECT_EQ(v_, before);
+}
+
+TEST_F(AlterTest, RandomAddsUniformNumbersFromTheClockSeed) {
+  rec().set_time(std::time_t(1700000000));
+  const V before = v_;
+  run({"R", "4", "D"});
+  int seed = rgrand_seed(format_time_stamp(std::time_t(1700000000)));
+  for (size_t k = 0; k < v_.size(); ++k) {
+    const float r = rgrand(seed);
+    if (k == 4) {
+      EXPECT_EQ(v_[k], -9999.0f);  // no data stays
+      continue;
+    }
+    EXPECT_FLOAT_EQ(v_[k], before[k] + (r - 0.5f) * 4.0f);
+    EXPECT_LE(std::fabs(v_[k] - before[k]), 2.0f);
+  }
+}
+
+TEST_F(AlterTest, ReplotQueuesReplotAndAlterForTheControlLoop) {
+  rec().push_button(1, entry(6).x, entry(6).y);
+  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 6);
+  ASSERT_TRUE(script_pending());
+  EXPECT_EQ(script_take()[0], 'R');
+  EXPECT_EQ(script_take()[0], 'A');
+}
+
+TEST_F(AlterTest, SecondValueArrayGetsTheSameOperation) {
+  V second = {1, 1, 1};
+  grscpt(Entries{"O", "+5", "A", "D"});
+  gralter(x_, y_, v_, second, -9999.0f);
+  EXPECT_EQ(second, (V{6, 6, 6}));
+  EXPECT_FLOAT_EQ(v_[8], 14);
+}
+
+}  // namespace

@@ -1,0 +1,336 @@
+// Value classes, band pieces and contour segments: hand-computed areas,
+// area sums over all classes, the one-piece thresholds, transparency below
+// the first level, and class levels from data.
+
+#include "sketra/modes/common/classes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "sketra/base/fatal.h"
+#include "sketra/kernel/plot.h"
+
+namespace {
+
+using namespace sketra;
+using V = std::vector<float>;
+
+class ClassesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_plot_state();
+    classes_reset();
+  }
+  void TearDown() override {
+    reset_plot_state();
+    classes_reset();
+  }
+};
+
+double area(const ClassPiece& p) {
+  double a = 0;
+  for (int k = 0; k < p.count; ++k) {
+    const int n = (k + 1) % p.count;
+    a += double(p.x[size_t(k)]) * p.y[size_t(n)] - double(p.x[size_t(n)]) * p.y[size_t(k)];
+  }
+  return 0.5 * a;
+}
+
+// Filled area per colour.
+std::map<int, double> areas(const V& x, const V& y, const V& v, const V& levels,
+                            PieceRule rule = PieceRule::fan) {
+  std::map<int, double> out;
+  class_pieces(x, y, {}, v, levels, rule, [&](const ClassPiece& p) { out[p.colour] += std::fabs(area(p)); });
+  return out;
+}
+
+int pieces(const V& x, const V& y, const V& v, const V& levels, PieceRule rule = PieceRule::fan) {
+  int n = 0;
+  class_pieces(x, y, {}, v, levels, rule, [&](const ClassPiece&) { ++n; });
+  return n;
+}
+
+double total(const std::map<int, double>& a) {
+  double s = 0;
+  for (const auto& [c, v] : a) s += v;
+  return s;
+}
+
+const V kSqX = {0, 1, 1, 0}, kSqY = {0, 0, 1, 1};
+
+TEST_F(ClassesTest, ValueOnALevelBelongsToThatLevelsClass) {
+  const V levels = {1, 2, 3};
+  EXPECT_EQ(value_class(0.5f, levels), 1);
+  EXPECT_EQ(value_class(1.0f, levels), 1);
+  EXPECT_EQ(value_class(1.0001f, levels), 2);
+  EXPECT_EQ(value_class(2.5f, levels), 3);
+  EXPECT_EQ(value_class(3.0f, levels), 3);
+  EXPECT_EQ(value_class(3.5f, levels), 4);  // above every level: n + 1
+  EXPECT_EQ(value_class(-1e30f, levels), 1);
+}
+
+TEST_F(ClassesTest, DescendingLevelsAreSearchedInOrder) {
+  const V levels = {3, 2, 1};
+  EXPECT_EQ(value_class(2.5f, levels), 1);
+  EXPECT_EQ(value_class(4.0f, levels), 4);
+}
+
+TEST_F(ClassesTest, SquareWithLinearValuesSplitsInHalves) {
+  // v = x: the level 0.5 cuts the unit square in two equal halves.
+  const auto a = areas(kSqX, kSqY, {0, 1, 1, 0}, {0.5f});
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_NEAR(a.at(1), 0.5, 1e-6);
+  EXPECT_NEAR(a.at(2), 0.5, 1e-6);
+}
+
+TEST_F(ClassesTest, TriangleBandsHaveHandComputedAreas) {
+  // v = x on the right triangle (0,0) (1,0) (0,1): above 0.5 lies the
+  // triangle (0.5,0) (1,0) (0.5,0.5) of area 1/8.
+  const V x = {0, 1, 0}, y = {0, 0, 1}, v = {0, 1, 0};
+  const auto a = areas(x, y, v, {0.5f}, PieceRule::triangle);
+  EXPECT_NEAR(a.at(2), 0.125, 1e-6);
+  EXPECT_NEAR(a.at(1), 0.375, 1e-6);
+  // Three levels: bands (.25,.5], (.5,.75] and above .75.
+  const auto b = areas(x, y, v, {0.25f, 0.5f, 0.75f}, PieceRule::triangle);
+  EXPECT_NEAR(b.at(4), 0.5 * 0.25 * 0.25, 1e-6);
+  EXPECT_NEAR(b.at(3), 0.5 * 0.5 * 0.5 - 0.5 * 0.25 * 0.25, 1e-6);
+  EXPECT_NEAR(b.at(2), 0.5 * 0.75 * 0.75 - 0.5 * 0.5 * 0.5, 1e-6);
+  EXPECT_NEAR(b.at(1), 0.5 - 0.5 * 0.75 * 0.75, 1e-6);
+}
+
+TEST_F(ClassesTest, FanOfASaddleCellAddsUpToTheCell) {
+  // A saddle: the centroid (value 0.5) decides the fan.
+  const auto a = areas(kSqX, kSqY, {0, 1, 0, 1}, {0.25f, 0.5f, 0.75f});
+  EXPECT_NEAR(total(a), 1.0, 1e-6);
+  EXPECT_NEAR(a.at(1), a.at(4), 1e-6);  // symmetric
+  EXPECT_NEAR(a.at(2), a.at(3), 1e-6);
+}
+
+TEST_F(ClassesTest, AreasOfAllClassesAddUpToThePolygonForRandomCells) {
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<float> val(-5, 25), pos(-0.3f, 0.3f);
+  const V levels = {0, 2, 4, 6, 8, 10, 12, 14, 16, 18};
+  for (int round = 0; round < 500; ++round) {
+    // A convex quadrilateral around the unit square, and a triangle.
+    V x = {0 + pos(gen), 10 + pos(gen), 10 + pos(gen), 0 + pos(gen)};
+    V y = {0 + pos(gen), 0 + pos(gen), 10 + pos(gen), 10 + pos(gen)};
+    V v = {val(gen), val(gen), val(gen), val(gen)};
+    double cell = 0;
+    for (int k = 0; k < 4; ++k)
+      cell += double(x[size_t(k)]) * y[size_t((k + 1) % 4)] - double(x[size_t((k + 1) % 4)]) * y[size_t(k)];
+    EXPECT_NEAR(total(areas(x, y, v, levels)), 0.5 * cell, 1e-3) << "round " << round;
+    const V tx = {x[0], x[1], x[2]}, ty = {y[0], y[1], y[2]}, tv = {v[0], v[1], v[2]};
+    double tri = 0;
+    for (int k = 0; k < 3; ++k)
+      tri += double(tx[size_t(k)]) * ty[size_t((k + 1) % 3)] - double(tx[size_t((k + 1) % 3)]) * ty[size_t(k)];
+    EXPECT_NEAR(total(areas(tx, ty, tv, levels, PieceRule::triangle)), 0.5 * tri, 1e-3);
+  }
+}
+
+TEST_F(ClassesTest, EveryPieceLiesInsideItsBand) {
+  // Re-evaluating the linear value at each piece corner shows the band.
+  const V x = {0, 4, 0}, y = {0, 0, 4}, v = {0, 8, 2};  // v = 2x + 0.5y
+  const V levels = {1, 3, 5, 7};
+  class_pieces(x, y, {}, v, levels, PieceRule::triangle, [&](const ClassPiece& p) {
+    const float lo = p.colour >= 2 ? levels[size_t(p.colour - 2)] : -1e30f;
+    const float hi = p.colour <= 4 ? levels[size_t(p.colour - 1)] : 1e30f;
+    for (int k = 0; k < p.count; ++k) {
+      const float f = 2 * p.x[size_t(k)] + 0.5f * p.y[size_t(k)];
+      EXPECT_GE(f, lo - 1e-4f);
+      EXPECT_LE(f, hi + 1e-4f);
+    }
+    EXPECT_GE(p.count, 3);
+    EXPECT_LE(p.count, 5);
+  });
+}
+
+TEST_F(ClassesTest, OneClassCellIsFilledInOnePiece) {
+  EXPECT_EQ(pieces(kSqX, kSqY, {1.1f, 1.5f, 1.9f, 1.2f}, {1, 2, 3}), 1);
+  EXPECT_EQ(uniform_fill_colour(V{1.1f, 1.5f, 1.9f, 1.2f}, V{1, 2, 3}, PieceRule::fan), 2);
+}
+
+TEST_F(ClassesTest, RangeUnderTwoPercentOfFirstClassWidthIsOnePieceForCells) {
+  // Class width 10; a range of 0.19 straddling level 20 stays in one piece
+  // (of the lowest class), 0.21 is split.
+  const V levels = {10, 20, 30};
+  const auto a = areas(kSqX, kSqY, {19.9f, 20.09f, 20.0f, 19.95f}, levels);
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_NEAR(a.at(2), 1.0, 1e-6);
+  EXPECT_EQ(uniform_fill_colour(V{19.9f, 20.11f, 20.0f, 19.95f}, levels, PieceRule::fan), 0);
+  EXPECT_GT(pieces(kSqX, kSqY, {19.9f, 20.11f, 20.0f, 19.95f}, levels), 1);
+}
+
+TEST_F(ClassesTest, RangeUnderOneThousandthIsOnePieceForTriangles) {
+  const V levels = {10, 20, 30};
+  const V x = {0, 1, 0}, y = {0, 0, 1};
+  EXPECT_EQ(pieces(x, y, {19.996f, 20.005f, 20.0f}, levels, PieceRule::triangle), 1);
+  EXPECT_GT(pieces(x, y, {19.99f, 20.02f, 20.0f}, levels, PieceRule::triangle), 1);
+  // The same range under the fan rule is still one piece.
+  EXPECT_EQ(uniform_fill_colour(V{19.99f, 20.02f, 20.0f}, levels, PieceRule::fan), 2);
+}
+
+TEST_F(ClassesTest, TransparentBelowLeavesAreasUnderTheOriginOpen) {
+  grclass.transparent_below = 1;
+  const auto a = areas(kSqX, kSqY, {0, 1, 1, 0}, {0.5f});
+  // Class 1 (below 0.5) would get colour 0: not filled; class 2 gets colour 1.
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_NEAR(a.at(1), 0.5, 1e-6);
+  EXPECT_EQ(pieces(kSqX, kSqY, {0.1f, 0.2f, 0.3f, 0.4f}, {0.5f, 1.0f}), 0);
+  EXPECT_EQ(uniform_fill_colour(V{0.1f, 0.2f, 0.3f, 0.4f}, V{0.5f, 1.0f}, PieceRule::fan), -1);
+}
+
+TEST_F(ClassesTest, ValuesAboveTheLastLevelGetClassNPlusOne) {
+  const auto a = areas(kSqX, kSqY, {5, 6, 7, 8}, {1, 2, 3});
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_NEAR(a.at(4), 1.0, 1e-6);
+}
+
+TEST_F(ClassesTest, MoreThanTwelveCornersIsAProgrammingError) {
+  const V x(13, 0), y(13, 0), v(13, 0);
+  try {
+    grcol2(x, y, v, V{1});
+    FAIL();
+  } catch (const FatalError& e) {
+    EXPECT_STREQ(e.what(), "More than 12 vertices in GRCOL2");
+  }
+  grcomn.projection = true;
+  try {
+    grcol3(x, y, v, v, V{1});
+    FAIL();
+  } catch (const FatalError& e) {
+    EXPECT_STREQ(e.what(), "More than 12 vertices in GRCOL3");
+  }
+}
+
+TEST_F(ClassesTest, ThreeDPiecesCarryInterpolatedHeights) {
+  const V x = {0, 2, 0}, y = {0, 0, 2}, z = {0, 10, 0}, v = {0, 1, 0};
+  class_pieces(x, y, z, v, V{0.5f}, PieceRule::triangle, [&](const ClassPiece& p) {
+    for (int k = 0; k < p.count; ++k) EXPECT_NEAR(p.z[size_t(k)], 5 * p.x[size_t(k)], 1e-5);
+  });
+}
+
+// ---------------------------------------------------------------- contour segments
+
+double segment_length(const V& x, const V& y, const V& v, const V& levels, int level = -1) {
+  double len = 0;
+  contour_segments(x, y, {}, v, levels, [&](const ContourSegment& s) {
+    if (level >= 0 && s.level != level) return;
+    len += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
+  });
+  return len;
+}
+
+TEST_F(ClassesTest, ContourOfLinearCellIsOneStraightCrossing) {
+  // v = x over the square: level 0.25 is the line x = 0.25, length 1.
+  EXPECT_NEAR(segment_length(kSqX, kSqY, {0, 1, 1, 0}, {0.25f}), 1.0, 1e-6);
+  contour_segments(kSqX, kSqY, {}, V{0, 1, 1, 0}, V{0.25f}, [](const ContourSegment& s) {
+    EXPECT_NEAR(s.x1, 0.25f, 1e-6f);
+    EXPECT_NEAR(s.x2, 0.25f, 1e-6f);
+  });
+}
+
+TEST_F(ClassesTest, OnlyLevelsStrictlyInsideTheRangeAreDrawn) {
+  EXPECT_EQ(segment_length(kSqX, kSqY, {0, 1, 1, 0}, {0.0f, 1.0f, 2.0f}), 0.0);
+  EXPECT_EQ(segment_length(kSqX, kSqY, {3, 3, 3, 3}, {3.0f}), 0.0);
+}
+
+TEST_F(ClassesTest, LevelThroughCornersRunsAlongTheFanEdges) {
+  // Corners 0, 1, 2, 1: the level 1 passes through corners 2 and 4 and the
+  // centroid, so it runs along the fan edges on the diagonal x + y = 1
+  // (each half once from either neighbouring fan triangle).
+  double len = 0;
+  contour_segments(kSqX, kSqY, {}, V{0, 1, 2, 1}, V{1.0f}, [&](const ContourSegment& s) {
+    EXPECT_NEAR(s.x1 + s.y1, 1.0f, 1e-6f);
+    EXPECT_NEAR(s.x2 + s.y2, 1.0f, 1e-6f);
+    len += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
+  });
+  EXPECT_NEAR(len, 2 * std::sqrt(2.0), 1e-5);
+  // Square with values 0 0 2 2: level 1 runs across the middle once.
+  EXPECT_NEAR(segment_length(kSqX, kSqY, {0, 0, 2, 2}, {1.0f}), 1.0, 1e-6);
+}
+
+// ---------------------------------------------------------------- levels from data
+
+TEST_F(ClassesTest, LevelsFromDataFollowTheAxisScale) {
+  // Values 0 ... 99 (no outliers): 10 classes give round steps from 0.
+  V values;
+  for (int i = 0; i < 100; ++i) values.push_back(float(i));
+  V levels;
+  grcfil(values, 10, 10, 10, 10, levels, -9999.0f);
+  ASSERT_EQ(levels.size(), 10u);
+  EXPECT_EQ(class_count(), 10);
+  double start = 0, step = 0;
+  grscal(0, 99, 10, start, step);
+  for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(levels[size_t(k)], float(start + k * step));
+  EXPECT_LE(levels[0], 0.0f);
+}
+
+TEST_F(ClassesTest, NoDataIsLeftOutOfTheMinimum) {
+  V values(100, -9999.0f);
+  for (int i = 50; i < 100; ++i) values[size_t(i)] = 400.0f + float(i - 50);
+  V levels;
+  grcfil(values, 10, 10, 10, 12, levels, -9999.0f);
+  EXPECT_GE(levels[0], 390.0f);
+  EXPECT_LE(levels[0], 400.0f);
+}
+
+TEST_F(ClassesTest, OutliersAreHeldToMeanPlusFourDeviations) {
+  V values;
+  for (int i = 0; i < 10000; ++i) values.push_back(10.0f + float(i % 10));
+  values[0] = 1e6f;  // one wild value
+  double sum = 0, sum2 = 0;
+  for (float v : values) sum += v, sum2 += double(v) * v;
+  const double mean = sum / 1e4, sd = std::sqrt((sum2 - 1e4 * mean * mean) / (1e4 - 1));
+  V levels;
+  grcfil(values, 10000, 1, 10000, 10, levels, -9999.0f);
+  double start = 0, step = 0;
+  grscal(10, mean + 4 * sd, 10, start, step);
+  EXPECT_FLOAT_EQ(levels.back(), float(start + 9 * step));
+  EXPECT_LT(levels.back(), 1e5f);
+}
+
+TEST_F(ClassesTest, MinusNinetyNineOrNegativeCountKeepTheMinimumAtZero) {
+  V values;
+  for (int i = 0; i < 20; ++i) values.push_back(float(i) - 10.0f);  // -10 ... 9, mean < sd
+  V levels = {-99.0f};
+  grcfil(values, 20, 1, 20, 5, levels, -9999.0f);
+  EXPECT_GE(levels[0], 0.0f);
+  V plain;
+  grcfil(values, 20, 1, 20, 5, plain, -9999.0f);
+  EXPECT_LT(plain[0], 0.0f);
+  V negative;
+  grcfil(values, 20, 1, 20, -5, negative, -9999.0f);
+  EXPECT_EQ(negative.size(), 5u);
+  EXPECT_GE(negative[0], 0.0f);
+}
+
+TEST_F(ClassesTest, StepIsAtLeastOneThousandth) {
+  V values(16, 5.0f);
+  V levels;
+  grcfil(values, 4, 4, 4, 4, levels, -9999.0f);
+  EXPECT_GE(levels[1] - levels[0], 0.001f - 1e-7f);
+}
+
+// ---------------------------------------------------------------- shading
+
+TEST_F(ClassesTest, CosineOfAFlatPolygonAgainstVerticalLightIsOne) {
+  const std::array<float, 3> up = {0, 0, 1};
+  EXPECT_NEAR(grcosa(3, V{0, 1, 0}, V{0, 0, 1}, V{0, 0, 0}, up), 1.0f, 1e-6f);
+  EXPECT_NEAR(grcosa(3, V{0, 0, 1}, V{0, 1, 0}, V{0, 0, 0}, up), -1.0f, 1e-6f);  // clockwise
+  EXPECT_NEAR(grcosa(5, V{0, 1, 1, 0, 0}, V{0, 0, 1, 1, 0}, V{0, 0, 0, 0, 0}, up), 1.0f, 1e-6f);
+  // A plane rising at 45 degrees in x: the normal leans back by 45 degrees.
+  EXPECT_NEAR(grcosa(3, V{0, 1, 0}, V{0, 0, 1}, V{0, 1, 0}, up), std::sqrt(0.5f), 1e-5f);
+  EXPECT_THROW(grcosa(4, V{0, 1, 1, 0}, V{0, 0, 1, 1}, V{0, 0, 0, 0}, up), FatalError);
+}
+
+TEST_F(ClassesTest, LevelTextUsesTheDecimalsOfTheStep) {
+  EXPECT_EQ(level_text(420.0f, 2.0f), "420");
+  EXPECT_EQ(level_text(420.5f, 0.5f), "420.5");
+  EXPECT_EQ(level_text(0.25f, 0.25f), "0.25");
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// Point in polygon on edges and vertices, polygon files with captions,
+// separators and capacity, and cursor digitising answered by the script.
+
+#include "sketra/modes/common/polygons.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
+#include "support/recording.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using V = std::vector<float>;
+using Entries = std::vector<std::string>;
+
+const V kSqX = {0, 10, 10, 0}, kSqY = {0, 0, 10, 10};
+
+TEST(PointInPolygon, InsideOutsideAndBoundingBox) {
+  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 5), 1);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 0.01f, 9.99f), 1);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 11, 5), 0);
+  EXPECT_EQ(igpoly(kSqX, kSqY, -1, 5), 0);
+  EXPECT_EQ(igpoly(V{}, V{}, 0, 0), 0);
+}
+
+TEST(PointInPolygon, TouchingAnEdgeCountsThatEdge) {
+  // The test segment runs to R = (-19, -11). On the left edge it crosses
+  // nothing else, so the touched edge makes the point inside; on the right
+  // edge the segment also enters through the bottom edge: two crossings.
+  EXPECT_EQ(igpoly(kSqX, kSqY, 0, 5), 1);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 10, 5), 0);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 0), 1);   // bottom edge, facing R
+  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 10), 0);  // top edge
+}
+
+TEST(PointInPolygon, VerticesTouchTwoEdges) {
+  // The corner nearest R touches both its edges: even, outside. The far
+  // corner touches its two edges and the segment enters once more.
+  EXPECT_EQ(igpoly(kSqX, kSqY, 0, 0), 0);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 10, 10), 1);
+}
+
+TEST(PointInPolygon, TestSegmentThroughAVertexCountsItOnce) {
+  // (1.9, 1.1) seen from R = (-19, -11) lies right behind the corner
+  // (0, 0): both edges at the corner would count and make it outside.
+  EXPECT_EQ(igpoly(kSqX, kSqY, 1.9f, 1.1f), 1);
+  EXPECT_EQ(igpoly(kSqX, kSqY, 9.5f, 5.5f), 1);
+  // Lattice points of a polygon whose corners lie on the same lattice:
+  // every interior point is inside, every exterior point outside.
+  const V x = {0, 32, 32, 16, 16, 0}, y = {0, 0, 48, 48, 16, 16};
+  for (int i = -2; i <= 34; ++i)
+    for (int j = -2; j <= 50; ++j) {
+      const bool on_edge = (j == 0 && i >= 0 && i <= 32) || (i == 32 && j >= 0 && j <= 48) ||
+                           (j == 48 && i >= 16 && i <= 32) || (i == 16 && j >= 16 && j <= 48) ||
+                           (j == 16 && i >= 0 && i <= 16) || (i == 0 && j >= 0 && j <= 16);
+      if (on_edge) continue;
+      const bool in = (i > 0 && i < 32 && j > 0 && j < 16) || (i > 16 && i < 32 && j >= 16 && j < 48);
+      EXPECT_EQ(igpoly(x, y, float(i), float(j)), in ? 1 : 0) << i << " " << j;
+    }
+}
+
+TEST(PointInPolygon, ConcavePolygonAgreesWithWindingNumber) {
+  // A "U": the notch between the arms is outside.
+  const V x = {0, 30, 30, 20, 20, 10, 10, 0}, y = {0, 0, 30, 30, 10, 10, 30, 30};
+  EXPECT_EQ(igpoly(x, y, 15, 20), 0);
+  EXPECT_EQ(igpoly(x, y, 5, 25), 1);
+  EXPECT_EQ(igpoly(x, y, 25, 25), 1);
+  EXPECT_EQ(igpoly(x, y, 15, 5), 1);
+  // Random interior points away from the edges agree with a winding count.
+  std::mt19937 gen(3);
+  std::uniform_real_distribution<float> d(0.5f, 29.5f);
+  for (int k = 0; k < 2000; ++k) {
+    const float px = d(gen), py = d(gen);
+    if ((px > 9.5f && px < 10.5f) || (px > 19.5f && px < 20.5f) || (py > 9.5f && py < 10.5f)) continue;
+    const bool in_notch = px > 10 && px < 20 && py > 10;
+    EXPECT_EQ(igpoly(x, y, px, py), in_notch ? 0 : 1) << px << " " << py;
+  }
+}
+
+class PolygonFileTest : public korvel::testing::InTempDir {
+ protected:
+  void SetUp() override {
+    reset_plot_state();
+    dialogs_reset();
+    scriptq.reset();
+    polygon_history_reset();
+  }
+  void TearDown() override {
+    unit_close_all();
+    reset_plot_state();
+    dialogs_reset();
+    scriptq.reset();
+  }
+};
+
+TEST_F(PolygonFileTest, StatusCodesSeparatorsAndCaptions) {
+  korvel::testing::write_file("poly.txt",
+                              "/ Dyke area\n"
+                              "1000 2000\n1010 2000\n1010 2010\n"
+                              "end\n"
+                              "1100 2100 /\n1110 2100\n"
+                              "/ next caption\n"
+                              "1200 2200\n1210 2210\n"
+                              "FILL +1\n"
+                              "5 5\n");
+  grvalu8("XORGR", 1000.0);
+  grvalu8("YORGR", 2000.0);
+  ASSERT_TRUE(unit_open(20, "poly.txt", FileStatus::old_file));
+  Polygon p;
+  EXPECT_EQ(igplyf(20, p, kPolygonCapacity), 2);  // "end"
+  EXPECT_EQ(dialogs.messages.back(), "Dyke area");
+  EXPECT_EQ(p.x, (V{0, 10, 10}));
+  EXPECT_EQ(p.y, (V{0, 0, 10}));
+  EXPECT_FLOAT_EQ(p.box.xmax, 10);
+  EXPECT_FLOAT_EQ(p.box.ymax, 10);
+  EXPECT_EQ(igplyf(20, p, kPolygonCapacity), 2);  // "/" after a vertex ends it
+  EXPECT_EQ(p.count(), 2);
+  EXPECT_EQ(igplyf(20, p, kPolygonCapacity), 1);  // the caption was pushed back; "FILL" is not a vertex
+  EXPECT_EQ(p.count(), 2);
+  EXPECT_FLOAT_EQ(p.x[0], 200);
+  std::string_view line;
+  ASSERT_TRUE(unit_read(20, line));
+  EXPECT_EQ(line, "FILL +1");  // left for the next reader
+  EXPECT_EQ(igplyf(20, p, kPolygonCapacity), 0);  // end of file
+  EXPECT_EQ(p.count(), 1);
+}
+
+TEST_F(PolygonFileTest, SeparatorsOfEveryKind) {
+  korvel::testing::write_file("s.txt", "1 1\n\n2 2\n# comment\n3 3\n>>next\n4 4\nEND\n");
+  ASSERT_TRUE(unit_open(20, "s.txt", FileStatus::old_file));
+  Polygon p;
+  for (int k = 1; k <= 4; ++k) {
+    EXPECT_EQ(igplyf(20, p, 100), 2) << k;
+    ASSERT_EQ(p.count(), 1);
+    EXPECT_FLOAT_EQ(p.x[0], float(k));
+  }
+  EXPECT_EQ(igplyf(20, p, 100), 0);
+}
+
+TEST_F(PolygonFileTest, CapacityKeepsCapacityMinusOneAndOverwritesTheLast) {
+  std::string text;
+  for (int k = 1; k <= 10; ++k) text += std::to_string(k) + " 0\n";
+  korvel::testing::write_file("c.txt", text);
+  ASSERT_TRUE(unit_open(20, "c.txt", FileStatus::old_file));
+  Polygon p;
+  EXPECT_EQ(igplyf(20, p, 5), 0);
+  EXPECT_EQ(p.x, (V{1, 2, 3, 10}));
+}
+
+TEST_F(PolygonFileTest, LongLinesAreCutAtSixtyFourCharacters) {
+  // 62 blanks and "1 2": the 64 characters kept hold one number only.
+  korvel::testing::write_file("l.txt", std::string(61, ' ') + "7 8\n" + std::string(62, ' ') + "1 2\n");
+  ASSERT_TRUE(unit_open(20, "l.txt", FileStatus::old_file));
+  Polygon p;
+  EXPECT_EQ(igplyf(20, p, 100), 1);
+  EXPECT_EQ(p.x, (V{7}));
+}
+
+class DigitiseTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    dialogs_reset();
+    menus_reset();
+    polygon_history_reset();
+    grsset(0, 100, 0, 100);
+    grsfac();
+    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
+  }
+  void TearDown() override {
+    unit_close_all();
+    dialogs_reset();
+    menus_reset();
+    WithRecordingDriver::TearDown();
+  }
+  std::string output() {
+    unit_close(40);
+    return korvel::testing::read_file("out.txt");
+  }
+  korvel::testing::ScopedTempDir out_;
+};
+
+TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {
+  grvalu8("XORGR", 2600000.0);
+  grvalu8("YORGR", 1200000.0);
+  // "P x y" is a click in the plot (P is no entry), "U" undoes, "D" is Done.
+  grscpt(Entries{"P 10 20", "P 30 20", "P 99 99", "U", "P 30 40", "D"});
+  Polygon p;
+  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 1);
+  EXPECT_EQ(p.x, (V{10, 30, 30}));
+  EXPECT_EQ(p.y, (V{20, 20, 40}));
+  EXPECT_FLOAT_EQ(p.box.xmin, 10);
+  EXPECT_FLOAT_EQ(p.box.ymax, 40);
+  EXPECT_EQ(output(),
+            " 2600010.000 1200020.000 /\n"
+            " 2600030.000 1200020.000 /\n"
+            " 2600030.000 1200040.000 /\n");
+  ASSERT_EQ(polygon_history().size(), 3u);
+  EXPECT_EQ(polygon_history()[0], " 2600010.00 1200020.00");
+  EXPECT_EQ(dialogs.messages.front(), "waiting for cursor input");
+}
+
+TEST_F(DigitiseTest, CancelDiscardsAndNoVertexReturnsZero) {
+  grscpt(Entries{"P 10 20", "C", "D"});
+  Polygon p;
+  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 0);
+  EXPECT_EQ(p.count(), 0);
+  EXPECT_EQ(output(), "");
+}
+
+TEST_F(DigitiseTest, ReadTakesThePolygonFromAFile) {
+  korvel::testing::write_file("p.txt", "1 2\n3 4\n5 6\n");
+  grscpt(Entries{"R", "p.txt", "D"});
+  Polygon p;
+  EXPECT_EQ(igplyp(p, kPolygonCapacity, -1), 1);
+  EXPECT_EQ(p.x, (V{1, 3, 5}));
+}
+
+TEST_F(DigitiseTest, UndoAndCancelAreDisabledWithoutVertices) {
+  // "U" matches no enabled entry: a click at the script position instead.
+  grscpt(Entries{"U 5 6", "D"});
+  Polygon p;
+  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 1);
+  EXPECT_EQ(p.x, (V{5}));
+}
+
+}  // namespace

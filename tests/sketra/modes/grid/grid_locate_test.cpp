@@ -1,0 +1,169 @@
+// Cell location on regular, rotated and curvilinear grids: node and
+// corner positions, edges, outside points, the order in which cells win,
+// and the bucket index against the plain scan.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/grid/grid_viewer.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using V = std::vector<float>;
+
+// A grid of nx x ny nodes: spacing d, turned by `degrees` about the first
+// node, values 2x + 3y (a plane, so interpolation is exact everywhere).
+struct TestGrid {
+  V x, y, v;
+  GridData g;
+  TestGrid(int nx, int ny, float d, float degrees, float wobble = 0) {
+    const double a = degrees * 3.14159265358979 / 180;
+    std::mt19937 gen(9);
+    std::uniform_real_distribution<float> w(-wobble, wobble);
+    for (int j = 0; j < ny; ++j)
+      for (int i = 0; i < nx; ++i) {
+        const double u = i * d + (wobble > 0 ? w(gen) : 0), s = j * d + (wobble > 0 ? w(gen) : 0);
+        x.push_back(float(u * std::cos(a) - s * std::sin(a)));
+        y.push_back(float(u * std::sin(a) + s * std::cos(a)));
+        v.push_back(2 * x.back() + 3 * y.back());
+      }
+    g = GridData{x, y, v, nx, nx, ny, -9999.0f};
+  }
+};
+
+TEST(GridLocation, NodesCentresAndEdgesOfARegularGrid) {
+  TestGrid t(5, 4, 10, 0);
+  // Inside a cell: the interpolated plane.
+  GridHit h = grloct_at(t.g, 12.5f, 27.5f);
+  EXPECT_EQ(h.i, 2);
+  EXPECT_EQ(h.j, 3);
+  EXPECT_NEAR(h.value, 2 * 12.5 + 3 * 27.5, 1e-4);
+  // The grid's corners.
+  h = grloct_at(t.g, 0, 0);
+  EXPECT_EQ(h.i, 1);
+  EXPECT_EQ(h.j, 1);
+  EXPECT_NEAR(h.value, 0, 1e-5);
+  h = grloct_at(t.g, 40, 30);
+  EXPECT_EQ(h.i, 4);
+  EXPECT_EQ(h.j, 3);
+  EXPECT_NEAR(h.value, 170, 1e-4);
+  // An outer edge.
+  h = grloct_at(t.g, 40, 15);
+  EXPECT_EQ(h.i, 4);
+  EXPECT_NEAR(h.value, 125, 1e-4);
+}
+
+TEST(GridLocation, SharedEdgesGoToTheFirstCellInScanOrder) {
+  TestGrid t(5, 4, 10, 0);
+  // x = 20 is shared by cells i = 2 and 3: i is the outer loop.
+  GridHit h = grloct_at(t.g, 20, 15);
+  EXPECT_EQ(h.i, 2);
+  EXPECT_EQ(h.j, 2);
+  // y = 20 is shared by cells j = 2 and 3 of one column.
+  h = grloct_at(t.g, 15, 20);
+  EXPECT_EQ(h.i, 2);
+  EXPECT_EQ(h.j, 2);
+  // An inner node touches four cells: the first one wins.
+  h = grloct_at(t.g, 20, 20);
+  EXPECT_EQ(h.i, 2);
+  EXPECT_EQ(h.j, 2);
+  EXPECT_NEAR(h.value, 100, 1e-4);
+}
+
+TEST(GridLocation, OutsideEveryCellGivesZeros) {
+  TestGrid t(5, 4, 10, 0);
+  for (auto [px, py] : {std::pair{-1.0f, 5.0f}, {41.0f, 5.0f}, {5.0f, 30.01f}, {1e9f, 1e9f}}) {
+    const GridHit h = grloct_at(t.g, px, py);
+    EXPECT_EQ(h.i, 0);
+    EXPECT_EQ(h.j, 0);
+    EXPECT_EQ(h.value, 0.0f);
+  }
+}
+
+TEST(GridLocation, RotatedAndMirroredGrids) {
+  for (float degrees : {30.0f, -65.0f, 180.0f}) {
+    TestGrid t(6, 5, 10, degrees);
+    const double a = degrees * 3.14159265358979 / 180;
+    // The middle of cell (3, 2) in grid co-ordinates (25, 15).
+    const float px = float(25 * std::cos(a) - 15 * std::sin(a)), py = float(25 * std::sin(a) + 15 * std::cos(a));
+    const GridHit h = grloct_at(t.g, px, py);
+    EXPECT_EQ(h.i, 3) << degrees;
+    EXPECT_EQ(h.j, 2) << degrees;
+    EXPECT_NEAR(h.value, 2 * px + 3 * py, 1e-3) << degrees;
+    // A point just beyond the last row is outside.
+    const float qx = float(25 * std::cos(a) - 41 * std::sin(a)), qy = float(25 * std::sin(a) + 41 * std::cos(a));
+    EXPECT_FALSE(grloct_at(t.g, qx, qy).found()) << degrees;
+  }
+  // Rows running downwards (a grid stored north to south): the orientation
+  // of the first cell is clockwise, and cells are still found.
+  V x, y, v;
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i) x.push_back(float(10 * i)), y.push_back(float(-10 * j)), v.push_back(float(i + j));
+  const GridData g{x, y, v, 3, 3, 3, -9999.0f};
+  const GridHit h = grloct_at(g, 15, -5);
+  EXPECT_EQ(h.i, 2);
+  EXPECT_EQ(h.j, 1);
+  EXPECT_NEAR(h.value, 1.5f + 0.5f, 1e-5);
+}
+
+TEST(GridLocation, GrloctReadsTheCursorPick) {
+  TestGrid t(3, 3, 1, 0);
+  reset_plot_state();
+  grcomn.xcrsgr = 0.5f;
+  grcomn.ycrsgr = 1.5f;
+  const GridHit h = grloct(t.x, t.y, t.v, 3, 3, 3);
+  EXPECT_EQ(h.i, 1);
+  EXPECT_EQ(h.j, 2);
+  EXPECT_NEAR(h.value, 2 * 0.5 + 3 * 1.5, 1e-5);
+  reset_plot_state();
+}
+
+TEST(GridLocation, BucketIndexGivesTheSameAnswersAsTheScan) {
+  std::mt19937 gen(4);
+  for (const TestGrid& t : {TestGrid(40, 30, 3, 0), TestGrid(25, 35, 2, 33, 0), TestGrid(30, 30, 5, 10, 1.2f)}) {
+    const GridLocator where(t.g);
+    std::uniform_real_distribution<float> px(-120, 180), py(-120, 180);
+    for (int k = 0; k < 3000; ++k) {
+      const float x = px(gen), y = py(gen);
+      const GridHit a = grloct_at(t.g, x, y), b = where.locate(x, y);
+      ASSERT_EQ(a.i, b.i) << x << " " << y;
+      ASSERT_EQ(a.j, b.j);
+      ASSERT_EQ(a.value, b.value);
+    }
+    // Every node, exactly.
+    for (size_t k = 0; k < t.x.size(); ++k) {
+      const GridHit a = grloct_at(t.g, t.x[k], t.y[k]), b = where.locate(t.x[k], t.y[k]);
+      ASSERT_EQ(a.i, b.i);
+      ASSERT_EQ(a.j, b.j);
+    }
+  }
+}
+
+TEST(GridLocation, ErrorLineLayout) {
+  korvel::testing::ScopedTempDir dir;
+  reset_plot_state();
+  ASSERT_TRUE(unit_open(40, "msg", FileStatus::unknown));
+  grcomn.joutgr = 40;
+  greror("Could not find cell in GRLOCT", 3, 4);
+  unit_close(40);
+  EXPECT_EQ(korvel::testing::read_file("msg"),
+            " ***ERROR***Could not find cell in GRLOCT  (   3.000000    ,   4.000000    )\n");
+  reset_plot_state();
+}
+
+TEST(GridLocation, TooSmallArraysAreRejected) {
+  V x(5), y(5), v(5);
+  EXPECT_FALSE((GridData{x, y, v, 3, 3, 2, 0}.valid()));
+  EXPECT_TRUE((GridData{x, y, v, 2, 2, 2, 0}.valid()));
+  EXPECT_FALSE((GridData{x, y, v, 1, 2, 2, 0}.valid()));  // leading dimension below nx
+}
+
+}  // namespace

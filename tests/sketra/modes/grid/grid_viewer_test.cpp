@@ -1,0 +1,341 @@
+// The grid viewer through its view callback: set-up, the picture on the
+// screen against every cell drawn on its own, and the menu entries
+// answered from the script queue.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/common/alter.h"
+#include "sketra/modes/common/classes.h"
+#include "sketra/modes/grid/grid_viewer.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
+#include "support/recording.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using korvel::testing::read_file;
+using V = std::vector<float>;
+using Entries = std::vector<std::string>;
+
+class ContourViewTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    dialogs_reset();
+    set_dialog_ui(nullptr);
+    menus_reset();
+    classes_reset();
+    contour_reset();
+    alter_reset();
+    ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
+    grcomn.joutgr = 40;
+    grvalu8("XORGR", 2600000.0);
+    grvalu8("YORGR", 1200000.0);
+  }
+  void TearDown() override {
+    unit_close_all();
+    dialogs_reset();
+    menus_reset();
+    classes_reset();
+    contour_reset();
+    alter_reset();
+    WithRecordingDriver::TearDown();
+  }
+  // A smooth hill over nx x ny nodes of spacing d; node 1 empty.
+  GridData hill(int nx, int ny, float d) {
+    x_.clear(), y_.clear(), v_.clear();
+    for (int j = 0; j < ny; ++j)
+      for (int i = 0; i < nx; ++i) {
+        x_.push_back(float(i) * d), y_.push_back(float(j) * d);
+        const float u = float(i) / float(nx - 1) - 0.4f, w = float(j) / float(ny - 1) - 0.5f;
+        v_.push_back(420 + 30 * std::exp(-6 * (u * u + w * w)) + 3 * std::sin(9 * u));
+      }
+    v_[0] = -9999.0f;
+    return GridData{x_, y_, v_, nx, nx, ny, -9999.0f};
+  }
+  void call(int code, const GridData& g, float x = 0, float y = 0) {
+    grcomn.xcrsgr = x;
+    grcomn.ycrsgr = y;
+    ViewContext v{code, w_, x, y, request_};
+    grcon1(v, g, levels_, word_);
+  }
+  // Shows the grid's extents in the window, as the control loop does.
+  void frame(const GridData& g) {
+    call(kViewExtents, g);
+    grsset(float(w_[0] - grcomn.xorgr), float(w_[1] - grcomn.xorgr), float(w_[2] - grcomn.yorgr),
+           float(w_[3] - grcomn.yorgr));
+    auto& c = grcomn;
+    c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
+    grsfac();
+  }
+  std::string out() {
+    unit_flush(40);
+    return read_file("outp");
+  }
+  korvel::testing::ScopedTempDir dir_;
+  V x_, y_, v_;
+  std::vector<float> levels_;
+  std::array<double, 4> w_{};
+  int request_ = 0, word_ = kContourFill + kContourClasses;
+};
+
+TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsBuildsClassesOnceAndAddsTheMenu) {
+  const GridData g = hill(21, 11, 16);
+  call(kViewExtents, g);
+  EXPECT_DOUBLE_EQ(w_[0], 2600000.0);
+  EXPECT_DOUBLE_EQ(w_[1], 2600320.0);
+  EXPECT_DOUBLE_EQ(w_[3], 1200160.0);
+  EXPECT_EQ(word_, kContourFill);  // the class bit is used up
+  EXPECT_EQ(grcnt.iopt2, 1);
+  ASSERT_EQ(levels_.size(), size_t(class_count()));
+  EXPECT_GT(grclass.value_min, 400.0f);  // the empty node does not count
+  const std::vector<float> first = levels_;
+  levels_[0] = 0;
+  call(kViewExtents, g);
+  EXPECT_EQ(levels_[0], 0.0f);  // not built again
+  EXPECT_EQ(grcomn.control.shown, 22);
+  EXPECT_EQ(grcomn.control.cells[13], fixed_width("<NNearest", 16));
+  EXPECT_EQ(grcomn.control.cells[20], fixed_width("-SShading", 16));
+  EXPECT_EQ(grcomn.control.cells[21], fixed_width(" ??", 16));
+}
+
+// ---------------------------------------------------------------- the picture
+
+// Pixels of the recorded fills: each pixel whose centre lies inside a
+// polygon (half-open on the edges, so polygons that share an edge split
+// its pixels) takes the polygon's colour; later fills cover earlier ones.
+std::map<std::pair<int, int>, unsigned long> raster(const RecordingDriver& r) {
+  std::map<std::pair<int, int>, unsigned long> px;
+  for (const auto* c : r.of(DriverCall::Polygon)) {
+    const auto& p = c->points;
+    int y0 = 1 << 30, y1 = -(1 << 30);
+    for (const auto& q : p) y0 = std::min(y0, q.y), y1 = std::max(y1, q.y);
+    for (int y = y0; y <= y1; ++y) {
+      const double yc = y + 0.5;
+      std::vector<double> xs;
+      for (size_t k = 0; k < p.size(); ++k) {
+        const auto& a = p[k];
+        const auto& b = p[(k + 1) % p.size()];
+        if ((a.y <= yc) == (b.y <= yc)) continue;
+        xs.push_back(a.x + (yc - a.y) * double(b.x - a.x) / double(b.y - a.y));
+      }
+      std::sort(xs.begin(), xs.end());
+      for (size_t k = 0; k + 1 < xs.size(); k += 2)
+        for (int x = int(std::ceil(xs[k] - 0.5)); x + 0.5 < xs[k + 1]; ++x) px[{x, y}] = c->pixel;
+    }
+  }
+  return px;
+}
+
+TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
+  for (int n : {30, 240}) {  // cells of several pixels, and cells below a pixel
+    const GridData g = hill(n, n * 2 / 3, 1000.0f / float(n));
+    levels_.clear();
+    word_ = kContourFill + kContourClasses;
+    frame(g);
+    rec().clear_calls();
+    draw_grid(g, levels_);
+    const auto fast = raster(rec());
+    const int fast_fills = rec().count(DriverCall::Polygon);
+    grcnt.short_cuts = false;
+    rec().clear_calls();
+    draw_grid(g, levels_);
+    const auto full = raster(rec());
+    const int all_fills = rec().count(DriverCall::Polygon);
+    grcnt.short_cuts = true;
+    EXPECT_EQ(fast.size(), full.size()) << n;
+    size_t differ = 0;
+    for (const auto& [p, colour] : full) {
+      const auto it = fast.find(p);
+      if (it == fast.end() || it->second != colour) ++differ;
+    }
+    EXPECT_EQ(differ, 0u) << n;
+    EXPECT_LT(fast_fills, all_fills) << n;  // fewer polygons
+  }
+}
+
+TEST_F(ContourViewTest, EmptyCornersAreLeftOutWhenNoDataIsNotDrawn) {
+  const GridData g = hill(4, 4, 10);
+  frame(g);
+  rec().clear_calls();
+  grcnt.short_cuts = false;
+  draw_grid(g, levels_);
+  const int with = rec().count(DriverCall::Polygon);
+  grcomn.in[6] = 0;
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_LT(rec().count(DriverCall::Polygon), with);
+}
+
+TEST_F(ContourViewTest, ContourLinesAndDashedMidLevelsInFillMode) {
+  const GridData g = hill(30, 20, 10);
+  frame(g);
+  set_contour_lines(true);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  std::vector<int> dashes;
+  for (const auto* c : rec().of(DriverCall::Dash)) dashes.push_back(c->value);
+  EXPECT_EQ(dashes, (std::vector<int>{2, 1}));
+  EXPECT_GT(rec().count(DriverCall::Polyline), 50);
+}
+
+TEST_F(ContourViewTest, ContourLabelsFollowTheLines) {
+  const GridData g = hill(60, 40, 10);
+  frame(g);
+  set_contour_lines(true);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_EQ(rec().count(DriverCall::Text), 0);
+  set_contour_labels(true);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  const auto texts = rec().of(DriverCall::Text);
+  ASSERT_GT(texts.size(), 3u);
+  // Every label is one of the class levels (mid-levels are not labelled).
+  for (const auto* t : texts) {
+    bool known = false;
+    for (float l : levels_) known = known || t->text == level_text(l, levels_[1] - levels_[0]);
+    EXPECT_TRUE(known) << t->text;
+  }
+}
+
+TEST_F(ContourViewTest, ThreeDViewsFillEveryCellProjected) {
+  const GridData g = hill(8, 6, 10);
+  frame(g);
+  grcomn.projection = true;
+  grcomn.trangr[3][3] = 0.5f;  // flatter heights
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_GT(rec().count(DriverCall::Polygon), 7 * 5);
+  grcomn.projection = false;
+}
+
+TEST_F(ContourViewTest, AKeyPressedWhileDrawingEndsItAndIsCarriedOutNext) {
+  const GridData g = hill(40, 40, 10);
+  frame(g);
+  grcomn.control.cells[15] = fixed_width(" GGrid", 16);
+  grcomn.control.shown = 22;
+  rec().push_key('g');
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  EXPECT_EQ(grcnt.pending_entry, 16);
+  ASSERT_TRUE(script_pending());
+  EXPECT_EQ(script_take()[0], 'G');
+}
+
+// ---------------------------------------------------------------- entries
+
+TEST_F(ContourViewTest, NearestReportsTheNodeInAbsoluteCoordinates) {
+  const GridData g = hill(5, 4, 10);
+  frame(g);
+  call(-1, g, 21, 9);
+  EXPECT_EQ(dialogs.message_line,
+            "(X,Y): 2600020.00 1200010.00 (I,J):      3      2 F:" + fmt_f(v_[g.at(3, 2)], 11, 3));
+}
+
+TEST_F(ContourViewTest, ExamineWritesThePointAndAddsItsContour) {
+  const GridData g = hill(5, 4, 10);
+  frame(g);
+  rec().clear_calls();
+  call(-2, g, 15, 15);
+  const GridHit h = grloct_at(g, 15, 15);
+  EXPECT_EQ(dialogs.message_line, "Contour added at F:" + std::string(trim_right(fmt_g(h.value, 12, 5))));
+  EXPECT_EQ(out(), ListLine().d(2600015.0).d(1200015.0).r(h.value).text(" /xyz").str() + "\n");
+  EXPECT_GT(rec().count(DriverCall::Polyline), 1);
+  call(-2, g, -50, -50);
+  EXPECT_EQ(dialogs.message_line, "no grid cell at the cursor");
+}
+
+TEST_F(ContourViewTest, GridLinesOnDrawAtOnceOffAskForAReplot) {
+  const GridData g = hill(5, 4, 10);
+  frame(g);
+  rec().clear_calls();
+  call(-3, g);
+  EXPECT_EQ(grcnt.iopt9, 1);
+  EXPECT_GE(rec().count(DriverCall::Polyline), 9);
+  EXPECT_FALSE(script_pending());
+  call(-3, g);
+  EXPECT_EQ(grcnt.iopt9, 0);
+  ASSERT_TRUE(script_pending());
+  EXPECT_EQ(script_take()[0], 'R');
+}
+
+TEST_F(ContourViewTest, AlterChangesTheViewersValuesButNotEmptyNodes) {
+  const GridData g = hill(5, 4, 10);
+  const V before = v_;
+  grscpt(Entries{"O", "+2", "A", "D"});
+  call(-4, g);
+  EXPECT_EQ(v_[0], -9999.0f);
+  EXPECT_FLOAT_EQ(v_[7], before[7] + 2);
+}
+
+TEST_F(ContourViewTest, InquireInputNodeAndSection) {
+  const GridData g = hill(11, 11, 10);
+  korvel::testing::write_file("pts.txt", "2600015 1200025\n2600500 1200500\n");
+  korvel::testing::write_file("sec.txt", "2600000 1200050\n2600030 1200050\n2600030 1200090\n");
+  grscpt(Entries{"I", "1 2600015", "2 1200025", "D", "N", "pts.txt", "A", "5", "S", "sec.txt", "X", "D"});
+  call(-5, g);
+  const GridHit h = grloct_at(g, 15, 25);
+  EXPECT_EQ(dialogs.messages[0], "(X,Y):  2600015.00  1200025.00 F:" + fmt_f(h.value, 12, 3));
+  const std::string o = out();
+  // Node: the point outside the grid gets grloct's 0.
+  EXPECT_NE(o.find("  2600015.00  1200025.00" + fmt_f(h.value, 9, 3) + "\n"), std::string::npos) << o;
+  EXPECT_NE(o.find("  2600500.00  1200500.00    0.000\n"), std::string::npos);
+  // Section at 5 m spacing: 6 samples on the first segment, 8 on the
+  // second, and the end vertex at station 70.
+  EXPECT_NE(o.find("       25.00" + fmt_f(grloct_at(g, 25, 50).value, 12, 3)), std::string::npos) << o;
+  EXPECT_NE(o.find("       65.00" + fmt_f(grloct_at(g, 30, 85).value, 12, 3)), std::string::npos);
+  EXPECT_NE(o.find("       70.00" + fmt_f(grloct_at(g, 30, 90).value, 12, 3)), std::string::npos);
+  EXPECT_FLOAT_EQ(grcnt.spacing, 5);
+  EXPECT_FLOAT_EQ(grcnt.dist, 70);
+}
+
+TEST_F(ContourViewTest, WriteMenuStoresTheGridAndTellsWhere) {
+  const GridData g = hill(3, 2, 16);
+  grscpt(Entries{"G", "grid.asc", "X", "xyz.txt", "0", "D"});
+  call(-7, g);
+  EXPECT_EQ(read_file("grid.asc").substr(0, 14), "ncols       3\n");
+  EXPECT_EQ(dialogs.message_line, "values stored on xyz.txt");
+  EXPECT_NE(read_file("xyz.txt").find("  2600016.00  1200000.00"), std::string::npos);
+}
+
+TEST_F(ContourViewTest, GridFormatIsDisabledForUnequalCells) {
+  x_ = {0, 10, 0, 10};
+  y_ = {0, 0, 20, 20};
+  v_ = {1, 2, 3, 4};
+  const GridData g{x_, y_, v_, 2, 2, 2, -9999.0f};
+  grscpt(Entries{"G", "B", "bl.txt", "D"});  // "G" matches no enabled entry
+  call(-7, g);
+  EXPECT_FALSE(std::filesystem::exists("G"));
+  EXPECT_EQ(read_file("bl.txt").size(), 4u * 39u);
+}
+
+TEST_F(ContourViewTest, StatisticsOfRealisations) {
+  korvel::testing::write_file("co.txt", "3 2\n0 0  10 0  20 0\n0 10 10 10 20 10\n");
+  korvel::testing::write_file("va.txt", "0 0 1\n10 0 2\n20 0 3\n0 10 5\n10 10 5\n20 10 5\n");
+  grscpt(Entries{"co.txt", "va.txt"});
+  const GridData g = hill(3, 2, 10);
+  call(-99, g);
+  const std::string o = out();
+  EXPECT_EQ(o.substr(0, 18), " X   MEAN   STDEV\n");
+  EXPECT_NE(o.find(" probability of occurence\n"), std::string::npos);
+  EXPECT_NE(o.find(" sum curve\n"), std::string::npos);
+  // Equal weights in row 1 (all y differences 0 -> 1e-10): mean 2.
+  const size_t row1 = o.find('\n') + 1;
+  EXPECT_NE(o.substr(row1, o.find('\n', row1) - row1).find(" 2.0000000"), std::string::npos) << o;
+  ASSERT_TRUE(script_pending());
+  EXPECT_EQ(script_take()[0], 'O');
+}
+
+}  // namespace

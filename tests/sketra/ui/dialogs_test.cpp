@@ -1,0 +1,243 @@
+#include "sketra/ui/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "support/testdir.h"
+
+namespace {
+
+using korvel::testing::read_file;
+using korvel::testing::write_file;
+using namespace sketra;
+
+class DialogsTest : public korvel::testing::InTempDir {
+ protected:
+  void SetUp() override {
+    dialogs_reset();
+    scriptq.reset();
+    ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
+    set_log_unit(4);
+  }
+  void TearDown() override {
+    unit_close_all();
+    scriptq.reset();
+    dialogs_reset();
+  }
+  std::string log() {
+    unit_flush(4);
+    return read_file("outp");
+  }
+};
+
+// A window stand-in that records what it was asked to draw.
+class RecordingUi : public DialogUi {
+ public:
+  void message(std::string_view t) override { shown.emplace_back(t); }
+  bool prompt(std::string_view, std::string& text) override {
+    text = "typed";
+    return true;
+  }
+  bool form(std::span<std::string>, std::span<std::string> values) override {
+    values[0] = "from window";
+    return true;
+  }
+  bool choose_file(std::string& name, std::string&) override {
+    name = chosen;
+    return !chosen.empty();
+  }
+  void text_page(std::span<const std::string> lines) override { pages += int(lines.size()); }
+  void plate(std::span<const std::string>) override {}
+  void beam(int, std::string_view) override { ++beams; }
+  std::vector<std::string> shown;
+  std::string chosen;
+  int pages = 0;
+  int beams = 0;
+};
+
+TEST_F(DialogsTest, FormAnsweredFromScriptWithoutDrawing) {
+  RecordingUi ui;
+  set_dialog_ui(&ui);
+  grscpt(std::vector<std::string>{"2 10.5", "D"});
+  std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
+  std::string values[] = {"", "0", "0", "_ off"};
+  grinfo(prompts, values);
+  EXPECT_EQ(values[2], "10.5");  // the second editable field
+  EXPECT_EQ(prompts[0], "#Shift");
+  EXPECT_FALSE(script_pending());
+  grscpt(std::vector<std::string>{"3 x", "d"});
+  grinfo(prompts, values);
+  EXPECT_EQ(values[3], "+ off");  // a toggle is switched on
+}
+
+TEST_F(DialogsTest, FormWithoutAnswerOrWithBadEntryIsCancelled) {
+  std::string prompts[] = {"X-Move", "Y-Move"};
+  std::string values[] = {"1", "2"};
+  grinfo(prompts, values);
+  EXPECT_EQ(prompts[0], "cancel");
+  EXPECT_EQ(values[0], "1");
+  prompts[0] = "X-Move";
+  grscpt("bogus");
+  grinfo(prompts, values);
+  EXPECT_EQ(prompts[0], "cancel");
+  EXPECT_EQ(dialogs.errors, 1);
+  EXPECT_NE(log().find("**error: unknown script line: bogus\n"), std::string::npos);
+}
+
+TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
+  std::string text = "preset";
+  grscpt("answer");
+  grinpa("Name", text);
+  EXPECT_EQ(text, "answer");
+  grinpa("Name", text);
+  EXPECT_EQ(text, "");
+  RecordingUi ui;
+  set_dialog_ui(&ui);
+  grinpa("Name", text);
+  EXPECT_EQ(text, "typed");
+  set_dialog_ui(nullptr);
+
+  float f = 1.0f;
+  grscpt("2.5D1");
+  EXPECT_TRUE(grinpf("Value", f));
+  EXPECT_EQ(f, 25.0f);
+  grscpt("abc");
+  EXPECT_FALSE(grinpf("Value", f));
+  EXPECT_EQ(f, 25.0f);
+  int i = 0;
+  grscpt("42");
+  EXPECT_TRUE(grinpi("Count", i));
+  EXPECT_EQ(i, 42);
+  grscpt("yes please");
+  EXPECT_EQ(grinp1("Overwrite file? "), 'y');
+  EXPECT_EQ(grinp1("Overwrite file? "), ' ');
+}
+
+TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
+  grmesg("found       12 points   ");
+  grmesg("");
+  EXPECT_EQ(dialogs.message_line, "");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0], "found       12 points");
+  EXPECT_EQ(log(), "found       12 points\n");
+  grmesg(std::string(120, 'x'));
+  EXPECT_EQ(dialogs.message_line.size(), 100u);
+  EXPECT_EQ(dialogs.messages[1].size(), 80u);
+}
+
+TEST_F(DialogsTest, MessageLogKeepsTwoHundredLinesReplacingTheLast) {
+  for (int i = 0; i < 205; ++i) grmesg("m" + std::to_string(i));
+  ASSERT_EQ(dialogs.messages.size(), 200u);
+  EXPECT_EQ(dialogs.messages[198], "m198");
+  EXPECT_EQ(dialogs.messages[199], "m204");
+}
+
+TEST_F(DialogsTest, ProgressBarDrawsOnlyWhenPercentageChanges) {
+  RecordingUi ui;
+  set_dialog_ui(&ui);
+  for (int i = 1; i <= 1000; ++i) grbeam(i, 1000, "reading points");
+  EXPECT_EQ(ui.beams, 100);
+  EXPECT_EQ(dialogs.beam_percent, 100);
+  grbeam(5000, 1000, "over");  // held at 100 %
+  EXPECT_EQ(ui.beams, 100);
+}
+
+TEST_F(DialogsTest, ErrorReportsAndSummary) {
+  EXPECT_EQ(igrerr(0, "", 4), 0);
+  EXPECT_EQ(igrerr(1, "first", 4), 1);
+  EXPECT_EQ(igrerr(1, "second", 4), 2);
+  EXPECT_EQ(igrerr(0, "", 4), 1);
+  EXPECT_EQ(dialogs.message_line, " >>errors/ 0/  >>warnings/ 2/");
+  EXPECT_EQ(dialogs.summary_warnings, 2);
+  EXPECT_EQ(igrerr(0, "", 4), 0);  // the summary cleared the counts
+  igrerr(3, "broken", 4);
+  EXPECT_TRUE(dialogs.fatal);
+  std::string stars(47, '*');
+  EXPECT_NE(log().find(stars + "\n**warning: first\n" + stars + "\n"), std::string::npos);
+  EXPECT_NE(log().find(stars + "\n**fatal error: broken\n" + stars + "\n***fatal error detected\n"), std::string::npos);
+}
+
+TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
+  write_file("data.xyz", "1 2 3\n");
+  std::string name, filter;
+  grscpt("data.xyz");
+  ASSERT_TRUE(gropn(name, filter, 3));
+  EXPECT_EQ(name, "data.xyz");
+  std::string_view l;
+  ASSERT_TRUE(unit_read(3, l));  // the check read was rewound
+  EXPECT_EQ(l, "1 2 3");
+  unit_close(3);
+
+  name = "nope.xyz";
+  grscpt("data.xyz");
+  EXPECT_TRUE(gropn(name, filter, 3));
+  EXPECT_EQ(dialogs.messages.back(), "File not found: nope.xyz");
+  unit_close(3);
+
+  write_file("empty.xyz", "");
+  name = "empty.xyz";
+  EXPECT_FALSE(gropn(name, filter, 3));
+  EXPECT_EQ(dialogs.message_line, "Wrong file format: empty.xyz");
+  EXPECT_FALSE(unit_is_open(3));
+
+  name.clear();
+  EXPECT_FALSE(gropn(name, filter, 3));  // nothing queued, no window: gives up
+}
+
+TEST_F(DialogsTest, TextPageSavesFromScript) {
+  std::string lines[] = {"first line   ", "second"};
+  grscpt(std::vector<std::string>{"S", "page.txt", "D"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "first line\nsecond\n");
+  EXPECT_EQ(dialogs.message_line, "data stored on file");
+  grscpt(std::vector<std::string>{"S", "page.txt", "A"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
+}
+
+TEST(FormFields, KindFollowsTheValueAndThePrompt) {
+  EXPECT_EQ(field_kind("Draw Axes", "+ "), FieldKind::toggle);
+  EXPECT_EQ(field_kind("Draw Axes", "_ off"), FieldKind::toggle);
+  EXPECT_EQ(field_kind("Draw Axes", "+1"), FieldKind::text);
+  EXPECT_EQ(field_kind("Language", "|2|english|german"), FieldKind::choice);
+  EXPECT_EQ(field_kind("Color of element", "  4"), FieldKind::colour);
+  EXPECT_EQ(field_kind("Colour", "  4"), FieldKind::text);
+  int current = 0;
+  EXPECT_EQ(choice_options("|2|english|german|", current), (std::vector<std::string>{"english", "german"}));
+  EXPECT_EQ(current, 2);
+  choice_options("|5|a|b", current);
+  EXPECT_EQ(current, 0);  // no such option
+  std::string v = "|1|a|b";
+  set_choice(v, 2);
+  EXPECT_EQ(v, "|2|a|b");
+  std::string prompts[] = {"#Head", "A", "B", "C"};
+  std::string values[] = {"+ x", "+ ", "_ ", "text"};
+  invert_toggles(prompts, values);
+  EXPECT_EQ(values[0], "+ x");  // a heading is no field
+  EXPECT_EQ(values[1], "_ ");
+  EXPECT_EQ(values[2], "+ ");
+  EXPECT_EQ(values[3], "text");
+}
+
+TEST_F(DialogsTest, ScriptedSaveOverwritesOrAbandonsAnExistingFile) {
+  write_file("page.txt", "old\n");
+  std::string lines[] = {"new"};
+  grscpt(std::vector<std::string>{"S", "page.txt", "X", "D"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "old\n");
+  grscpt(std::vector<std::string>{"s", "page.txt", "o", "D"});
+  grtext(lines);
+  EXPECT_EQ(read_file("page.txt"), "new\n");
+  EXPECT_FALSE(script_pending());
+}
+
+TEST_F(DialogsTest, LineCountCountsLineEnds) {
+  write_file("a.txt", "1\n2\n3\n");
+  write_file("b.txt", "1\n2\nno end");
+  EXPECT_EQ(igrlin("a.txt"), 3);
+  EXPECT_EQ(igrlin("b.txt"), 2);
+  EXPECT_EQ(igrlin("missing.txt"), -1);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#pragma once
+// Fixture for application tests: a fresh working directory, every state
+// block at its start-up state, the log "outp" open on unit 4.
+
+#include <string>
+#include <vector>
+
+#include "app/formats/keyword_parser.h"
+#include "app/loader.h"
+#include "app/mainmenu.h"
+#include "app/store.h"
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/control/settings.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
+#include "support/testdir.h"
+
+namespace korvel::testing {
+
+class AppTest : public InTempDir {
+ protected:
+  void SetUp() override {
+    app_reset();
+    sketra::reset_plot_state();  // no window: dialogs get no answer from a person
+    sketra::grinit_forget();
+    ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
+    sketra::set_log_unit(cunit.log);
+  }
+  void TearDown() override {
+    sketra::unit_close_all();
+    sketra::scriptq.reset();
+  }
+
+  // Writes `text` to `name` and loads it; the load dialog is answered with
+  // the given script entries (default: apply as preset).
+  LoadOutcome load_text(const std::string& name, const std::string& text, int mode = kLoad,
+                        std::vector<std::string> answers = {"D"}) {
+    write_file(name, text);
+    return load_file(name, mode, std::move(answers));
+  }
+
+  LoadOutcome load_file(const std::string& name, int mode = kLoad, std::vector<std::string> answers = {"D"}) {
+    sketra::scriptq.reset();
+    if (!answers.empty()) sketra::grscpt(answers);
+    cpch.file_name.set(name);
+    return load(mode);
+  }
+
+  // The log written so far.
+  std::string log() {
+    sketra::unit_flush(cunit.log);
+    return read_file("outp");
+  }
+
+  static double ax(int i) { return abs_x(i); }
+  static double ay(int i) { return abs_y(i); }
+  static float z(int i) { return cin.z[std::size_t(i - 1)]; }
+  static int code(int i) { return cin.code[std::size_t(i - 1)]; }
+  static Edge edge(int k) { return cin.seg[std::size_t(k - 1)]; }
+};
+
+}  // namespace korvel::testing
