@@ -432,12 +432,6 @@ TEST_F(LoaderTest, BadGridValueIsRejected) {
   EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
 }
 
-TEST(Suffix, TakenAfterTheLastDot) {
-  EXPECT_EQ(ccsfx("river.bank.xyzi  "), "xyzi");
-  EXPECT_EQ(ccsfx("noext"), "");
-  EXPECT_EQ(ccsfx("dem.ASC"), "ASC");
-}
-
 }  // namespace
 
 namespace {

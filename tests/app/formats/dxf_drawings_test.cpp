@@ -1,6 +1,6 @@
 // DXF drawings written by a real DXF writer (ezdxf, through
-// tests/data/make_dxf.py) in R12 and R2000: korvel's points, vertex kinds
-// and edges against what ezdxf reads back from the same files. The expected
+// tests/data/make_dxf.py) in R12 and R2000: the reader's vertices and
+// vertex kinds against what ezdxf reads back from the same files. The expected
 // vertices are built here from ezdxf's entities with the reader's rules, a
 // second route to the same answer.
 #include <gtest/gtest.h>
@@ -13,8 +13,9 @@
 #include <set>
 #include <sstream>
 
+#include "app/formats/dxf.h"
 #include "sketra/base/textfmt.h"
-#include "support/app_fixture.h"
+#include "support/format_fixture.h"
 #include "support/run_program.h"
 
 namespace {
@@ -136,31 +137,10 @@ std::vector<Vertex> expected_vertices(const Expect& e, const std::set<std::strin
   return out;
 }
 
-// Answers the layer dialog by switching off the named layers; records the
-// prompts it was shown.
-class LayerUi : public sketra::DialogUi {
- public:
-  std::set<std::string> off;
-  std::vector<std::vector<std::string>> forms;
-  void message(std::string_view) override {}
-  bool prompt(std::string_view, std::string&) override { return false; }
-  bool form(std::span<std::string> prompts, std::span<std::string> values) override {
-    forms.emplace_back(prompts.begin(), prompts.end());
-    for (std::size_t i = 0; i < prompts.size(); ++i)
-      if (off.count(prompts[i])) values[i][0] = '_';
-    if (forms.size() == 2) values[1][0] = '+';  // option dialog: circles on
-    return true;
-  }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string>) override {}
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-};
-
-class DxfDrawingTest : public korvel::testing::AppTest, public ::testing::WithParamInterface<const char*> {
+class DxfDrawingTest : public korvel::testing::FormatTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    FormatTest::SetUp();
     auto r = korvel::testing::run_program(
         {"/usr/bin/python3", korvel::testing::source_path("tests/data/make_dxf.py").string(), tmp().string()});
     ASSERT_EQ(r.status, 0) << "make_dxf.py (needs python3-ezdxf) failed";
@@ -168,84 +148,52 @@ class DxfDrawingTest : public korvel::testing::AppTest, public ::testing::WithPa
     expect = read_expect(tmp() / (std::string(GetParam()) + ".expect"));
     ASSERT_FALSE(expect.entities.empty());
   }
-  void TearDown() override {
-    sketra::set_dialog_ui(nullptr);
-    AppTest::TearDown();
+
+  // Reads the drawing with circles, every layer but those in `off`.
+  void read(const std::set<std::string>& off) {
+    sketra::LineReader r;
+    ASSERT_TRUE(r.open(name));
+    ::testing::internal::CaptureStdout();
+    read_dxf_layers(r, 1000, kLog, quiet, d);
+    for (DxfLayer& l : d.layers) l.chosen = !off.count(l.name);
+    FileResult res = read_dxf_entities(r, name, 1000, kMaxDxfVertices, {1.0, true}, kLog, quiet, d);
+    out = ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(res.ok) << res.message;
   }
 
-  // Compares the store with the expected vertices: positions, kinds, edges.
-  void check_store(const std::vector<Vertex>& want) {
-    ASSERT_EQ(cin1.np, std::int32_t(want.size()));
-    double xmin = 1e300, ymin = 1e300;
-    for (const Vertex& v : want) {
-      xmin = std::min(xmin, v.p.x);
-      ymin = std::min(ymin, v.p.y);
-    }
-    EXPECT_EQ(cin1.xorig, double(float(xmin)));
-    EXPECT_EQ(cin1.yorig, double(float(ymin)));
-    std::vector<Edge> edges;
+  // Compares the drawing with the expected vertices: positions and kinds.
+  void check(const std::vector<Vertex>& want) {
+    ASSERT_EQ(d.x.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
-      const auto n = std::int32_t(i + 1);
-      EXPECT_NEAR(ax(n), want[i].p.x, 1e-4) << "point " << n;
-      EXPECT_NEAR(ay(n), want[i].p.y, 1e-4) << "point " << n;
-      EXPECT_NEAR(z(n), want[i].p.z, 1e-4) << "point " << n;
-      EXPECT_EQ(code(n), want[i].kind) << "point " << n;
-      if (want[i].kind == 3) edges.push_back({n - 1, n});
+      EXPECT_NEAR(d.x[i], want[i].p.x, 1e-6) << "vertex " << i;
+      EXPECT_NEAR(d.y[i], want[i].p.y, 1e-6) << "vertex " << i;
+      EXPECT_NEAR(d.z[i], want[i].p.z, 1e-4) << "vertex " << i;
+      EXPECT_EQ(d.kind[i], want[i].kind) << "vertex " << i;
     }
-    EXPECT_EQ(cin.seg, edges);
-    EXPECT_TRUE(store_consistent());
   }
 
-  std::string name;
+  std::string name, out;
   Expect expect;
+  DxfDrawing d;
 };
 
 TEST_P(DxfDrawingTest, EveryLayerWithCirclesGivesWhatTheWriterDrew) {
-  ::testing::internal::CaptureStdout();
-  LoadOutcome r = load_file(name, kLoad, {"D", "2 x", "D"});
-  std::string out = ::testing::internal::GetCapturedStdout();
-  ASSERT_EQ(r, LoadOutcome::loaded);
-  std::vector<Vertex> want = expected_vertices(expect, {}, true);
-  check_store(want);
-  EXPECT_EQ(sketra::dialogs.message_line, "found" + sketra::fmt_i(std::int64_t(want.size()), 10) + " points");
-
+  read({});
+  check(expected_vertices(expect, {}, true));
+  std::vector<std::string> layers;
+  for (const DxfLayer& l : d.layers) layers.push_back(l.name);
+  EXPECT_EQ(layers, expect.layers);
   // The unknown names with their counts, in order of first use.
   std::string list = "unknown codes:\n";
   for (const auto& [n, c] : expect.unknown) list += "  " + sketra::fmt_a(n, 32) + "(" + std::to_string(c) + ")\n";
   EXPECT_NE(out.find(list), std::string::npos) << out;
   EXPECT_EQ(out.find("unkown layer"), std::string::npos);
-  EXPECT_TRUE(reader.lcircle);
 }
 
-TEST_P(DxfDrawingTest, LayerDialogListsTheLayersAndUnchosenOnesStayOut) {
-  LayerUi ui;
-  ui.off = {"POINTS", "LINES", "OUTLINES"};
-  sketra::set_dialog_ui(&ui);
-  ::testing::internal::CaptureStdout();
-  LoadOutcome r = load_file(name, kLoad, {});
-  ::testing::internal::GetCapturedStdout();
-  ASSERT_EQ(r, LoadOutcome::loaded);
-  ASSERT_EQ(ui.forms.size(), 2u);
-  EXPECT_EQ(ui.forms[0], expect.layers);
-  EXPECT_EQ(ui.forms[1], (std::vector<std::string>{"Scaling factor", "Plot Circle"}));
-  check_store(expected_vertices(expect, ui.off, true));
-}
-
-TEST_P(DxfDrawingTest, AddedDrawingFollowsThePointsAndKeepsTheirOrigin) {
-  load_text("a.xyz", "2601000.5 1199000.25 400\n");
-  ::testing::internal::CaptureStdout();
-  LoadOutcome r = load_file(name, kAdd, {"D", "D"});
-  ::testing::internal::GetCapturedStdout();
-  ASSERT_EQ(r, LoadOutcome::loaded);
-  std::vector<Vertex> want = expected_vertices(expect, {}, false);
-  ASSERT_EQ(cin1.np, std::int32_t(want.size()) + 1);
-  EXPECT_EQ(cin1.xorig, 2601000.5);
-  EXPECT_EQ(ax(1), 2601000.5);
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    EXPECT_NEAR(ax(std::int32_t(i + 2)), want[i].p.x, 1e-3);
-    EXPECT_NEAR(ay(std::int32_t(i + 2)), want[i].p.y, 1e-3);
-  }
-  for (const Edge& e : cin.seg) EXPECT_GE(e.a, 2);  // nothing joins the earlier point
+TEST_P(DxfDrawingTest, UnchosenLayersStayOut) {
+  const std::set<std::string> off{"POINTS", "LINES", "OUTLINES"};
+  read(off);
+  check(expected_vertices(expect, off, true));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfDrawingTest, ::testing::Values("r12", "r2000"));

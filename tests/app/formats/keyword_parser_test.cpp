@@ -6,8 +6,7 @@
 #include <sstream>
 
 #include "sketra/base/textfmt.h"
-
-#include "support/app_fixture.h"
+#include "support/format_fixture.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ using namespace korvel;
 
 constexpr std::string_view kKeys[] = {"move", "xyz", "lines", ">>unstruct"};
 
-class ParserTest : public korvel::testing::AppTest {
+class ParserTest : public korvel::testing::FormatTest {
  protected:
   // Opens `text` as the main input on unit 3.
   void input(const std::string& text) {
@@ -26,8 +25,9 @@ class ParserTest : public korvel::testing::AppTest {
   }
   int next(int mode = 0) {
     status = mode;
-    return iicmd(kKeys, line, unit, cunit.log, status);
+    return iicmd(parser, kKeys, line, unit, kLog, status);
   }
+  ParserState parser;
   std::string line;
   int unit = 3;
   int status = 0;
@@ -59,7 +59,7 @@ TEST_F(ParserTest, LogHeaderKeywordEchoAndOneBlankLineForTwoEmptyLines) {
   EXPECT_EQ(next(), 4);
   EXPECT_EQ(parser.level, 1);
   EXPECT_EQ(next(), 2);
-  sketra::unit_end_line(cunit.log);
+  sketra::unit_end_line(kLog);
   EXPECT_EQ(next(), 0);
   EXPECT_EQ(parser.level, 0);
   std::string log = this->log();
@@ -118,16 +118,16 @@ TEST_F(ParserTest, UnknownKeywordBoxAndKeywordListThenNextLine) {
                          stars + "\n";
   EXPECT_NE(log().find(expected), std::string::npos) << log();
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(iierr(0, "", cunit.log), 1);
+  EXPECT_EQ(iierr(parser, 0, "", kLog), 1);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\n***errors     1 ->check output\n\n");
   EXPECT_EQ(parser.errors, 0);
 }
 
 TEST_F(ParserTest, WarningsSummaryPutsCountDirectlyAfterWord) {
-  iierr(1, "look here", cunit.log);
-  iierr(1, "and here", cunit.log);
+  iierr(parser, 1, "look here", kLog);
+  iierr(parser, 1, "and here", kLog);
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(iierr(0, "", cunit.log), 0);
+  EXPECT_EQ(iierr(parser, 0, "", kLog), 0);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\n***warnings   2 ->check output\n\n");
   EXPECT_NE(log().find("**warning: look here\n"), std::string::npos);
 }
@@ -144,7 +144,7 @@ TEST_F(ParserTest, SixthErrorAbortsTheFile) {
 
 TEST_F(ParserTest, FatalErrorAbortsWithItsMessage) {
   ::testing::internal::CaptureStdout();
-  iierr(3, "broken", cunit.log);
+  iierr(parser, 3, "broken", kLog);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\n>>fatal error detected -> check output\n");
   EXPECT_TRUE(parser.aborted);
   EXPECT_NE(log().find("**error: broken\n"), std::string::npos);
@@ -260,68 +260,6 @@ TEST(NumberScanners, IinumberCountsLeadingNumericWords) {
   EXPECT_EQ(iinumber("  -9999 +1.5e3"), 1);
   EXPECT_EQ(iinumber(""), 0);
   EXPECT_EQ(iinumber("nrows 4"), 0);
-}
-
-TEST(TimeStamp, TwentyCharactersDayMonthYearTime) {
-  std::string s = iitim();
-  ASSERT_EQ(s.size(), 20u);
-  EXPECT_TRUE(std::regex_match(s, std::regex("[ 0-9][0-9] [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}")))
-      << s;
-}
-
-class GridBlockTest : public ParserTest {};
-
-TEST_F(GridBlockTest, CellsizeTurnsRowsSouthUp) {
-  input("ncols 3\nnrows 2\nxllcorner 100.5\nyllcorner 200\ncellsize 25\nNODATA_value -9999\n1 2 3\n4 5 6\n");
-  GridBlock g = iigrid(unit, cunit.log, 1000);
-  EXPECT_EQ(g.nx, 3);
-  EXPECT_EQ(g.ny, 2);
-  EXPECT_EQ(g.dx, 25.0f);
-  EXPECT_EQ(g.dy, 25.0f);
-  EXPECT_DOUBLE_EQ(g.x0, 100.5);
-  EXPECT_TRUE(g.flipped);
-  EXPECT_EQ(g.values, (std::vector<float>{4, 5, 6, 1, 2, 3}));
-  std::string log = this->log();
-  EXPECT_NE(log.find("   ncols        3\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("   xllcorner     100.50\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("   cellsize      25.00\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("   NODATA_value      -9999\n"), std::string::npos) << log;
-}
-
-TEST_F(GridBlockTest, DxDyKeepRowOrderAndValuesMaySpanLines) {
-  input("nx 2\nny 3\ndx 1.5\ndy 2\nitem 'depth'\n1 2 3\n4\n5 6\nend\n");
-  GridBlock g = iigrid(unit, cunit.log, 1000);
-  EXPECT_FALSE(g.flipped);
-  EXPECT_EQ(g.name, "depth");
-  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, 6}));
-  std::string_view l;
-  ASSERT_TRUE(sketra::unit_read(unit, l));
-  EXPECT_EQ(l, "end");
-}
-
-TEST_F(GridBlockTest, MissingValuesStayNodata) {
-  input("nx 2\nny 2\nNODATA_value -1\n7 8 9\n");
-  GridBlock g = iigrid(unit, cunit.log, 1000);
-  EXPECT_EQ(g.values, (std::vector<float>{7, 8, 9, -1}));
-}
-
-TEST_F(GridBlockTest, TooLargeGridReadsNothing) {
-  input("ncols 5000\nnrows 5000\n1 2 3\n");
-  ::testing::internal::CaptureStdout();
-  GridBlock g = iigrid(unit, cunit.log, 19600000);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " iigrid nxy     25000000  maximum is     19600000\n");
-  EXPECT_TRUE(g.too_large);
-  EXPECT_EQ(g.nx, 0);
-  EXPECT_EQ(g.ny, 0);
-  EXPECT_TRUE(g.values.empty());
-}
-
-TEST_F(GridBlockTest, BadValueAbortsWithErrorText) {
-  input("nx 2\nny 1\n1.5.5 2\n");
-  ::testing::internal::CaptureStdout();
-  iigrid(unit, cunit.log, 100);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
-  EXPECT_TRUE(parser.aborted);
 }
 
 TEST_F(ParserTest, FilePromptAsksUntilTheFileExists) {

@@ -1,18 +1,17 @@
 // Shapefiles that real GIS software wrote (fetched from Debian packages by
-// the test fixture "shapefiles", tests/data/fetch-shapefiles.sh): korvel's
-// vertices, parts and edges against what ogrinfo reports for the same files.
+// the test fixture "shapefiles", tests/data/fetch-shapefiles.sh): the
+// reader's vertices, parts and chains against what ogrinfo reports for the
+// same files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "app/formats/shapefile.h"
-#include "support/app_fixture.h"
-#include "support/testdir.h"
+#include "support/format_fixture.h"
 
 namespace {
 
@@ -40,15 +39,14 @@ std::map<std::string, std::map<std::string, std::string>> read_expected() {
 std::vector<double> numbers(const std::string& text) {
   std::istringstream s(text);
   std::vector<double> v;
-  double d;
-  while (s >> d) v.push_back(d);
+  for (double d; s >> d;) v.push_back(d);
   return v;
 }
 
-class RealShapefileTest : public korvel::testing::AppTest, public ::testing::WithParamInterface<const char*> {
+class RealShapefileTest : public korvel::testing::FormatTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    FormatTest::SetUp();
     if (fs::exists(kDir / "UNAVAILABLE"))
       GTEST_SKIP() << "sample shapefiles could not be downloaded (no Debian mirror reachable): "
                    << korvel::testing::read_file(kDir / "UNAVAILABLE");
@@ -59,62 +57,39 @@ class RealShapefileTest : public korvel::testing::AppTest, public ::testing::Wit
     auto all = read_expected();
     if (!all.count(GetParam())) GTEST_SKIP() << GetParam() << ".shp is not shipped by this Debian release";
     facts = all[GetParam()];
-    path = (kDir / (std::string(GetParam()) + ".shp")).string();
   }
   long fact(const std::string& key) { return std::stol(facts.at(key)); }
-
   std::map<std::string, std::string> facts;
-  std::string path;
 };
 
-TEST_P(RealShapefileTest, VerticesPartsAndEdgesMatchOgrinfo) {
-  ::testing::internal::CaptureStdout();
-  LoadOutcome r = load_file(path);
-  std::string out = ::testing::internal::GetCapturedStdout();
-  ASSERT_EQ(r, LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, fact("vertices"));
-  EXPECT_EQ(cin1.nseg, fact("edges"));
-  EXPECT_TRUE(store_consistent());
-  EXPECT_NE(out.find("filename:" + path + "\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("Shapefile Type: " + facts.at("shptypename") + "   # of Shapes: " + facts.at("shapes") + "\n"),
-            std::string::npos)
-      << out;
-
-  // The origin is the first vertex, exactly.
-  std::vector<double> first = numbers(facts.at("first"));
-  ASSERT_EQ(first.size(), 3u);
-  EXPECT_EQ(ax(1), first[0]);
-  EXPECT_EQ(ay(1), first[1]);
-  EXPECT_EQ(z(1), float(first[2]));
-
-  // The extent, within single precision of the relative co-ordinates.
-  std::vector<double> ext = numbers(facts.at("extent"));
-  ASSERT_EQ(ext.size(), 4u);
-  double xmin = 1e300, ymin = 1e300, xmax = -1e300, ymax = -1e300;
-  for (std::int32_t i = 1; i <= cin1.np; ++i) {
-    xmin = std::min(xmin, ax(i));
-    xmax = std::max(xmax, ax(i));
-    ymin = std::min(ymin, ay(i));
-    ymax = std::max(ymax, ay(i));
-  }
-  double tol = 2e-6 + 2e-7 * (ext[2] - ext[0] + ext[3] - ext[1] + std::fabs(first[0]) + std::fabs(first[1]));
-  EXPECT_NEAR(xmin, ext[0], tol);
-  EXPECT_NEAR(ymin, ext[1], tol);
-  EXPECT_NEAR(xmax, ext[2], tol);
-  EXPECT_NEAR(ymax, ext[3], tol);
-}
-
-TEST_P(RealShapefileTest, GetshapeCountsThePartsAndPolygonRingsClose) {
+TEST_P(RealShapefileTest, VerticesPartsChainsAndExtentMatchOgrinfo) {
+  const std::string path = (kDir / (std::string(GetParam()) + ".shp")).string();
   ShapeVertices v;
   ::testing::internal::CaptureStdout();
-  ReadResult r = getshape(path, kMaxPoints, v, cunit.log);
-  ::testing::internal::GetCapturedStdout();
+  FileResult r = getshape(path, 19600000, v, kLog, quiet);
+  const std::string out = ::testing::internal::GetCapturedStdout();
   ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(out, "filename:" + path + "\nShapefile Type: " + facts.at("shptypename") +
+                     "   # of Shapes: " + facts.at("shapes") + "\n");
   EXPECT_EQ(v.type, fact("shptype"));
-  EXPECT_EQ(v.shapes, fact("shapes"));
   EXPECT_EQ(v.parts, fact("parts"));
   EXPECT_EQ(std::int64_t(v.x.size()), fact("vertices"));
-  EXPECT_EQ(v.ignored, 0);
+  EXPECT_EQ(std::count(v.mark.begin(), v.mark.end(), kContinuesChain), fact("edges"));
+
+  const std::vector<double> first = numbers(facts.at("first")), ext = numbers(facts.at("extent"));
+  ASSERT_EQ(first.size(), 3u);
+  ASSERT_EQ(ext.size(), 4u);
+  EXPECT_EQ(v.x[0], first[0]);
+  EXPECT_EQ(v.y[0], first[1]);
+  EXPECT_EQ(v.z[0], first[2]);
+  auto [xmin, xmax] = std::minmax_element(v.x.begin(), v.x.end());
+  auto [ymin, ymax] = std::minmax_element(v.y.begin(), v.y.end());
+  const double tol = 2e-6;  // ogrinfo prints six decimals
+  EXPECT_NEAR(*xmin, ext[0], tol);
+  EXPECT_NEAR(*ymin, ext[1], tol);
+  EXPECT_NEAR(*xmax, ext[2], tol);
+  EXPECT_NEAR(*ymax, ext[3], tol);
+
   if (facts.at("geometry") != "Polygon") return;
   // Every ring ends on its first vertex.
   std::size_t start = 0;
