@@ -28,12 +28,14 @@ using sketra::LineReader;
 
 void StoreSink::percent(int p, std::string_view what) { sketra::grbeam(p, 100, what); }
 
-void StoreSink::fix_origin(double x, double y) {
+void fix_store_origin(double x, double y) {
   if (reader.lorig) return;
   cin1.xorig = x;
   cin1.yorig = y;
   reader.lorig = true;
 }
+
+void StoreSink::fix_origin(double x, double y) { fix_store_origin(x, y); }
 
 bool StoreSink::add_point(double x, double y, float z, std::int32_t code) {
   return store_add_point(float(x - cin1.xorig), float(y - cin1.yorig), z, code);
@@ -50,8 +52,7 @@ ClipWindow clip_window() {
 
 namespace {
 
-// Appends an edge from each point of kind "continues" to the point before
-// it; returns the edges the full table refused.
+// Notes in the log how many edges the full edge table refused.
 void refused_edges_note(std::int64_t refused, int log) {
   if (refused > 0) sketra::unit_write(log, " edges ignored (edge table full):" + fmt_i(refused, 10));
 }

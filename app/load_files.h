@@ -26,6 +26,10 @@ class StoreSink final : public PointSink {
   void reserve(std::size_t n) override;
 };
 
+// Fixes the store origin at the absolute point (x, y) unless a reader has
+// fixed it already.
+void fix_store_origin(double x, double y);
+
 // The clip window of the plot block.
 ClipWindow clip_window();
 

@@ -402,7 +402,7 @@ void grid(Load& ld) {
   // grid added to a store with points is placed relative to their origin.
   // Survey corners such as 2600128.0 would otherwise lose up to 0.125 m in
   // single precision, and points added later would be shifted against it.
-  StoreSink().fix_origin(g.x0, g.y0);
+  fix_store_origin(g.x0, g.y0);
   GridGeometry& s = cin1.set(1);
   s.x0 = float(g.x0 - cin1.xorig);
   s.y0 = float(g.y0 - cin1.yorig);

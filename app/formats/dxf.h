@@ -25,7 +25,8 @@
 //   HATCH                  each boundary path as a closed line at the hatch's
 //                          elevation (polyline paths, and line, arc, ellipse
 //                          and spline edges)
-//   CIRCLE                 with "Plot Circle" only: 40 vertices, the last on the first
+//   CIRCLE                 with the circle option only: 40 vertices, the last
+//                          on the first
 //   ARC                    round(sweep * 3) vertices, at least 2, counterclockwise
 //   3DFACE                 its corners and the first again (a fourth corner
 //                          that differs from the third is kept)
@@ -36,8 +37,8 @@
 // counted and listed at the end ("unknown codes:").
 //
 // The scale factor multiplies every coordinate, radius and elevation as it
-// is read. At most 3,000,000 vertices are read; the surplus is refused and
-// reported.
+// is read. The loader keeps at most 3,000,000 vertices of a drawing; the
+// surplus is counted, not stored.
 
 #include <cstdint>
 #include <string>

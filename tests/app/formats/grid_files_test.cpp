@@ -55,17 +55,6 @@ TEST_F(GridFilesTest, DxDyKeepTheRowOrderValuesSpanLinesAndMissingOnesStayNodata
   EXPECT_EQ(g.values, (std::vector<float>{7, 8, 9, -1}));
 }
 
-TEST_F(GridFilesTest, TooLargeOrUnreadableGridsReadNothing) {
-  GridBlock g = read("ncols 5000\nnrows 5000\n1 2 3\n", 19600000);
-  EXPECT_EQ(out_text, " iigrid nxy     25000000  maximum is     19600000\n");
-  EXPECT_TRUE(g.too_large);
-  EXPECT_EQ(g.nx, 0);
-  EXPECT_FALSE(parser.aborted);
-  read("nx 2\nny 1\n1.5.5 2\n");
-  EXPECT_EQ(out_text, " -->error in input file\n");
-  EXPECT_TRUE(parser.aborted);
-}
-
 TEST_F(GridFilesTest, KeywordGridLayoutAndRoundTrip) {
   const GridGeometry geo{12.5f, -7.5f, 2.5f, 5.0f, 3, 2, 0};
   const std::vector<float> v{1.0f, 2.5f, -9999.0f, 10000.0f, 0.001f, 17.0f};

@@ -1,5 +1,5 @@
-// Shapefiles written with shapelib: every shape type, the part structure,
-// the reports, and broken or unreadable files.
+// Shapefiles written with shapelib: multipatches, multipoints, the
+// capacity, and broken or unreadable files.
 #include "app/formats/shapefile.h"
 
 #include <gtest/gtest.h>
@@ -50,50 +50,20 @@ class ShapefileTest : public korvel::testing::FormatTest {
   std::string out;
 };
 
-TEST_F(ShapefileTest, EveryPartOfALineOrPolygonStartsAChain) {
-  write_shapes("rivers", SHPT_ARC, {{{0}, {2600000, 2600010, 2600020}, {1200000, 1200005, 1200000}, {}},
-                                    {{0}, {2600100, 2600110}, {1200100, 1200100}, {}}});
-  ASSERT_TRUE(read("rivers.shp   ").ok);  // trailing blanks are not part of the name
-  EXPECT_EQ(out, "filename:rivers.shp\nShapefile Type: Arc   # of Shapes: 2\n");
-  EXPECT_NE(log().find(out), std::string::npos);
-  EXPECT_EQ(v.mark, (Marks{kStartsChain, kContinuesChain, kContinuesChain, kStartsChain, kContinuesChain}));
-  EXPECT_EQ(v.x[3], 2600100.0);
+// Shapefiles of real GIS software (shapefile_real_test.cpp) hold points,
+// lines, polygons and their Z and M forms; the cases here are those they do
+// not.
 
-  // A lake with an island: two rings, each closed by its repeated first vertex.
-  write_shapes("lakes", SHPT_POLYGON, {{{0, 5}, {0, 10, 10, 0, 0, 4, 6, 6, 4}, {0, 0, 10, 10, 0, 4, 4, 6, 4}, {}}});
-  ASSERT_TRUE(read("lakes.shp").ok);
-  EXPECT_EQ(v.parts, 2);
-  EXPECT_EQ(v.mark[5], kStartsChain);
-  EXPECT_EQ(v.x[4], v.x[0]);
-
+TEST_F(ShapefileTest, MultipatchPartsAreChainsAndTheCapacityIsHeld) {
   write_shapes("patch", SHPT_MULTIPATCH, {{{0, 3}, {0, 1, 0, 5, 6, 5}, {0, 0, 1, 5, 5, 6}, {1, 2, 3, 4, 5, 6}}});
-  ASSERT_TRUE(read("patch.shp").ok);
+  ASSERT_TRUE(read("patch.shp  ").ok);  // trailing blanks are not part of the name
+  EXPECT_EQ(out, "filename:patch.shp\nShapefile Type: MultiPatch   # of Shapes: 1\n");
   EXPECT_EQ(v.mark, (Marks{kStartsChain, kContinuesChain, kContinuesChain, kStartsChain, kContinuesChain,
                            kContinuesChain}));
   EXPECT_EQ(v.z[5], 6.0);
-}
-
-TEST_F(ShapefileTest, PointsAreSinglePointsWithTheirZAndMeasuresGiveNoZ) {
-  write_shapes("spots", SHPT_POINTZ, {{{}, {10}, {20}, {401.5}}, {{}, {11}, {21}, {402.5}}});
-  ASSERT_TRUE(read("spots.shp").ok);
-  EXPECT_EQ(v.mark, (Marks{kSinglePoint, kSinglePoint}));
-  EXPECT_EQ(v.z[1], 402.5);
-  EXPECT_EQ(out, "filename:spots.shp\nShapefile Type: PointZ   # of Shapes: 2\n");
-  write_shapes("cloud", SHPT_MULTIPOINTZ, {{{}, {0, 1, 2}, {0, 1, 0}, {5, 6, 7}}});
-  ASSERT_TRUE(read("cloud.shp").ok);
-  EXPECT_EQ(v.mark, (Marks{kSinglePoint, kSinglePoint, kSinglePoint}));
-  write_shapes("track", SHPT_ARCM, {{{0}, {0, 1, 2}, {0, 0, 0}, {}}});
-  ASSERT_TRUE(read("track.shp").ok);
-  EXPECT_EQ(v.z, (std::vector<double>{0, 0, 0}));
-  write_shapes("empty", SHPT_POLYGON, {});
-  ASSERT_TRUE(read("empty.shp").ok);
-  EXPECT_TRUE(v.x.empty());
-}
-
-TEST_F(ShapefileTest, VerticesBeyondTheCapacityAreCountedNotKept) {
-  write_shapes("long", SHPT_ARC, {{{0}, {0, 1, 2, 3, 4, 5}, {0, 0, 0, 0, 0, 0}, {}}});
-  ASSERT_TRUE(read("long.shp", 4).ok);
-  EXPECT_EQ(v.x, (std::vector<double>{0, 1, 2, 3}));
+  write_shapes("cloud", SHPT_MULTIPOINTZ, {{{}, {0, 1, 2, 3, 4, 5}, {0, 1, 0, 1, 0, 1}, {5, 6, 7, 8, 9, 10}}});
+  ASSERT_TRUE(read("cloud.shp", 4).ok);
+  EXPECT_EQ(v.mark, Marks(4, kSinglePoint));
   EXPECT_EQ(v.ignored, 2);
 }
 

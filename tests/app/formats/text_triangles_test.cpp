@@ -29,18 +29,7 @@ TEST_F(TextTrianglesTest, ThreeLinesMakeATriangleUntilALineDoesNotRead) {
   EXPECT_EQ(l, "xyz");  // left for the keyword parser
 }
 
-TEST_F(TextTrianglesTest, ATriangleThatDoesNotFitIsIgnoredWhole) {
-  sink.room = 5;
-  const TrianglesRead t = read_text_triangles(open("t.3ds", "0 0 1\n1 0 1\n0 1 1\n5 5 5\n6 5 5\n5 6 5\n"), 0, sink);
-  EXPECT_EQ(sink.x.size(), 3u);
-  EXPECT_EQ(t.ignored, 1);
-}
-
-TEST_F(TextTrianglesTest, BltJoinsPointsWhoseCodeIsAbove21) {
-  ASSERT_TRUE(read_blt(open("r.blt", "100 200 1 0\n110 200 2 22\n\n120 200 3 22\n130 210 4 0\n"), "r.blt", 3, sink).ok);
-  EXPECT_EQ(sink.x.size(), 4u);
-  EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}}));
-  EXPECT_EQ(sink.origin.x, 100.0);
+TEST_F(TextTrianglesTest, ABltLineThatDoesNotReadFailsTheFile) {
   FileResult r = read_blt(open("b.blt", "1 2 3 0\n1 2 x 0\n"), "b.blt", 3, sink);
   EXPECT_EQ(r.message, "bad BLT line at line 2 of b.blt");
 }

@@ -1,5 +1,5 @@
-// XYZ points: the point section reader, the two grid XYZ writers, and the
-// round trip.
+// XYZ points: the two grid XYZ writers, and their lists read back by the
+// point section reader (whose other cases the loader's tests cover).
 #include "app/formats/xyz.h"
 
 #include <gtest/gtest.h>
@@ -18,46 +18,8 @@ using korvel::testing::VectorSink;
 
 class XyzTest : public korvel::testing::FormatTest {
  protected:
-  std::int64_t read(const std::string& text, PointColumns c = {}, ClipWindow clip = {}) {
-    return read_points(open("p.xyz", text), c, clip, sink);
-  }
   VectorSink sink;
 };
-
-TEST_F(XyzTest, RecordsMaySpanLinesAndColumnsAreChosen) {
-  EXPECT_EQ(read("7 10\n20\n8 11 21 99\nitem\n", {3, 1, 2}), 0);
-  EXPECT_EQ(sink.x, (std::vector<double>{20, 21}));
-  EXPECT_EQ(sink.y, (std::vector<double>{7, 8}));
-  EXPECT_EQ(sink.z, (std::vector<float>{10, 11}));
-  EXPECT_EQ(sink.origin.x, 20.0);
-  sink = {};
-  read("1,2,3\n4 5 6 / a comment\n");
-  EXPECT_EQ(sink.z, (std::vector<float>{3, 6}));
-}
-
-TEST_F(XyzTest, ClipWindowAndTheNodataValueDropPoints) {
-  read("2600123.456 1200456.789 401.25\n2600140 1200470 -9999\n");
-  EXPECT_EQ(sink.x, (std::vector<double>{2600123.456}));  // z -9999 is below the default zmin
-  sink = {};
-  ClipWindow clip;
-  clip.xmin = 0;
-  clip.xmax = 10;
-  read("5 0 1\n15 0 1\n-1 0 1\n", {}, clip);
-  EXPECT_EQ(sink.x, (std::vector<double>{5}));
-}
-
-TEST_F(XyzTest, XyTakesTheRunningDistanceAsZ) {
-  PointColumns c;
-  c.running_distance = true;
-  read("0 0\n3 4\n6 8\n", c);
-  EXPECT_EQ(sink.z, (std::vector<float>{0, 5, 10}));
-}
-
-TEST_F(XyzTest, AFullSinkCountsTheRecordsItIgnores) {
-  sink.room = 3;
-  EXPECT_EQ(read("1 1 1\n2 2 2\n3 3 3\n4 4 4\n5 5 5\n"), 2);
-  EXPECT_EQ(sink.x.back(), 3.0);
-}
 
 TEST_F(XyzTest, GridXyzKeepsWetNodesAndTheirDryRim) {
   // 5 x 4 grid, one wet node at (2,2) (1-based) and NODATA in the far corner.

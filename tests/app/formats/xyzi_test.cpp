@@ -1,5 +1,5 @@
-// XYZI lines: assembling records into lines, densifying and thinning,
-// clipping, and the breaklines of the grid viewer read back as lines.
+// XYZI lines: the breaklines of the grid viewer read back as lines (the
+// loader's tests cover assembling, thinning and clipping).
 #include "app/formats/xyzi.h"
 
 #include <gtest/gtest.h>
@@ -18,46 +18,14 @@ class XyziTest : public korvel::testing::FormatTest {
   VectorSink sink;
 };
 
-TEST_F(XyziTest, TheFirstRecordsMarkerStartsEachLineAndSinglePointsAreDropped) {
-  read("0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n");
-  EXPECT_EQ(sink.x.size(), 5u);
-  EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {4, 5}}));
-  EXPECT_EQ(sink.origin.y, 5.0);  // the record read last when the first line was stored
-  sink = {};
-  read("0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n");  // reversed markers
-  EXPECT_EQ(sink.x, (std::vector<double>{0, 1, 9, 10}));   // (5,5) alone is dropped
-  EXPECT_EQ(sink.edges.size(), 2u);
-}
-
-TEST_F(XyziTest, MinDistanceThinsAndMaxDistanceDensifies) {
+TEST_F(XyziTest, PointsThatDensifyingInsertsGetTheirOwnCode) {
   LineOptions o;
-  o.dmean = 5;
-  std::string eleven;
-  for (int i = 0; i < 11; ++i) eleven += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
-  read(eleven, o);
-  EXPECT_EQ(sink.x, (std::vector<double>{0, 5, 10}));  // every fifth metre and the last
-  sink = {};
-  o = {};
   o.distmax = 10;
   o.code = 300;
   read("0 0 0 1\n25 0 3 0\n", o);
-  ASSERT_EQ(sink.x.size(), 4u);
-  EXPECT_NEAR(sink.x[1], 25.0 / 3, 1e-12);
-  EXPECT_NEAR(sink.z[2], 2.0f, 1e-6f);
   EXPECT_EQ(sink.code, (std::vector<std::int32_t>{0, 300, 300, 0}));
-  EXPECT_EQ(sink.edges.size(), 3u);
-}
-
-TEST_F(XyziTest, RecordsOutsideTheClipWindowEndTheLine) {
-  LineOptions o;
-  o.clip.xmin = 0;
-  o.clip.xmax = 10;
-  o.clip.on = true;
-  read("0 1 0 1\n2 1 0 0\n20 1 0 0\n4 1 0 0\n6 1 0 0\n", o);
-  EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {3, 4}}));
-  sink = {};
-  read("1 1 0 1\n50 1 0 0\n3 1 0 0\n5 1 0 0\n", o);  // a line of one point joins the next part
-  EXPECT_EQ(sink.edges.size(), 2u);
+  EXPECT_NEAR(sink.x[1], 25.0 / 3, 1e-12);
+  EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}}));
 }
 
 TEST_F(XyziTest, BreaklinesReadBackAsOneLinePerColumn) {
