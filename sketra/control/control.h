@@ -59,7 +59,6 @@
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
