@@ -398,10 +398,7 @@ Next dispatch(int sel, float x, float y, bool clicked, bool from_script) {
     case 7: grtext(dialogs.messages); return Next::wait;
     case 8: return value(x, y);
     case 9: return views_menu();
-    case 10:
-      if (!gryaw()) return Next::wait;
-      running.pending = {sel, x, y};  // the Yaw menu opens again after the replot
-      return Next::redraw;
+    case 10: return gryaw() ? follow(ViewRequest::repeat, sel, x, y) : Next::wait;  // replot, Yaw again
     case 11: grtext(help_lines()); return Next::wait;
     case 12: return Next::exit;
     default: return Next::wait;
