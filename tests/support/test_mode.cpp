@@ -10,7 +10,8 @@ void TestMode::record(sketra::ViewContext& v) {
     case sketra::kViewExtents: {
       v.w = extents;
       std::vector<sketra::ModeEntry> table;
-      for (const std::string& caption : entries) table.push_back({caption, [this](sketra::ViewContext& e) { record(e); }});
+      for (const std::string& caption : entries)
+        table.push_back({caption, [this](sketra::ViewContext& e) { record(e); }});
       v.set_entries(table);
       break;
     }

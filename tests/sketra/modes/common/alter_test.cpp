@@ -243,7 +243,8 @@ TEST_F(AlterTest, ReadTakesOperationsAndPolygonsFromAFile) {
 // one longer than the room for vertices, changes nothing and ends the file.
 TEST_F(AlterTest, BrokenOrOverlongPolygonInTheFileChangesNothing) {
   std::string overlong = "FILL =100\n";
-  for (int k = 0; k < kPolygonCapacity; ++k) overlong += std::to_string(k % 2 ? 30 : -30) + " " + std::to_string(k) + "\n";
+  for (int k = 0; k < kPolygonCapacity; ++k)
+    overlong += std::to_string(k % 2 ? 30 : -30) + " " + std::to_string(k) + "\n";
   korvel::testing::write_file("long.txt", overlong);
   korvel::testing::write_file("bad.txt", "FILL =100\n-1 -1\n1 -1\n1 x\n-1 1\n");
   const V before = v_;
