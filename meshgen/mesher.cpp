@@ -42,6 +42,7 @@
 #include <string>
 #include <vector>
 
+#include "meshgen/lattice.h"
 #include "meshgen/meshgen.h"
 
 namespace meshgen {
@@ -296,16 +297,10 @@ Failure too_few(const Pslg& in, const std::string& source) {
   return std::nullopt;
 }
 
-// Steps 1 and 2 without r: vertices, segments, hull, holes, regions.
-void build_from_pslg(const Pslg& in, const Options& opt, Work& w) {
-  std::vector<VH> h;
-  insert_vertices(w.cdt, in.vertices, h);
-  if (opt.poly) {
-    for (const Segment& s : in.segments) w.cdt.insert_constraint(h[std::size_t(s.a)], h[std::size_t(s.b)]);
-  }
-  number_crossings(w.cdt, in.vertices, w.vertices);
-  if (opt.convex_hull || !opt.poly || in.segments.empty()) constrain_hull(w.cdt);
-
+// Marks the faces of the domain: all but those reachable from outside or
+// from a hole point without crossing a constraint; with regions, each face
+// gets the index of the region whose point reaches it.
+void mark_domain(const Pslg& in, const Options& opt, Work& w) {
   // Infinite faces start inside too, so that the flood from outside passes
   // through all of them and enters at every hull edge.
   for (FH f : w.cdt.all_face_handles()) {
@@ -324,13 +319,53 @@ void build_from_pslg(const Pslg& in, const Options& opt, Work& w) {
       FH f = w.cdt.locate(Point(in.regions[r].x, in.regions[r].y), hint);
       if (f != FH() && !w.cdt.is_infinite(f) && f->is_in_domain()) flood(f, true, int(r), true);
     }
-    if (opt.region_areas) {
-      for (const Region& r : in.regions) w.tag_limits.push_back(r.max_area);
-    }
+  }
+}
+
+// Steps 1 and 2 without r: vertices, segments, hull, holes, regions.
+void build_from_pslg(const Pslg& in, const Options& opt, Work& w) {
+  std::vector<VH> h;
+  insert_vertices(w.cdt, in.vertices, h);
+  if (opt.poly) {
+    for (const Segment& s : in.segments) w.cdt.insert_constraint(h[std::size_t(s.a)], h[std::size_t(s.b)]);
+  }
+  number_crossings(w.cdt, in.vertices, w.vertices);
+  if (opt.convex_hull || !opt.poly || in.segments.empty()) constrain_hull(w.cdt);
+
+  mark_domain(in, opt, w);
+  if (opt.poly && opt.region_areas) {
+    for (const Region& r : in.regions) w.tag_limits.push_back(r.max_area);
   }
   if (in.vertices.nattr > 0 || opt.regional_attributes || !w.tag_limits.empty()) {
     w.reference = w.cdt;
     w.has_reference = true;
+  }
+}
+
+// Marks the domain when refining: the constraints (old boundary, input
+// segments) cut the triangulation into parts that lie wholly inside or
+// outside the old elements; one centroid per part tells which.
+void mark_by_reference(Work& w) {
+  for (FH f : w.cdt.all_face_handles()) f->info().tag = -2;  // not yet seen
+  FH hint;
+  for (FH f : w.cdt.all_face_handles()) {
+    if (f->info().tag != -2) continue;
+    FH r = w.cdt.is_infinite(f) ? FH() : locate_finite(w.reference, centroid(f), hint);
+    const bool inside = r != FH() && r->info().tag >= 0;
+    std::vector<FH> stack{f};
+    f->info().tag = -1;
+    f->set_in_domain(inside);
+    while (!stack.empty()) {
+      FH g = stack.back();
+      stack.pop_back();
+      for (int i = 0; i < 3; ++i) {
+        FH n = g->neighbor(i);
+        if (g->is_constrained(i) || n->info().tag != -2) continue;
+        n->info().tag = -1;
+        n->set_in_domain(inside);
+        stack.push_back(n);
+      }
+    }
   }
 }
 
@@ -378,12 +413,50 @@ Failure build_from_mesh(const Pslg& in, const std::vector<Triangle>& old, const 
     for (const Segment& s : in.segments) w.cdt.insert_constraint(h[std::size_t(s.a)], h[std::size_t(s.b)]);
   }
   number_crossings(w.cdt, in.vertices, w.vertices);
-  FH hint;
-  for (FH f : w.cdt.all_face_handles()) {
-    FH r = w.cdt.is_infinite(f) ? FH() : locate_finite(w.reference, centroid(f), hint);
-    f->set_in_domain(r != FH() && r->info().tag >= 0);
-  }
+  mark_by_reference(w);
   return std::nullopt;
+}
+
+// Seeds the domain with the lattice of lattice.h for a global area limit and
+// marks the domain again. Lattice triangles are 0.8 of the limit; points
+// keep 0.55 of the spacing from every vertex and constraint.
+void seed_lattice(const Pslg& in, const Options& opt, Work& w) {
+  const double h = std::sqrt(4 * 0.8 * opt.max_area / std::sqrt(3.0));
+  Clearance clear(0.55 * h);
+  double budget = 0;
+  for (VH v : w.cdt.finite_vertex_handles()) clear.add_vertex(v->point().x(), v->point().y());
+  for (auto e : w.cdt.finite_edges()) {
+    if (!w.cdt.is_constrained(e)) continue;
+    const Point& p = e.first->vertex(CDT::cw(e.second))->point();
+    const Point& q = e.first->vertex(CDT::ccw(e.second))->point();
+    clear.add_segment(p.x(), p.y(), q.x(), q.y());
+  }
+  std::vector<Point> seeds;
+  const double ox = in.vertices.x(0), oy = in.vertices.y(0);
+  for (FH f : w.cdt.finite_face_handles()) {
+    if (!f->is_in_domain()) continue;
+    double c[3][2];
+    for (int k = 0; k < 3; ++k) {
+      c[k][0] = f->vertex(k)->point().x();
+      c[k][1] = f->vertex(k)->point().y();
+    }
+    // A lattice over long thin faces would scan far more candidates than it
+    // keeps; such inputs are left to the mesher alone.
+    budget += (std::max({c[0][0], c[1][0], c[2][0]}) - std::min({c[0][0], c[1][0], c[2][0]}) + h) *
+              (std::max({c[0][1], c[1][1], c[2][1]}) - std::min({c[0][1], c[1][1], c[2][1]}) + h) / (h * h);
+    if (budget > 4.0 * double(kMaxVertices)) return;
+    lattice_in_triangle(ox, oy, h, c[0], c[1], c[2], [&](double x, double y) {
+      if (clear.clear(x, y)) seeds.emplace_back(x, y);
+    });
+  }
+  CGAL::spatial_sort(seeds.begin(), seeds.end());
+  FH hint;
+  for (const Point& p : seeds) hint = w.cdt.insert(p, hint)->face();
+  if (opt.refine) {
+    mark_by_reference(w);
+  } else {
+    mark_domain(in, opt, w);
+  }
 }
 
 // The area of the domain, for the size of the mesh an area limit asks for.
@@ -396,7 +469,7 @@ double domain_area(const CDT& t) {
 }
 
 // Step 4: refines until no face in the domain is bad.
-Failure refine(const Options& opt, const std::string& source, Work& w) {
+Failure refine(const Pslg& in, const Options& opt, const std::string& source, Work& w) {
   Criteria::Limits limits;
   if (opt.quality) {
     const double s = std::sin(opt.min_angle * std::numbers::pi / 180);
@@ -412,6 +485,7 @@ Failure refine(const Options& opt, const std::string& source, Work& w) {
     return Error{source, 0, "the area limit would make a mesh of more than " + std::to_string(2 * kMaxVertices) +
                                 " triangles"};
   }
+  if (limits.global > 0) seed_lattice(in, opt, w);
   Criteria criteria(&limits);
   CGAL::Delaunay_mesher_2<CDT, Criteria> mesher(w.cdt, criteria);
   mesher.init(true);
@@ -559,7 +633,7 @@ Failure generate_mesh(const Pslg& in, const std::vector<Triangle>& old, const st
 
   const auto t1 = std::chrono::steady_clock::now();
   const std::size_t before = w.cdt.number_of_vertices();
-  if (auto e = refine(opt, source, w)) return e;
+  if (auto e = refine(in, opt, source, w)) return e;
   stats.steiner_points = w.cdt.number_of_vertices() - before;
   stats.seconds_refine = seconds_since(t1);
 
