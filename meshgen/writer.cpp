@@ -153,13 +153,19 @@ Failure write_mesh(const std::string& base, const Mesh& mesh, const std::vector<
   for (auto& f : files) {
     if (!f->close() && !failure) failure = Error{f->name(), 0, "cannot write the file"};
   }
-  for (auto& f : files) {
+  std::size_t renamed = 0;
+  for (; !failure && renamed < files.size(); ++renamed) {
     std::error_code ec;
-    if (!failure) {
-      std::filesystem::rename(f->part(), f->name(), ec);
-      if (ec) failure = Error{f->name(), 0, "cannot rename " + f->part() + ": " + ec.message()};
+    std::filesystem::rename(files[renamed]->part(), files[renamed]->name(), ec);
+    if (ec) failure = Error{files[renamed]->name(), 0, "cannot replace the file: " + ec.message()};
+  }
+  if (failure) {
+    // A mesh is its files together: none stays when one could not be made.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      std::error_code ec;
+      std::filesystem::remove(files[i]->part(), ec);
+      if (i + 1 < renamed) std::filesystem::remove(files[i]->name(), ec);
     }
-    if (failure) std::filesystem::remove(f->part(), ec);
   }
   return failure;
 }

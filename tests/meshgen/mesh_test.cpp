@@ -158,7 +158,7 @@ TEST_F(Mesh, KorvelExportOfTheExampleRiverMeshesCleanly) {
   for (const char* suffix : {".node", ".poly"}) {
     write_file(std::string("river") + suffix, read_file(source_path(std::string("tests/meshgen/data/korvel_river") + suffix)));
   }
-  mesh("-pcqa200Q", "river");
+  mesh("-pcqa5000Q", "river");
   const Out m = meshgen_test::read_output("river.1");
   meshgen_test::expect_ccw(m);
   double worst = 180;
