@@ -55,6 +55,13 @@ Failure read_input(const std::string& base, const Options& opt, Input& in) {
   return read_node(node, in.pslg.vertices);
 }
 
+// A real in the general layout without its padding: "0.47136", "27794.".
+std::string general(double v) {
+  const std::string s = sketra::fmt_g(v, 14, 5);
+  const std::string_view t = sketra::trim_right(s);
+  return std::string(t.substr(t.find_first_not_of(' ')));
+}
+
 std::string joined(const std::vector<std::string>& names) {
   std::string s;
   for (const auto& n : names) s += (s.empty() ? "" : ", ") + n;
@@ -73,8 +80,7 @@ void report(std::ostream& out, const Options& opt, const Input& in, const Mesh& 
   out << "Steiner points: " << st.steiner_points << ".\n";
   out << "Angles: smallest" << sketra::fmt_f(st.min_angle, 9, 3) << ", largest" << sketra::fmt_f(st.max_angle, 9, 3)
       << " degrees.\n";
-  out << "Areas: smallest " << sketra::fmt_g(st.min_area, 12, 5) << ", largest " << sketra::fmt_g(st.max_area, 12, 5)
-      << ".\n";
+  out << "Areas: smallest " << general(st.min_area) << ", largest " << general(st.max_area) << ".\n";
   out << "Time: triangulation" << sketra::fmt_f(st.seconds_triangulate, 8, 3) << " s, refinement"
       << sketra::fmt_f(st.seconds_refine, 8, 3) << " s, files" << sketra::fmt_f(seconds_io, 8, 3) << " s.\n";
 }
