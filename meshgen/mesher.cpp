@@ -297,6 +297,11 @@ Failure too_few(const Pslg& in, const std::string& source) {
   return std::nullopt;
 }
 
+Failure flat(const CDT& t, const std::string& source) {
+  if (t.dimension() < 2) return Error{source, 0, "the vertices all lie on one line"};
+  return std::nullopt;
+}
+
 // Marks the faces of the domain: all but those reachable from outside or
 // from a hole point without crossing a constraint; with regions, each face
 // gets the index of the region whose point reaches it.
@@ -323,9 +328,10 @@ void mark_domain(const Pslg& in, const Options& opt, Work& w) {
 }
 
 // Steps 1 and 2 without r: vertices, segments, hull, holes, regions.
-void build_from_pslg(const Pslg& in, const Options& opt, Work& w) {
+Failure build_from_pslg(const Pslg& in, const Options& opt, const std::string& source, Work& w) {
   std::vector<VH> h;
   insert_vertices(w.cdt, in.vertices, h);
+  if (auto e = flat(w.cdt, source)) return e;
   if (opt.poly) {
     for (const Segment& s : in.segments) w.cdt.insert_constraint(h[std::size_t(s.a)], h[std::size_t(s.b)]);
   }
@@ -340,6 +346,7 @@ void build_from_pslg(const Pslg& in, const Options& opt, Work& w) {
     w.reference = w.cdt;
     w.has_reference = true;
   }
+  return std::nullopt;
 }
 
 // Marks the domain when refining: the constraints (old boundary, input
@@ -375,6 +382,7 @@ Failure build_from_mesh(const Pslg& in, const std::vector<Triangle>& old, const 
                         const Options& opt, const std::string& source, Work& w) {
   std::vector<VH> rh;
   insert_vertices(w.reference, in.vertices, rh);
+  if (auto e = flat(w.reference, source)) return e;
   w.has_reference = true;
   for (const Triangle& t : old) {
     for (int k = 0; k < 3; ++k) {
@@ -481,7 +489,15 @@ Failure refine(const Pslg& in, const Options& opt, const std::string& source, Wo
     limits.per_tag = &w.tag_limits;
   }
   if (limits.bound <= 0 && limits.global <= 0 && w.tag_limits.empty()) return std::nullopt;
-  if (limits.global > 0 && domain_area(w.cdt) / limits.global > double(kMaxVertices)) {
+  double expected = limits.global > 0 ? domain_area(w.cdt) / limits.global : 0;
+  for (FH f : w.reference.finite_face_handles()) {
+    const int tag = f->info().tag;
+    if (tag >= 0 && std::size_t(tag) < w.tag_limits.size() && w.tag_limits[std::size_t(tag)] > 0 && f->is_in_domain()) {
+      const Point& a = f->vertex(0)->point();
+      expected += CGAL::area(a, f->vertex(1)->point(), f->vertex(2)->point()) / w.tag_limits[std::size_t(tag)];
+    }
+  }
+  if (expected > double(kMaxVertices)) {
     return Error{source, 0, "the area limit would make a mesh of more than " + std::to_string(2 * kMaxVertices) +
                                 " triangles"};
   }
@@ -624,7 +640,7 @@ Failure generate_mesh(const Pslg& in, const std::vector<Triangle>& old, const st
   if (opt.refine) {
     if (auto e = build_from_mesh(in, old, limits, opt, source, w)) return e;
   } else {
-    build_from_pslg(in, opt, w);
+    if (auto e = build_from_pslg(in, opt, source, w)) return e;
   }
   stats.input_vertices = in.vertices.size();
   stats.input_segments = opt.poly ? in.segments.size() : 0;

@@ -25,6 +25,8 @@ namespace {
 // well inside an int and memory inside the machine.
 constexpr long kMaxCount = 1L << 28;
 constexpr int kMaxAttributes = 64;
+// Larger co-ordinates would overflow the squared lengths and areas of the mesher.
+constexpr double kMaxCoordinate = 1e15;
 
 class Records {
  public:
@@ -212,6 +214,9 @@ Failure read_vertices(Records& r, const std::string& file, Vertices& out) {
     if (!r.integer(0, number, err, "vertex number")) return err;
     if (auto e = check_number(r, number, i, out.first_number, "vertex")) return e;
     if (!r.real(1, x, err, "x") || !r.real(2, y, err, "y")) return err;
+    if (std::abs(x) > kMaxCoordinate || std::abs(y) > kMaxCoordinate) {
+      return r.error("co-ordinates beyond 1e15 are out of range");
+    }
     out.xy.push_back(x);
     out.xy.push_back(y);
     for (long k = 0; k < nattr; ++k) {

@@ -107,6 +107,10 @@ TEST_F(MeshgenCommand, BadInputGivesOneLineNamingFileAndLineStatusOneAndNoFiles)
        "t.ele:2: element 1 names vertex 4, which does not exist"},
       {"missing", {}, "-pq", "t.node: cannot open the file"},
       {"dimension", {{"t.node", "3 3 0 0\n"}}, "-q", "t.node:1: dimension 3 is not 2"},
+      {"range", {{"t.node", "3 2 0 0\n1 0 0\n2 1e16 0\n3 0 1\n"}}, "-q",
+       "t.node:3: co-ordinates beyond 1e15 are out of range"},
+      {"on a line", {{"t.node", "3 2 0 0\n1 0 0\n2 1 1\n3 2 2\n"}}, "-q", "t: the vertices all lie on one line"},
+      {"runaway", {{"t.node", node3}}, "-qa0.000000000001", "t: the area limit would make a mesh of more than 60000000 triangles"},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(c.what);
