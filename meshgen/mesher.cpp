@@ -89,6 +89,39 @@ FH locate_finite(const CDT& t, const Point& p, FH& hint) {
   return f;
 }
 
+// Starting faces for walks in a triangulation that no longer changes: a grid
+// over its bounding box keeps, per cell, the face where the last walk into
+// that cell ended, so that queries in any order walk only a short way.
+class HintGrid {
+ public:
+  void build(const CDT& t) {
+    x0_ = y0_ = HUGE_VAL;
+    double x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    for (VH v : t.finite_vertex_handles()) {
+      x0_ = std::min(x0_, v->point().x());
+      y0_ = std::min(y0_, v->point().y());
+      x1 = std::max(x1, v->point().x());
+      y1 = std::max(y1, v->point().y());
+    }
+    n_ = std::clamp<std::size_t>(std::size_t(std::sqrt(double(t.number_of_faces()) / 4)), 1, 1024);
+    cw_ = std::max(x1 - x0_, 1e-300) / double(n_);
+    ch_ = std::max(y1 - y0_, 1e-300) / double(n_);
+    hints_.assign(n_ * n_, FH());
+  }
+  FH locate(const CDT& t, const Point& p) {
+    auto index = [&](double v, double origin, double size) {
+      const double k = std::floor((v - origin) / size);
+      return std::size_t(std::clamp(k, 0.0, double(n_ - 1)));
+    };
+    return locate_finite(t, p, hints_[index(p.y(), y0_, ch_) * n_ + index(p.x(), x0_, cw_)]);
+  }
+
+ private:
+  double x0_ = 0, y0_ = 0, cw_ = 1, ch_ = 1;
+  std::size_t n_ = 1;
+  std::vector<FH> hints_;
+};
+
 // Minimum angle and area limits. A face is imperatively bad when it is
 // larger than its limit, bad when its smallest angle is below the bound.
 // The limit of a face is the smaller of the global one and that of the
@@ -112,12 +145,12 @@ class Criteria {
     double global = 0;               // area limit, 0: none
     const CDT* reference = nullptr;  // with per-tag limits
     const std::vector<double>* per_tag = nullptr;
-    mutable FH hint;
+    mutable HintGrid hints;
 
     double at(const FH& f) const {
       double limit = global;
       if (per_tag && !per_tag->empty()) {
-        FH r = locate_finite(*reference, centroid(f), hint);
+        FH r = hints.locate(*reference, centroid(f));
         if (r != FH() && r->info().tag >= 0 && std::size_t(r->info().tag) < per_tag->size()) {
           const double own = (*per_tag)[std::size_t(r->info().tag)];
           if (own > 0 && (limit <= 0 || own < limit)) limit = own;
@@ -480,13 +513,16 @@ double domain_area(const CDT& t) {
 Failure refine(const Pslg& in, const Options& opt, const std::string& source, Work& w) {
   Criteria::Limits limits;
   if (opt.quality) {
-    const double s = std::sin(opt.min_angle * std::numbers::pi / 180);
+    // A hair above the angle asked for, so that rounding in the measure of
+    // a finished triangle cannot show it below.
+    const double s = std::sin((opt.min_angle + 1e-9) * std::numbers::pi / 180);
     limits.bound = s * s;
   }
   limits.global = opt.max_area;
   if (!w.tag_limits.empty()) {
     limits.reference = &w.reference;
     limits.per_tag = &w.tag_limits;
+    limits.hints.build(w.reference);
   }
   if (limits.bound <= 0 && limits.global <= 0 && w.tag_limits.empty()) return std::nullopt;
   double expected = limits.global > 0 ? domain_area(w.cdt) / limits.global : 0;
