@@ -23,7 +23,9 @@
 //     face (for area limits during refinement and regional attributes) and
 //     the face whose corners interpolate a new vertex's attributes. Without
 //     r it is a copy of the triangulation taken before refinement.
-//  4. CGAL's mesher refines faces in the domain until none is bad. It runs
+//  4. With a global area limit the domain is first seeded with an
+//     equilateral lattice (lattice.h) and marked again.
+//  5. CGAL's mesher refines faces in the domain until none is bad. It runs
 //     step by step so that a runaway refinement ends with an error instead of
 //     exhausting memory.
 
@@ -509,7 +511,7 @@ double domain_area(const CDT& t) {
   return a;
 }
 
-// Step 4: refines until no face in the domain is bad.
+// Steps 4 and 5: seeds and refines until no face in the domain is bad.
 Failure refine(const Pslg& in, const Options& opt, const std::string& source, Work& w) {
   Criteria::Limits limits;
   if (opt.quality) {

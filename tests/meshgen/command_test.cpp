@@ -126,15 +126,20 @@ TEST_F(MeshgenCommand, BadInputGivesOneLineNamingFileAndLineStatusOneAndNoFiles)
 TEST_F(MeshgenCommand, FilesCutAtEveryByteNeverCrashAndFailCleanly) {
   const std::string poly =
       "0 2 0 1\n5 1\n1 1 2 1\n2 2 3 1\n3 3 4 1\n4 4 1 1\n5 1 3 0\n1\n1 3.5 0.5\n1\n1 1 3 7 0.5\n";
-  for (std::size_t cut = 0; cut <= poly.size(); ++cut) {
-    for (const char* suffix : {".node", ".ele", ".poly"}) fs::remove(std::string("c.1") + suffix);
-    write_file("c.node", kSquare);
-    write_file("c.poly", poly.substr(0, cut));
-    const Outcome r = run({"-pqAaQ", "c"});
-    ASSERT_TRUE(r.status == 0 || r.status == 1);
-    if (r.status == 1) {
-      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-      EXPECT_EQ(files_starting("c.1"), 0) << "cut at " << cut;
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"c.node", kSquare}, {"c.poly", poly}, {"c.ele", "2 3 0\n1 1 2 3\n2 1 3 4\n"}, {"c.area", "2\n1 0.5\n2 -1\n"}};
+  for (const char* switches : {"-pqAaQ", "-rpqaQ"}) {
+    for (const auto& [cut_name, cut_text] : files) {
+      for (std::size_t cut = 0; cut <= cut_text.size(); ++cut) {
+        for (const char* suffix : {".node", ".ele", ".poly"}) fs::remove(std::string("c.1") + suffix);
+        for (const auto& [name, text] : files) write_file(name, name == cut_name ? text.substr(0, cut) : text);
+        const Outcome r = run({switches, "c"});
+        ASSERT_TRUE(r.status == 0 || r.status == 1);
+        if (r.status == 1) {
+          EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+          EXPECT_EQ(files_starting("c.1"), 0) << cut_name << " cut at " << cut;
+        }
+      }
     }
   }
 }
