@@ -1,9 +1,6 @@
 #include "app/export.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <span>
 #include <string_view>

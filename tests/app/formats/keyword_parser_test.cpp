@@ -125,7 +125,7 @@ TEST_F(ParserTest, NamedBlocksAreSkippedAndTheirAlternativesTaken) {
   EXPECT_EQ(stdout_of([&] { EXPECT_EQ(next(), 0); }), ">warning: end of option expected!\n");
 }
 
-TEST_F(ParserTest, ModesForUnknownWordsNumberLinesAndTheLineHeld) {
+TEST_F(ParserTest, ModesForUnknownWordsNumberLinesTheLineHeldAndUnknownCommands) {
   input("1 2 3\n# header\n-1.5 2 3\n");
   EXPECT_EQ(next(kQuietUnknown), 0);
   EXPECT_EQ(parser.errors, 0);
@@ -136,14 +136,12 @@ TEST_F(ParserTest, ModesForUnknownWordsNumberLinesAndTheLineHeld) {
   line = "xyz 4";
   EXPECT_EQ(next(kParseBuffer), 2);
   EXPECT_EQ(line, "4");
-}
-
-TEST_F(ParserTest, AnUnknownCommandEndsTheSectionOrIsAnErrorAtTheTop) {
+  // An unknown command ends the section (it is left unread); at the top it is an error.
   input(">>unstruct\nmove 1 2\n>>grid\n");
   EXPECT_EQ(next(), 4);
   EXPECT_EQ(next(), 1);
-  EXPECT_EQ(next(), 0);  // ">>grid" ends the section and is left unread
-  EXPECT_EQ(next(), 0);  // at level 0 it is unknown
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
   EXPECT_NE(log().find("**error: command unknown> >>grid"), std::string::npos);
 }
 
