@@ -39,10 +39,9 @@ bool same_file(const std::string& a, const std::string& b) {
 // The node file of the store's points. A point's boundary marker is 1 when
 // the two lowest bits of its code are 0.
 bool write_node(TextOut& out) {
-  std::vector<std::int32_t> markers(cin.code.size());
-  std::transform(cin.code.begin(), cin.code.end(), markers.begin(), [](std::int32_t c) { return (c & 3) == 0 ? 1 : 0; });
+  auto marker = [](std::size_t k) { return (cin.code[k] & 3) == 0 ? 1 : 0; };
   ProgressBar bar;
-  return shown(write_node_file(out, cin.x, cin.y, cin.z, markers, store_origin(), bar));
+  return shown(write_node_file(out, cin.x, cin.y, cin.z, marker, store_origin(), bar));
 }
 
 // The poly file beside the node file, with the holes of the hole file of
