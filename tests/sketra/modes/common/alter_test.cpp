@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <string>
@@ -13,6 +14,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/modes/common/polygons.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/recording.h"
@@ -226,6 +228,30 @@ TEST_F(AlterTest, ReadTakesOperationsAndPolygonsFromAFile) {
   EXPECT_EQ(dialogs.messages.back(), "end of file ops.txt");
 }
 
+// A polygon broken by a line that is neither a vertex nor an operation, or
+// one longer than the room for vertices, changes nothing and ends the file.
+TEST_F(AlterTest, BrokenOrOverlongPolygonInTheFileChangesNothing) {
+  std::string overlong = "FILL =100\n";
+  for (int k = 0; k < kPolygonCapacity; ++k)
+    overlong += std::to_string(k % 2 ? 30 : -30) + " " + std::to_string(k) + "\n";
+  korvel::testing::write_file("long.txt", overlong);
+  korvel::testing::write_file("bad.txt", "FILL =100\n-1 -1\n1 -1\n1 x\n-1 1\n");
+  const V before = v_;
+  PresetUi ui;
+  set_dialog_ui(&ui);
+  for (const char* file : {"bad.txt", "long.txt"}) {
+    ui.file = file;
+    for (int k : {4, 2, 8}) rec().push_button(1, entry(k).x, entry(k).y);  // Read, Fill, Done
+    gralter(x_, y_, v_, {}, -9999.0f);
+    EXPECT_EQ(v_, before) << file;
+    EXPECT_FALSE(gralt.lfile);
+    EXPECT_FALSE(unit_is_open(kAlterUnit));
+  }
+  const auto& m = dialogs.messages;
+  EXPECT_NE(std::find(m.begin(), m.end(), "line 4 of bad.txt is not a vertex: 1 x"), m.end());
+  EXPECT_EQ(m.back(), "more than 9999 vertices in long.txt up to line 10001");
+}
+
 TEST_F(AlterTest, RandomWithRangeZeroChangesNothing) {
   const V before = v_;
   run({"R", "0", "D"});
@@ -248,12 +274,10 @@ TEST_F(AlterTest, RandomAddsUniformNumbersFromTheClockSeed) {
   }
 }
 
-TEST_F(AlterTest, ReplotQueuesReplotAndAlterForTheControlLoop) {
+TEST_F(AlterTest, ReplotLeavesTheDialogWithoutQueueingAnything) {
   rec().push_button(1, entry(6).x, entry(6).y);
-  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 6);
-  ASSERT_TRUE(script_pending());
-  EXPECT_EQ(script_take()[0], 'R');
-  EXPECT_EQ(script_take()[0], 'A');
+  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), kAlterReplot);
+  EXPECT_FALSE(script_pending());
 }
 
 TEST_F(AlterTest, SecondValueArrayGetsTheSameOperation) {

@@ -223,12 +223,10 @@ TEST_F(GridWriteTest, SumEntryWritesBothTablesFromTheScript) {
   V v;
   for (int k = 0; k < 10; ++k) v.push_back(float(k));
   GridData g = grid(5, 2, 10, v);
-  std::vector<float> levels = {0, 5};
   std::array<double, 4> w{};
-  int request = 0, word = 2;
   grscpt(std::vector<std::string>{"1 0", "2 10", "3 5", "D", "S", "sum1.txt", "X", "S", "sum2.txt", "X"});
-  ViewContext view{-6, w, 0, 0, request};
-  grcon1(view, g, levels, word);
+  ViewContext view{-6, w};
+  contour_entries(g)[5].run(view);
   EXPECT_EQ(read_file("sum1.txt"), "SUM CURVE\nLEVEL[M]   AREA[-]\n    5.00   0.500\n   10.00   1.000\n   15.00   1.000\n");
   EXPECT_EQ(read_file("sum2.txt"), "SUM CURVE\nLEVEL[M]   AREA[A]\n    5.00       5.0\n   10.00      10.0\n   15.00      10.0\n");
 }
