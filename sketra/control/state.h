@@ -12,8 +12,9 @@
 // control_state_reset() brings all of them back to the start of the process:
 // the loop never entered, empty lists, grinit not run, external programs
 // spawned directly. The loop's binding to the mode that is running
-// (control.cpp) is set on entry to grctrl and restored on every way out of
-// it, so nothing of it outlives a call.
+// (control.cpp: its view, entry handlers and pending answer) is set on entry
+// to grctrl and restored on every way out of it, so nothing of it outlives
+// a call.
 
 #include "sketra/control/control.h"
 #include "sketra/control/keeplist.h"
