@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "sketra/kernel/plot.h"
+#include "support/fresh.h"
 #include "support/recording.h"
 
 namespace {
@@ -25,11 +26,7 @@ RGB entry(int i) {
   return {r, g, b};
 }
 
-class PaletteTest : public ::testing::Test {
- protected:
-  void SetUp() override { sketra::reset_plot_state(); }
-  void TearDown() override { sketra::reset_plot_state(); }
-};
+class PaletteTest : public korvel::testing::FreshState {};
 
 TEST_F(PaletteTest, GreysRunFromWhiteToBlack) {
   EXPECT_EQ(entry(0), (RGB{255, 255, 255}));

@@ -35,15 +35,8 @@ class DialogWindowTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    sketra::dialogs_reset();
-    sketra::menus_reset();
     ASSERT_TRUE(sketra::unit_open(4, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(4);
-  }
-  void TearDown() override {
-    sketra::unit_close_all();
-    sketra::dialogs_reset();
-    WithRecordingDriver::TearDown();
   }
   void click(float px, float py, int button = 1) { rec().push_button(button, int(px) + kOx, kOy - int(py)); }
   void type(const std::string& s) {
@@ -69,8 +62,6 @@ class DialogWindowTest : public korvel::testing::WithRecordingDriver {
   // Centre of button k (0-based) of a form with n rows.
   static float button_x(int k) { return 38 + 78.5f * float(k) + 38; }
   static float form_button_y(int n) { return kTop - 4 - 16 * float(n + 1) - 22 + 8; }
-
-  korvel::testing::ScopedTempDir dir_;
 };
 
 TEST_F(DialogWindowTest, FormAnsweredFromScriptDrawsNothing) {

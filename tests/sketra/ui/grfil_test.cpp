@@ -5,6 +5,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -14,17 +15,8 @@ using korvel::testing::write_file;
 using namespace sketra;
 
 // The output-file dialog answered from the script queue or a stand-in window.
-class GrfilTest : public korvel::testing::InTempDir {
+class GrfilTest : public korvel::testing::FreshState {
  protected:
-  void SetUp() override {
-    dialogs_reset();
-    scriptq.reset();
-  }
-  void TearDown() override {
-    unit_close_all();
-    scriptq.reset();
-    dialogs_reset();
-  }
   static void answers(std::vector<std::string> a) { grscpt(a); }
 };
 
