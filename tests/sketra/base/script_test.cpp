@@ -70,6 +70,23 @@ TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
   EXPECT_EQ(script_take(), "examples/river.x");
 }
 
+TEST_F(ScriptFileTest, CommentLinesAreLeftOutAndEveryOtherLineStays) {
+  korvel::testing::write_file("session.txt",
+                              "## the load dialog\n"
+                              "D\n"
+                              "##\n"
+                              "#2\n"             // an entry number
+                              " ## indented\n"   // leading blanks: an answer
+                              "a ## b\n"
+                              "\n"
+                              "## done\r\n");
+  ASSERT_TRUE(sketra::script_load_file("session.txt"));
+  std::vector<std::string> entries;
+  while (script_pending()) entries.push_back(script_take());
+  EXPECT_EQ(entries, (std::vector<std::string>{"D               ", "#2              ", " ## indented    ",
+                                               "a ## b          ", std::string(16, ' ')}));
+}
+
 TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {
   EXPECT_FALSE(sketra::script_load_file("nope.txt"));
   EXPECT_EQ(sketra::scriptq.length, 0);
