@@ -133,6 +133,10 @@ void FormPage::draw() {
     else
       detail::draw_field_row(top_.x, row_y(i), prompts_[i], values_[i], pc_);
   }
+  for (size_t i = 0; i < n_; ++i) {
+    const detail::FieldBox b = detail::field_box(top_.x, row_y(i), pc_);
+    if (!is_heading(prompts_[i])) detail::log_layout(trim_right(prompts_[i]), b.x, b.y, b.w, b.h);
+  }
   buttons_.draw();
   grflip();
 }

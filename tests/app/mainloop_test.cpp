@@ -13,6 +13,7 @@
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/menus.h"
 #include "support/app_fixture.h"
+#include "support/person.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using sketra::DriverCall;
 using namespace korvel;
-
-// The default window is 1120 x 786: bar buttons are centred 11 pixels from
-// the top, File at x = 93, pull-down rows 19 pixels apart below it.
-constexpr int kBarY = 11, kFileX = 93, kRow = 19;
 
 class MainLoopTest : public korvel::testing::AppTest {
  protected:
@@ -104,21 +101,14 @@ TEST_F(MainLoopTest, BarShowsDisabledEntriesInWhiteUntilThereArePoints) {
 
 TEST_F(MainLoopTest, PersonClicksThroughFileLoadBrowserAndLoadDialog) {
   write_file("a.xyz", "100 200 1\n101 201 2\n");
-  rec_->push_button(1, kFileX, kBarY);         // File
-  rec_->push_button(1, kFileX, kBarY + kRow);  // Load (pull-down row 1)
-  // Browser: "../", "a.xyz", "outp", ...; a.xyz in the second row, clicked
-  // twice (into the field, then open).
-  rec_->push_button(1, 123, 70);
-  rec_->push_button(1, 123, 70);
-  rec_->push_button(1, 141, 188);  // Apply of the eight-field load dialog
-  rec_->push_key('f');
-  rec_->push_key('x');
+  korvel::testing::Person person(*rec_);
+  // The file is clicked twice in the browser: into the field, then opened.
+  person.click("File").click("Load").click("a.xyz").click("a.xyz").click("Apply").key('f').key('x');
   EXPECT_EQ(run_with({}, ""), 0);
   EXPECT_EQ(cin1.np, 2);
   EXPECT_EQ(cpch.last_file.str(), "a.xyz");
   EXPECT_GE(count_text("found        2 points (        0 edges)"), 1);
-  EXPECT_GE(count_text("X-Move"), 1);
-  EXPECT_EQ(rec_->pending_input(), 0u);
+  EXPECT_EQ(person.planned(), 0u);
 }
 
 TEST_F(MainLoopTest, EscapeLeavesTheFileMenuWithoutAction) {
