@@ -26,7 +26,7 @@ seen=0
 click_on() {
   local box=""
   for _ in $(seq 150); do
-    box=$(tail -n "+$((seen + 1))" "$layout" 2>/dev/null |
+    box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
       awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
                         label == want { box = int($1 + $3 / 2) " " int($2 + $4 / 2) }
                         END { print box }')
