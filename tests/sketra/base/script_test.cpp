@@ -48,12 +48,6 @@ TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
   EXPECT_EQ(script_take()[0], 'F');
 }
 
-TEST_F(ScriptQueueTest, DropForgetsUnreadEntries) {
-  sketra::grscpt(std::vector<std::string>{"A", "B"});
-  sketra::script_drop();
-  EXPECT_FALSE(script_pending());
-}
-
 class ScriptFileTest : public korvel::testing::InTempDir {
  protected:
   void SetUp() override { sketra::scriptq.reset(); }
