@@ -48,8 +48,6 @@ TEST_F(HatchTest, HorizontalLinesAtTheSpacingInsideASquare) {
   }
   EXPECT_EQ(*rows.begin(), 800);
   EXPECT_EQ(*rows.rbegin(), 890);
-  EXPECT_EQ(rec().of(DriverCall::Polyline)[0]->pixel,
-            sketra::grcomn.colour.palette[size_t(sketra::palette_index(3))]);
 }
 
 TEST_F(HatchTest, ConcavePolygonIsHatchedByTheEvenOddRule) {
