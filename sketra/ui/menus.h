@@ -28,7 +28,8 @@
 // The layout log. When the environment variable SKETRA_LAYOUT_LOG names a
 // file, every menu, dialog and file-browser page appends to it, each time
 // it is drawn, one line per box a click can choose (menu entries that are
-// not disabled, dialog buttons, form fields, browser entries):
+// not disabled, dialog buttons, form fields, pick-list rows, browser
+// entries, and the colour picker's swatches as "colour k"):
 //
 //   <left> <top> <width> <height> <label>
 //

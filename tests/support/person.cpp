@@ -25,12 +25,17 @@ Person::~Person() {
 }
 
 Person& Person::click(std::string label, int button) {
-  plan_.push_back({std::move(label), button, 0});
+  plan_.push_back({std::move(label), button, 0, {}});
+  return *this;
+}
+
+Person& Person::click_at(sketra::DevicePoint at, int button) {
+  plan_.push_back({"", button, 0, at});
   return *this;
 }
 
 Person& Person::key(unsigned long keysym) {
-  plan_.push_back({"", 0, keysym});
+  plan_.push_back({"", 0, keysym, {}});
   return *this;
 }
 
@@ -58,8 +63,12 @@ void Person::act() {
   if (plan_.empty()) return;
   const Action a = plan_.front();
   plan_.pop_front();
-  if (a.label.empty()) {
+  if (a.button == 0) {
     rec_.push_key(a.keysym);
+    return;
+  }
+  if (a.label.empty()) {
+    rec_.push_button(a.button, a.at.x, a.at.y);
     return;
   }
   const auto at = centre(a.label);

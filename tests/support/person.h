@@ -31,6 +31,7 @@ class Person {
   Person& operator=(const Person&) = delete;
 
   Person& click(std::string label, int button = 1);
+  Person& click_at(sketra::DevicePoint at, int button = 1);  // e.g. into the plot
   Person& key(unsigned long keysym);
   Person& type(std::string_view text);  // one key per character
 
@@ -41,9 +42,10 @@ class Person {
 
  private:
   struct Action {
-    std::string label;  // a click on it, or empty: a key
-    int button = 1;
+    std::string label;  // a click on it; empty: a click at `at`, or a key
+    int button = 0;     // 0: a key
     unsigned long keysym = 0;
+    sketra::DevicePoint at{};
   };
   void act();
 

@@ -133,16 +133,6 @@ TEST_F(DialogsTest, MessageLogKeepsTwoHundredLinesReplacingTheLast) {
   EXPECT_EQ(dialogs.messages[199], "m204");
 }
 
-TEST_F(DialogsTest, ProgressBarDrawsOnlyWhenPercentageChanges) {
-  RecordingUi ui;
-  set_dialog_ui(&ui);
-  for (int i = 1; i <= 1000; ++i) grbeam(i, 1000, "reading points");
-  EXPECT_EQ(ui.beams, 100);
-  EXPECT_EQ(dialogs.beam_percent, 100);
-  grbeam(5000, 1000, "over");  // held at 100 %
-  EXPECT_EQ(ui.beams, 100);
-}
-
 TEST_F(DialogsTest, ErrorReportsAndSummary) {
   EXPECT_EQ(igrerr(0, "", 4), 0);
   EXPECT_EQ(igrerr(1, "first", 4), 1);
@@ -185,49 +175,21 @@ TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
   EXPECT_FALSE(gropn(name, filter, 3));  // nothing queued, no window: gives up
 }
 
-TEST_F(DialogsTest, TextPageSavesFromScript) {
+TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
   std::string lines[] = {"first line   ", "second"};
   grscpt(std::vector<std::string>{"S", "page.txt", "D"});
   grtext(lines);
   EXPECT_EQ(read_file("page.txt"), "first line\nsecond\n");
   EXPECT_EQ(dialogs.message_line, "data stored on file");
-  grscpt(std::vector<std::string>{"S", "page.txt", "A"});
+  grscpt(std::vector<std::string>{"S", "page.txt", "A", "D"});
   grtext(lines);
   EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
-}
-
-TEST(FormFields, KindFollowsTheValueAndThePrompt) {
-  EXPECT_EQ(field_kind("Draw Axes", "+ "), FieldKind::toggle);
-  EXPECT_EQ(field_kind("Draw Axes", "_ off"), FieldKind::toggle);
-  EXPECT_EQ(field_kind("Draw Axes", "+1"), FieldKind::text);
-  EXPECT_EQ(field_kind("Language", "|2|english|german"), FieldKind::choice);
-  EXPECT_EQ(field_kind("Color of element", "  4"), FieldKind::colour);
-  EXPECT_EQ(field_kind("Colour", "  4"), FieldKind::text);
-  int current = 0;
-  EXPECT_EQ(choice_options("|2|english|german|", current), (std::vector<std::string>{"english", "german"}));
-  EXPECT_EQ(current, 2);
-  choice_options("|5|a|b", current);
-  EXPECT_EQ(current, 0);  // no such option
-  std::string v = "|1|a|b";
-  set_choice(v, 2);
-  EXPECT_EQ(v, "|2|a|b");
-  std::string prompts[] = {"#Head", "A", "B", "C"};
-  std::string values[] = {"+ x", "+ ", "_ ", "text"};
-  invert_toggles(prompts, values);
-  EXPECT_EQ(values[0], "+ x");  // a heading is no field
-  EXPECT_EQ(values[1], "_ ");
-  EXPECT_EQ(values[2], "+ ");
-  EXPECT_EQ(values[3], "text");
-}
-
-TEST_F(DialogsTest, ScriptedSaveOverwritesOrAbandonsAnExistingFile) {
-  write_file("page.txt", "old\n");
-  std::string lines[] = {"new"};
+  std::string one[] = {"new"};
   grscpt(std::vector<std::string>{"S", "page.txt", "X", "D"});
-  grtext(lines);
-  EXPECT_EQ(read_file("page.txt"), "old\n");
+  grtext(one);
+  EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
   grscpt(std::vector<std::string>{"s", "page.txt", "o", "D"});
-  grtext(lines);
+  grtext(one);
   EXPECT_EQ(read_file("page.txt"), "new\n");
   EXPECT_FALSE(script_pending());
 }

@@ -70,11 +70,9 @@ TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
   EXPECT_EQ(ui.asked, (std::vector<std::string>{"Enter Prefix> "}));
   EXPECT_EQ(ui.presets.front(), "");
   EXPECT_TRUE(std::filesystem::exists("river.node"));
-}
-
-TEST_F(GrfilTest, PrefixAnswerWithTheSuffixIsTakenWhole) {
-  answers({"run2.node"});
-  std::string name = "pre.node";
+  unit_close(3);
+  answers({"run2.node"});  // an answer with the suffix is taken whole
+  name = "pre.node";
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "run2.node");
 }
@@ -101,6 +99,9 @@ TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
   unit_close(3);
   EXPECT_EQ(read_file("keep.txt"), "precious\n");
   EXPECT_EQ(read_file("old.txt"), "new\n");
+  answers({"keep.txt", "x"});  // declined, and no further answer: given up
+  EXPECT_FALSE(grfil(name, 3));
+  EXPECT_EQ(read_file("keep.txt"), "precious\n");
 }
 
 TEST_F(GrfilTest, BlankAnswerGivesUpWithoutOpeningAnything) {
@@ -113,14 +114,6 @@ TEST_F(GrfilTest, BlankAnswerGivesUpWithoutOpeningAnything) {
   name = "x.grd";
   EXPECT_FALSE(grfil(name, 3));
   EXPECT_FALSE(std::filesystem::exists("x.grd"));
-}
-
-TEST_F(GrfilTest, DeclinedOverwriteWithNoFurtherAnswerGivesUp) {
-  write_file("keep.txt", "precious\n");
-  answers({"keep.txt", "x"});
-  std::string name;
-  EXPECT_FALSE(grfil(name, 3));
-  EXPECT_EQ(read_file("keep.txt"), "precious\n");
 }
 
 TEST_F(GrfilTest, FileThatCannotBeCreatedIsReportedAndAskedAgain) {
