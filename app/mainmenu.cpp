@@ -100,7 +100,7 @@ std::vector<std::string> help_text(int maxp) {
                          "in structured and unstructured formats.",
                          "",
                          "korvel 4.01 (release 12-2020), graphics by sketra 3.0",
-                         "Builds on Xlib and shapelib",
+                         "Builds on Xlib, shapelib and CGAL (meshgen)",
                          "Documentation: README.md; every run is logged in outp",
                          "Please attach outp when you report a problem",
                          "",

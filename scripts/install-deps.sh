@@ -13,6 +13,8 @@ packages=(
   xvfb xauth xfonts-base x11-utils xdotool imagemagick
   # interoperability checks and example data
   gdal-bin python3 python3-numpy python3-pandas python3-ezdxf
+  # the mesh generator benchmark compares meshgen with gmsh
+  gmsh
   # packages fetched for their sample shapefiles (apt-get download only)
   dpkg-dev
 )

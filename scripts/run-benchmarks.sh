@@ -11,5 +11,5 @@ done
 for s in "$here"/bench/*.sh; do
   [ -f "$s" ] || continue
   echo "== $(basename "$s")"
-  KORVEL="$build/korvel" bash "$s"
+  KORVEL="$build/korvel" MESHGEN="$build/meshgen" bash "$s"
 done

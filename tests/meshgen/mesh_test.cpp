@@ -1,0 +1,221 @@
+// meshgen's meshes, checked by plain geometry on the files it writes:
+// orientation, segments kept, domain and holes, angles, areas, refinement
+// limits per old element, input vertices first, attributes interpolated.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mesh_check.h"
+#include "meshgen/meshgen.h"
+#include "support/testdir.h"
+
+namespace {
+
+using korvel::testing::InTempDir;
+using korvel::testing::read_file;
+using korvel::testing::source_path;
+using korvel::testing::write_file;
+using meshgen_test::Out;
+using Rings = std::vector<std::vector<std::array<double, 2>>>;
+
+// Runs meshgen in-process; fails the test on a non-zero status.
+void mesh(const std::string& switches, const std::string& base) {
+  std::ostringstream out, err;
+  ASSERT_EQ(meshgen::run_meshgen({switches, base}, out, err), 0) << err.str();
+}
+
+// A square of side 10 with a square hole (4..6) and the linear attribute
+// 2x + 3y + 1 on every vertex.
+const char* kSquareWithHole =
+    "8 2 1 1\n"
+    "1 0 0 1 5\n2 10 0 21 5\n3 10 10 51 5\n4 0 10 31 5\n"
+    "5 4 4 21 0\n6 6 4 25 0\n7 6 6 31 0\n8 4 6 27 0\n"
+    "8 1\n1 1 2 1\n2 2 3 1\n3 3 4 1\n4 4 1 1\n5 5 6 2\n6 6 7 2\n7 7 8 2\n8 8 5 2\n"
+    "1\n1 5 5\n";
+const Rings kSquareRings = {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{4, 4}, {6, 4}, {6, 6}, {4, 6}}};
+
+using Mesh = InTempDir;
+
+TEST_F(Mesh, QualityMeshOfSquareWithHoleHonoursAnglesAreasSegmentsAndHole) {
+  write_file("sq.poly", kSquareWithHole);
+  mesh("-pqa0.05Q", "sq");
+  const Out m = meshgen_test::read_output("sq.1");
+  ASSERT_GT(m.tri.size(), 1000u);
+  meshgen_test::expect_ccw(m);
+  meshgen_test::expect_covers(m, kSquareRings, 96.0);
+  for (int s = 0; s < 4; ++s) {
+    meshgen_test::expect_segment_covered(m, s, (s + 1) % 4);
+    meshgen_test::expect_segment_covered(m, 4 + s, 4 + (s + 1) % 4);
+  }
+  double worst_angle = 180, largest = 0;
+  for (const auto& t : m.tri) {
+    worst_angle = std::min(worst_angle, meshgen_test::min_angle(m, t));
+    largest = std::max(largest, meshgen_test::area(m, t));
+  }
+  EXPECT_GE(worst_angle, 20.0);
+  EXPECT_LE(largest, 0.05 * (1 + 1e-12));
+  // The input vertices come first, with their numbers and attributes; new
+  // vertices carry the attribute interpolated linearly (2x + 3y + 1 exactly).
+  EXPECT_EQ(m.first, 1);
+  EXPECT_EQ(m.x(2), 10);
+  EXPECT_EQ(m.attr[2][0], 51);
+  EXPECT_EQ(m.marker[4], 1);  // on the hole's boundary
+  for (std::size_t i = 8; i < m.xy.size(); ++i) {
+    ASSERT_NEAR(m.attr[i][0], 2 * m.xy[i][0] + 3 * m.xy[i][1] + 1, 1e-9) << "vertex " << i;
+  }
+}
+
+TEST_F(Mesh, ConcavitiesOutsideTheSegmentsAreRemovedAndConvexHullKeepsThem) {
+  // A U shape: its notch lies inside the convex hull but outside the segments.
+  write_file("u.node", "8 2 0 0\n1 0 0\n2 9 0\n3 9 9\n4 6 9\n5 6 3\n6 3 3\n7 3 9\n8 0 9\n");
+  write_file("u.poly", "0 2 0 0\n8 0\n1 1 2\n2 2 3\n3 3 4\n4 4 5\n5 5 6\n6 6 7\n7 7 8\n8 8 1\n0\n");
+  mesh("-pqQ", "u");
+  const Rings u = {{{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}}};
+  const Out m = meshgen_test::read_output("u.1");
+  meshgen_test::expect_ccw(m);
+  meshgen_test::expect_covers(m, u, 81.0 - 18.0);
+
+  mesh("-pcQ", "u");
+  const Out hull = meshgen_test::read_output("u.1");
+  meshgen_test::expect_covers(hull, {{{0, 0}, {9, 0}, {9, 9}, {0, 9}}}, 81.0);
+  EXPECT_EQ(hull.seg.size(), 9u);  // the outline and the hull edge across the notch
+}
+
+TEST_F(Mesh, CrossingBreaklinesAreSplitAtTheirIntersection) {
+  write_file("x.node", "6 2 1 0\n0 0 0 0\n1 10 0 10\n2 10 10 20\n3 0 10 10\n4 2 2 4\n5 8 8 16\n");
+  write_file("x.poly", "0 2\n2 0\n0 4 5\n1 3 1\n0\n");
+  mesh("-pcqQ", "x");
+  const Out m = meshgen_test::read_output("x.1");
+  EXPECT_EQ(m.first, 0);  // numbering follows the input
+  meshgen_test::expect_ccw(m);
+  meshgen_test::expect_segment_covered(m, 4, 5);
+  meshgen_test::expect_segment_covered(m, 3, 1);
+  bool crossing = false;
+  for (std::size_t i = 6; i < m.xy.size(); ++i) {
+    if (std::abs(m.xy[i][0] - 5) < 1e-12 && std::abs(m.xy[i][1] - 5) < 1e-12) {
+      crossing = true;
+      EXPECT_NEAR(m.attr[i][0], 10, 1e-9);  // x + y along both lines
+    }
+  }
+  EXPECT_TRUE(crossing);
+}
+
+TEST_F(Mesh, BarePointSetWithoutPolyMeshesItsConvexHull) {
+  write_file("pts.node", "5 2 0 0\n1 0 0\n2 4 0\n3 4 3\n4 0 3\n5 1 1\n");
+  mesh("-pqa0.5Q", "pts");
+  const Out m = meshgen_test::read_output("pts.1");
+  meshgen_test::expect_ccw(m);
+  meshgen_test::expect_covers(m, {{{0, 0}, {4, 0}, {4, 3}, {0, 3}}}, 12.0);
+}
+
+TEST_F(Mesh, RefinementKeepsTheOldDomainAndHonoursLimitsPerOldElement) {
+  write_file("sq.poly", kSquareWithHole);
+  mesh("-pqQ", "sq");
+  const Out old = meshgen_test::read_output("sq.1");
+  // Old elements left of x = 5 get 0.02, the others no limit.
+  std::string area = std::to_string(old.tri.size()) + "\n";
+  std::vector<double> limit;
+  for (std::size_t e = 0; e < old.tri.size(); ++e) {
+    const auto& t = old.tri[e];
+    const double cx = (old.x(t[0]) + old.x(t[1]) + old.x(t[2])) / 3;
+    limit.push_back(cx < 5 ? 0.02 : -1);
+    area += std::to_string(e + 1) + " " + (cx < 5 ? "0.02" : "-1") + "\n";
+  }
+  write_file("sq.1.area", area);
+  mesh("-rpqaQ", "sq.1");
+  const Out m = meshgen_test::read_output("sq.2");
+  meshgen_test::expect_ccw(m);
+  meshgen_test::expect_covers(m, kSquareRings, 96.0);
+  int violations = 0;
+  for (const auto& t : m.tri) {
+    const double cx = (m.x(t[0]) + m.x(t[1]) + m.x(t[2])) / 3, cy = (m.y(t[0]) + m.y(t[1]) + m.y(t[2])) / 3;
+    for (std::size_t e = 0; e < old.tri.size(); ++e) {
+      const auto& o = old.tri[e];
+      const Rings tri = {{old.xy[std::size_t(o[0])], old.xy[std::size_t(o[1])], old.xy[std::size_t(o[2])]}};
+      if (meshgen_test::inside(tri, cx, cy) && limit[e] > 0) violations += meshgen_test::area(m, t) > limit[e];
+    }
+  }
+  EXPECT_EQ(violations, 0);
+  EXPECT_EQ(m.xy.size() > old.xy.size(), true);
+  for (std::size_t i = 0; i < old.xy.size(); ++i) ASSERT_EQ(m.xy[i], old.xy[i]);
+}
+
+TEST_F(Mesh, SevenDigitCoordinatesRoundTripToTheMillimetre) {
+  write_file("g.node",
+             "4 2 1 0\n1 2600128.123 1200345.678 427.615\n2 2600228.001 1200345.679 427.1\n"
+             "3 2600228.999 1200445.5 428\n4 2600128.124 1200445.321 426.999\n");
+  mesh("-qa50Q", "g");
+  const std::string text = read_file("g.1.node");
+  EXPECT_NE(text.find("1  2600128.123  1200345.678  427.615"), std::string::npos) << text.substr(0, 200);
+  EXPECT_NE(text.find("4  2600128.124  1200445.321  426.999"), std::string::npos);
+  meshgen_test::expect_ccw(meshgen_test::read_output("g.1"));
+}
+
+TEST_F(Mesh, KorvelExportOfTheExampleRiverMeshesCleanly) {
+  for (const char* suffix : {".node", ".poly"}) {
+    write_file(std::string("river") + suffix, read_file(source_path(std::string("tests/meshgen/data/korvel_river") + suffix)));
+  }
+  mesh("-pcqa5000Q", "river");
+  const Out m = meshgen_test::read_output("river.1");
+  meshgen_test::expect_ccw(m);
+  double worst = 180;
+  for (const auto& t : m.tri) worst = std::min(worst, meshgen_test::min_angle(m, t));
+  EXPECT_GE(worst, 20.0);
+  std::istringstream poly(read_file("river.poly"));
+  std::string line;
+  std::getline(poly, line);
+  std::getline(poly, line);
+  for (int a, b, k, mark; poly >> k >> a >> b >> mark && k <= 1418;) {
+    if (k % 50 == 0) meshgen_test::expect_segment_covered(m, a - 1, b - 1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Mesh, RegionsGiveAttributesAndAreaLimitsAndEdgeAndNeighbourFilesAgree) {
+  // A square cut along its diagonal; the region below it is limited to 0.1.
+  write_file("reg.poly",
+             "4 2 0 0\n1 0 0\n2 4 0\n3 4 4\n4 0 4\n5 0\n1 1 2\n2 2 3\n3 3 4\n4 4 1\n5 1 3\n0\n"
+             "2\n1 3 1 7 0.1\n2 1 3 9 -1\n");
+  mesh("-pqAaenQ", "reg");
+  const Out m = meshgen_test::read_output("reg.1");
+  auto ele = meshgen_test::records("reg.1.ele");
+  auto neigh = meshgen_test::records("reg.1.neigh");
+  ASSERT_EQ(neigh.size(), m.tri.size() + 1);
+  std::vector<std::array<int, 3>> nb(m.tri.size());
+  for (std::size_t i = 0; i < m.tri.size(); ++i) {
+    int number = 0, a = 0, b = 0, c = 0;
+    double attribute = 0;
+    ele[i + 1] >> number >> a >> b >> c >> attribute;
+    neigh[i + 1] >> number >> nb[i][0] >> nb[i][1] >> nb[i][2];
+    const auto& t = m.tri[i];
+    const bool below = m.y(t[0]) + m.y(t[1]) + m.y(t[2]) < m.x(t[0]) + m.x(t[1]) + m.x(t[2]);
+    EXPECT_EQ(attribute, below ? 7 : 9);
+    if (below) {
+      EXPECT_LE(meshgen_test::area(m, t), 0.1 * (1 + 1e-12));
+    }
+  }
+  // Neighbours are mutual: the neighbour opposite corner k shares the edge.
+  int boundary = 0;
+  for (std::size_t i = 0; i < nb.size(); ++i) {
+    for (int k = 0; k < 3; ++k) {
+      const int n = nb[i][std::size_t(k)];
+      if (n < 0) {
+        ++boundary;
+        continue;
+      }
+      const auto& u = nb[std::size_t(n - 1)];
+      EXPECT_TRUE(u[0] == int(i) + 1 || u[1] == int(i) + 1 || u[2] == int(i) + 1);
+    }
+  }
+  int edges = 0;
+  meshgen_test::records("reg.1.edge").at(0) >> edges;
+  EXPECT_EQ(2 * edges, 3 * int(m.tri.size()) + boundary);
+}
+
+}  // namespace
