@@ -25,17 +25,22 @@ Person::~Person() {
 }
 
 Person& Person::click(std::string label, int button) {
-  plan_.push_back({std::move(label), button, 0, {}});
+  plan_.push_back({std::move(label), button, 0, {}, {}});
   return *this;
 }
 
 Person& Person::click_at(sketra::DevicePoint at, int button) {
-  plan_.push_back({"", button, 0, at});
+  plan_.push_back({"", button, 0, at, {}});
   return *this;
 }
 
 Person& Person::key(unsigned long keysym) {
-  plan_.push_back({"", 0, keysym, {}});
+  plan_.push_back({"", 0, keysym, {}, {}});
+  return *this;
+}
+
+Person& Person::then(std::function<void()> f) {
+  plan_.push_back({"", 0, 0, {}, std::move(f)});
   return *this;
 }
 
@@ -63,6 +68,10 @@ void Person::act() {
   if (plan_.empty()) return;
   const Action a = plan_.front();
   plan_.pop_front();
+  if (a.f) {
+    a.f();
+    return;
+  }
   if (a.button == 0) {
     rec_.push_key(a.keysym);
     return;

@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ class Person {
   Person& click_at(sketra::DevicePoint at, int button = 1);  // e.g. into the plot
   Person& key(unsigned long keysym);
   Person& type(std::string_view text);  // one key per character
+  // Any answer that depends on what is on the screen: `f` runs at that
+  // wait and pushes the events itself.
+  Person& then(std::function<void()> f);
 
   // Centre of the box drawn last with `label` (window pixels).
   std::optional<sketra::DevicePoint> centre(std::string_view label) const;
@@ -46,6 +50,7 @@ class Person {
     int button = 0;     // 0: a key
     unsigned long keysym = 0;
     sketra::DevicePoint at{};
+    std::function<void()> f;  // set: runs instead
   };
   void act();
 

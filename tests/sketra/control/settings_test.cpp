@@ -279,10 +279,8 @@ TEST_F(SettingsTest, FirstCallReadsTheFileLaterCallsOnlyRepeatThePerCallSteps) {
   EXPECT_EQ(grcomn.nxingr, 30);
   EXPECT_EQ(grcomt.dategr, rec_->time_stamp().substr(0, 15));
   EXPECT_EQ(grcomn.imodgr, 2);
-  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");
+  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");  // cut at the NUL
   EXPECT_EQ(rec_->last_request().width, int((30 + 4.5) * 50 * 0.7865f));
-  EXPECT_EQ(grcomt.wnabgr, fixed_width(std::string("Korvel_4.01") + '\0', 20));
-  EXPECT_EQ(grvalu("JOUTGR"), 4);
   grmesg("kept in the message log");
   grcomn.in[7] = 1;
   grcomn.in[14] = 1;
@@ -297,30 +295,6 @@ TEST_F(SettingsTest, FirstCallReadsTheFileLaterCallsOnlyRepeatThePerCallSteps) {
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.message_line, "");
   EXPECT_EQ(rec_->count(DriverCall::Open), 2);  // closed and opened again
-}
-
-TEST_F(SettingsTest, SmallWindowKeepsTheIntervalCountsForTheNextNormalStart) {
-  grinit(5, 4, "Korvel_4.01", false);
-  grcomn.nxingr = 26;
-  grcomn.nyingr = 19;
-  grinit(5, 4, "Korvel_4.01", true);
-  EXPECT_EQ(rec_->last_request().width, 310);
-  EXPECT_EQ(rec_->last_request().height, 125);
-  EXPECT_EQ(grcomn.nxingr, 4);
-  EXPECT_FLOAT_EQ(grcomn.xorggr, 10);
-  EXPECT_FLOAT_EQ(grcomn.yorggr, 105);
-  // Settings written meanwhile hold the normal counts.
-  EXPECT_EQ(settings_lines()[15], "  26 /NUMBER OF X-AXIS INTERVALS");
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.nxingr, 26);
-  EXPECT_EQ(grcomn.nyingr, 19);
-  EXPECT_EQ(rec_->last_request().width, int((26 + 4.5) * 50 * 0.7865f));
-}
-
-TEST_F(SettingsTest, OutputUnitSixLeavesTheWindowClosed) {
-  grinit(5, 6, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.imodgr, kModeNone);
-  EXPECT_EQ(rec_->count(DriverCall::Open), 0);
 }
 
 TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
