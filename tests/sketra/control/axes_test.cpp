@@ -107,18 +107,4 @@ TEST_F(AxesTest, EqualScalingGivesBothAxesTheLargerStep) {
   EXPECT_NEAR((grcomn.xmaxgr - grcomn.xmingr) / 24, (grcomn.ymaxgr - grcomn.ymingr) / 18, 1e-9);
 }
 
-TEST_F(AxesTest, WindowIsKeptWhileNoScalesAreAskedFor) {
-  grcomn.indsgr = 0;
-  grsset(100, 200, 50, 150);
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  EXPECT_DOUBLE_EQ(grcomn.xmingr, 100);
-  EXPECT_DOUBLE_EQ(grcomn.ymaxgr, 150);
-  // A window without extent asks for scales after all.
-  grsset(100, 100, 50, 150);
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  EXPECT_EQ(grcomn.indsgr, 1);
-  EXPECT_EQ(grcomn.in[0], 1);
-  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
-}
-
 }  // namespace

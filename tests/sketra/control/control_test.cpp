@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 #include <filesystem>
 
 #include "sketra/base/script.h"
@@ -19,6 +18,7 @@
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/answer_ui.h"
 #include "support/person.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"
@@ -28,49 +28,6 @@ namespace {
 using namespace sketra;
 using korvel::testing::TestMode;
 using Codes = std::vector<int>;
-
-// A person at the screen who answers prompts and forms from lists.
-class AnswerUi : public DialogUi {
- public:
-  std::deque<std::string> prompt_answers;
-  // Values for the next forms: an empty string keeps a value; a form
-  // without answers is cancelled.
-  std::deque<std::vector<std::string>> form_answers;
-  std::vector<std::vector<std::string>> forms_seen;  // prompts of each form
-  std::vector<std::string> prompts_seen;
-  std::vector<std::vector<std::string>> pages;
-  std::deque<int> choice_answers;
-  std::vector<std::vector<std::string>> choices_seen;
-
-  void message(std::string_view) override {}
-  bool prompt(std::string_view p, std::string& text) override {
-    prompts_seen.emplace_back(p);
-    if (prompt_answers.empty()) return false;
-    text = prompt_answers.front();
-    prompt_answers.pop_front();
-    return true;
-  }
-  bool form(std::span<std::string> prompts, std::span<std::string> values) override {
-    forms_seen.emplace_back(prompts.begin(), prompts.end());
-    if (form_answers.empty()) return false;
-    const std::vector<std::string> a = form_answers.front();
-    form_answers.pop_front();
-    for (std::size_t i = 0; i < a.size() && i < values.size(); ++i)
-      if (!a[i].empty()) values[i] = a[i];
-    return true;
-  }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string> lines) override { pages.emplace_back(lines.begin(), lines.end()); }
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-  int choice(std::span<const std::string> captions) override {
-    choices_seen.emplace_back(captions.begin(), captions.end());
-    if (choice_answers.empty()) return 0;
-    const int k = choice_answers.front();
-    choice_answers.pop_front();
-    return k;
-  }
-};
 
 class ControlTest : public korvel::testing::InTempDir {
  protected:
@@ -128,7 +85,7 @@ class ControlTest : public korvel::testing::InTempDir {
   RecordingDriver* rec_ = nullptr;
   std::unique_ptr<Driver> previous_;
   std::unique_ptr<korvel::testing::Person> person_;  // clicks by label
-  AnswerUi ui_;
+  korvel::testing::AnswerUi ui_;
   TestMode mode_;
   PlotTitles titles_{"Test title", "", "[m]", "[m]"};
   std::vector<std::vector<std::string>> commands_;
@@ -189,14 +146,6 @@ TEST_F(ControlTest, GapCellCannotBeChosen) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3, 3}));
 }
 
-TEST_F(ControlTest, DrawOnceWithSwitch15) {
-  grcomn.in[14] = 1;
-  run({});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3}));
-  EXPECT_EQ(rec_->count(DriverCall::WaitEvent), 0);
-  EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
-}
-
 TEST_F(ControlTest, ClaimedClickRedrawsAndWaitsAgain) {
   mode_.claim_clicks = true;
   run({"R", "X"});
@@ -238,43 +187,6 @@ TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
   EXPECT_EQ(grcomn.indsgr, 0);
 }
 
-TEST_F(ControlTest, ResizedWindowKeepsItsNewSizeAndIsRedrawn) {
-  rec_->push_resize(1400, 900);
-  rec_->push_key('x');
-  run({});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3}));
-  EXPECT_EQ(grcomn.wndwgr[2], 1400);
-  EXPECT_EQ(grcomn.nxingr, int(1400 / (50 * 0.7865f) - 4));
-  EXPECT_EQ(rec_->count(DriverCall::Open), 0);  // not reopened at a computed size
-}
-
-TEST_F(ControlTest, ClicksAroundTheFrameOpenTheirDialogs) {
-  run({"X"});
-  const auto w = window();
-  const double mx = (w[0] + w[1]) / 2, my = (w[2] + w[3]) / 2;
-  const DevicePoint above = device(mx, w[3] + (w[3] - w[2]) * 0.02);
-  const DevicePoint left = device(w[0] - (w[1] - w[0]) * 0.03, my);
-  const DevicePoint below_left = device(w[0] + (w[1] - w[0]) * 0.2, w[2] - (w[3] - w[2]) * 0.03);
-  const DevicePoint below_right = device(w[0] + (w[1] - w[0]) * 0.9, w[2] - (w[3] - w[2]) * 0.03);
-  for (DevicePoint p : {above, left, below_left, below_right}) rec_->push_button(1, p.x, p.y);
-  rec_->push_key('x');
-  ui_.form_answers = {{"River Aare", "km 12"}, {"1200100", "1200300", "North"}};  // then Cancel
-  ui_.prompt_answers = {"Survey office"};
-  grctrl(mode_.callback(), 0, titles_);
-  ASSERT_EQ(ui_.forms_seen.size(), 3u);
-  EXPECT_EQ(ui_.forms_seen[0], (std::vector<std::string>{"Title", "Subtitle"}));
-  EXPECT_EQ(ui_.forms_seen[1], (std::vector<std::string>{"YMIN", "YMAX", "Y-Label"}));
-  EXPECT_EQ(ui_.forms_seen[2], (std::vector<std::string>{"XMIN", "XMAX", "X-Label"}));
-  EXPECT_EQ(ui_.prompts_seen, (std::vector<std::string>{"author"}));
-  EXPECT_EQ(titles_.title, fixed_width("River Aare", 80));
-  EXPECT_EQ(titles_.subtitle, fixed_width("km 12", 80));
-  EXPECT_EQ(titles_.ylabel, fixed_width("North", 40));
-  EXPECT_NEAR(grcomn.ymingr + grcomn.yorgr, 1200100, 1e-6);
-  EXPECT_NEAR(grcomn.ymaxgr + grcomn.yorgr, 1200300, 1e-6);
-  EXPECT_NEAR(grcomn.xmingr, w[0], 1e-9);  // the x axis stayed
-  EXPECT_EQ(grcomt.firmgr, fixed_width("Survey office", 80));
-}
-
 // ---------------------------------------------------------------- Query
 
 TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
@@ -304,13 +216,6 @@ TEST_F(ControlTest, QueryCancelledOrUnchangedDoesNotRedraw) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));
 }
 
-TEST_F(ControlTest, QueryHoldsFactorsToTheirMinimum) {
-  run({"Q", "7 0.01", "8 0", "9 0.05", "D", "X"});
-  EXPECT_FLOAT_EQ(grcomn.zoom, 0.1f);
-  EXPECT_FLOAT_EQ(grcomn.symfgr, 0.1f);
-  EXPECT_FLOAT_EQ(grcomn.scaling, 0.1f);
-}
-
 // ---------------------------------------------------------------- Value, Trace, help
 
 TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
@@ -323,14 +228,6 @@ TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
   EXPECT_EQ(dialogs.messages.back(),
             sketra::fmt_f(120.5 + ox, 12, 3) + sketra::fmt_f(80.25 + oy, 12, 3) + " /xy");
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 2, 3}));
-}
-
-TEST_F(ControlTest, TraceShowsTheMessageLog) {
-  grmesg("first message");
-  for (char key : {'t', 'x'}) rec_->push_key(key);
-  run({});
-  ASSERT_EQ(ui_.pages.size(), 1u);
-  EXPECT_EQ(ui_.pages[0].back(), "first message");
 }
 
 // ---------------------------------------------------------------- views
@@ -364,18 +261,6 @@ TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {
   EXPECT_EQ(grcomn.views[0].name, fixed_width("zoomed", 16));
   EXPECT_EQ(ui_.forms_seen.back(), (std::vector<std::string>{"whole", "zoomed"}));
   EXPECT_EQ(dialogs.messages.back(), "Delete views");
-}
-
-TEST_F(ControlTest, TwentyFirstViewOverwritesTheTwentiethAndNamesAreReplaced) {
-  for (int k = 1; k <= 20; ++k) grcomn.views.push_back({fixed_width("v" + std::to_string(k), 16), 24, 18, 0, 1, 0, 1});
-  person().click("Views").click("Save").click("Save").click("eXit").key('x');
-  ui_.prompt_answers = {"v21", "v3"};
-  run({});
-  ASSERT_EQ(grcomn.views.size(), size_t(kMaxViews));
-  EXPECT_EQ(grcomn.views[19].name, fixed_width("v21", 16));
-  EXPECT_EQ(grcomn.views[18].name, fixed_width("v19", 16));
-  EXPECT_EQ(grcomn.views[2].name, fixed_width("v3", 16));
-  EXPECT_EQ(grcomn.views[2].xmin, grcomn.xmingr + grcomn.xorgr);  // v3 now holds this window
 }
 
 // ---------------------------------------------------------------- Draw
@@ -467,14 +352,6 @@ TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
   reset_plot_state();
 }
 
-TEST_F(ControlTest, YawGrowsTheVerticalScale) {
-  // Each Grow queues R and Y: the loop replots and the Yaw menu is back,
-  // where X leaves it.
-  run({"Y", "G", "X", "Y", "G", "X", "X"});
-  EXPECT_FLOAT_EQ(grcomn.trangr[3][3], 2.25f);
-  EXPECT_TRUE(grcomn.projection);
-}
-
 TEST_F(ControlTest, OriginalTurnsTheProjectionOff) {
   run({"Y", "C", "X", "O", "X"});
   EXPECT_FALSE(grcomn.projection);
@@ -505,17 +382,6 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   EXPECT_EQ(dialogs.messages.back(), "screen shot failed: gr0000.jpg");
 }
 
-TEST(ScreenShotCommand, GeometryHasFourDigitsAndTheNameSkipsExistingFiles) {
-  korvel::testing::ScopedTempDir dir;
-  EXPECT_EQ(screen_shot_command("w", "f.png", {false, true, true}, 350, 125),
-            (std::vector<std::string>{"import", "-window", "w", "-crop", "0250X0125+0+0", "f.png"}));
-  EXPECT_EQ(screen_shot_name("gif"), "gr0000.gif");
-  korvel::testing::write_file("gr0000.gif", "");
-  korvel::testing::write_file("gr0001.gif", "");
-  korvel::testing::write_file("gr0002.png", "");
-  EXPECT_EQ(screen_shot_name("gif"), "gr0002.gif");
-}
-
 // ---------------------------------------------------------------- exit
 
 TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
@@ -530,12 +396,6 @@ TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
   EXPECT_EQ(rec_->count(DriverCall::Close), 1);
   EXPECT_EQ(grcomn.imodgr, kModeNone);
   EXPECT_TRUE(std::filesystem::exists(kSettingsFile));
-}
-
-TEST_F(ControlTest, SmallWindowDoesNotWriteSettings) {
-  grinit(5, 4, "sketra-test", true);
-  run({"X"});
-  EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
 }
 
 }  // namespace

@@ -193,18 +193,6 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   EXPECT_EQ(c.views[0].nyingr, 6);
 }
 
-TEST_F(SettingsTest, HugeScalingFactorCannotAskForAGiantWindow) {
-  std::vector<std::string> l = default_lines();
-  l[23] = "     5000.00 /SCALING FACTOR";
-  write_lines(l);
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_FLOAT_EQ(grcomn.scaling, 1.0f);
-  EXPECT_EQ(rec_->last_request().width, 1120);
-  EXPECT_EQ(rec_->last_request().height, 786);
-}
-
-// Each broken file: what it does to line k, and a check that the values
-// before it were taken and those after it kept their defaults.
 TEST_F(SettingsTest, BrokenOrShortFilesKeepTheDefaultsTheyLack) {
   std::vector<std::string> base = default_lines();
   base[3] = " 0 /DRAW AXES";                            // read before every break below

@@ -13,33 +13,11 @@ namespace {
 using sketra::DriverCall;
 using sketra::palette_index;
 
-struct RGB {
-  int r, g, b;
-  friend bool operator==(const RGB&, const RGB&) = default;
-};
-
-RGB entry(int i) {
-  int v = int(sketra::grcomn.colour.palette[size_t(i)]), r = 0, g = 0, b = 0;
-  sketra::grgcol(v, r, g, b, 1);
-  return {r, g, b};
-}
-
 class PaletteTest : public ::testing::Test {
  protected:
   void SetUp() override { sketra::reset_plot_state(); }
   void TearDown() override { sketra::reset_plot_state(); }
 };
-
-TEST_F(PaletteTest, GreysRunFromWhiteToBlackAndShadesDarkenEachHue) {
-  EXPECT_EQ(entry(0), (RGB{255, 255, 255}));
-  EXPECT_EQ(entry(20), (RGB{0, 0, 0}));
-  for (int i = 1; i <= 20; ++i) EXPECT_LT(entry(i).r, entry(i - 1).r);
-  for (int h = 0; h < 20; ++h) {
-    EXPECT_NEAR(entry(181 + h).r, 0.6 * entry(101 + h).r, 1.0);  // the darkest shade row
-    EXPECT_GE(entry(21 + h).g, entry(81 + h).g);                 // tints: palest first
-    EXPECT_GE(entry(81 + h).b, entry(101 + h).b);
-  }
-}
 
 TEST_F(PaletteTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_EQ(palette_index(201), palette_index(1));  // colours repeat every 200
@@ -56,16 +34,6 @@ TEST_F(PaletteTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_EQ(palette_index(15), 187);  // rows stop at 9
   s.bank = 99;
   EXPECT_LE(palette_index(20), 200);
-}
-
-TEST_F(PaletteTest, NegativeModeMapsThroughTheUserColourMapClampedToItsEnds) {
-  auto& s = sketra::grcomn.colour;
-  s.mode = -2;
-  s.user_map[0] = 7;
-  s.user_map[19] = -1;
-  EXPECT_EQ(palette_index(1), 107);
-  EXPECT_EQ(palette_index(-5), 107);  // below 1 takes entry 1
-  EXPECT_EQ(palette_index(99), 0);    // above 20 takes entry 20: white
 }
 
 TEST(Interpolation, InsideOutsideAndEitherDirection) {

@@ -36,17 +36,6 @@ TEST_F(OutputTest, UnsupportedModesAreFatal) {
   EXPECT_EQ(sketra::grcomn.imodgr, 2);
 }
 
-TEST_F(OutputTest, DashStylesAreCachedAndTakenModuloHundred) {
-  sketra::grdash(2);
-  sketra::grdash(102);
-  sketra::grdash(0);
-  sketra::grdash(4);
-  const auto d = rec().of(DriverCall::Dash);
-  ASSERT_EQ(d.size(), 2u);
-  EXPECT_EQ(d[0]->value, 2);
-  EXPECT_EQ(d[1]->value, 4);
-}
-
 TEST_F(OutputTest, DashChangeFlushesThePendingLine) {
   sketra::grmov2(10, 10);
   sketra::grdrw2(20, 20);
@@ -219,27 +208,10 @@ TEST_F(FileDeviceTest, RecordStreamGetsThreeDimensionalCallsAsSuch) {
   EXPECT_FALSE(sketra::grcomn.projection);
 }
 
-TEST_F(FileDeviceTest, OtherFileModesFillProjectedPolygons) {
-  install(sketra::kModeShape);
-  sketra::grmode(sketra::kModeShape);
-  sketra::grcomn.trangr[3][0] = 100;
-  const float x[] = {1, 2, 3}, y[] = {4, 5, 6}, z[] = {7, 8, 9};
-  sketra::grfil3(x, y, z, 4);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"fill 101 4 102 5 103 6 4"}));
-}
-
 TEST_F(FileDeviceTest, CancelledOrMissingOpenersOpenNothing) {
   EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
   sketra::set_file_device_opener(sketra::kModeDxf, [] { return std::unique_ptr<sketra::FileDevice>(); });
   EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
-  EXPECT_EQ(sketra::grcomn.imodgr, 2);
-}
-
-TEST_F(FileDeviceTest, OpeningTheScreenClosesAnOpenFile) {
-  install(sketra::kModeDxf);
-  sketra::grmode(sketra::kModeDxf);
-  sketra::grmode(2);
-  EXPECT_TRUE(log.closed);
   EXPECT_EQ(sketra::grcomn.imodgr, 2);
 }
 

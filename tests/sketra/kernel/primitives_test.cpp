@@ -63,24 +63,6 @@ TEST_F(DrawTest, SegmentsAreClippedToTheWindowInTheirDirection) {
   }
 }
 
-TEST_F(DrawTest, EnteringSegmentStartsANewPolyline) {
-  sketra::grmov2(10, 10);
-  sketra::grdrw2(20, 10);
-  sketra::grmov2(-50, 50);
-  sketra::grdrw2(50, 50);
-  EXPECT_EQ(lines(), (std::vector<Points>{{dev(10, 10), dev(20, 10)}, {dev(0, 50), dev(50, 50)}}));
-}
-
-TEST_F(DrawTest, DrawToTheSamePixelAddsNoPoint) {
-  sketra::grmov2(10.2f, 10.2f);
-  sketra::grdrw2(10.7f, 10.4f);
-  EXPECT_EQ(sketra::grcomn.polyline.count, 1);
-  EXPECT_TRUE(lines().empty());
-  sketra::grdrw2(12, 10.4f);
-  sketra::grdrw2(12.5f, 10.1f);
-  EXPECT_EQ(lines(), (std::vector<Points>{{{10, 989}, {12, 989}}}));
-}
-
 TEST_F(DrawTest, FullBufferIsSentAtTheHundredthDrawAndContinuesFromItsLastPoint) {
   sketra::grcomn.xmxcgr = 1000;
   sketra::grmov2(0, 0);
@@ -96,16 +78,6 @@ TEST_F(DrawTest, FullBufferIsSentAtTheHundredthDrawAndContinuesFromItsLastPoint)
   const auto all = lines();
   ASSERT_EQ(all.size(), 2u);
   EXPECT_EQ(all[1], (Points{dev(99, 0), dev(100, 0), dev(101, 0)}));
-}
-
-TEST_F(DrawTest, MoveFlushesALineButReplacesALonePoint) {
-  sketra::grmov2(10, 10);
-  sketra::grmov2(20, 20);
-  EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
-  sketra::grdrw2(30, 30);
-  sketra::grmov2(40, 40);
-  EXPECT_EQ(rec().count(DriverCall::Polyline), 1);
-  EXPECT_EQ(lines(), (std::vector<Points>{{dev(20, 20), dev(30, 30)}}));
 }
 
 TEST_F(DrawTest, NonFiniteCoordinatesDrawNothing) {
@@ -173,48 +145,7 @@ TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
   EXPECT_EQ(rec().of(DriverCall::Polygon)[0]->points.size(), 9000u);
 }
 
-TEST_F(DrawTest, ColourModeFourSuppressesFillsFromColourFive) {
-  sketra::grcomn.colour.mode = 4;
-  const float x[] = {10, 50, 30};
-  const float y[] = {10, 10, 40};
-  sketra::grfil2(x, y, 5);
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 0);
-  sketra::grfil2(x, y, 4);
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 1);
-}
-
-TEST_F(DrawTest, FilledPolygonIsDrawnAfterThePendingLine) {
-  sketra::grcolr(3);
-  sketra::grmov2(10, 10);
-  sketra::grdrw2(20, 20);
-  const float x[] = {10, 50, 30};
-  const float y[] = {10, 10, 40};
-  sketra::grfil2(x, y, 3);
-  const auto& calls = rec().calls();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[calls.size() - 2].kind, DriverCall::Polyline);
-  EXPECT_EQ(calls.back().kind, DriverCall::Polygon);
-}
-
 // ---------------------------------------------------------------- outlines
-
-TEST_F(DrawTest, FrameIsClosedAndSolid) {
-  const float x[] = {10, 50, 50, 10};
-  const float y[] = {10, 10, 40, 40};
-  sketra::grdash(3);
-  sketra::grfram(x, y, 2);
-  EXPECT_EQ(rec().of(DriverCall::Dash).back()->value, 1);
-  EXPECT_EQ(lines(), (std::vector<Points>{{dev(10, 10), dev(50, 10), dev(50, 40), dev(10, 40), dev(10, 10)}}));
-}
-
-TEST_F(DrawTest, CircleHasFortyPointsOnItsRadius) {
-  sketra::grcrcl(50, 50, 30, 2, -1);
-  ASSERT_EQ(rec().count(DriverCall::Polygon), 1);
-  const Points& p = rec().of(DriverCall::Polygon)[0]->points;
-  ASSERT_EQ(p.size(), 40u);
-  for (const DevicePoint& q : p) EXPECT_NEAR(std::hypot(q.x - 50, (1000 - q.y) - 50), 30, 1.5);
-  EXPECT_TRUE(lines().empty());  // frame -1: no outline
-}
 
 // ---------------------------------------------------------------- intersection and search
 

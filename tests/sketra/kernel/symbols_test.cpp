@@ -38,15 +38,6 @@ class SymbolTest : public korvel::testing::WithRecordingDriver {
   }
 };
 
-TEST_F(SymbolTest, EveryShapeIsDrawnAndEndsAtItsCentre) {
-  for (int s = 1; s <= 15; ++s) {
-    EXPECT_FALSE(marker(s).empty()) << "shape " << s;
-    // The next draw continues from the marked point.
-    const auto& b = sketra::grcomn.polyline;
-    EXPECT_EQ(b.points[size_t(b.count - 1)], (DevicePoint{500, 500})) << "shape " << s;
-  }
-}
-
 TEST_F(SymbolTest, CodeSelectsShapeAndColour) {
   const auto& pal = sketra::grcomn.colour.palette;
   sketra::grsymb(0);  // establish nothing
@@ -59,14 +50,6 @@ TEST_F(SymbolTest, CodeSelectsShapeAndColour) {
   marker(-702);
   EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
   EXPECT_EQ(sketra::grcomn.current_colour, -7);
-}
-
-TEST_F(SymbolTest, ShapeZeroDrawsNothingAndKeepsTheColour) {
-  sketra::grcolr(3);
-  const Lines none = marker(100);
-  EXPECT_TRUE(none.empty());
-  EXPECT_EQ(sketra::grcomn.current_colour, 3);
-  EXPECT_EQ(rec().count(DriverCall::SetPixel), 0);
 }
 
 TEST_F(SymbolTest, NoMarkerOutsideTheClipWindow) {
@@ -87,25 +70,6 @@ TEST_F(SymbolTest, MarkerStrokesObeyTheHundredPointRule) {
 }
 
 // ---------------------------------------------------------------- texts
-
-TEST_F(SymbolTest, TextStartsAtTheCurrentPoint) {
-  sketra::grmov2(100, 200);
-  sketra::granot("Depth [m]   ", 45);
-  ASSERT_EQ(rec().count(DriverCall::Text), 1);
-  const auto* t = rec().of(DriverCall::Text)[0];
-  EXPECT_EQ(t->text, "Depth [m]");
-  EXPECT_EQ(t->points[0], (DevicePoint{100, 800}));
-}
-
-TEST_F(SymbolTest, TextNeedsThePenInsideAndAVisibleCharacter) {
-  sketra::grmov2(5000, 200);
-  sketra::granot("outside", 0);
-  sketra::grmov2(100, 200);
-  sketra::granot("    ", 0);
-  sketra::granot("", 0);
-  sketra::granot("~~   ", 0);
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-}
 
 TEST_F(SymbolTest, TextFollowsThePendingLine) {
   sketra::grmov2(100, 200);

@@ -61,17 +61,6 @@ class DialogWindowTest : public korvel::testing::WithRecordingDriver {
   std::unique_ptr<korvel::testing::Person> person_;
 };
 
-TEST_F(DialogWindowTest, FormAnsweredFromScriptDrawsNothing) {
-  sketra::grscpt(std::vector<std::string>{"2 10.5", "D"});
-  std::string prompts[] = {"X-Move", "Y-Move"};
-  std::string values[] = {"0", "0"};
-  sketra::grinfo(prompts, values);
-  EXPECT_EQ(values[1], "10.5");
-  EXPECT_EQ(prompts[0], "X-Move");
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
-}
-
 TEST_F(DialogWindowTest, InvertSwitchesEveryToggleAndApplyReturnsTheValues) {
   std::string prompts[] = {"#Options", "Draw Axes", "Draw Grid", "Zoom Factor"};
   std::string values[] = {"", "+ ", "_ ", "0.71"};
@@ -111,19 +100,6 @@ TEST_F(DialogWindowTest, TypingEditsATextFieldAndClicksChangeChoicesAndToggles) 
   EXPECT_EQ(values[2], "+ labels");
 }
 
-TEST_F(DialogWindowTest, ArrowKeysWalkThroughTheTextFieldsOnly) {
-  std::string prompts[] = {"#Shift", "X-Move", "Show", "Y-Move"};
-  std::string values[] = {"", "", "_ ", ""};
-  person().key(kDown).type("1").key(kReturn);  // the first text field
-  person().key(kDown).type("2").key(kReturn);  // the next one, past the toggle
-  person().key(kUp).type("0").key(kReturn);    // back to the first
-  person().key(kReturn);                       // Apply
-  sketra::grinfo(prompts, values);
-  EXPECT_EQ(values[1], "10");
-  EXPECT_EQ(values[3], "2");
-  EXPECT_EQ(values[2], "_ ");
-}
-
 TEST_F(DialogWindowTest, ClickOnAButtonWhileEditingEndsTheEditAndPressesIt) {
   std::string prompts[] = {"Title"};
   std::string values[] = {""};
@@ -131,18 +107,6 @@ TEST_F(DialogWindowTest, ClickOnAButtonWhileEditingEndsTheEditAndPressesIt) {
   sketra::grinfo(prompts, values);
   EXPECT_EQ(values[0], "River");
   EXPECT_EQ(prompts[0], "Title");
-}
-
-TEST_F(DialogWindowTest, RealPromptStartsBlankForZeroAndAsksAgainUntilANumber) {
-  float v = 0;
-  person().type("abc").key(kReturn).type("2.5").key(kReturn);
-  EXPECT_TRUE(sketra::grinpf("Value", v));
-  EXPECT_FLOAT_EQ(v, 2.5f);
-  EXPECT_EQ(count_text("0.000"), 0);
-  v = 7.25f;
-  person().key(kReturn);
-  EXPECT_TRUE(sketra::grinpf("Value", v));  // the shown value accepted as it is
-  EXPECT_FLOAT_EQ(v, 7.25f);
 }
 
 TEST_F(DialogWindowTest, UnknownScriptEntryIsReportedTheRestDroppedAndThePersonAsked) {
@@ -186,24 +150,6 @@ TEST_F(DialogWindowTest, MessageLineKeepsFiveLinesAndSurvivesTheWipeOfADialog) {
   EXPECT_EQ(rec().count(DriverCall::Text), 0);
 }
 
-TEST_F(DialogWindowTest, TextPageScrollsWithArrowsAndWheelAndClosesOnD) {
-  std::vector<std::string> lines;
-  for (int i = 1; i <= 60; ++i) lines.push_back("line " + std::to_string(i));
-  rec().push_key(kDown);
-  rec().push_key(kDown);
-  rec().push_button(5, 300, 300);  // wheel down: three lines
-  rec().push_key(kUp);
-  rec().push_key('d');
-  sketra::grtext(lines);
-  // First shown line after each draw: 1, 2, 3, 6, 5.
-  std::vector<std::string> firsts;
-  const auto calls = rec().of(DriverCall::Text);
-  for (size_t i = 0; i < calls.size(); ++i)
-    if (calls[i]->text.starts_with("line ") && (i == 0 || !calls[i - 1]->text.starts_with("line ")))
-      firsts.push_back(calls[i]->text);
-  EXPECT_EQ(firsts, (std::vector<std::string>{"line 1", "line 2", "line 3", "line 6", "line 5"}));
-}
-
 TEST_F(DialogWindowTest, TextPageSavesAndAppendsThroughTheFilenamePrompt) {
   const std::vector<std::string> lines = {"line 1", "line 2"};
   person().click("Save").type("page.txt").key(kReturn);
@@ -244,17 +190,6 @@ TEST_F(DialogWindowTest, ColourPickerFromScriptAndByClick) {
   person().key(kEscape);
   EXPECT_FALSE(sketra::grcmap(-10000, 0, c, 0));
   EXPECT_EQ(c, 23);
-}
-
-TEST_F(DialogWindowTest, ColourFieldOpensThePickerAndLeavesTheColourModeAlone) {
-  std::string prompts[] = {"Color"};
-  std::string values[] = {"  1"};
-  person().click("Color").click("colour 5").key(kReturn).key(kReturn);  // Done, Apply
-  const int mode = sketra::grcomn.colour.mode, bank = sketra::grcomn.colour.bank;
-  sketra::grinfo(prompts, values);
-  EXPECT_EQ(values[0], "  5");
-  EXPECT_EQ(sketra::grcomn.colour.mode, mode);
-  EXPECT_EQ(sketra::grcomn.colour.bank, bank);
 }
 
 TEST_F(DialogWindowTest, ListingMarksDirectoriesSortsAndFilters) {

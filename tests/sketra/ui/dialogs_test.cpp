@@ -4,6 +4,7 @@
 
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
+#include "support/answer_ui.h"
 #include "support/testdir.h"
 
 namespace {
@@ -31,33 +32,8 @@ class DialogsTest : public korvel::testing::InTempDir {
   }
 };
 
-// A window stand-in that records what it was asked to draw.
-class RecordingUi : public DialogUi {
- public:
-  void message(std::string_view t) override { shown.emplace_back(t); }
-  bool prompt(std::string_view, std::string& text) override {
-    text = "typed";
-    return true;
-  }
-  bool form(std::span<std::string>, std::span<std::string> values) override {
-    values[0] = "from window";
-    return true;
-  }
-  bool choose_file(std::string& name, std::string&) override {
-    name = chosen;
-    return !chosen.empty();
-  }
-  void text_page(std::span<const std::string> lines) override { pages += int(lines.size()); }
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override { ++beams; }
-  std::vector<std::string> shown;
-  std::string chosen;
-  int pages = 0;
-  int beams = 0;
-};
-
-TEST_F(DialogsTest, FormAnsweredFromScriptWithoutDrawing) {
-  RecordingUi ui;
+TEST_F(DialogsTest, FormAnsweredFromScriptBeforeTheWindow) {
+  korvel::testing::AnswerUi ui;  // would cancel
   set_dialog_ui(&ui);
   grscpt(std::vector<std::string>{"2 10.5", "D"});
   std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
@@ -92,7 +68,8 @@ TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
   EXPECT_EQ(text, "answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "");
-  RecordingUi ui;
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"typed"};
   set_dialog_ui(&ui);
   grinpa("Name", text);
   EXPECT_EQ(text, "typed");
@@ -192,14 +169,6 @@ TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
   grtext(one);
   EXPECT_EQ(read_file("page.txt"), "new\n");
   EXPECT_FALSE(script_pending());
-}
-
-TEST_F(DialogsTest, LineCountCountsLineEnds) {
-  write_file("a.txt", "1\n2\n3\n");
-  write_file("b.txt", "1\n2\nno end");
-  EXPECT_EQ(igrlin("a.txt"), 3);
-  EXPECT_EQ(igrlin("b.txt"), 2);
-  EXPECT_EQ(igrlin("missing.txt"), -1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/ui/dialogs.h"
+#include "support/answer_ui.h"
 #include "support/testdir.h"
 
 namespace {
@@ -28,28 +29,6 @@ class GrfilTest : public korvel::testing::InTempDir {
   static void answers(std::vector<std::string> a) { grscpt(a); }
 };
 
-// A window that answers prompts from a list and records what it was asked.
-class AnsweringUi : public DialogUi {
- public:
-  std::vector<std::string> replies;
-  std::vector<std::string> asked;
-  std::vector<std::string> presets;
-  void message(std::string_view) override {}
-  bool prompt(std::string_view p, std::string& text) override {
-    asked.emplace_back(p);
-    presets.push_back(text);
-    if (replies.empty()) return false;
-    text = replies.front();
-    replies.erase(replies.begin());
-    return true;
-  }
-  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string>) override {}
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-};
-
 TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
   answers({"out.txt"});
   std::string name;
@@ -61,31 +40,20 @@ TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
 }
 
 TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
-  AnsweringUi ui;
-  ui.replies = {"river"};
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"river"};
   set_dialog_ui(&ui);
   std::string name = "pre.node";
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "river.node");
-  EXPECT_EQ(ui.asked, (std::vector<std::string>{"Enter Prefix> "}));
-  EXPECT_EQ(ui.presets.front(), "");
+  EXPECT_EQ(ui.prompts_seen, (std::vector<std::string>{"Enter Prefix> "}));
+  EXPECT_EQ(ui.presets_seen.front(), "");
   EXPECT_TRUE(std::filesystem::exists("river.node"));
   unit_close(3);
   answers({"run2.node"});  // an answer with the suffix is taken whole
   name = "pre.node";
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "run2.node");
-}
-
-TEST_F(GrfilTest, OtherPresetsAskForAFileNameWithThePresetShown) {
-  AnsweringUi ui;
-  ui.replies = {"  grid.grd  "};
-  set_dialog_ui(&ui);
-  std::string name = "last.grd";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "grid.grd");
-  EXPECT_EQ(ui.asked, (std::vector<std::string>{"Enter Filename> "}));
-  EXPECT_EQ(ui.presets.front(), "last.grd");
 }
 
 TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {

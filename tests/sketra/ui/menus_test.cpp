@@ -78,20 +78,6 @@ TEST_F(MenuTest, HotKeysIgnoreCaseAndDisabledEntries) {
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
 }
 
-TEST_F(MenuTest, HighlightSurvivesTheSameLayoutOnly) {
-  rec().push_key('m');
-  menu(kMain, sketra::kMenuBar);
-  rec().push_key(0xFF1B);
-  menu(kMain, sketra::kMenuBar);
-  EXPECT_EQ(sketra::menus.highlighted, 5);
-  rec().push_key('l');
-  menu({" LLoad", " ??"}, 1);
-  EXPECT_EQ(sketra::menus.highlighted, 1);
-  rec().push_key(0xFF1B);
-  menu(kMain, sketra::kMenuBar);
-  EXPECT_EQ(sketra::menus.highlighted, 0);
-}
-
 TEST_F(MenuTest, PickButtonArmsAndTheNextClickReturnsItWithThatPosition) {
   const Cells cells = {" DDraw", "<VValue"};
   korvel::testing::Person person(rec());
@@ -102,17 +88,6 @@ TEST_F(MenuTest, PickButtonArmsAndTheNextClickReturnsItWithThatPosition) {
   EXPECT_NEAR(y_, 75, 0.15);
   EXPECT_EQ(sketra::menus.armed, 0);
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 1);
-}
-
-TEST_F(MenuTest, RightButtonAndWheelGiveTheirCodesAnywhere) {
-  korvel::testing::Person person(rec());
-  person.key('f').click("File", 3);
-  menu(kMain, sketra::kMenuBar);
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), sketra::kMenuRightButton);
-  rec().push_button(4, 500, 500);
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), sketra::kMenuWheelUp);
-  rec().push_button(5, 500, 500);
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), sketra::kMenuWheelDown);
 }
 
 TEST_F(MenuTest, ArrowKeysPanTheWindowByAThird) {
@@ -212,31 +187,6 @@ TEST_F(MenuTest, CleaningWipesRegisteredAreasAndKeepsAtMostTwoHundred) {
   EXPECT_EQ(sketra::grcomn.clean_areas.size(), 200u);
   sketra::grclean(-1);
   EXPECT_TRUE(sketra::grcomn.clean_areas.empty());
-}
-
-TEST_F(MenuTest, BarCleansEverythingAndShorterColumnCleansToo) {
-  rec().push_key('a');
-  menu({" AA", " BB", " CC"}, sketra::kMenuColumn);
-  EXPECT_EQ(sketra::grcomn.clean_areas.size(), 3u);
-  rec().push_key('a');
-  menu({" AA", " BB", " CC"}, sketra::kMenuColumn);  // same length, same places: kept
-  EXPECT_EQ(sketra::grcomn.clean_areas.size(), 3u);
-  rec().push_key('a');
-  menu({" AA", " BB", " CC"}, sketra::kMenuBar);
-  rec().push_key('a');
-  menu({" AA", " BB", " CC"}, sketra::kMenuColumn);  // after a bar: bar and column
-  EXPECT_EQ(sketra::grcomn.clean_areas.size(), 6u);
-  rec().push_key('a');
-  menu({" AA"}, sketra::kMenuColumn);
-  EXPECT_EQ(sketra::grcomn.clean_areas.size(), 1u);
-}
-
-TEST_F(MenuTest, ButtonsDrawNothingInFileModes) {
-  sketra::grcomn.imodgr = sketra::kModeRecord;
-  EXPECT_EQ(sketra::grbutn(1, 0, 0, 50, 17, " AApply", 5, 5), 0);
-  sketra::grcomn.imodgr = 2;
-  EXPECT_EQ(sketra::grbutn(1, 0, 0, 50, 17, " AApply", 5, 5), 1);
-  EXPECT_EQ(sketra::grbutn(1, 0, 0, 50, 17, " AApply", 60, 5), 0);
 }
 
 }  // namespace

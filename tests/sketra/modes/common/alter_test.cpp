@@ -14,6 +14,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/answer_ui.h"
 #include "support/person.h"
 #include "support/recording.h"
 #include "support/testdir.h"
@@ -136,33 +137,16 @@ TEST_F(AlterTest, UnparsableOperationChangesNothing) {
   EXPECT_EQ(gralt.iop, kOpNone);
 }
 
-// A window that records the preset of a prompt and chooses a file.
-struct PresetUi : DialogUi {
-  void message(std::string_view) override {}
-  bool prompt(std::string_view, std::string& text) override {
-    preset = text;
-    return true;
-  }
-  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
-  bool choose_file(std::string& name, std::string&) override {
-    name = file;
-    return !file.empty();
-  }
-  void text_page(std::span<const std::string>) override {}
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-  std::string preset, file;
-};
-
 TEST_F(AlterTest, RememberedDivisionIsOfferedAsPlusTwo) {
   run({"O", "/2", "A", "D"});
   EXPECT_FLOAT_EQ(v_[1], 1.0f);
-  PresetUi ui;
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"+2.0"};
   set_dialog_ui(&ui);
   korvel::testing::Person person(rec());
   person.click("Operator").click("Done");
   EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 8);
-  EXPECT_EQ(ui.preset, "+2.0");
+  EXPECT_EQ(ui.presets_seen, (std::vector<std::string>{"+2.0"}));
   EXPECT_EQ(gralt.iop, kOpAdd);
 }
 
@@ -183,8 +167,8 @@ TEST_F(AlterTest, ReadTakesOperationsAndPolygonsFromAFile) {
                               "19 19\n21 19\n21 21\n19 21\n"
                               "FILL +1\n"
                               "9 -1\n11 -1\n11 1\n9 1\n");
-  PresetUi ui;
-  ui.file = "ops.txt";
+  korvel::testing::AnswerUi ui;
+  ui.chosen_file = "ops.txt";
   set_dialog_ui(&ui);
   korvel::testing::Person person(rec());
   person.click("Read").click("Fill").click("Done");  // Read has no hot key of its own
