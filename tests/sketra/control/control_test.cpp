@@ -74,11 +74,6 @@ class ControlTest : public korvel::testing::InTempDir {
   std::array<double, 4> window() const {
     return {grcomn.xmingr, grcomn.xmaxgr, grcomn.ymingr, grcomn.ymaxgr};
   }
-  bool drew_text(std::string_view t) const {
-    for (const DriverCall* c : rec_->of(DriverCall::Text))
-      if (c->text == t) return true;
-    return false;
-  }
 
   korvel::testing::Person& person() { return *person_; }
 
@@ -202,18 +197,6 @@ TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
   EXPECT_NE(grcomn.wndwgr[2], width_before);
   EXPECT_EQ(rec_->last_request().width, grcomn.wndwgr[2]);  // reopened at the new size
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
-}
-
-TEST_F(ControlTest, QueryCancelledOrUnchangedDoesNotRedraw) {
-  run({"Q", "D", "X"});  // applied without changes
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));
-  grscpt(std::vector<std::string>{"Q"});
-  rec_->push_key('x');
-  ui_.form_answers.clear();
-  grctrl(mode_.callback(), 0, titles_);  // the form is cancelled at the screen
-  EXPECT_EQ(ui_.forms_seen.back()[0], "Draw Axes");
-  EXPECT_EQ(grcomn.nxingr, 24);
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));
 }
 
 // ---------------------------------------------------------------- Value, Trace, help
@@ -352,24 +335,7 @@ TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
   reset_plot_state();
 }
 
-TEST_F(ControlTest, OriginalTurnsTheProjectionOff) {
-  run({"Y", "C", "X", "O", "X"});
-  EXPECT_FALSE(grcomn.projection);
-  EXPECT_NE(grcomn.trangr[0][1], 0.0f);  // the Yaw matrix stays for the next Yaw
-}
-
 // ---------------------------------------------------------------- screen shots
-
-TEST_F(ControlTest, ScreenShotsTakeTheNextFreeNames) {
-  run({"H", "P", "P", "X", "X"});
-  ASSERT_EQ(commands_.size(), 2u);
-  EXPECT_EQ(commands_[0], (std::vector<std::string>{"import", "-window", "sketra-test", "-crop",
-                                                   "1020X0786+0+0", "gr0000.png"}));
-  EXPECT_EQ(commands_[1].back(), "gr0001.png");
-  EXPECT_EQ(dialogs.messages.back(), "screen shot to gr0001.png");
-  // The shot is taken after a full redraw, with nothing of the menu drawn yet.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 1, 3, 3}));
-}
 
 TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   ctrl.shot.frame = true;

@@ -258,33 +258,6 @@ TEST_F(SettingsTest, KeepListDropsMissingFilesAndMendsStates) {
   EXPECT_TRUE(keeplist.entries.empty());
 }
 
-TEST_F(SettingsTest, FirstCallReadsTheFileLaterCallsOnlyRepeatThePerCallSteps) {
-  std::vector<std::string> l = default_lines();
-  l[15] = "  30 /NUMBER OF X-AXIS INTERVALS";
-  write_lines(l);
-  rec_->set_time(1700000000);
-  grinit(5, 4, std::string("Korvel_4.01\0junk", 16), false);
-  EXPECT_EQ(grcomn.nxingr, 30);
-  EXPECT_EQ(grcomt.dategr, rec_->time_stamp().substr(0, 15));
-  EXPECT_EQ(grcomn.imodgr, 2);
-  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");  // cut at the NUL
-  EXPECT_EQ(rec_->last_request().width, int((30 + 4.5) * 50 * 0.7865f));
-  grmesg("kept in the message log");
-  grcomn.in[7] = 1;
-  grcomn.in[14] = 1;
-  grcomn.nxingr = 28;
-  l[15] = "  40 /NUMBER OF X-AXIS INTERVALS";
-  write_lines(l);
-
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.nxingr, 28);  // the file is not read again
-  EXPECT_EQ(grcomn.in[7], 0);
-  EXPECT_EQ(grcomn.in[14], 0);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.message_line, "");
-  EXPECT_EQ(rec_->count(DriverCall::Open), 2);  // closed and opened again
-}
-
 TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
   grinit(5, 6, "Korvel_4.01", false);
   ASSERT_TRUE(grwset());

@@ -195,19 +195,6 @@ TEST_F(FileDeviceTest, ClosingReturnsToTheScreenAndShowsTheMessage) {
   EXPECT_EQ(sketra::active_file_device(), nullptr);
 }
 
-TEST_F(FileDeviceTest, RecordStreamGetsThreeDimensionalCallsAsSuch) {
-  install(sketra::kModeRecord, 1);
-  sketra::grmode(sketra::kModeRecord);
-  EXPECT_TRUE(sketra::grcomn.projection);
-  sketra::grcomn.trangr[3][0] = 100;  // would move projected points
-  sketra::grmov3(1, 2, 3);
-  const float x[] = {1, 2, 3}, y[] = {4, 5, 6}, z[] = {7, 8, 9};
-  sketra::grfil3(x, y, z, 4);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"move3 1 2 3", "fill33 3 4"}));
-  sketra::grmode(0);
-  EXPECT_FALSE(sketra::grcomn.projection);
-}
-
 TEST_F(FileDeviceTest, CancelledOrMissingOpenersOpenNothing) {
   EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
   sketra::set_file_device_opener(sketra::kModeDxf, [] { return std::unique_ptr<sketra::FileDevice>(); });

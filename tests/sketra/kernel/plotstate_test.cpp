@@ -64,19 +64,6 @@ TEST_F(PlotStateTest, UnknownNamesAreFatal) {
 
 // ---------------------------------------------------------------- origin
 
-TEST_F(PlotStateTest, SettingTheOriginKeepsTheAbsoluteWindow) {
-  sketra::grsset(1200, 1500, -20, 80);
-  sketra::grcomn.xmncgr = 1200;
-  sketra::grcomn.xmxcgr = 1500;
-  sketra::grvalu8("XORGR", 1000.0);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmingr, 200);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmaxgr, 500);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmncgr, 200);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmxcgr, 500);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.ymingr, -20);  // the other axis stays
-  EXPECT_DOUBLE_EQ(sketra::grvalu8("XORGR"), 1000);
-}
-
 TEST_F(PlotStateTest, SurveyOriginSurvivesInDoublePrecision) {
   sketra::grsset(2600000.25, 2600100.25, 1200000.5, 1200100.5);
   sketra::grvalu8("XORGR", 2600000.0);

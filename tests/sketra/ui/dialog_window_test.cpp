@@ -129,27 +129,6 @@ TEST_F(DialogWindowTest, UnknownScriptEntryIsReportedTheRestDroppedAndThePersonA
   EXPECT_FALSE(sketra::script_pending());
 }
 
-TEST_F(DialogWindowTest, ProgressBarDrawsOnlyWhenThePercentageChanges) {
-  for (int i = 1; i <= 1000; ++i) sketra::grbeam(i, 1000, "reading points");
-  EXPECT_EQ(rec().count(DriverCall::Flip), 100);
-  EXPECT_EQ(count_text("reading points"), 100);
-}
-
-TEST_F(DialogWindowTest, MessageLineKeepsFiveLinesAndSurvivesTheWipeOfADialog) {
-  for (int i = 1; i <= 6; ++i) sketra::grmesg("message " + std::to_string(i));
-  ASSERT_EQ(sketra::dialogs.shown.size(), 5u);
-  EXPECT_EQ(sketra::dialogs.shown.front(), "message 2");
-  EXPECT_EQ(rec().of(DriverCall::Text).back()->text, "message 6");
-  sketra::grclean(0, 0, 10, 0, 10);
-  rec().clear_calls();
-  sketra::grclean(1);
-  EXPECT_EQ(count_text("message 6"), 1);
-  rec().clear_calls();
-  sketra::grmesg(" ");
-  EXPECT_TRUE(sketra::dialogs.shown.empty());
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-}
-
 TEST_F(DialogWindowTest, TextPageSavesAndAppendsThroughTheFilenamePrompt) {
   const std::vector<std::string> lines = {"line 1", "line 2"};
   person().click("Save").type("page.txt").key(kReturn);
@@ -216,15 +195,6 @@ TEST_F(DialogWindowTest, BrowserEntersDirectoriesGoesUpAndOpensAFileWithTwoClick
   EXPECT_TRUE(sketra::grcomn.clean_areas.empty());
 }
 
-TEST_F(DialogWindowTest, BrowserReportsATypedNameThatDoesNotExistAndCancelGivesNothing) {
-  person().click("Filename").type("nope.xyz").key(kReturn).click("Open").click("Cancel");
-  std::string name = "x", filter;
-  EXPECT_FALSE(sketra::grfile(name, filter));
-  EXPECT_EQ(name, "");
-  ASSERT_FALSE(sketra::dialogs.shown.empty());
-  EXPECT_EQ(sketra::dialogs.shown.back(), "grfile: file nope.xyz not found");
-}
-
 TEST_F(DialogWindowTest, BrowserPagesTurnAndAllFilesDropsTheFilter) {
   for (int i = 0; i < 200; ++i) write_file("f" + std::string(i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i) + ".xyz", "");
   write_file("z.txt", "");
@@ -234,22 +204,6 @@ TEST_F(DialogWindowTest, BrowserPagesTurnAndAllFilesDropsTheFilter) {
   EXPECT_EQ(count_text("z.txt"), 1);  // only without the filter, on the last page
   EXPECT_EQ(count_text("page 2/2"), 2);
   EXPECT_EQ(person().planned(), 0u);
-}
-
-TEST_F(DialogWindowTest, FileOpenAcceptsNamesStartingWithDots) {
-  std::filesystem::create_directories("a/b");
-  write_file("a/x.xyz", "1 2 3\n");
-  std::filesystem::current_path("a/b");
-  std::string name = "../x.xyz", filter;
-  EXPECT_TRUE(sketra::gropn(name, filter, 3));
-  EXPECT_EQ(name, "../x.xyz");
-  sketra::unit_close(3);
-  std::filesystem::current_path("../..");
-  name = ".xyz";  // a suffix: the browser opens with it as the filter
-  sketra::grscpt("a/x.xyz");
-  EXPECT_TRUE(sketra::gropn(name, filter, 3));
-  EXPECT_EQ(filter, ".xyz");
-  sketra::unit_close(3);
 }
 
 TEST_F(DialogWindowTest, WithoutAWindowNobodyAnswers) {

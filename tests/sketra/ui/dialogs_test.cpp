@@ -103,13 +103,6 @@ TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
   EXPECT_EQ(dialogs.messages[1].size(), 80u);
 }
 
-TEST_F(DialogsTest, MessageLogKeepsTwoHundredLinesReplacingTheLast) {
-  for (int i = 0; i < 205; ++i) grmesg("m" + std::to_string(i));
-  ASSERT_EQ(dialogs.messages.size(), 200u);
-  EXPECT_EQ(dialogs.messages[198], "m198");
-  EXPECT_EQ(dialogs.messages[199], "m204");
-}
-
 TEST_F(DialogsTest, ErrorReportsAndSummary) {
   EXPECT_EQ(igrerr(0, "", 4), 0);
   EXPECT_EQ(igrerr(1, "first", 4), 1);

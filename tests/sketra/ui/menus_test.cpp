@@ -57,14 +57,6 @@ TEST_F(MenuTest, ClickAtTheLoggedBoxChoosesItsEntryInEveryLayout) {
   EXPECT_EQ(person.planned(), 0u);
 }
 
-TEST_F(MenuTest, ClickOnNoEntryGivesZeroAndTheWorldPosition) {
-  const sketra::DevicePoint d = sketra::world_to_device(40, 60);
-  rec().push_button(1, d.x, d.y);
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
-  EXPECT_NEAR(x_, 40, 0.15);
-  EXPECT_NEAR(y_, 60, 0.15);
-}
-
 TEST_F(MenuTest, HotKeysIgnoreCaseAndDisabledEntries) {
   rec().push_key('F');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 1);
@@ -106,17 +98,6 @@ TEST_F(MenuTest, ArrowKeysPanTheWindowByAThird) {
   EXPECT_FALSE(sketra::grcomn.pixel_save.live);
 }
 
-TEST_F(MenuTest, ResizedWindowKeepsItsSizeAndTheButtonsFollowIt) {
-  korvel::testing::Person person(rec());
-  rec().push_resize(1400, 900);
-  person.click("eXit");
-  EXPECT_EQ(menu({" DDraw", " XeXit"}, sketra::kMenuColumn), 2);
-  EXPECT_EQ(sketra::grcomn.wndwgr[2], 1400);
-  EXPECT_EQ(sketra::grcomn.wndwgr[3], 900);
-  EXPECT_GT(sketra::grcomn.nxingr, 24);  // more intervals fit
-  EXPECT_GT(person.centre("eXit")->x, 1120);
-}
-
 TEST_F(MenuTest, ScriptEntryAnswersWithoutWaitingAndMayCarryAPosition) {
   sketra::grscpt(std::vector<std::string>{"V 12.5 30", "d", "q"});
   EXPECT_EQ(menu({" DDraw", "<VValue"}, sketra::kMenuColumn), 2);
@@ -140,16 +121,6 @@ TEST_F(MenuTest, ScriptEntryReachesAnEntryByItsPlaceWhenItsHotKeyIsTaken) {
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // a gap
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such entry
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 5);
-}
-
-TEST_F(MenuTest, PollingReturnsAtOnceAndLeavesTheScriptAlone) {
-  sketra::grscpt("F");
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 0);
-  EXPECT_TRUE(sketra::script_pending());
-  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
-  rec().push_key('m');
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 5);
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
 }
 
 TEST_F(MenuTest, ClaimedMissRedrawsAndWaitsAgain) {

@@ -137,19 +137,6 @@ TEST_F(AlterTest, UnparsableOperationChangesNothing) {
   EXPECT_EQ(gralt.iop, kOpNone);
 }
 
-TEST_F(AlterTest, RememberedDivisionIsOfferedAsPlusTwo) {
-  run({"O", "/2", "A", "D"});
-  EXPECT_FLOAT_EQ(v_[1], 1.0f);
-  korvel::testing::AnswerUi ui;
-  ui.prompt_answers = {"+2.0"};
-  set_dialog_ui(&ui);
-  korvel::testing::Person person(rec());
-  person.click("Operator").click("Done");
-  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 8);
-  EXPECT_EQ(ui.presets_seen, (std::vector<std::string>{"+2.0"}));
-  EXPECT_EQ(gralt.iop, kOpAdd);
-}
-
 TEST_F(AlterTest, FillChangesNodesInsideTheDigitisedPolygon) {
   // A square around the middle column (x = 10) of nodes.
   EXPECT_EQ(run({"O", "=0", "F", "P 5 -5", "P 15 -5", "P 15 25", "P 5 25", "D", "D"}), 8);
@@ -197,23 +184,6 @@ TEST_F(AlterTest, RandomMovesEveryValueWithinHalfTheRangeButNoData) {
   }
   EXPECT_EQ(v_[4], -9999.0f);
   EXPECT_EQ(moved, 8);
-}
-
-TEST_F(AlterTest, ReplotQueuesReplotAndAlterForTheControlLoop) {
-  korvel::testing::Person person(rec());
-  person.click("Replot");  // its hot key R belongs to Random
-  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), 6);
-  ASSERT_TRUE(script_pending());
-  EXPECT_EQ(script_take()[0], 'R');
-  EXPECT_EQ(script_take()[0], 'A');
-}
-
-TEST_F(AlterTest, SecondValueArrayGetsTheSameOperation) {
-  V second = {1, 1, 1};
-  grscpt(Entries{"O", "+5", "A", "D"});
-  gralter(x_, y_, v_, second, -9999.0f);
-  EXPECT_EQ(second, (V{6, 6, 6}));
-  EXPECT_FLOAT_EQ(v_[8], 14);
 }
 
 }  // namespace

@@ -166,23 +166,6 @@ TEST_F(ClassesTest, TransparentBelowLeavesAreasUnderTheOriginOpen) {
   EXPECT_EQ(uniform_fill_colour(V{0.1f, 0.2f, 0.3f, 0.4f}, V{0.5f, 1.0f}, PieceRule::fan), -1);
 }
 
-TEST_F(ClassesTest, MoreThanTwelveCornersIsAProgrammingError) {
-  const V x(13, 0), y(13, 0), v(13, 0);
-  try {
-    grcol2(x, y, v, V{1});
-    FAIL();
-  } catch (const FatalError& e) {
-    EXPECT_STREQ(e.what(), "More than 12 vertices in GRCOL2");
-  }
-  grcomn.projection = true;
-  try {
-    grcol3(x, y, v, v, V{1});
-    FAIL();
-  } catch (const FatalError& e) {
-    EXPECT_STREQ(e.what(), "More than 12 vertices in GRCOL3");
-  }
-}
-
 TEST_F(ClassesTest, ThreeDPiecesCarryInterpolatedHeights) {
   const V x = {0, 2, 0}, y = {0, 0, 2}, z = {0, 10, 0}, v = {0, 1, 0};
   class_pieces(x, y, z, v, V{0.5f}, PieceRule::triangle, [&](const ClassPiece& p) {
@@ -199,15 +182,6 @@ double segment_length(const V& x, const V& y, const V& v, const V& levels, int l
     len += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
   });
   return len;
-}
-
-TEST_F(ClassesTest, ContourOfLinearCellIsOneStraightCrossing) {
-  // v = x over the square: level 0.25 is the line x = 0.25, length 1.
-  EXPECT_NEAR(segment_length(kSqX, kSqY, {0, 1, 1, 0}, {0.25f}), 1.0, 1e-6);
-  contour_segments(kSqX, kSqY, {}, V{0, 1, 1, 0}, V{0.25f}, [](const ContourSegment& s) {
-    EXPECT_NEAR(s.x1, 0.25f, 1e-6f);
-    EXPECT_NEAR(s.x2, 0.25f, 1e-6f);
-  });
 }
 
 TEST_F(ClassesTest, OnlyLevelsStrictlyInsideTheRangeAreDrawn) {
@@ -256,38 +230,6 @@ TEST_F(ClassesTest, OutliersAreHeldToMeanPlusFourDeviations) {
   EXPECT_LT(levels.back(), 1e5f);
 }
 
-TEST_F(ClassesTest, MinusNinetyNineOrNegativeCountKeepTheMinimumAtZero) {
-  V values;
-  for (int i = 0; i < 20; ++i) values.push_back(float(i) - 10.0f);  // -10 ... 9, mean < sd
-  V levels = {-99.0f};
-  grcfil(values, 20, 1, 20, 5, levels, -9999.0f);
-  EXPECT_GE(levels[0], 0.0f);
-  V plain;
-  grcfil(values, 20, 1, 20, 5, plain, -9999.0f);
-  EXPECT_LT(plain[0], 0.0f);
-  V negative;
-  grcfil(values, 20, 1, 20, -5, negative, -9999.0f);
-  EXPECT_EQ(negative.size(), 5u);
-  EXPECT_GE(negative[0], 0.0f);
-}
-
-TEST_F(ClassesTest, StepIsAtLeastOneThousandth) {
-  V values(16, 5.0f);
-  V levels;
-  grcfil(values, 4, 4, 4, 4, levels, -9999.0f);
-  EXPECT_GE(levels[1] - levels[0], 0.001f - 1e-7f);
-}
-
 // ---------------------------------------------------------------- shading
-
-TEST_F(ClassesTest, CosineOfAFlatPolygonAgainstVerticalLightIsOne) {
-  const std::array<float, 3> up = {0, 0, 1};
-  EXPECT_NEAR(grcosa(3, V{0, 1, 0}, V{0, 0, 1}, V{0, 0, 0}, up), 1.0f, 1e-6f);
-  EXPECT_NEAR(grcosa(3, V{0, 0, 1}, V{0, 1, 0}, V{0, 0, 0}, up), -1.0f, 1e-6f);  // clockwise
-  EXPECT_NEAR(grcosa(5, V{0, 1, 1, 0, 0}, V{0, 0, 1, 1, 0}, V{0, 0, 0, 0, 0}, up), 1.0f, 1e-6f);
-  // A plane rising at 45 degrees in x: the normal leans back by 45 degrees.
-  EXPECT_NEAR(grcosa(3, V{0, 1, 0}, V{0, 0, 1}, V{0, 1, 0}, up), std::sqrt(0.5f), 1e-5f);
-  EXPECT_THROW(grcosa(4, V{0, 1, 1, 0}, V{0, 0, 1, 1}, V{0, 0, 0, 0}, up), FatalError);
-}
 
 }  // namespace

@@ -147,15 +147,6 @@ TEST_F(PolygonFileTest, CapacityKeepsCapacityMinusOneAndOverwritesTheLast) {
   EXPECT_EQ(p.x, (V{1, 2, 3, 10}));
 }
 
-TEST_F(PolygonFileTest, LongLinesAreCutAtSixtyFourCharacters) {
-  // 62 blanks and "1 2": the 64 characters kept hold one number only.
-  korvel::testing::write_file("l.txt", std::string(61, ' ') + "7 8\n" + std::string(62, ' ') + "1 2\n");
-  ASSERT_TRUE(unit_open(20, "l.txt", FileStatus::old_file));
-  Polygon p;
-  EXPECT_EQ(igplyf(20, p, 100), 1);
-  EXPECT_EQ(p.x, (V{7}));
-}
-
 class DigitiseTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
@@ -198,30 +189,6 @@ TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {
   ASSERT_EQ(polygon_history().size(), 3u);
   EXPECT_EQ(polygon_history()[0], " 2600010.00 1200020.00");
   EXPECT_EQ(dialogs.messages.front(), "waiting for cursor input");
-}
-
-TEST_F(DigitiseTest, CancelDiscardsAndNoVertexReturnsZero) {
-  grscpt(Entries{"P 10 20", "C", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 0);
-  EXPECT_EQ(p.count(), 0);
-  EXPECT_EQ(output(), "");
-}
-
-TEST_F(DigitiseTest, ReadTakesThePolygonFromAFile) {
-  korvel::testing::write_file("p.txt", "1 2\n3 4\n5 6\n");
-  grscpt(Entries{"R", "p.txt", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, -1), 1);
-  EXPECT_EQ(p.x, (V{1, 3, 5}));
-}
-
-TEST_F(DigitiseTest, UndoAndCancelAreDisabledWithoutVertices) {
-  // "U" matches no enabled entry: a click at the script position instead.
-  grscpt(Entries{"U 5 6", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 1);
-  EXPECT_EQ(p.x, (V{5}));
 }
 
 }  // namespace

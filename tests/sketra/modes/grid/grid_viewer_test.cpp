@@ -161,31 +161,6 @@ TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
   }
 }
 
-TEST_F(ContourViewTest, EmptyCornersAreLeftOutWhenNoDataIsNotDrawn) {
-  const GridData g = hill(4, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  grcnt.short_cuts = false;
-  draw_grid(g, levels_);
-  const int with = rec().count(DriverCall::Polygon);
-  grcomn.in[6] = 0;
-  rec().clear_calls();
-  draw_grid(g, levels_);
-  EXPECT_LT(rec().count(DriverCall::Polygon), with);
-}
-
-TEST_F(ContourViewTest, ContourLinesAndDashedMidLevelsInFillMode) {
-  const GridData g = hill(30, 20, 10);
-  frame(g);
-  set_contour_lines(true);
-  rec().clear_calls();
-  draw_grid(g, levels_);
-  std::vector<int> dashes;
-  for (const auto* c : rec().of(DriverCall::Dash)) dashes.push_back(c->value);
-  EXPECT_EQ(dashes, (std::vector<int>{2, 1}));
-  EXPECT_GT(rec().count(DriverCall::Polyline), 50);
-}
-
 TEST_F(ContourViewTest, ContourLabelsFollowTheLines) {
   const GridData g = hill(60, 40, 10);
   frame(g);
@@ -242,29 +217,6 @@ TEST_F(ContourViewTest, ExamineWritesThePointAndAddsItsContour) {
   EXPECT_EQ(dialogs.message_line, "no grid cell at the cursor");
 }
 
-TEST_F(ContourViewTest, GridLinesOnDrawAtOnceOffAskForAReplot) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  call(-3, g);
-  EXPECT_EQ(grcnt.iopt9, 1);
-  EXPECT_GE(rec().count(DriverCall::Polyline), 9);
-  EXPECT_FALSE(script_pending());
-  call(-3, g);
-  EXPECT_EQ(grcnt.iopt9, 0);
-  ASSERT_TRUE(script_pending());
-  EXPECT_EQ(script_take()[0], 'R');
-}
-
-TEST_F(ContourViewTest, AlterChangesTheViewersValuesButNotEmptyNodes) {
-  const GridData g = hill(5, 4, 10);
-  const V before = v_;
-  grscpt(Entries{"O", "+2", "A", "D"});
-  call(-4, g);
-  EXPECT_EQ(v_[0], -9999.0f);
-  EXPECT_FLOAT_EQ(v_[7], before[7] + 2);
-}
-
 TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   const GridData g = hill(11, 11, 10);
   korvel::testing::write_file("pts.txt", "2600015 1200025\n2600500 1200500\n");
@@ -284,26 +236,6 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   EXPECT_NE(o.find("       70.00" + fmt_f(grloct_at(g, 30, 90).value, 12, 3)), std::string::npos);
   EXPECT_FLOAT_EQ(grcnt.spacing, 5);
   EXPECT_FLOAT_EQ(grcnt.dist, 70);
-}
-
-TEST_F(ContourViewTest, WriteMenuStoresTheGridAndTellsWhere) {
-  const GridData g = hill(3, 2, 16);
-  grscpt(Entries{"G", "grid.asc", "X", "xyz.txt", "0", "D"});
-  call(-7, g);
-  EXPECT_EQ(read_file("grid.asc").substr(0, 14), "ncols       3\n");
-  EXPECT_EQ(dialogs.message_line, "values stored on xyz.txt");
-  EXPECT_NE(read_file("xyz.txt").find("  2600016.00  1200000.00"), std::string::npos);
-}
-
-TEST_F(ContourViewTest, GridFormatIsDisabledForUnequalCells) {
-  x_ = {0, 10, 0, 10};
-  y_ = {0, 0, 20, 20};
-  v_ = {1, 2, 3, 4};
-  const GridData g{x_, y_, v_, 2, 2, 2, -9999.0f};
-  grscpt(Entries{"G", "B", "bl.txt", "D"});  // "G" matches no enabled entry
-  call(-7, g);
-  EXPECT_FALSE(std::filesystem::exists("G"));
-  EXPECT_EQ(read_file("bl.txt").size(), 4u * 39u);
 }
 
 TEST_F(ContourViewTest, StatisticsOfRealisations) {

@@ -145,24 +145,6 @@ TEST_F(GridWriteTest, XyzWritesDataAndTheEmptyRimAroundIt) {
             "  2600010.00  1200010.00  -9999.000\n");
 }
 
-TEST_F(GridWriteTest, XyzDisplacesEachNodeWithinHalfTheRandomDistance) {
-  const GridData g = grid(3, 2, 10, {1, 2, 3, 4, 5, 6});
-  ASSERT_TRUE(unit_open(30, "out.txt", FileStatus::unknown));
-  ASSERT_TRUE(write_xyz(g, 30, "out.txt", 4));
-  std::istringstream in(read_file("out.txt"));
-  int moved = 0;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 2; ++j) {
-      double x = 0, y = 0, z = 0;
-      ASSERT_TRUE(in >> x >> y >> z);
-      EXPECT_LE(std::fabs(x - (2600000.0 + 10 * i)), 2.005);
-      EXPECT_LE(std::fabs(y - (1200000.0 + 10 * j)), 2.005);
-      EXPECT_EQ(z, double(1 + i + 3 * j));  // column by column, the value unchanged
-      moved += x != 2600000.0 + 10 * i;
-    }
-  EXPECT_GT(moved, 0);
-}
-
 TEST_F(GridWriteTest, FailedWriteIsReportedNotClaimedAsSuccess) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
   const GridData g = grid(2, 2, 10, {1, 2, 3, 4});
@@ -198,22 +180,6 @@ TEST_F(GridWriteTest, SumCurveCountsAndCumulates) {
   EXPECT_EQ(area[6], "   10.00       9.0");  // 9 cells of 100 m2 = 9 ares
 }
 
-TEST_F(GridWriteTest, SumCurveOverHullPolygons) {
-  V v(25);
-  for (int k = 0; k < 25; ++k) v[size_t(k)] = float(k);
-  const GridData g = grid(5, 5, 10, v);
-  Polygon hull;
-  hull.x = {-1, 11, 11, -1};  // the nodes of the first two columns, rows 1-2
-  hull.y = {-1, -1, 11, 11};
-  hull.box = polygon_box(hull.x, hull.y);
-  SumCurve s;
-  s.minimum = 0, s.maximum = 24, s.spacing = 5;
-  s.counts.assign(5, 0);
-  sum_count(g, s, &hull, false);
-  EXPECT_EQ(s.total, 4);
-  EXPECT_EQ(s.counts, (std::vector<double>{2, 2, 0, 0, 0}));  // values 0, 1 and 5, 6
-}
-
 TEST_F(GridWriteTest, SectionTableHasThirtyClassesOverTheGridRange) {
   V v = {0, 30, -9999, 60};
   const GridData g = grid(2, 2, 10, v);
@@ -226,20 +192,6 @@ TEST_F(GridWriteTest, SectionTableHasThirtyClassesOverTheGridRange) {
   EXPECT_EQ(t[3], "    4.000   0.500");
   EXPECT_EQ(t[25], "   48.000   0.750");
   EXPECT_EQ(t[31], "   60.000   1.000");
-}
-
-TEST_F(GridWriteTest, SumEntryWritesBothTablesFromTheScript) {
-  V v;
-  for (int k = 0; k < 10; ++k) v.push_back(float(k));
-  GridData g = grid(5, 2, 10, v);
-  std::vector<float> levels = {0, 5};
-  std::array<double, 4> w{};
-  int request = 0, word = 2;
-  grscpt(std::vector<std::string>{"1 0", "2 10", "3 5", "D", "S", "sum1.txt", "X", "S", "sum2.txt", "X"});
-  ViewContext view{-6, w, 0, 0, request};
-  grcon1(view, g, levels, word);
-  EXPECT_EQ(read_file("sum1.txt"), "SUM CURVE\nLEVEL[M]   AREA[-]\n    5.00   0.500\n   10.00   1.000\n   15.00   1.000\n");
-  EXPECT_EQ(read_file("sum2.txt"), "SUM CURVE\nLEVEL[M]   AREA[A]\n    5.00       5.0\n   10.00      10.0\n   15.00      10.0\n");
 }
 
 }  // namespace
