@@ -34,14 +34,6 @@ TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
   EXPECT_TRUE(store_consistent());
 }
 
-TEST_F(LoaderTest, StoredCoordinatesStayWithinMillimetres) {
-  std::string text;
-  for (int i = 0; i < 50; ++i) text += std::to_string(2600123.456 + i * 37.123) + " 1200000.001 5\n";
-  load_text("p.xyz", text);
-  ASSERT_EQ(cin1.np, 50);
-  for (int i = 1; i <= 50; ++i) EXPECT_NEAR(ax(i), 2600123.456 + (i - 1) * 37.123, 0.001);
-}
-
 TEST_F(LoaderTest, CommaSeparatedRecordsAndCommentsBetweenThem) {
   load_text("c.xyz", "1,2,3\n# pause\n4 5 6\n");
   ASSERT_EQ(cin1.np, 2);
@@ -181,12 +173,6 @@ TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
   EXPECT_EQ(edge(2), (Edge{4, 5}));
   EXPECT_EQ(cplot.xmax, 10.0f);
   EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
-}
-
-TEST_F(LoaderTest, OutsideRecordJoinsLineWithFewerThanTwoPoints) {
-  load_text("clip2.txt", ">>unstruct\nxclip 0 10\nlines\n1 1 0 1\n50 1 0 0\n3 1 0 0\n5 1 0 0\n");
-  ASSERT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin1.nseg, 2);
 }
 
 TEST_F(LoaderTest, MoveWithoutSumAndSmallZFactorAreNotApplied) {
@@ -430,12 +416,6 @@ TEST_F(LoaderTest, BadGridValueIsRejected) {
   EXPECT_EQ(load_text("bad.asc", "ncols 2\nnrows 1\ncellsize 1\n1 2-3-4\n", kLoad), LoadOutcome::rejected);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
   EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
-}
-
-TEST(Suffix, TakenAfterTheLastDot) {
-  EXPECT_EQ(ccsfx("river.bank.xyzi  "), "xyzi");
-  EXPECT_EQ(ccsfx("noext"), "");
-  EXPECT_EQ(ccsfx("dem.ASC"), "ASC");
 }
 
 }  // namespace

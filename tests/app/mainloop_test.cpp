@@ -86,19 +86,6 @@ TEST_F(MainLoopTest, DisabledEntriesWaitForAnotherChoiceAndMissingRoutinesSaySo)
   EXPECT_EQ(sketra::dialogs.message_line, "Mesh: not available yet");
 }
 
-TEST_F(MainLoopTest, BarShowsDisabledEntriesInWhiteUntilThereArePoints) {
-  write_file("a.xyz", "1 2 3\n");
-  rec_->push_key('f');
-  rec_->push_key('x');
-  EXPECT_EQ(run_with({"a.xyz"}, "D\n"), 0);
-  // One bar drawn after the load: every entry enabled, File pressed on F.
-  for (const char* label : {"File", "Edit", "Map", "Grid", "Mesh", "eXport", "?"}) EXPECT_GE(count_text(label), 1) << label;
-  for (const auto* c : rec_->of(DriverCall::Text))
-    if (c->text == "Edit") {
-      EXPECT_NE(c->pixel, 0xFFFFFFu);
-    }
-}
-
 TEST_F(MainLoopTest, PersonClicksThroughFileLoadBrowserAndLoadDialog) {
   write_file("a.xyz", "100 200 1\n101 201 2\n");
   korvel::testing::Person person(*rec_);
