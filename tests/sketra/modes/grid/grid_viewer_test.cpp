@@ -196,27 +196,6 @@ TEST_F(ContourViewTest, AKeyPressedWhileDrawingEndsItAndIsCarriedOutNext) {
 
 // ---------------------------------------------------------------- entries
 
-TEST_F(ContourViewTest, NearestReportsTheNodeInAbsoluteCoordinates) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  call(-1, g, 21, 9);
-  EXPECT_EQ(dialogs.message_line,
-            "(X,Y): 2600020.00 1200010.00 (I,J):      3      2 F:" + fmt_f(v_[g.at(3, 2)], 11, 3));
-}
-
-TEST_F(ContourViewTest, ExamineWritesThePointAndAddsItsContour) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  call(-2, g, 15, 15);
-  const GridHit h = grloct_at(g, 15, 15);
-  EXPECT_EQ(dialogs.message_line, "Contour added at F:" + std::string(trim_right(fmt_g(h.value, 12, 5))));
-  EXPECT_EQ(out(), ListLine().d(2600015.0).d(1200015.0).r(h.value).text(" /xyz").str() + "\n");
-  EXPECT_GT(rec().count(DriverCall::Polyline), 1);
-  call(-2, g, -50, -50);
-  EXPECT_EQ(dialogs.message_line, "no grid cell at the cursor");
-}
-
 TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   const GridData g = hill(11, 11, 10);
   korvel::testing::write_file("pts.txt", "2600015 1200025\n2600500 1200500\n");

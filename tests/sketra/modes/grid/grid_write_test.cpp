@@ -121,15 +121,6 @@ TEST_F(GridWriteTest, UnequalCellsRuleOutTheGridFormat) {
   EXPECT_FALSE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
 }
 
-TEST_F(GridWriteTest, BreaklinesStartANewLineAtTheFirstRow) {
-  const GridData g = grid(2, 2, 10, {1, 2, 3, 4});
-  EXPECT_EQ(write(write_breaklines, g),
-            "  2600000.00  1200000.00        1.00 1\n"
-            "  2600000.00  1200010.00        3.00 0\n"
-            "  2600010.00  1200000.00        2.00 1\n"
-            "  2600010.00  1200010.00        4.00 0\n");
-}
-
 TEST_F(GridWriteTest, XyzWritesDataAndTheEmptyRimAroundIt) {
   // 4 x 3 nodes, data only at node (1, 1): its three empty neighbours are
   // written with the no-data value, nodes farther away are not.
