@@ -419,9 +419,9 @@ bool load_dialog() {
   std::string values[] = {fmt_f(reader.xmv, 12, 3), fmt_f(reader.ymv, 12, 3), fmt_f(reader.zmv, 12, 3),
                           fmt_f(reader.arot, 12, 3), fmt_f(reader.zfac, 12, 3), fmt_i(reader.icol / 100, 3),
                           fmt_i(reader.isymb, 3),   fmt_f(cplot.zmin, 12, 0)};
-  sketra::grinfo(prompts, values);
+  const bool applied = sketra::grinfo(prompts, values);
   for (std::size_t i = 0; i < 8; ++i) cpch.dialog[i].set(values[i]);
-  if (prompts[0] == "cancel") return false;
+  if (!applied) return false;
   int color = reader.icol / 100;
   FreeTarget t[] = {&reader.xmv, &reader.ymv, &reader.zmv, &reader.arot,
                     &reader.zfac, &color,     &reader.isymb, &cplot.zmin};

@@ -103,7 +103,7 @@ void layer_dialog(std::vector<DxfLayer>& layers) {
     prompts.push_back(l.name);
     values.push_back(sketra::fmt_a("+", 24));
   }
-  sketra::grinfo(prompts, values);
+  if (!sketra::grinfo(prompts, values)) return;  // cancelled: every layer stays chosen
   for (std::size_t i = 0; i < layers.size(); ++i) layers[i].chosen = !values[i].empty() && values[i][0] == '+';
 }
 
@@ -111,8 +111,7 @@ void layer_dialog(std::vector<DxfLayer>& layers) {
 void option_dialog() {
   std::string prompts[] = {"Scaling factor", "Plot Circle"};
   std::string values[] = {sketra::fmt_f(reader.sfac, 12, 3), sketra::fmt_a("_", 24)};
-  sketra::grinfo(prompts, values);
-  if (prompts[0] == "cancel") {
+  if (!sketra::grinfo(prompts, values)) {
     reader.sfac = 1.0;
     return;
   }

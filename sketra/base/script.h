@@ -5,8 +5,7 @@
 // Every interactive routine of sketra first looks here. A queued entry is a
 // 16-character text (cut or blank-padded); a menu reads its first character as
 // a hot key, a prompt reads the whole entry as its answer. The queue is filled
-// at start-up from the file named by SKETRA_SCRIPT and by routines that want to
-// repeat themselves (the Yaw menu queues "R" and "Y").
+// at start-up from the file named by SKETRA_SCRIPT (and by tests).
 
 #include <span>
 #include <string>

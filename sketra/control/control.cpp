@@ -9,13 +9,24 @@
 // Original starts a new outer round. The loop keeps the data extents of
 // the last outer round; the axes derive the window from them while INDSGR
 // is 1 (zooming and pans set it to 0, Original back to 1).
+//
+// What a mode asks for (ViewRequest) and what the person chose while the
+// view was drawn (ViewContext::interrupted) become the loop's next step
+// directly: a request turns into the redraw, new round or exit that
+// follows the action, and an answer that is to come before the person is
+// asked again (an entry chosen during drawing, the entry to repeat after a
+// replot, the Yaw menu that reopens itself) is kept as the pending answer,
+// which the next menu wait returns instead of waiting.
 
 #include "sketra/control/control.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <type_traits>
+#include <utility>
 
+#include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -32,15 +43,40 @@ ControlState ctrl;
 
 namespace {
 
-// The grctrl that is running: its view and the blocks it was given.
+// A menu answer: the cell chosen (or a zoom key) and the cursor position.
+struct Answer {
+  int sel = 0;
+  float x = 0, y = 0;
+};
+
+// The grctrl that is running: its view, the blocks it was given, the
+// handlers of the mode's entries (entry k at k - 1) and the answer that
+// the next menu wait returns without asking (sel 0: none).
 struct Running {
   const ViewCallback* view = nullptr;
   Cplot* cplot = nullptr;
+  std::vector<std::function<void(ViewContext&)>> handlers;
+  Answer pending;
 };
 Running running;
 
 // What the loop does after an action.
 enum class Next { wait, redraw, new_round, exit };
+
+// The step that carries out a mode's request after the action `sel` (the
+// cell that was chosen; a repeat chooses it again after the redraw).
+Next follow(ViewRequest r, int sel, float x, float y) {
+  switch (r) {
+    case ViewRequest::none: return Next::wait;
+    case ViewRequest::replot: return Next::redraw;
+    case ViewRequest::repeat:
+      if (running.pending.sel == 0) running.pending = {sel, x, y};
+      return Next::redraw;
+    case ViewRequest::original: return Next::new_round;
+    case ViewRequest::exit: return Next::exit;
+  }
+  return Next::wait;
+}
 
 constexpr std::string_view kLibraryCaptions[kLibraryCells] = {
     " DDraw",   " HHardcopy", " KKeep", " OOriginal", " QQuery", " RReplot",
@@ -68,21 +104,18 @@ void reopen_window() {
   }
 }
 
-std::string toggle(int on) { return on == 1 ? "+ " : "_ "; }
-bool toggled(const std::string& v) { return !v.empty() && v[0] == '+'; }
-// A number as a form shows it: fixed point with 3 decimals, no leading blanks.
-std::string real_text(double v) {
-  const std::string s = fmt_f(v, 15, 3);
-  return s.substr(std::min(s.find_first_not_of(' '), s.size()));
-}
-
-// The first value of a text field, or `fallback` when there is none.
+// The first number of a form field, or `fallback` when there is none.
 template <class T>
 T field_value(const std::string& text, T fallback) {
-  T v = fallback;
-  const FreeTarget t[] = {&v};
-  const FreeResult r = read_free(text, t);
-  return r.filled == 1 && !r.error ? v : fallback;
+  if constexpr (std::is_integral_v<T>) {
+    int v = fallback;
+    read_field(text, v);
+    return v;
+  } else {
+    double v = fallback;
+    read_field(text, v);
+    return T(v);
+  }
 }
 
 void copy_titles_back(PlotTitles& titles) {
@@ -144,8 +177,7 @@ void leave(PlotTitles& titles) {
 Next title_dialog() {
   std::string prompts[] = {"Title", "Subtitle"};
   std::string values[] = {std::string(trim_right(grcomt.titlgr)), std::string(trim_right(grcomt.subtitle))};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return Next::wait;
+  if (!grinfo(prompts, values)) return Next::wait;
   grcomt.titlgr = fixed_width(values[0], kTitleWidth);
   grcomt.subtitle = fixed_width(values[1], kTitleWidth);
   return Next::redraw;
@@ -160,9 +192,8 @@ Next axis_dialog(int axis) {
   std::string& label = axis == 0 ? grcomt.xlabel : grcomt.ylabel;
   std::string prompts[] = {axis == 0 ? "XMIN" : "YMIN", axis == 0 ? "XMAX" : "YMAX",
                            axis == 0 ? "X-Label" : "Y-Label"};
-  std::string values[] = {real_text(lo + origin), real_text(hi + origin), std::string(trim_right(label))};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return Next::wait;
+  std::string values[] = {number_field(lo + origin, 3), number_field(hi + origin, 3), std::string(trim_right(label))};
+  if (!grinfo(prompts, values)) return Next::wait;
   const double new_lo = field_value(values[0], lo + origin);
   const double new_hi = std::max(field_value(values[1], hi + origin), new_lo + 0.001);
   if (!std::isfinite(new_lo) || !std::isfinite(new_hi)) return Next::wait;
@@ -201,18 +232,18 @@ Next query() {
   std::string prompts[] = {"Draw Axes", "Draw Grid",   "Dependent Scales", "Domain Boundary",
                            "X-Units",   "Y-Units",     "Zoom Factor",      "Symbol Factor",
                            "Scale Factor", "Language"};
-  std::string values[] = {toggle(c.in[2]), toggle(c.in[3]), toggle(c.in[1]), toggle(c.in[11]),
-                          std::to_string(c.nxingr), std::to_string(c.nyingr), real_text(c.zoom),
-                          real_text(c.symfgr), real_text(c.scaling),
+  std::string values[] = {toggle_value(c.in[2] == 1), toggle_value(c.in[3] == 1), toggle_value(c.in[1] == 1),
+                          toggle_value(c.in[11] == 1),
+                          std::to_string(c.nxingr), std::to_string(c.nyingr), number_field(c.zoom, 3),
+                          number_field(c.symfgr, 3), number_field(c.scaling, 3),
                           std::string("|") + (c.display.language == 2 ? '2' : '1') + "|english|german"};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return Next::wait;
+  if (!grinfo(prompts, values)) return Next::wait;
   const std::array<int, 4> before = {c.in[2], c.in[3], c.in[1], c.in[11]};
   const float symf_before = c.symfgr;
-  c.in[2] = toggled(values[0]);
-  c.in[3] = toggled(values[1]);
-  grvalu("IN02GR", float(toggled(values[2])));
-  c.in[11] = toggled(values[3]);
+  c.in[2] = toggle_on(values[0]);
+  c.in[3] = toggle_on(values[1]);
+  grvalu("IN02GR", float(toggle_on(values[2])));
+  c.in[11] = toggle_on(values[3]);
   c.nxingr = std::clamp(field_value(values[4], c.nxingr), 6, kMaxIntervals);
   c.nyingr = std::clamp(field_value(values[5], c.nyingr), 6, kMaxIntervals);
   float zoom = field_value(values[6], c.zoom);
@@ -231,15 +262,16 @@ Next query() {
   return redraw ? Next::redraw : Next::wait;
 }
 
-void value(float x, float y) {
+Next value(float x, float y) {
   const PlotState& c = grcomn;
   ctrl.w[0] = x;
   ctrl.w[1] = y;
-  detail::call_view(kViewValue, x, y);
+  const ViewRequest r = detail::call_view(kViewValue, x, y);
   grmov2(x, y);
   grsymb(2);
   grflip();
   grmesg(fmt_f(double(x) + c.xorgr, 12, 3) + fmt_f(double(y) + c.yorgr, 12, 3) + " /xy");
+  return follow(r == ViewRequest::repeat ? ViewRequest::replot : r, 0, x, y);
 }
 
 const std::vector<std::string>& help_lines() {
@@ -313,14 +345,13 @@ void view_delete() {
   std::vector<std::string> prompts, values;
   for (const NamedView& v : c.views) {
     prompts.emplace_back(trim_right(v.name));
-    values.push_back(toggle(0));
+    values.push_back(toggle_value(false));
   }
   if (prompts.empty()) return;
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return;
+  if (!grinfo(prompts, values)) return;
   std::vector<NamedView> kept;
   for (std::size_t i = 0; i < c.views.size(); ++i)
-    if (!toggled(values[i])) kept.push_back(c.views[i]);
+    if (!toggle_on(values[i])) kept.push_back(c.views[i]);
   c.views = std::move(kept);
 }
 
@@ -353,10 +384,7 @@ Next dispatch(int sel, float x, float y, bool clicked, bool from_script) {
     return Next::redraw;
   }
   if (sel == 0) return clicked && !from_script ? click(x, y) : Next::wait;
-  if (sel > kGapCell) {
-    detail::call_view(-(sel - kGapCell), x, y);
-    return Next::wait;
-  }
+  if (sel > kGapCell) return follow(detail::run_entry(sel - kGapCell, x, y), sel, x, y);
   switch (sel) {
     case 1: grdraw(ctrl.w); return Next::wait;
     case 2: detail::hardcopy_menu(); return Next::wait;
@@ -368,9 +396,9 @@ Next dispatch(int sel, float x, float y, bool clicked, bool from_script) {
     case 5: return query();
     case 6: return Next::redraw;
     case 7: grtext(dialogs.messages); return Next::wait;
-    case 8: value(x, y); return Next::wait;
+    case 8: return value(x, y);
     case 9: return views_menu();
-    case 10: gryaw(); return Next::wait;
+    case 10: return gryaw() ? follow(ViewRequest::repeat, sel, x, y) : Next::wait;  // replot, Yaw again
     case 11: grtext(help_lines()); return Next::wait;
     case 12: return Next::exit;
     default: return Next::wait;
@@ -380,23 +408,38 @@ Next dispatch(int sel, float x, float y, bool clicked, bool from_script) {
 // The menu wait of the control menu: grcurs with the duties towards the
 // mode (overlay on entry, clicks offered to the mode first, pans and
 // window changes redrawn). `clicked` tells a click that hit no entry from
-// a key that matched none.
+// a key that matched none. A pending answer is returned at once (after the
+// overlay); one that arises during the wait (the person chose an entry
+// while a redraw of the wait ran, or a click's request ends the mode's
+// round) replaces grcurs' answer.
 int menu_wait(float& x, float& y, bool& clicked, bool& from_script) {
   PlotState& c = grcomn;
-  c.control.redraw_request = 0;
   clicked = false;
+  from_script = false;
+  auto take_pending = [&] {
+    const Answer a = std::exchange(running.pending, Answer{});
+    x = a.x, y = a.y;
+    clicked = false;
+    if (a.sel > 0) menus.highlighted = a.sel;
+    return a.sel;
+  };
+  if (running.pending.sel != 0) {
+    detail::call_view(kViewOverlay);
+    return take_pending();
+  }
   MenuHooks hooks;
   hooks.on_entry = [] { detail::call_view(kViewOverlay); };
   hooks.on_miss = [&](float wx, float wy) {
     clicked = true;
-    detail::call_view(kViewClick, wx, wy);
-    if (c.control.redraw_request != 1) return false;
-    c.control.redraw_request = 0;
+    const ViewRequest r = detail::call_view(kViewClick, wx, wy);
+    if (r == ViewRequest::none) return false;
     clicked = false;
-    detail::redraw();
-    return true;
+    if (r == ViewRequest::original) running.pending = {4, wx, wy};       // Original
+    else if (r == ViewRequest::exit) running.pending = {kLibraryCells, wx, wy};  // eXit
+    else detail::redraw(true);
+    return running.pending.sel == 0;  // claimed: wait again
   };
-  hooks.on_pan = [] { detail::redraw(); };
+  hooks.on_pan = [] { detail::redraw(true); };
   hooks.on_window_change = [] {
     remember_window_shape();
     detail::redraw();
@@ -405,6 +448,7 @@ int menu_wait(float& x, float& y, bool& clicked, bool& from_script) {
   int sel = kMenuColumn;
   const int shown = std::clamp(c.control.shown, 1, kControlCells);
   grcurs(std::span<const std::string>(c.control.cells.data(), size_t(shown)), sel, x, y, &hooks);
+  if (running.pending.sel != 0) return take_pending();
   return sel;
 }
 
@@ -414,18 +458,32 @@ int menu_wait(float& x, float& y, bool& clicked, bool& from_script) {
 
 namespace detail {
 
-void call_view(int code, float x, float y) {
-  if (!running.view || !*running.view) return;
-  if (code == kViewClick || code < 0) {
+ViewRequest call_view(int code, float x, float y) {
+  if (!running.view || !*running.view) return ViewRequest::none;
+  if (code == kViewClick) {
     grcomn.xcrsgr = x;
     grcomn.ycrsgr = y;
   }
-  ViewContext v{code, ctrl.w, x, y, grcomn.control.redraw_request, running.cplot};
+  ViewContext v{code, ctrl.w, x, y, running.cplot};
   ++ctrl.view_calls;
   (*running.view)(v);
+  return v.requested();
 }
 
-void redraw() {
+ViewRequest run_entry(int k, float x, float y) {
+  if (k < 1 || k > int(running.handlers.size()) || !running.handlers[size_t(k - 1)]) return ViewRequest::none;
+  grcomn.xcrsgr = x;
+  grcomn.ycrsgr = y;
+  // A copy: the handler may run a display mode of its own, which replaces
+  // the table while it runs.
+  const std::function<void(ViewContext&)> handler = running.handlers[size_t(k - 1)];
+  ViewContext v{-k, ctrl.w, x, y, running.cplot};
+  ++ctrl.view_calls;
+  handler(v);
+  return v.requested();
+}
+
+void redraw(bool keep_answer) {
   PlotState& c = grcomn;
   if (window_shape_changed()) {
     reopen_window();
@@ -443,6 +501,7 @@ void redraw() {
   call_view(kViewOverlay);
   if (c.imodgr != kModeNone) grflip();
   take_pending_shot();
+  if (!keep_answer) running.pending = Answer{};
 }
 
 std::vector<std::string> cells16(std::initializer_list<std::string_view> captions) {
@@ -466,17 +525,36 @@ int submenu(std::span<const std::string> cells, float& x, float& y) {
 
 bool ViewContext::to_file() const { return is_file_mode(grcomn.imodgr); }
 
-void ViewContext::set_entries(std::span<const std::string> captions) {
+void ViewContext::set_entries(std::span<const ModeEntry> entries) {
+  if (entries.size() > std::size_t(kMaxModeEntries))
+    throw FatalError("set_entries: more than " + std::to_string(kMaxModeEntries) + " mode entries");
   ControlMenu& m = grcomn.control;
-  const std::size_t n = std::min(captions.size(), std::size_t(kMaxModeEntries));
+  const std::size_t n = entries.size();
   for (std::size_t k = kGapCell - 1; k < m.cells.size(); ++k) m.cells[k] = fixed_width("", 16);
-  for (std::size_t k = 0; k < n; ++k) m.cells[kGapCell + k] = fixed_width(captions[k], 16);
+  running.handlers.clear();
+  for (std::size_t k = 0; k < n; ++k) {
+    m.cells[kGapCell + k] = fixed_width(entries[k].caption, 16);
+    running.handlers.push_back(entries[k].run);
+  }
   m.shown = n > 0 ? kGapCell + int(n) : kLibraryCells;
 }
 
-void ViewContext::set_entries(std::initializer_list<std::string_view> captions) {
-  std::vector<std::string> cells(captions.begin(), captions.end());
-  set_entries(std::span<const std::string>(cells));
+void ViewContext::request(ViewRequest r) { request_ = std::max(request_, r); }
+
+bool ViewContext::interrupted() {
+  if (stopped_) return true;
+  if (!is_screen_mode(grcomn.imodgr) || !driver().is_open()) return false;
+  const ControlMenu& m = grcomn.control;
+  const int shown = std::clamp(m.shown, 1, kControlCells);
+  int sel = kMenuPoll;
+  float px = 0, py = 0;
+  grcurs(std::span<const std::string>(m.cells.data(), size_t(shown)), sel, px, py);
+  if (sel == kMenuNothing) return false;
+  stopped_ = true;
+  // An entry or a zoom is the loop's next step; Escape or a click on no
+  // entry only ends the work.
+  if (sel != kMenuInterrupt) running.pending = {sel, px, py};
+  return true;
 }
 
 PlotTitles PlotTitles::from_text(std::string_view text) {
@@ -495,11 +573,17 @@ std::string PlotTitles::to_text() const {
 void control_reset() { ctrl = ControlState{}; }
 
 void grctrl(const ViewCallback& view, int options, PlotTitles& titles, Cplot* cplot) {
+  // A mode run from an entry of another gets its own table; the outer
+  // mode's table and control menu come back when it ends.
   struct Guard {
-    Running saved = running;
-    ~Guard() { running = saved; }
+    Running saved = std::move(running);
+    ControlMenu menu = grcomn.control;
+    ~Guard() {
+      running = std::move(saved);
+      if (running.view) grcomn.control = menu;
+    }
   } guard;
-  running = {&view, cplot};
+  running = Running{&view, cplot, {}, {}};
   enter(options, titles);
   PlotState& c = grcomn;
   Next next = Next::new_round;
@@ -510,7 +594,7 @@ void grctrl(const ViewCallback& view, int options, PlotTitles& titles, Cplot* cp
       ctrl.extents = ctrl.w;
     }
     if (next == Next::new_round || next == Next::redraw) {
-      detail::redraw();
+      detail::redraw(true);
       if (c.in[14] == 1) {
         copy_titles_back(titles);
         return;

@@ -4,48 +4,68 @@
 //
 // A display mode hands grctrl a view callback. The loop owns the window,
 // the axes, the titles and the control menu; the callback draws the mode's
-// data and carries out the mode's own menu entries. The loop calls it with
-// a code:
+// data, and the mode's own menu entries are a table of captions and
+// handlers. The loop calls the callback with a code:
 //
 //   kViewExtents (0)  at the start of each outer round (entry, Original):
 //                     put the data extents into w (x min, x max, y min,
-//                     y max, absolute co-ordinates) and set the mode's menu
+//                     y max, absolute co-ordinates) and declare the mode's
 //                     entries (set_entries)
 //   kViewDraw    (1)  draw the data: after the plot area is cleared and the
 //                     scales are set, and to draw into a hard-copy or keep
-//                     file (to_file() is then true)
+//                     file (to_file() is then true). Long drawing asks
+//                     interrupted() every so often and stops when it says so
 //   kViewValue   (2)  after the pick entry Value: w[0], w[1] hold the picked
 //                     world point (relative to the origin); report the value
 //   kViewOverlay (3)  after code 1 and the axes, and on entry to every menu
 //                     wait: draw what must lie on top (legends, markers)
 //   kViewClick   (4)  a click in the window that hit no menu entry, at
-//                     (x, y): set redraw_request to 1 to claim it (the loop
-//                     then redraws and waits again); otherwise the loop
+//                     (x, y): request(ViewRequest::replot) claims it (the
+//                     loop redraws and waits again); otherwise the loop
 //                     handles the click itself (zoom, axis dialogs)
-//   -k                the mode's k-th menu entry (control-menu cell 13 + k)
-//                     was chosen, with the cursor at (x, y)
 //
-// The mode keeps its own data: the callback is any callable, typically a
-// lambda that captures the mode's arrays and options.
+// Entry k of the mode's table is control-menu cell 13 + k; when it is
+// chosen the loop runs its handler with code -k and the cursor at (x, y).
+// A callback or a handler never queues hot keys for the loop: what is to
+// happen next it asks for with request() (see ViewRequest), and the loop
+// carries that out once the call has returned.
+//
+// The mode keeps its own data: the callback and the handlers are any
+// callables, typically lambdas that capture the mode's arrays and options.
 //
 //   sketra::PlotTitles titles{"Depth", "", "[m]", "[m]"};
 //   sketra::grctrl([&](sketra::ViewContext& v) {
 //     switch (v.code) {
-//       case sketra::kViewExtents: v.w = {x0, x1, y0, y1}; v.set_entries({" NNearest"}); break;
-//       case sketra::kViewDraw:    draw_grid(); break;
-//       case -1:                   nearest(v.x, v.y); break;
+//       case sketra::kViewExtents: {
+//         v.w = {x0, x1, y0, y1};
+//         const sketra::ModeEntry entries[] = {
+//             {"<NNearest", [&](sketra::ViewContext& e) { nearest(e.x, e.y); }},
+//             {" GGrid", [&](sketra::ViewContext& e) {
+//                lines = !lines;
+//                e.request(sketra::ViewRequest::replot);
+//              }},
+//             {" ??", [](sketra::ViewContext&) { help(); }}};
+//         v.set_entries(entries);
+//         break;
+//       }
+//       case sketra::kViewDraw:
+//         for (int row = 0; row < rows; ++row) {
+//           if (row % 16 == 0 && v.interrupted()) return;
+//           draw_row(row);
+//         }
+//         break;
 //     }
 //   }, 0, titles);
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "sketra/control/blocks.h"
+#include "sketra/kernel/plot.h"
 
 namespace sketra {
 
@@ -57,22 +77,69 @@ inline constexpr int kViewClick = 4;
 
 inline constexpr int kLibraryCells = 12;  // control-menu cells of the loop itself
 inline constexpr int kGapCell = 13;       // the empty cell before the mode's entries
-inline constexpr int kMaxModeEntries = 12;
+inline constexpr int kMaxModeEntries = kControlCells - kGapCell;  // 16
+static_assert(kMaxModeEntries >= 14, "a mode has room for 13 entries and its help cell");
 
-// What the loop hands the view callback.
-struct ViewContext {
-  int code = 0;                 // kView... or -k for the mode's k-th entry
+// What a mode asks the loop to do once the call that asked has returned.
+// When one call asks for several things, the last in this order wins.
+enum class ViewRequest {
+  none,      // nothing: after an entry the menu waits again, without a redraw
+  replot,    // redraw the view; at code 4 this claims the click
+  repeat,    // after an entry: redraw, then run the same entry again (a
+             // dialog whose Replot shows the picture and comes back)
+  original,  // back to the data extents: a new outer round (code 0, redraw)
+  exit,      // leave the mode as eXit does
+};
+
+class ViewContext;
+
+// One entry of a mode's menu: its caption cell (16 characters: state flag,
+// hot key, label; see menus.h) and its handler. An entry whose hot key an
+// earlier cell takes is still chosen by a click or the script line "#k".
+struct ModeEntry {
+  std::string_view caption;
+  std::function<void(ViewContext&)> run;  // empty: the entry does nothing
+};
+
+// What the loop hands the view callback and the entry handlers.
+class ViewContext {
+ public:
+  ViewContext(int code, std::array<double, 4>& w, float x = 0, float y = 0, Cplot* cplot = nullptr)
+      : code(code), w(w), x(x), y(y), cplot(cplot) {}
+
+  int code;                     // kView... or -k for the mode's k-th entry
   std::array<double, 4>& w;     // shared with the loop (see the codes)
-  float x = 0, y = 0;           // world point of a click or entry (codes 4 and -k)
-  int& redraw_request;          // code 4: set to 1 to claim the click
-  Cplot* cplot = nullptr;       // the plot-parameter block given to grctrl, if any
+  float x, y;                   // world point of a click or entry (codes 4 and -k)
+  Cplot* cplot;                 // the plot-parameter block given to grctrl, if any
 
   // True while drawing into a hard-copy or keep file (code 1).
   bool to_file() const;
-  // Sets the mode's menu entries (16-character caption cells, at most 12)
-  // as control-menu cells 14, 15, ...; the menu then shows 13 + their count.
-  void set_entries(std::initializer_list<std::string_view> captions);
-  void set_entries(std::span<const std::string> captions);
+
+  // Declares the mode's menu (code 0): the captions become control-menu
+  // cells 14, 15, ... and the menu shows 13 + their count; the table is
+  // copied, so it may be a temporary. At most kMaxModeEntries entries; more
+  // is a programming error (FatalError).
+  void set_entries(std::span<const ModeEntry> entries);
+
+  // Asks the loop for a redraw, a repeat, the original view or the exit
+  // (see ViewRequest); the strongest request of the call counts.
+  void request(ViewRequest r);
+  ViewRequest requested() const { return request_; }
+
+  // Long work (drawing a large picture, a long computation in a handler)
+  // asks this every so often: true when the person has pressed Escape,
+  // clicked, or chosen an entry of the control menu (by hot key or click)
+  // since the work began. The work should then stop and return; a chosen
+  // entry (or a zoom by the wheel or the right button) is carried out next,
+  // before the menu waits. Once true it stays true for this call. It looks
+  // at pending input without waiting, so a call costs a few system calls:
+  // ask every few rows, not per primitive. Always false while drawing into
+  // a file or without a window.
+  bool interrupted();
+
+ private:
+  ViewRequest request_ = ViewRequest::none;
+  bool stopped_ = false;
 };
 
 using ViewCallback = std::function<void(ViewContext&)>;
@@ -141,9 +208,10 @@ int grprnt(double value, double step, std::string& text, bool pad = true);
 
 // ---------------------------------------------------------------- tools
 
-// The three-dimensional view menu. After an action it queues "R" and "Y",
-// so the loop replots and opens this menu again by itself.
-void gryaw();
+// The three-dimensional view menu. Returns true after an action (a turn,
+// Grow, Delta, ...): the screen has been cleared, and the loop replots and
+// opens this menu again by itself. False after eXit.
+bool gryaw();
 
 // Rotates the viewing matrix about the fixed point by `degrees` in the
 // plane of screen axes a and b (0 x, 1 y, 2 depth); the fixed point keeps

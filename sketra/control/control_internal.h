@@ -13,16 +13,23 @@
 
 namespace sketra::detail {
 
-// Calls the view callback of the running grctrl (nothing when none runs).
-// For codes 4 and -k the cursor pick XCRSGR, YCRSGR becomes (x, y) in world
-// units, as the mode expects.
-void call_view(int code, float x = 0, float y = 0);
+// Calls the view callback of the running grctrl (nothing when none runs)
+// and returns what it requested. For code 4 the cursor pick XCRSGR, YCRSGR
+// becomes (x, y) in world units, as the mode expects.
+ViewRequest call_view(int code, float x = 0, float y = 0);
+
+// Runs the handler of the mode's entry k (1-based) with code -k, the
+// cursor pick set to (x, y); returns what it requested (none when the
+// entry has no handler).
+ViewRequest run_entry(int k, float x, float y);
 
 // The full redraw: plot area cleared (the window reopened first when the
 // interval counts or scales changed), scales, background keep files,
 // view, foreground keep files, plot list, axes, overlay, flip, and a
-// pending screen shot.
-void redraw();
+// pending screen shot. An entry the person chose while the view was drawn
+// is kept for the loop's next menu wait with `keep_answer`, else dropped
+// (redraws inside sub-menus, which have their own answers).
+void redraw(bool keep_answer = false);
 
 // Caption cells of 16 characters.
 std::vector<std::string> cells16(std::initializer_list<std::string_view> captions);

@@ -164,8 +164,7 @@ void attributes() {
   PlotList& l = grplst;
   std::string prompts[] = {"Symbol number", "Color of element", "Radius/N-Arrow"};
   std::string values[] = {std::to_string(l.symbol), std::to_string(l.colour), fmt_f(l.radius, 12, 3)};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return;
+  if (!grinfo(prompts, values)) return;
   int symbol = l.symbol, colour = l.colour;
   double radius = l.radius;
   const FreeTarget ts[] = {&symbol}, tc[] = {&colour}, tr[] = {&radius};

@@ -85,13 +85,12 @@ void prepare_screen_shot(std::string_view label) {
 
 void shot_attributes() {
   std::string prompts[] = {"with frame", "crop", "with date"};
-  std::string values[] = {ctrl.shot.frame ? "+ " : "_ ", ctrl.shot.crop ? "+ " : "_ ",
-                          ctrl.shot.date ? "+ " : "_ "};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return;
-  ctrl.shot.frame = values[0].starts_with('+');
-  ctrl.shot.crop = values[1].starts_with('+');
-  ctrl.shot.date = values[2].starts_with('+');
+  std::string values[] = {toggle_value(ctrl.shot.frame), toggle_value(ctrl.shot.crop),
+                          toggle_value(ctrl.shot.date)};
+  if (!grinfo(prompts, values)) return;
+  ctrl.shot.frame = toggle_on(values[0]);
+  ctrl.shot.crop = toggle_on(values[1]);
+  ctrl.shot.date = toggle_on(values[2]);
 }
 
 }  // namespace

@@ -5,13 +5,12 @@
 // A rotation by angle a in the plane of screen axes i and j turns columns
 // i and j of every row; the translation row then gets the shift that keeps
 // the fixed point's screen position. The menu does one action and returns
-// after queueing the script entries "R" and "Y": the control loop replots
-// and opens the menu again without the person doing anything.
+// true: the control loop replots and opens the menu again without the
+// person doing anything.
 
 #include <cmath>
 #include <numbers>
 
-#include "sketra/base/script.h"
 #include "sketra/control/control.h"
 #include "sketra/control/control_internal.h"
 #include "sketra/kernel/plot.h"
@@ -114,7 +113,7 @@ void rotate_view(int a, int b, float degrees) {
   grcomn.projection = true;
 }
 
-void gryaw() {
+bool gryaw() {
   if (!ctrl.yaw.fixed_set) set_default_fixed_point();
   mark_fixed_point();
   for (;;) {
@@ -124,15 +123,14 @@ void gryaw() {
     if (grcomn.trangr[3][3] <= 0.1f) cells[10] = "-FFlaten";
     float x = 0, y = 0;
     const int sel = detail::submenu(cells, x, y);
-    if (sel == 13) return;
+    if (sel == 13) return false;
     if (sel == 12) {
       grtext(yaw_help());
       continue;
     }
     if (!act(sel)) continue;
     grcler(0);
-    grscpt(std::vector<std::string>{"R", "Y"});
-    return;
+    return true;
   }
 }
 

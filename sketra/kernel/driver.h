@@ -48,6 +48,9 @@ inline constexpr int kKeyLeft = 15;
 inline constexpr int kKeyUp = 16;
 inline constexpr int kKeyRight = 17;
 inline constexpr int kKeyDown = 18;
+// Keys that keep their X keysym as their code.
+inline constexpr int kKeyPageUp = 0xFF55;
+inline constexpr int kKeyPageDown = 0xFF56;
 
 // One input event.
 //   kKeyPress:        x, y pointer position in the window; code the key code

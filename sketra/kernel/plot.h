@@ -133,16 +133,15 @@ struct DisplaySettings {
   std::array<int, 2> contour_switches{0, 0};
 };
 
-// The control menu of the display-mode loop: 25 caption cells of 16
-// characters, the number shown and the number that belong to the library;
-// a mode appends its cells after cell 13 and sets `shown`. A mode sets
-// `redraw_request` to ask the loop for a redraw after handling a click.
-inline constexpr int kControlCells = 25;
+// The control menu of the display-mode loop: 29 caption cells of 16
+// characters (12 of the library, a gap, 16 of the mode), the number shown
+// and the number that belong to the library; the loop writes a mode's
+// entries after cell 13 and sets `shown`.
+inline constexpr int kControlCells = 29;
 struct ControlMenu {
   std::array<std::string, kControlCells> cells;
   int shown = 12;
   int library = 12;
-  int redraw_request = 0;
 };
 
 struct PlotState {

@@ -243,8 +243,8 @@ void WindowDialogs::text_page(std::span<const std::string> lines) {
         draw();
         continue;
       }
-      if (ev.code == 0xFF55 || ev.code == 0xFF56) {  // Page Up, Page Down
-        first += ev.code == 0xFF55 ? -rows : rows;
+      if (ev.code == kKeyPageUp || ev.code == kKeyPageDown) {
+        first += ev.code == kKeyPageUp ? -rows : rows;
         draw();
         continue;
       }

@@ -154,20 +154,21 @@ char grinp1(std::string_view prompt) {
   return t.empty() ? ' ' : t[0];
 }
 
-void grinfo(std::span<std::string> prompts, std::span<std::string> values) {
-  auto leave = [] { grcomn.xcrsgr = grcomn.ycrsgr = -9999; };
+bool grinfo(std::span<std::string> prompts, std::span<std::string> values) {
+  auto leave = [](bool applied) {
+    grcomn.xcrsgr = grcomn.ycrsgr = -9999;
+    return applied;
+  };
   while (script_pending()) {
     std::string e = script_take();
     int r = form_entry(e, prompts, values);
-    if (r == 1) return leave();
+    if (r == 1) return leave(true);
     if (r < 0) {
       unknown_script_line(e);
       break;
     }
   }
-  const bool applied = dialogs.ui && dialogs.ui->form(prompts, values);
-  if (!applied && !prompts.empty()) prompts[0] = "cancel";
-  leave();
+  return leave(dialogs.ui && dialogs.ui->form(prompts, values));
 }
 
 FieldKind field_kind(std::string_view prompt, std::string_view value) {
@@ -190,6 +191,33 @@ std::vector<std::string> choice_options(std::string_view value, int& current) {
   const int k = value[1] - '0';
   current = k >= 1 && k <= int(out.size()) ? k : 0;
   return out;
+}
+
+std::string toggle_value(bool on) { return on ? "+ " : "_ "; }
+bool toggle_on(std::string_view value) { return !value.empty() && value[0] == '+'; }
+
+std::string number_field(double v, int decimals) {
+  std::string t = fmt_f(v, 16, decimals);
+  if (t.find('*') != std::string::npos) t = fmt_g(v, 16, 7);
+  return std::string(trim(t));
+}
+
+bool read_field(std::string_view text, double& v) {
+  double r = v;  // a null value leaves it
+  const FreeTarget t[] = {&r};
+  const FreeResult f = read_free(text, t);
+  if (f.error || f.filled != 1) return false;
+  v = r;
+  return true;
+}
+
+bool read_field(std::string_view text, int& v) {
+  int r = v;
+  const FreeTarget t[] = {&r};
+  const FreeResult f = read_free(text, t);
+  if (f.error || f.filled != 1) return false;
+  v = r;
+  return true;
 }
 
 void set_choice(std::string& value, int k) {

@@ -12,7 +12,7 @@
 // log file. Only when nothing is queued do they ask the window layer
 // (`DialogUi`; the default one, dialog_window.h, draws in the window while
 // a screen mode is open). Without a window a prompt answers blank, a form
-// answers "cancel" and a file dialog gives up.
+// is cancelled and a file dialog gives up.
 //
 // A script entry that a form or a number prompt cannot use is reported as
 // "unknown script line: " and the entry (an error box on the log unit); the
@@ -20,7 +20,8 @@
 //
 //   sketra::grscpt(std::vector<std::string>{"2 10.5", "D"});
 //   std::string prompts[] = {"X-Move", "Y-Move"}, values[] = {"0", "0"};
-//   sketra::grinfo(prompts, values);   // values[1] == "10.5", nothing drawn
+//   if (sketra::grinfo(prompts, values)) ...  // true, values[1] == "10.5",
+//                                             // nothing drawn
 
 #include <algorithm>
 #include <cstdint>
@@ -104,10 +105,12 @@ char grinp1(std::string_view prompt);
 // Multi-field form. prompts[i] and values[i] describe field i; prompts that
 // start with "#" are headings and not editable. Script entries "k value"
 // set editable field k (1-based; a toggle field "+ ..."/"_ ..." is switched
-// on, a choice field "|k|..." takes the digit), "D" applies. Cancel, or no
-// answer at all (nothing queued, no window), set prompts[0] to "cancel".
-// The cursor pick (XCRSGR, YCRSGR) is cleared to -9999 on leaving.
-void grinfo(std::span<std::string> prompts, std::span<std::string> values);
+// on, a choice field "|k|..." takes the digit), "D" applies. Returns true
+// when the form was applied; false after Cancel, or when nobody answered
+// (nothing queued, no window): the caller then changes nothing. Prompts
+// are never changed. The cursor pick (XCRSGR, YCRSGR) is cleared to -9999
+// on leaving.
+[[nodiscard]] bool grinfo(std::span<std::string> prompts, std::span<std::string> values);
 
 // Kinds of form fields, decided by the prompt and the current value.
 enum class FieldKind {
@@ -124,6 +127,18 @@ std::vector<std::string> choice_options(std::string_view value, int& current);
 void set_choice(std::string& value, int k);
 // Every toggle field switched (the form's Invert).
 void invert_toggles(std::span<const std::string> prompts, std::span<std::string> values);
+
+// Values of form fields, for the dialogs that build forms:
+//   toggle_value(true) == "+ ", toggle_on("+ ") == true;
+//   number_field(2.5, 3) == "2.500" (fixed point without blanks; a number
+//   too wide for 16 characters in general format with 7 digits);
+//   read_field(" 12.5 ", v) puts 12.5 into v and returns true; a field that
+//   does not hold exactly one number returns false and leaves v alone.
+std::string toggle_value(bool on);
+bool toggle_on(std::string_view value);
+std::string number_field(double v, int decimals);
+bool read_field(std::string_view text, double& v);
+bool read_field(std::string_view text, int& v);
 
 // Text page with Save and Done. From the script an "S" entry saves the lines
 // ("Filename", then "Append Overwrite eXit?" when the file exists), any

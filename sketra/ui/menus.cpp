@@ -229,12 +229,21 @@ Layout layout_for(int sel, int n) {
     l.w = std::min(kButtonMaxWidth, (width - 1) / 2);
     x = detail::window_right() - 4 - l.w;
     y0 = detail::window_top() - 20;
+    // As many rows as fit above the window's lower edge; the rest of the
+    // entries go into further columns to the left, so none is out of reach.
+    const float height = y0 - detail::window_bottom() - 2;
+    l.rows = std::clamp(int(height / kRowStep) + 1, 1, std::max(n, 1));
+    l.columns = (n + l.rows - 1) / l.rows;
   } else {
     l.w = menus.bar_width;
     x = menus.bar_x + float(sel - 1) * menus.bar_step;
     y0 = menus.bar_y - kRowStep;
   }
-  for (int k = 0; k < n; ++k) l.xs[size_t(k)] = x, l.ys[size_t(k)] = y0 - float(k) * step;
+  for (int k = 0; k < n; ++k) {
+    const int column = k / l.rows, row = k % l.rows;
+    l.xs[size_t(k)] = x - float(column) * (l.w + 2);
+    l.ys[size_t(k)] = y0 - float(row) * step;
+  }
   return l;
 }
 
@@ -429,6 +438,10 @@ bool MenuCall::handle_resize(const InputEvent& ev) {
 }
 
 bool MenuCall::handle_key(const InputEvent& ev, int& sel) {
+  if (poll_ && ev.code == kKeyEscape) {
+    sel = kMenuInterrupt;
+    return true;
+  }
   if (ev.code >= kKeyLeft && ev.code <= kKeyDown) {
     if (poll_) {
       sel = kMenuNothing;
@@ -491,7 +504,7 @@ bool MenuCall::handle_button(const InputEvent& ev, int& sel) {
       return false;
     }
   }
-  sel = poll_ ? kMenuNothing : menus.armed;
+  sel = poll_ ? kMenuInterrupt : menus.armed;
   menus.armed = 0;
   return true;
 }

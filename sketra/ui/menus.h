@@ -60,6 +60,7 @@ inline constexpr int kMenuRightButton = -3;
 inline constexpr int kMenuWheelUp = -4;
 inline constexpr int kMenuWheelDown = -5;
 inline constexpr int kMenuPanned = -9;     // an arrow key has panned the window
+inline constexpr int kMenuInterrupt = -10; // polling: Escape, or a click on no entry
 
 // Geometry of the menus, pixels.
 inline constexpr float kButtonHeight = 17;
@@ -89,7 +90,10 @@ struct MenuHooks {
 // Disabled entries cannot be chosen by key or click. A click on a "<" entry
 // arms it: the next click that hits no entry returns it with that click's
 // position. While polling (sel = 100) nothing is drawn and nothing is read
-// from the script queue; without a pending key or click sel becomes 0.
+// from the script queue: a pending hot key or click on an entry gives the
+// entry, the right button and the wheel their codes, Escape or a click
+// on no entry kMenuInterrupt, anything else (or nothing pending) 0. A
+// column taller than the window wraps into further columns to its left.
 // Without a window (no screen mode open) an empty script queue gives 0.
 void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y,
             const MenuHooks* hooks = nullptr);

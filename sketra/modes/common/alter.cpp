@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
@@ -125,33 +124,62 @@ void ask_operation() {
   grmesg(std::string("Operation: ") + op + (std::fabs(a) > 0.01f ? fmt_f(a, 12, 4) : fmt_e(a, 12, 4)));
 }
 
+// The operation a line of the Alter file carries after its first word
+// (kOpNone when it carries none).
+int line_operation(std::string_view line, float& operand) {
+  const std::string_view t = trim_right(line);
+  const size_t w = t.find_first_not_of(' ');
+  if (w == std::string_view::npos) return kOpNone;
+  const size_t end = t.find(' ', w);
+  if (end == std::string_view::npos) return kOpNone;
+  return igetop(t.substr(end), operand);
+}
+
+// True when the next line of the Alter file, left unread, carries an
+// operation: the start of the next Fill, where a polygon may end.
+bool next_line_is_operation() {
+  std::string_view line;
+  if (!unit_read(kAlterUnit, line)) return false;
+  float a = 0;
+  const bool op = line_operation(line, a) != kOpNone;
+  unit_backspace(kAlterUnit);
+  return op;
+}
+
+void end_file_mode() {
+  unit_close(kAlterUnit);
+  gralt.lfile = false;
+}
+
 // Fill from the file: the next line that carries an operation after its
-// first word, then its polygons up to a line that is not a vertex.
+// first word, then its polygons up to a line that is not a vertex. A
+// polygon broken by a bad line, or too long, ends the file mode: nothing
+// of it is applied, and what follows in the file is not trusted either.
 void fill_from_file(const Nodes& n) {
   std::string_view line;
   for (;;) {
     if (!unit_read(kAlterUnit, line)) {
-      unit_close(kAlterUnit);
-      gralt.lfile = false;
+      end_file_mode();
       grmesg("end of file " + gralt.file);
       return;
     }
-    const std::string_view t = trim_right(line);
-    const size_t w = t.find_first_not_of(' ');
-    if (w == std::string_view::npos) continue;
-    const size_t end = t.find(' ', w);
-    if (end == std::string_view::npos) continue;
     float a = 0;
-    const int op = igetop(t.substr(end), a);
+    const int op = line_operation(line, a);
     if (op == kOpNone) continue;
     gralt.iop = op;
     gralt.sval = a;
     break;
   }
   Polygon p;
-  int status = 2;
-  while (status == 2) {
+  int status = kPolygonSeparator;
+  while (status == kPolygonSeparator) {
     status = igplyf(kAlterUnit, p, kPolygonCapacity);
+    const bool bad_line = status == kPolygonOtherLine && !next_line_is_operation();
+    if (bad_line || status == kPolygonFull) {
+      grmesg(polygon_file_problem(kAlterUnit, status, kPolygonCapacity));
+      end_file_mode();
+      return;
+    }
     apply_inside(n, p);
   }
 }
@@ -223,13 +251,9 @@ int gralter(std::span<const float> x, std::span<const float> y, std::span<float>
         break;
       case 4: read_file(); break;
       case 5: randomise(n); break;
-      case 6: {
-        const std::vector<std::string> again = {"R", "A"};
-        grscpt(again);
-        return 6;
-      }
+      case kAlterReplot: return kAlterReplot;
       case 7: help(); break;
-      case 8: return 8;
+      case kAlterDone: return kAlterDone;
       default: break;
     }
   }

@@ -57,13 +57,25 @@ void alter_reset();
 // Read unit of the Alter dialog's operation and polygon file.
 inline constexpr int kAlterUnit = 10;
 
+// The menu entries of the Alter dialog that leave it.
+inline constexpr int kAlterReplot = 6;
+inline constexpr int kAlterDone = 8;
+
 // The Alter dialog over nodes x, y with `values` (changed in place):
 // Operator, Fill (nodes inside a polygon drawn with the cursor or read from
 // the file chosen with Read), All, Read, Random, Replot, ?? and Done.
 // `second`, when given, receives the same operation per node (as far as it
 // reaches). Values at or below `empty` + 0.1 are no-data and are left as
-// they are. Returns the menu entry used to leave: 8 Done, 6 Replot (which
-// has queued "R" and "A" for the control loop).
+// they are. Returns the menu entry used to leave: kAlterDone, or
+// kAlterReplot, after which the display mode shows the changed picture and
+// opens the dialog again (ViewRequest::repeat).
+//
+// In the file chosen with Read, each Fill takes the next line that carries
+// an operation after its first word ("FILL =500") and the polygons after it
+// (one after the other while separators part them). A polygon that ends at
+// a line that is neither a vertex nor an operation, or that has more
+// vertices than room, changes nothing: the line, or the size, is reported
+// and this Fill ends.
 int gralter(std::span<const float> x, std::span<const float> y, std::span<float> values,
             std::span<float> second = {},
             float empty = -std::numeric_limits<float>::infinity());

@@ -1,5 +1,4 @@
-// The class legend (key) with its title and settings dialogs, the shading
-// dialog and the cosine of a polygon against the light.
+// The class legend (key) with its title and settings dialogs.
 //
 // The key is drawn in pixel mode (units are pixels from the lower-left
 // corner of the plot frame, y upwards) at the position kept in the display
@@ -12,9 +11,10 @@
 // puts it down there.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 
-#include "sketra/base/fatal.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/classes.h"
@@ -144,41 +144,16 @@ void title_dialog() {
   std::string prompts[] = {"Title", "Subtitle"};
   std::string values[] = {std::string(trim_right(grcomt.titlgr)),
                           std::string(trim_right(grcomt.subtitle))};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return;
+  if (!grinfo(prompts, values)) return;
   grcomt.titlgr = fixed_width(values[0], kTitleWidth);
   grcomt.subtitle = fixed_width(values[1], kTitleWidth);
 }
 
-std::string number_text(double v, int decimals) {
-  std::string t = fmt_f(v, 16, decimals);
-  if (t.find('*') != std::string::npos) t = fmt_g(v, 16, 7);
-  t.erase(0, t.find_first_not_of(' '));
-  while (!t.empty() && t.back() == ' ') t.pop_back();
-  return t;
-}
-
-std::string toggle(bool on) { return on ? "+ " : "_ "; }
-bool toggle_on(const std::string& v) { return !v.empty() && v[0] == '+'; }
 int choice_of(const std::string& v) {
-  return v.size() >= 2 && v[0] == '|' && v[1] >= '1' && v[1] <= '9' ? v[1] - '0' : 0;
+  int current = 0;
+  choice_options(v, current);
+  return current;
 }
-
-bool read_real(const std::string& text, double& v) {
-  FreeTarget t[] = {&v};
-  const FreeResult r = read_free(text, t);
-  return !r.error && r.filled == 1;
-}
-
-bool read_int(const std::string& text, int& v) {
-  FreeTarget t[] = {&v};
-  const FreeResult r = read_free(text, t);
-  return !r.error && r.filled == 1;
-}
-
-}  // namespace
-
-namespace {
 
 // The twelve fields of the settings dialog with the current settings.
 std::array<std::string, 12> settings_values(std::span<const float> levels) {
@@ -186,15 +161,15 @@ std::array<std::string, 12> settings_values(std::span<const float> levels) {
   const float increment = levels.size() >= 2 ? levels[1] - levels[0] : 1.0f;
   const ColourState& col = grcomn.colour;
   return {std::to_string(class_count()),
-          number_text(origin, 3),
-          number_text(increment, 3),
-          toggle(contour_lines_on()),
-          toggle(contour_labels_on()),
-          toggle(!grclass.transparent_below),
+          number_field(origin, 3),
+          number_field(increment, 3),
+          toggle_value(contour_lines_on()),
+          toggle_value(contour_labels_on()),
+          toggle_value(!grclass.transparent_below),
           std::to_string(20 * std::clamp(col.bank, 0, 9) + std::clamp(grclass.uniform_column, 1, 9)),
           "|" + std::to_string(int(grclass.scale)) + "|grey|rainbow|uniform|none",
           "|" + std::to_string(grcomn.ikeygr == kKeyVertical ? 2 : 1) + "|horizontal|vertical",
-          number_text(key_size(), 1),
+          number_field(key_size(), 1),
           std::to_string(grcomn.hatch_style),
           std::to_string(int(grcomn.hatch_spacing))};
 }
@@ -207,13 +182,13 @@ struct SettingsNumbers {
 
 // Reads the number fields; the prompt of the first that does not read.
 const char* read_settings(const std::array<std::string, 12>& v, SettingsNumbers& r) {
-  if (!read_int(v[0], r.n) || r.n < 1) return "Contour number";
-  if (!read_real(v[1], r.origin)) return "Origin";
-  if (!read_real(v[2], r.increment)) return "Increment";
-  if (!read_int(v[6], r.colour)) return "Color of scale";
-  if (!read_real(v[9], r.size)) return "Size of key";
-  if (!read_int(v[10], r.pattern)) return "Fill Pattern";
-  if (!read_int(v[11], r.distance)) return "Fill Distance";
+  if (!read_field(v[0], r.n) || r.n < 1) return "Contour number";
+  if (!read_field(v[1], r.origin)) return "Origin";
+  if (!read_field(v[2], r.increment)) return "Increment";
+  if (!read_field(v[6], r.colour)) return "Color of scale";
+  if (!read_field(v[9], r.size)) return "Size of key";
+  if (!read_field(v[10], r.pattern)) return "Fill Pattern";
+  if (!read_field(v[11], r.distance)) return "Fill Distance";
   return nullptr;
 }
 
@@ -249,8 +224,7 @@ bool key_settings(std::vector<float>& levels) {
     std::array<std::string, 12> prompts = {"Contour number", "Origin",        "Increment",      "Contour lines",
                                            "Contour labels", "Plot < Origin", "Color of scale", "Scale type",
                                            "Key type",       "Size of key",   "Fill Pattern",   "Fill Distance"};
-    grinfo(prompts, values);
-    if (prompts[0] == "cancel") return false;
+    if (!grinfo(prompts, values)) return false;
     SettingsNumbers r;
     if (const char* bad = read_settings(values, r)) {
       grmesg(std::string("not a valid number: ") + bad);
@@ -293,56 +267,7 @@ KeyClick grkey2(std::vector<float>& levels, int direction, int& imcol) {
   } else {
     key_settings(levels);
   }
-  grcomn.control.redraw_request = 1;
   return KeyClick::claimed;
-}
-
-// ---------------------------------------------------------------- shading
-
-float grcosa(int n, std::span<const float> x, std::span<const float> y,
-             std::span<const float> z, const std::array<float, 3>& light) {
-  if ((n != 3 && n != 5) || std::min({x.size(), y.size(), z.size()}) < size_t(n == 3 ? 3 : 4))
-    throw FatalError("grcosa: unknown number of edges");
-  auto cross = [&](int a, int b, double out[3]) {
-    const double ax = x[size_t(a)] - x[0], ay = y[size_t(a)] - y[0], az = z[size_t(a)] - z[0];
-    const double bx = x[size_t(b)] - x[0], by = y[size_t(b)] - y[0], bz = z[size_t(b)] - z[0];
-    out[0] = ay * bz - az * by;
-    out[1] = az * bx - ax * bz;
-    out[2] = ax * by - ay * bx;
-  };
-  double nrm[3] = {0, 0, 0};
-  if (n == 3) {
-    cross(1, 2, nrm);
-  } else {
-    // A closed quadrilateral (corner 5 repeats corner 1): the fan from
-    // corner 1 over the four edges, averaged.
-    for (int k = 1; k <= 3; ++k) {
-      double c[3];
-      cross(k, k + 1 <= 3 ? k + 1 : 0, c);
-      for (int i = 0; i < 3; ++i) nrm[i] += c[i];
-    }
-    for (double& v : nrm) v *= 0.25;
-  }
-  const double nl = nrm[0] * light[0] + nrm[1] * light[1] + nrm[2] * light[2];
-  const double n2 = std::max(nrm[0] * nrm[0] + nrm[1] * nrm[1] + nrm[2] * nrm[2], 1e-5);
-  const double l2 = std::max(double(light[0]) * light[0] + double(light[1]) * light[1] +
-                                 double(light[2]) * light[2],
-                             1e-5);
-  return float(nl / std::sqrt(l2 * n2));
-}
-
-bool grshade() {
-  std::string prompts[] = {"x-light", "y-light", "z-light", "Shading"};
-  std::string values[] = {number_text(grclass.light[0], 1), number_text(grclass.light[1], 1),
-                          number_text(grclass.light[2], 1), toggle(grcomn.display.shading != 0)};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return false;
-  for (int k = 0; k < 3; ++k) {
-    double v = grclass.light[size_t(k)];
-    if (read_real(values[k], v)) grclass.light[size_t(k)] = float(v);
-  }
-  grcomn.display.shading = toggle_on(values[3]) ? 1 : 0;
-  return true;
 }
 
 }  // namespace sketra

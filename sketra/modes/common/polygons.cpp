@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -25,16 +27,16 @@ double orient(double ax, double ay, double bx, double by, double px, double py) 
   return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
 }
 
-// Appends a vertex, or overwrites the last one once the polygon holds
+// Vertices a polygon of `capacity` keeps at most.
+int vertex_limit(int capacity) { return std::max(std::abs(capacity) - 1, 1); }
+
+// Appends a vertex; false (nothing changed) once the polygon holds
 // capacity - 1 vertices.
-void add_vertex(Polygon& p, int capacity, float x, float y) {
-  if (p.count() >= std::max(capacity - 1, 1)) {
-    p.x.back() = x;
-    p.y.back() = y;
-    return;
-  }
+bool add_vertex(Polygon& p, int capacity, float x, float y) {
+  if (p.count() >= vertex_limit(capacity)) return false;
   p.x.push_back(x);
   p.y.push_back(y);
+  return true;
 }
 
 bool is_separator(std::string_view t) {
@@ -123,48 +125,81 @@ int igpoly(std::span<const float> x, std::span<const float> y, float px, float p
   return crossings(x, y, n, px, py, rx, ry) % 2;
 }
 
+namespace {
+
+// One line of a polygon file and what it is: a "/" line is a caption
+// before the first vertex (shown) and a separator after it. A vertex is
+// converted to plot co-ordinates (origin xo, yo).
+enum class LineKind { vertex, caption, separator, slash, other };
+LineKind classify(std::string_view raw, bool first, double xo, double yo, float& x, float& y) {
+  const std::string_view line = raw.substr(0, std::min(raw.size(), size_t(kLineWidth)));
+  const size_t start = line.find_first_not_of(" \t\r");
+  const std::string_view t = start == std::string_view::npos ? std::string_view() : line.substr(start);
+  if (!t.empty() && t[0] == '/') {
+    if (!first) return LineKind::slash;
+    std::string_view caption = trim_right(t.substr(1));
+    caption.remove_prefix(std::min(caption.size(), caption.find_first_not_of(' ')));
+    grmesg(caption);
+    return LineKind::caption;
+  }
+  if (is_separator(trim_right(t))) return LineKind::separator;
+  double vx = 0, vy = 0;
+  const FreeTarget targets[] = {&vx, &vy};
+  const FreeResult r = read_free(line, targets);
+  if (r.error || r.filled != 2 || !std::isfinite(vx) || !std::isfinite(vy)) return LineKind::other;
+  x = float(vx - xo);
+  y = float(vy - yo);
+  return LineKind::vertex;
+}
+
+}  // namespace
+
 int igplyf(int unit, Polygon& p, int capacity) {
-  const int cap = std::abs(capacity);
   p.clear();
   const double xo = grvalu8("XORGR"), yo = grvalu8("YORGR");
-  int status = 0;
+  bool full = false;
+  int status = kPolygonEndOfFile;
   std::string_view raw;
   while (unit_read(unit, raw)) {
-    std::string_view line = raw.substr(0, std::min(raw.size(), size_t(kLineWidth)));
-    const size_t first = line.find_first_not_of(" \t\r");
-    const std::string_view t = first == std::string_view::npos ? std::string_view() : line.substr(first);
-    if (!t.empty() && t[0] == '/') {
-      if (p.x.empty()) {
-        std::string_view caption = trim_right(t.substr(1));
-        caption.remove_prefix(std::min(caption.size(), caption.find_first_not_of(' ')));
-        grmesg(caption);
-        continue;
-      }
-      unit_backspace(unit);
-      status = 2;
+    float x = 0, y = 0;
+    const LineKind kind = classify(raw, p.x.empty(), xo, yo, x, y);
+    if (kind == LineKind::caption) continue;
+    if (kind == LineKind::separator) {
+      status = kPolygonSeparator;
       break;
     }
-    if (is_separator(trim_right(t))) {
-      status = 2;
+    if (kind == LineKind::slash || kind == LineKind::other) {
+      unit_backspace(unit);  // left for the next reader
+      status = kind == LineKind::slash ? kPolygonSeparator : kPolygonOtherLine;
       break;
     }
-    double vx = 0, vy = 0;
-    const FreeTarget targets[] = {&vx, &vy};
-    const FreeResult r = read_free(line, targets);
-    if (r.error || r.filled != 2 || !std::isfinite(vx) || !std::isfinite(vy)) {
-      unit_backspace(unit);
-      status = 1;
-      break;
+    if (full || !add_vertex(p, capacity, x, y)) {
+      full = true;  // read past the rest of this polygon
+      continue;
     }
-    const float x = float(vx - xo), y = float(vy - yo);
-    if (p.x.empty()) grmov2(x, y);
+    if (p.count() == 1) grmov2(x, y);
     else grdrw2(x, y);
-    add_vertex(p, cap, x, y);
   }
   if (!p.x.empty() && capacity >= 0) grdrw2(p.x[0], p.y[0]);
   grdump();
   p.box = polygon_box(p.x, p.y);
-  return status;
+  return full ? kPolygonFull : status;
+}
+
+std::string polygon_file_problem(int unit, int status, int capacity) {
+  const LineReader* r = unit_reader(unit);
+  if (!r) return {};
+  const std::string& file = unit_name(unit);
+  if (status == kPolygonFull)
+    return "more than " + std::to_string(vertex_limit(capacity)) + " vertices in " + file + " up to line " +
+           std::to_string(r->record());
+  if (status != kPolygonOtherLine) return {};
+  std::string_view line;
+  if (!unit_read(unit, line)) return {};
+  const std::string text(trim(line.substr(0, std::min(line.size(), size_t(kLineWidth)))));
+  const std::string message = "line " + std::to_string(r->record()) + " of " + file + " is not a vertex: " + text;
+  unit_backspace(unit);
+  return message;
 }
 
 int igplyp(Polygon& p, int capacity, int out_unit) {
@@ -179,7 +214,7 @@ int igplyp(Polygon& p, int capacity, int out_unit) {
     float x = 0, y = 0;
     grcurs(captions, sel, x, y);
     if (sel == kMenuNothing) {
-      add_vertex(p, cap, x, y);
+      if (!add_vertex(p, cap, x, y)) grmesg("at most " + std::to_string(vertex_limit(cap)) + " vertices");
     } else if ((sel == 1 || sel == kMenuRightButton) && some) {
       p.x.pop_back();
       p.y.pop_back();
@@ -188,7 +223,10 @@ int igplyp(Polygon& p, int capacity, int out_unit) {
     } else if (sel == 3) {
       std::string name, filter;
       if (gropn(name, filter, kPolygonUnit)) {
-        igplyf(kPolygonUnit, p, -cap);
+        const int status = igplyf(kPolygonUnit, p, -cap);
+        const std::string problem = polygon_file_problem(kPolygonUnit, status, cap);
+        if (!problem.empty()) grmesg(problem);
+        if (status == kPolygonFull) p.clear();
         unit_close(kPolygonUnit);
       }
     } else if (sel == 4) {

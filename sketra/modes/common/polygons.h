@@ -11,8 +11,8 @@
 // YORGR), as every world co-ordinate is.
 //
 //   Polygon p;
-//   int status = sketra::igplyf(10, p, 10000);  // 0 end of file, 1 a line that
-//                                               // is not a vertex, 2 a separator
+//   int status = sketra::igplyf(10, p, 10000);  // kPolygonSeparator, ...
+//   if (status == sketra::kPolygonFull) sketra::grmesg(sketra::polygon_file_problem(10, status, 10000));
 //   if (sketra::igpoly(p.x, p.y, px, py)) ...   // inside
 
 #include <span>
@@ -23,6 +23,12 @@ namespace sketra {
 
 inline constexpr int kPolygonCapacity = 10000;  // vertices of xp, yp
 inline constexpr int kHistoryLines = 200;       // lines of the polygon history
+
+// How igplyf ended a polygon.
+inline constexpr int kPolygonEndOfFile = 0;  // the end of the file
+inline constexpr int kPolygonOtherLine = 1;  // a line that is not a vertex (left for the next reader)
+inline constexpr int kPolygonSeparator = 2;  // a separator line
+inline constexpr int kPolygonFull = 3;       // more vertices than room (see igplyf)
 
 // Bounding box of a polygon's vertices.
 struct Box {
@@ -54,17 +60,30 @@ Box polygon_box(std::span<const float> x, std::span<const float> y);
 // little aside is used instead, so that the vertex is not counted twice.
 int igpoly(std::span<const float> x, std::span<const float> y, float px, float py);
 
-// Reads one polygon from read unit `unit` into p (at most |capacity| - 1
-// vertices are kept; further ones overwrite the last). Draws the polyline
-// while reading and, unless capacity < 0, the closing edge. Returns 0 at the
-// end of the file, 1 at a line that is not a number pair (pushed back for
-// the next reader), 2 at a separator line (a "/" line after a vertex is
-// pushed back).
+// Reads one polygon from read unit `unit` into p. Draws the polyline while
+// reading and, unless capacity < 0, the closing edge. Returns how the
+// polygon ended: kPolygonEndOfFile, kPolygonOtherLine at a line that is
+// not a number pair (pushed back for the next reader), kPolygonSeparator
+// at a separator line (a "/" line after a vertex is pushed back). At most
+// |capacity| - 1 vertices are kept: a polygon with more returns
+// kPolygonFull with the vertices that were kept, and its further vertex
+// lines are read past (up to where it ends, as above), so that the next
+// reader starts after it. The caller decides whether a polygon that ended
+// at another line or was too long can be used; polygon_file_problem tells
+// the person why not.
 int igplyf(int unit, Polygon& p, int capacity);
 
+// The message for a polygon that igplyf ended with `status` on `unit`:
+// for kPolygonOtherLine "line N of FILE is not a vertex: TEXT" (the line
+// stays unread), for kPolygonFull "more than K vertices in FILE up to
+// line N" (K = |capacity| - 1, N the last line read); empty otherwise.
+std::string polygon_file_problem(int unit, int status, int capacity);
+
 // Cursor digitising with the submenu Undo, Cancel, Read, ??, Done: each
-// click in the plot adds a vertex (at most |capacity| - 1), the right button
-// undoes the last one. On Done the closing edge is drawn (unless
+// click in the plot adds a vertex (at most |capacity| - 1; a further click
+// is refused with a message), the right button undoes the last one. A
+// polygon read from a file that holds a line that is not a vertex is
+// kept and the line reported; one with too many vertices is refused. On Done the closing edge is drawn (unless
 // `out_unit` < 0) and every vertex is written to `out_unit` as absolute x
 // and y (width 12, 3 decimals) and " /", and kept in the polygon history.
 // Returns 0 when no vertex was taken, else 1.

@@ -34,23 +34,16 @@ void value_range(const GridData& g, float& lo, float& hi) {
     }
 }
 
-bool read_double(const std::string& text, double& v) {
-  const FreeTarget t[] = {&v};
-  const FreeResult r = read_free(text, t);
-  return !r.error && r.filled == 1;
-}
-
-std::string fixed_text(double v, int w, int d) {
-  std::string t = fmt_f(v, w, d);
-  t.erase(0, t.find_first_not_of(' '));
-  return t;
-}
-
 // Reads the points of a file into grcnt.xp; false when no file was opened.
+// A line that is not a point ends the points and is reported, and so are
+// points beyond the capacity, which are left out; the points before are
+// used.
 bool read_points() {
   std::string name;
   if (!detail::open_input(name)) return false;
-  igplyf(detail::kContourReadUnit, grcnt.xp, -kPolygonCapacity);
+  const int status = igplyf(detail::kContourReadUnit, grcnt.xp, -kPolygonCapacity);
+  const std::string problem = polygon_file_problem(detail::kContourReadUnit, status, kPolygonCapacity);
+  if (!problem.empty()) grmesg(problem);
   unit_close(detail::kContourReadUnit);
   return true;
 }
@@ -58,10 +51,9 @@ bool read_points() {
 void input_point(const GridData& g) {
   std::string prompts[] = {"X co-ordinate", "Y co-ordinate"};
   std::string values[] = {"0", "0"};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return;
+  if (!grinfo(prompts, values)) return;
   double ax = 0, ay = 0;
-  if (!read_double(values[0], ax) || !read_double(values[1], ay)) {
+  if (!read_field(values[0], ax) || !read_field(values[1], ay)) {
     grmesg("not a co-ordinate");
     return;
   }
@@ -192,12 +184,11 @@ bool sum_dialog(const GridData& g, SumCurve& s, std::string& hull) {
   value_range(g, lo, hi);
   const double minimum = std::trunc(double(lo)), maximum = std::trunc(double(hi) + 1);
   std::string prompts[] = {"Minimum", "Maximum", "Spacing", "Hull"};
-  std::string values[] = {fixed_text(minimum, 16, 1), fixed_text(maximum, 16, 1),
-                          fixed_text((maximum - minimum) / 100, 16, 2), ""};
-  grinfo(prompts, values);
-  if (prompts[0] == "cancel") return false;
+  std::string values[] = {number_field(minimum, 1), number_field(maximum, 1),
+                          number_field((maximum - minimum) / 100, 2), ""};
+  if (!grinfo(prompts, values)) return false;
   double a = 0, b = 0, d = 0;
-  if (!read_double(values[0], a) || !read_double(values[1], b) || !read_double(values[2], d) || !(d > 0) ||
+  if (!read_field(values[0], a) || !read_field(values[1], b) || !read_field(values[2], d) || !(d > 0) ||
       !(b >= a)) {
     grmesg("no sum curve for these limits");
     return false;
@@ -209,7 +200,7 @@ bool sum_dialog(const GridData& g, SumCurve& s, std::string& hull) {
   if (classes > kMaxSumClasses) {
     // Keep every value in a class: a spacing too fine for 100 classes is widened.
     s.spacing = float((b - a) / (kMaxSumClasses - 1));
-    grmesg("spacing raised to " + fixed_text(s.spacing, 16, 4));
+    grmesg("spacing raised to " + number_field(s.spacing, 4));
   }
   s.counts.assign(size_t(std::min(classes, double(kMaxSumClasses))), 0.0);
   hull = std::string(trim_right(values[3]));
@@ -266,9 +257,15 @@ void sum_curve(const GridData& g) {
     grpause(10);
   } else {
     if (!open_input(hull)) return;
-    int status = 2;
-    while (status == 2) {
+    int status = kPolygonSeparator;
+    while (status == kPolygonSeparator) {
       status = igplyf(kContourReadUnit, grcnt.xp, kPolygonCapacity);
+      if (status == kPolygonOtherLine || status == kPolygonFull) {
+        // A broken or cut hull would count the wrong nodes: no sum curve.
+        grmesg(polygon_file_problem(kContourReadUnit, status, kPolygonCapacity));
+        unit_close(kContourReadUnit);
+        return;
+      }
       if (grcnt.xp.count() < 3) continue;
       sum_count(g, s, &grcnt.xp, true);
       grflip();

@@ -12,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-#include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
@@ -102,9 +101,9 @@ bool read_values(Realisation& r) {
 
 namespace detail {
 
-void statistics() {
+bool statistics() {
   Realisation r;
-  if (!read_coordinates(r) || !read_values(r)) return;
+  if (!read_coordinates(r) || !read_values(r)) return false;
   const auto [lo_it, hi_it] = std::minmax_element(r.f.begin(), r.f.end());
   const double lo = *lo_it, width = (*hi_it - lo) / kClasses;
   std::vector<double> weight(kClasses + 1, 0.0);
@@ -136,7 +135,7 @@ void statistics() {
     sum += total > 0 ? weight[size_t(c)] / total : 0.0;
     unit_write(out, ListLine().d(lo + (c + 0.5) * width).d(sum).str());
   }
-  grscpt("O");
+  return true;
 }
 
 }  // namespace detail

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
@@ -23,20 +22,12 @@
 #include "sketra/modes/common/classes.h"
 #include "sketra/modes/grid/grid_viewer_internal.h"
 #include "sketra/ui/dialogs.h"
-#include "sketra/ui/menus.h"
 
 namespace sketra {
 
 ContourState grcnt;
 
 void contour_reset() { grcnt = ContourState{}; }
-
-const std::vector<std::string>& contour_menu() {
-  static const std::vector<std::string> cells = {"<NNearest", "<EExamine", " GGrid",
-                                                 " AAlter",   " IInquire", " SSum",
-                                                 " WWrite",   "-SShading", " ??"};
-  return cells;
-}
 
 namespace detail {
 
@@ -91,23 +82,8 @@ bool below_a_pixel(const Corners& c) {
   return one_column || one_row;
 }
 
-// Looks at the menu while a long picture is drawn. A menu entry chosen
-// meanwhile ends the drawing; its hot key (with the position) is queued so
-// that the control loop carries it out next.
-bool interrupted() {
-  if (!is_screen_mode(grcomn.imodgr) || !driver().is_open()) return false;
-  const ControlMenu& m = grcomn.control;
-  const int shown = std::clamp(m.shown, 1, kControlCells);
-  int sel = kMenuPoll;
-  float x = 0, y = 0;
-  grcurs(std::span<const std::string>(m.cells.data(), size_t(shown)), sel, x, y);
-  if (sel < 1 || sel > shown) return false;
-  const std::string& cell = m.cells[size_t(sel - 1)];
-  if (cell.size() < 2) return false;
-  grscpt(std::string(1, cell[1]) + " " + fmt_g(x, 14, 7) + " " + fmt_g(y, 14, 7));
-  grcnt.pending_entry = sel;
-  return true;
-}
+// Asks `stop` every kPollRows rows: true when the drawing is to end.
+bool stop_at(int j, const std::function<bool()>& stop) { return stop && j % kPollRows == 0 && stop(); }
 
 // A run of neighbouring cells i0 ... i1 of row j that fill in one colour.
 struct Run {
@@ -145,13 +121,13 @@ void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels,
   flush(g, j, run);
 }
 
-void fill_cells(const GridData& g, std::span<const float> levels) {
-  if (grclass.scale == ScaleType::none) return;
+bool fill_cells(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop) {
+  if (grclass.scale == ScaleType::none) return true;
   const bool screen = is_screen_mode(grcomn.imodgr) && !grcomn.projection && grcnt.short_cuts;
   ClassPalette palette;
   Run run;
   for (int j = 1; j < g.ny; ++j) {
-    if (j % kPollRows == 0 && interrupted()) return;
+    if (stop_at(j, stop)) return false;
     if (screen) {
       fill_row_on_screen(g, j, levels, run);
       continue;
@@ -161,6 +137,7 @@ void fill_cells(const GridData& g, std::span<const float> levels) {
       if (!skipped(g, c)) grcol3(c.x, c.y, c.v, c.v, levels);
     }
   }
+  return true;
 }
 
 // True when some level lies strictly between the smallest and the largest
@@ -173,11 +150,10 @@ bool crosses(const Corners& c, std::span<const float> levels, bool ascending) {
   return it != levels.end() && *it < hi;
 }
 
-bool contour_pass(const GridData& g, std::span<const float> levels) {
+bool contour_pass(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop) {
   const bool ascending = std::is_sorted(levels.begin(), levels.end());
-  const bool screen = is_screen_mode(grcomn.imodgr);
   for (int j = 1; j < g.ny; ++j) {
-    if (screen && j % kPollRows == 0 && interrupted()) return false;
+    if (stop_at(j, stop)) return false;
     for (int i = 1; i < g.nx; ++i) {
       const Corners c = corners(g, i, j);
       if (skipped(g, c) || !crosses(c, levels, ascending)) continue;
@@ -187,18 +163,20 @@ bool contour_pass(const GridData& g, std::span<const float> levels) {
   return true;
 }
 
-void contour_lines(const GridData& g, std::span<const float> levels) {
+bool contour_lines(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop) {
   grcolr(grcnt.imcol);
   contour_labels_begin(int(levels.size()));
-  if (!contour_pass(g, levels) || grcnt.iopt2 != 1 || levels.size() < 2) return;
+  if (!contour_pass(g, levels, stop)) return false;
+  if (grcnt.iopt2 != 1 || levels.size() < 2) return true;
   // Mid-levels, dashed, between the class levels.
   std::vector<float> mid;
   const float half = 0.5f * (levels[1] - levels[0]);
   for (size_t k = 0; k + 1 < levels.size(); ++k) mid.push_back(levels[k] + half);
   grdash(2);
   contour_labels_begin(0);
-  contour_pass(g, mid);
+  const bool done = contour_pass(g, mid, stop);
   grdash(1);
+  return done;
 }
 
 void polyline3(const GridData& g, int i0, int j0, int di, int dj, int n) {
@@ -228,17 +206,16 @@ void grid_lines(const GridData& g) {
 
 }  // namespace
 
-void draw_grid(const GridData& g, std::span<const float> levels) {
-  if (!g.valid()) return;
-  grcnt.pending_entry = 0;
+bool draw_grid(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop) {
+  if (!g.valid()) return true;
   const int colour = grcomn.current_colour;
-  if (grcnt.iopt2 == 1) fill_cells(g, levels);
+  const bool filled = grcnt.iopt2 != 1 || fill_cells(g, levels, stop);
   grcolr(colour);
-  if (grcnt.pending_entry) return;
-  if (contour_lines_on()) contour_lines(g, levels);
-  if (grcnt.pending_entry) return;
+  if (!filled) return false;
+  if (contour_lines_on() && !contour_lines(g, levels, stop)) return false;
   if (grcomn.in[11] != 0) boundary(g);
   if (grcnt.iopt9 == 1) grid_lines(g);
+  return true;
 }
 
 // ---------------------------------------------------------------- entries
@@ -263,7 +240,7 @@ void initialise(ViewContext& v, const GridData& g, std::vector<float>& levels, i
     grcfil(g.value, g.nx, g.ny, g.ld, class_count(), levels, g.nodata);
     if (r / 4 == 1) word -= 4;
   }
-  v.set_entries(contour_menu());
+  v.set_entries(contour_entries(g));
 }
 
 void nearest(const GridData& g) {
@@ -297,30 +274,36 @@ void examine(const GridData& g) {
   grmesg("Contour added at F:" + fmt_g(h.value, 12, 5));
 }
 
-void toggle_grid(const GridData& g) {
+// Grid lines on are drawn at once; off needs the picture drawn again.
+void toggle_grid(ViewContext& v, const GridData& g) {
   grcnt.iopt9 = 1 - grcnt.iopt9;
   if (grcnt.iopt9 == 1) {
     grid_lines(g);
     grflip();
   } else {
-    grscpt("R");
+    v.request(ViewRequest::replot);
   }
 }
 
-void alter(const GridData& g) {
+// The Alter dialog over all values; its Replot shows the changed picture
+// and opens the dialog again.
+void alter(ViewContext& v, const GridData& g) {
   const std::size_t n = std::size_t(g.nx) * std::size_t(g.ny);
+  int left = kAlterDone;
   if (g.ld == g.nx) {
-    gralter(g.x.first(n), g.y.first(n), g.value.first(n), {}, g.nodata);
-    return;
+    left = gralter(g.x.first(n), g.y.first(n), g.value.first(n), {}, g.nodata);
+  } else {
+    // Rows with a longer leading dimension: alter a packed copy.
+    std::vector<float> x, y, z;
+    for (int j = 1; j <= g.ny; ++j)
+      for (int i = 1; i <= g.nx; ++i)
+        x.push_back(g.x[g.at(i, j)]), y.push_back(g.y[g.at(i, j)]), z.push_back(g.value[g.at(i, j)]);
+    left = gralter(x, y, z, {}, g.nodata);
+    std::size_t k = 0;
+    for (int j = 1; j <= g.ny; ++j)
+      for (int i = 1; i <= g.nx; ++i) g.value[g.at(i, j)] = z[k++];
   }
-  // Rows with a longer leading dimension: alter a packed copy.
-  std::vector<float> x, y, v;
-  for (int j = 1; j <= g.ny; ++j)
-    for (int i = 1; i <= g.nx; ++i) x.push_back(g.x[g.at(i, j)]), y.push_back(g.y[g.at(i, j)]), v.push_back(g.value[g.at(i, j)]);
-  gralter(x, y, v, {}, g.nodata);
-  std::size_t k = 0;
-  for (int j = 1; j <= g.ny; ++j)
-    for (int i = 1; i <= g.nx; ++i) g.value[g.at(i, j)] = v[k++];
+  if (left == kAlterReplot) v.request(ViewRequest::repeat);
 }
 
 void help() {
@@ -338,6 +321,23 @@ void help() {
 
 }  // namespace
 
+std::vector<ModeEntry> contour_entries(const GridData& g) {
+  const GridData* grid = &g;
+  return {
+      {"<NNearest", [grid](ViewContext&) { nearest(*grid); }},
+      {"<EExamine", [grid](ViewContext&) { examine(*grid); }},
+      {" GGrid", [grid](ViewContext& v) { toggle_grid(v, *grid); }},
+      {" AAlter", [grid](ViewContext& v) { alter(v, *grid); }},
+      {" IInquire", [grid](ViewContext&) { detail::inquire(*grid); }},
+      {" SSum", [grid](ViewContext&) { detail::sum_curve(*grid); }},
+      {" WWrite", [grid](ViewContext&) { detail::write_menu(*grid); }},
+      {"-SShading", [](ViewContext& v) {
+         if (grshade()) v.request(ViewRequest::replot);
+       }},
+      {" ??", [](ViewContext&) { help(); }},
+  };
+}
+
 void grcon1(ViewContext& v, const GridData& g, std::vector<float>& levels, int& word) {
   if (!g.valid()) return;
   const int n = class_count();
@@ -345,23 +345,17 @@ void grcon1(ViewContext& v, const GridData& g, std::vector<float>& levels, int& 
   switch (v.code) {
     case kViewExtents: initialise(v, g, levels, word); return;
     case kViewDraw:
-      draw_grid(g, std::span<const float>(levels.data(), std::min(levels.size(), size_t(n))));
+      draw_grid(g, std::span<const float>(levels.data(), std::min(levels.size(), size_t(n))),
+                [&v] { return v.interrupted(); });
       return;
     case kViewValue: return;
     case kViewOverlay: grkey2(levels, 1, grcnt.imcol); return;
-    case kViewClick: grkey2(levels, -1, grcnt.imcol); return;
-    case -1: nearest(g); return;
-    case -2: examine(g); return;
-    case -3: toggle_grid(g); return;
-    case -4: alter(g); return;
-    case -5: detail::inquire(g); return;
-    case -6: detail::sum_curve(g); return;
-    case -7: detail::write_menu(g); return;
-    case -8:
-      if (grshade()) grscpt("R");
+    case kViewClick:
+      if (grkey2(levels, -1, grcnt.imcol) == KeyClick::claimed) v.request(ViewRequest::replot);
       return;
-    case -9: help(); return;
-    case -99: detail::statistics(); return;
+    case -99:
+      if (detail::statistics()) v.request(ViewRequest::original);
+      return;
     default: return;
   }
 }

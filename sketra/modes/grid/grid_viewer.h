@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -60,14 +61,15 @@ struct ContourState {
   float spacing = 1.0f; // sample distance of Inquire Section
   float dist = -2.0f;   // running station of a section
   Polygon xp;           // points of Inquire Node / Section and hull polygons
-  int pending_entry = 0;  // a mode entry chosen while drawing (0: none)
   bool short_cuts = true; // the screen's short cuts (off: every cell on its own, as in files)
 };
 extern ContourState grcnt;
 void contour_reset();
 
-// The mode's menu: 9 caption cells of 16 characters.
-const std::vector<std::string>& contour_menu();
+// The mode's menu over grid g: Nearest, Examine, Grid, Alter, Inquire,
+// Sum, Write, Shading (disabled) and help. The handlers keep a reference
+// to g, which must outlive the table.
+std::vector<ModeEntry> contour_entries(const GridData& g);
 
 // Enters the viewer: IKEYGR is raised to at least 1 and grctrl runs with
 // grcon1 until eXit. `levels` are the class levels (in/out); bit 2 of
@@ -77,12 +79,15 @@ void grcont(std::span<const float> x, std::span<const float> y, std::span<float>
             int nx, int ny, PlotTitles& titles, std::vector<float>& levels, int options,
             int& option_word, float nodata);
 
-// The view callback (codes of control.h; -1 ... -9 the menu entries, -99
-// the statistics of realisations).
+// The view callback (codes 0 to 4 of control.h; code 0 declares
+// contour_entries). Code -99, which the loop never sends, runs the
+// statistics of realisations and then asks for the original view.
 void grcon1(ViewContext& v, const GridData& g, std::vector<float>& levels, int& option_word);
 
-// Code 1 on its own: fill, contour lines, boundary and grid lines.
-void draw_grid(const GridData& g, std::span<const float> levels);
+// Code 1 on its own: fill, contour lines, boundary and grid lines. `stop`,
+// when given, is asked every 16 rows (ViewContext::interrupted); when it
+// says so the drawing ends there. Returns false when it was stopped.
+bool draw_grid(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop = {});
 
 // ---------------------------------------------------------------- locating
 

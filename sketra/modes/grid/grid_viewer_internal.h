@@ -21,7 +21,8 @@ void mark(float x, float y, int code = kPointMark);
 void inquire(const GridData& g);
 void sum_curve(const GridData& g);
 void write_menu(const GridData& g);
-void statistics();
+// The statistics of realisations; false when a file was missing or bad.
+bool statistics();
 
 // Asks for a file and opens it for reading on kContourReadUnit; false when
 // no file was opened.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/control/keeplist.h"
@@ -126,6 +127,68 @@ TEST_F(ControlTest, ModeEntriesFollowTheGapAsNegativeCodes) {
   EXPECT_EQ(grcomn.control.cells[13], fixed_width(" AAlpha", 16));
   EXPECT_FLOAT_EQ(grcomn.xcrsgr, 12.5f);  // the mode sees the cursor in world units
   EXPECT_FLOAT_EQ(grcomn.ycrsgr, 30.0f);
+}
+
+// Thirteen entries and help: the thirteenth's hot key V belongs to Value,
+// yet the script line "#26" and a click reach it; the column still fits.
+TEST_F(ControlTest, EntryTableOfFourteenReachesEveryEntry) {
+  for (const char* c : {" AAlpha", " BBeta", " CGamma", " EDelta", " GEps", " IZeta", " JEta", " LTheta", " MIota",
+                        " NKappa", " PLambda", " SMu", " VVolume", " ??"})
+    mode_.entries.push_back(c);
+  person().click("?").key('x');  // the mode's help, drawn after the loop's own "?"
+  run({"#26", "B"});
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -13, 3, -2, 3, -14, 3}));
+  EXPECT_EQ(grcomn.control.shown, 27);
+  EXPECT_EQ(grcomn.control.cells[26], fixed_width(" ??", 16));
+  EXPECT_GE(menus.ys.back(), grcomn.yorggr - float(grcomn.wndwgr[3]));  // inside the window
+  std::array<double, 4> w{};
+  ViewContext v{kViewExtents, w};
+  const std::vector<ModeEntry> too_many(kMaxModeEntries + 1, ModeEntry{" ??", {}});
+  EXPECT_THROW(v.set_entries(too_many), FatalError);
+}
+
+// Each request of an entry is the loop's next step: a replot, the same
+// entry again after a replot, a new outer round, the exit.
+TEST_F(ControlTest, EntryRequestsReplotRepeatOriginalAndExit) {
+  mode_.entries = {" AAgain", " BBack", " CChange", " EEnd"};
+  int again = 0;
+  mode_.extra = [&](ViewContext& v) {
+    if (v.code == -1 && again++ == 0) v.request(ViewRequest::repeat);
+    if (v.code == -2) v.request(ViewRequest::original);
+    if (v.code == -3) v.request(ViewRequest::replot);
+    if (v.code == -4) v.request(ViewRequest::exit);
+  };
+  run({"C", "A", "B", "E"});
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -3, 1, 3, 3, -1, 1, 3, 3, -1, 3, -2, 0, 1, 3, 3, -4}));
+  EXPECT_FALSE(script_pending());
+  EXPECT_TRUE(std::filesystem::exists(kSettingsFile));  // left as by eXit
+}
+
+// A long drawing asks interrupted(): an entry chosen meanwhile ends it and
+// is carried out next (Views, by a click, not Value, whose hot key it
+// shares); Escape only ends it.
+TEST_F(ControlTest, InputWhileDrawingEndsTheDrawing) {
+  mode_.entries = {" AAlpha", " BBeta"};
+  mode_.draw_rows = 100;
+  run({"X"});
+  EXPECT_EQ(mode_.rows_drawn, 100);  // nothing pressed
+  mode_.take_codes();
+  rec_->push_key('b');
+  run({"X"});
+  EXPECT_EQ(mode_.rows_drawn, 0);
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -2, 3}));
+  person().key('x');
+  run({});  // the menu drawn once, so the layout log knows where Views is
+  mode_.take_codes();
+  const DevicePoint views = *person().centre("Views");
+  rec_->push_button(1, views.x, views.y);  // pending before the drawing starts
+  run({"X", "X"});  // Views, whose eXit comes first from the script
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));  // no code 2
+  rec_->push_key(0xFF1B);  // Escape
+  rec_->push_key('x');
+  run({});
+  EXPECT_EQ(mode_.rows_drawn, 0);
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3}));
 }
 
 TEST_F(ControlTest, GapCellCannotBeChosen) {
@@ -293,10 +356,11 @@ TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
 
 // ---------------------------------------------------------------- Yaw
 
-TEST_F(ControlTest, YawActionReplotsAndReopensItselfThroughTheQueue) {
+TEST_F(ControlTest, YawActionReplotsAndReopensItself) {
   run({"Y", "T", "X", "X"});
-  // Y: the Yaw menu; T: Top, which queues R and Y in front of the rest.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3, 1, 3, 3, 3}));
+  // Y: the Yaw menu; T: Top, after which the loop replots and opens the
+  // menu again, where X leaves it.
+  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3, 3}));
   EXPECT_TRUE(grcomn.projection);
   EXPECT_FALSE(script_pending());
   // The fixed point (the window's lower-left corner) kept its place.

@@ -38,25 +38,23 @@ TEST_F(DialogsTest, FormAnsweredFromScriptBeforeTheWindow) {
   grscpt(std::vector<std::string>{"2 10.5", "D"});
   std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
   std::string values[] = {"", "0", "0", "_ off"};
-  grinfo(prompts, values);
+  EXPECT_TRUE(grinfo(prompts, values));
   EXPECT_EQ(values[2], "10.5");  // the second editable field
   EXPECT_EQ(prompts[0], "#Shift");
   EXPECT_FALSE(script_pending());
   grscpt(std::vector<std::string>{"3 x", "d"});
-  grinfo(prompts, values);
+  EXPECT_TRUE(grinfo(prompts, values));
   EXPECT_EQ(values[3], "+ off");  // a toggle is switched on
 }
 
 TEST_F(DialogsTest, FormWithoutAnswerOrWithBadEntryIsCancelled) {
   std::string prompts[] = {"X-Move", "Y-Move"};
   std::string values[] = {"1", "2"};
-  grinfo(prompts, values);
-  EXPECT_EQ(prompts[0], "cancel");
+  EXPECT_FALSE(grinfo(prompts, values));
   EXPECT_EQ(values[0], "1");
-  prompts[0] = "X-Move";
+  EXPECT_EQ(prompts[0], "X-Move");  // the answer is the value returned
   grscpt("bogus");
-  grinfo(prompts, values);
-  EXPECT_EQ(prompts[0], "cancel");
+  EXPECT_FALSE(grinfo(prompts, values));
   EXPECT_EQ(dialogs.errors, 1);
   EXPECT_NE(log().find("**error: unknown script line: bogus\n"), std::string::npos);
 }

@@ -57,6 +57,18 @@ TEST_F(MenuTest, ClickAtTheLoggedBoxChoosesItsEntryInEveryLayout) {
   EXPECT_EQ(person.planned(), 0u);
 }
 
+TEST_F(MenuTest, ColumnTallerThanTheWindowWrapsToTheLeft) {
+  sketra::grmode(0);
+  sketra::grcomn.wndwgr[3] = 300;
+  sketra::grmode(2);
+  Cells cells(27, " AAlpha");
+  rec().push_key('x');
+  menu(cells, sketra::kMenuColumn);
+  const float bottom = sketra::menus.ys[0] + 20 - 300;  // the column starts 20 below the top
+  for (float y : sketra::menus.ys) EXPECT_GE(y, bottom);
+  EXPECT_LT(sketra::menus.xs[26] + sketra::menus.width, sketra::menus.xs[0]);
+}
+
 TEST_F(MenuTest, HotKeysIgnoreCaseAndDisabledEntries) {
   rec().push_key('F');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 1);
@@ -121,6 +133,21 @@ TEST_F(MenuTest, ScriptEntryReachesAnEntryByItsPlaceWhenItsHotKeyIsTaken) {
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // a gap
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such entry
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 5);
+}
+
+TEST_F(MenuTest, PollingReturnsAtOnceLeavesTheScriptAloneAndReportsInterrupts) {
+  sketra::grscpt("F");
+  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 0);
+  EXPECT_TRUE(sketra::script_pending());
+  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
+  rec().push_key('m');
+  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 5);
+  EXPECT_EQ(rec().count(DriverCall::Text), 0);
+  rec().push_key(0xFF1B);  // Escape
+  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), sketra::kMenuInterrupt);
+  const sketra::DevicePoint inside = sketra::world_to_device(50, 50);
+  rec().push_button(1, inside.x, inside.y);  // a click on no entry
+  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), sketra::kMenuInterrupt);
 }
 
 TEST_F(MenuTest, ClaimedMissRedrawsAndWaitsAgain) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/modes/common/polygons.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/answer_ui.h"
@@ -170,6 +172,38 @@ TEST_F(AlterTest, ReadTakesOperationsAndPolygonsFromAFile) {
   EXPECT_FALSE(gralt.lfile);
   EXPECT_FALSE(unit_is_open(kAlterUnit));
   EXPECT_EQ(dialogs.messages.back(), "end of file ops.txt");
+}
+
+// A polygon broken by a line that is neither a vertex nor an operation, or
+// one longer than the room for vertices, changes nothing and ends the file.
+TEST_F(AlterTest, BrokenOrOverlongPolygonInTheFileChangesNothing) {
+  std::string overlong = "FILL =100\n";
+  for (int k = 0; k < kPolygonCapacity; ++k)
+    overlong += std::to_string(k % 2 ? 30 : -30) + " " + std::to_string(k) + "\n";
+  korvel::testing::write_file("long.txt", overlong);
+  korvel::testing::write_file("bad.txt", "FILL =100\n-1 -1\n1 -1\n1 x\n-1 1\n");
+  const V before = v_;
+  korvel::testing::AnswerUi ui;
+  set_dialog_ui(&ui);
+  korvel::testing::Person person(rec());
+  for (const char* file : {"bad.txt", "long.txt"}) {
+    ui.chosen_file = file;
+    person.click("Read").click("Fill").click("Done");
+    gralter(x_, y_, v_, {}, -9999.0f);
+    EXPECT_EQ(v_, before) << file;
+    EXPECT_FALSE(gralt.lfile);
+    EXPECT_FALSE(unit_is_open(kAlterUnit));
+  }
+  const auto& m = dialogs.messages;
+  EXPECT_NE(std::find(m.begin(), m.end(), "line 4 of bad.txt is not a vertex: 1 x"), m.end());
+  EXPECT_EQ(m.back(), "more than 9999 vertices in long.txt up to line 10001");
+}
+
+TEST_F(AlterTest, ReplotLeavesTheDialogWithoutQueueingAnything) {
+  korvel::testing::Person person(rec());
+  person.click("Replot");  // its hot key R belongs to Random
+  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), kAlterReplot);
+  EXPECT_FALSE(script_pending());
 }
 
 TEST_F(AlterTest, RandomMovesEveryValueWithinHalfTheRangeButNoData) {

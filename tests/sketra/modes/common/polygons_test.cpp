@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
@@ -137,14 +138,32 @@ TEST_F(PolygonFileTest, SeparatorsOfEveryKind) {
   EXPECT_EQ(igplyf(20, p, 100), 0);
 }
 
-TEST_F(PolygonFileTest, CapacityKeepsCapacityMinusOneAndOverwritesTheLast) {
+// Vertices beyond capacity - 1 are refused, not written over the last:
+// the polygon says so, and the next one starts after it.
+TEST_F(PolygonFileTest, TooManyVerticesAreRefusedAndReadPast) {
   std::string text;
   for (int k = 1; k <= 10; ++k) text += std::to_string(k) + " 0\n";
-  korvel::testing::write_file("c.txt", text);
+  korvel::testing::write_file("c.txt", text + "end\n7 7\n");
   ASSERT_TRUE(unit_open(20, "c.txt", FileStatus::old_file));
   Polygon p;
-  EXPECT_EQ(igplyf(20, p, 5), 0);
-  EXPECT_EQ(p.x, (V{1, 2, 3, 10}));
+  EXPECT_EQ(igplyf(20, p, 5), kPolygonFull);
+  EXPECT_EQ(p.x, (V{1, 2, 3, 4}));
+  EXPECT_EQ(polygon_file_problem(20, kPolygonFull, 5), "more than 4 vertices in c.txt up to line 11");
+  EXPECT_EQ(igplyf(20, p, 5), kPolygonEndOfFile);
+  EXPECT_EQ(p.x, (V{7}));
+}
+
+TEST_F(PolygonFileTest, LongLinesAreCutAtSixtyFourCharacters) {
+  // 62 blanks and "1 2": the 64 characters kept hold one number only.
+  korvel::testing::write_file("l.txt", std::string(61, ' ') + "7 8\n" + std::string(62, ' ') + "1 2\n");
+  ASSERT_TRUE(unit_open(20, "l.txt", FileStatus::old_file));
+  Polygon p;
+  EXPECT_EQ(igplyf(20, p, 100), kPolygonOtherLine);
+  EXPECT_EQ(p.x, (V{7}));
+  EXPECT_EQ(polygon_file_problem(20, kPolygonOtherLine, 100), "line 2 of l.txt is not a vertex: 1");
+  std::string_view line;
+  ASSERT_TRUE(unit_read(20, line));  // still there for the next reader
+  EXPECT_EQ(trim(line), "1 2");
 }
 
 class DigitiseTest : public korvel::testing::WithRecordingDriver {
