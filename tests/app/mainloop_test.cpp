@@ -1,6 +1,7 @@
 // The main program on the menus and dialogs, seen through the recording
-// driver: whole sessions answered from a script, and a person clicking
-// through File, Load, the file browser and the load dialog.
+// driver: disabled entries, Escape, and a person clicking through File,
+// Load, the file browser and the load dialog. A whole scripted session runs
+// in tests/e2e/test_scripted_session.sh.
 
 #include <gtest/gtest.h>
 
@@ -57,25 +58,6 @@ class MainLoopTest : public korvel::testing::AppTest {
   sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
-
-TEST_F(MainLoopTest, ScriptedSessionLoadsAddsShowsHelpAndExits) {
-  write_file("a.xyz", "100 200 1\n");
-  write_file("b.xyz", "101 201 2\n102 202 3\n");
-  const std::string script =
-      "D\n"                   // load dialog of a.xyz from the command line
-      "F\nA\nb.xyz\nD\n"      // File, Add, the file, its load dialog
-      "f\n?\nD\n"             // File help, closed
-      "?\nd\n"                // main help, closed
-      "F\nX\n";               // File eXit
-  EXPECT_EQ(run_with({"a.xyz"}, script), 0);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(rec_->count(DriverCall::WaitEvent), 0);  // nobody had to answer
-  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");
-  EXPECT_FALSE(sketra::unit_is_open(cunit.log));
-  const std::string log = log_text();
-  EXPECT_NE(log.find("found        1 points (        0 edges)\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("found        3 points (        0 edges)\n"), std::string::npos) << log;
-}
 
 TEST_F(MainLoopTest, DisabledEntriesWaitForAnotherChoiceAndMissingRoutinesSaySo) {
   // Edit is disabled with an empty store: its hot key chooses nothing and
