@@ -9,9 +9,12 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/menus.h"
+#include "sketra/ui/state.h"
 #include "sketra/ui/widget_internal.h"
 
 namespace sketra {
+
+MessagePaint message_paint;
 
 namespace {
 
@@ -21,27 +24,19 @@ using detail::PixelScope;
 constexpr float kTextRow = 14;
 constexpr int kBeamColour = -7;
 
-// Extent of the message lines last painted, so the next paint wipes no
-// more than it must.
-struct MessagePaint {
-  size_t lines = 0;
-  size_t width = 0;
-};
-MessagePaint painted;
-
 void paint_messages(bool wipe) {
   const std::vector<std::string>& shown = dialogs.shown;
   const float x0 = detail::window_left(), y0 = detail::window_bottom();
   size_t width = 0;
   for (const auto& l : shown) width = std::max(width, l.size());
   if (wipe) {
-    const size_t lines = std::max(painted.lines, shown.size());
-    const size_t chars = std::max(painted.width, width);
+    const size_t lines = std::max(message_paint.lines, shown.size());
+    const size_t chars = std::max(message_paint.width, width);
     if (lines > 0) grect(x0, y0, 6 * float(chars) + 10, kTextRow * float(lines) + 5, kWhite, 0);
   }
   const size_t n = shown.size();
   for (size_t i = 0; i < n; ++i) detail::put_text(x0 + 5, y0 + 5 + kTextRow * float(n - 1 - i), shown[i], kBlack);
-  painted = {n, width};
+  message_paint = {n, width};
 }
 
 size_t longest(std::span<const std::string> lines) {

@@ -10,12 +10,8 @@
 #include <sstream>
 
 #include "app/store.h"
-#include "sketra/control/control.h"
 #include "sketra/kernel/recording_driver.h"
-#include "sketra/modes/common/alter.h"
-#include "sketra/modes/common/classes.h"
 #include "sketra/modes/grid/grid_viewer.h"
-#include "sketra/ui/menus.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -30,18 +26,10 @@ class EditTest : public korvel::testing::AppTest {
     previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
     sketra::grmode(2);
     sketra::set_dialog_ui(nullptr);
-    sketra::menus_reset();
-    sketra::control_reset();
-    sketra::classes_reset();
-    sketra::contour_reset();
-    sketra::alter_reset();
   }
   void TearDown() override {
     sketra::grmode(0);
     sketra::set_driver(std::move(previous_));
-    sketra::reset_plot_state();
-    sketra::control_reset();
-    sketra::alter_reset();
     AppTest::TearDown();
   }
   // A 3 x 2 grid as set 1, named "ground model".

@@ -22,11 +22,6 @@ using namespace korvel;
 
 class ExportTest : public korvel::testing::AppTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    export_reset();
-  }
-
   // Sets the origin; points added afterwards are placed by absolute X, Y.
   static void origin(double x, double y) {
     cin1.xorig = x;

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "app/mainmenu.h"
+#include "app/store.h"
+#include "sketra/base/units.h"
 #include "sketra/kernel/driver.h"
 #include "sketra/kernel/recording_driver.h"
-#include "sketra/ui/menus.h"
-#include "support/app_fixture.h"
+#include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
 #include "support/person.h"
 
 namespace {
@@ -23,22 +25,18 @@ using korvel::testing::write_file;
 using sketra::DriverCall;
 using namespace korvel;
 
-class MainLoopTest : public korvel::testing::AppTest {
+class MainLoopTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    sketra::unit_close_all();
-    sketra::menus_reset();
+    FreshState::SetUp();
     auto rec = std::make_unique<sketra::RecordingDriver>();
     rec_ = rec.get();
     previous_ = sketra::set_driver(std::move(rec));
   }
   void TearDown() override {
     unsetenv("SKETRA_SCRIPT");
-    sketra::reset_plot_state();
-    sketra::grinit_forget();
+    FreshState::TearDown();
     sketra::set_driver(std::move(previous_));
-    AppTest::TearDown();
   }
   int run_with(std::vector<std::string> files, const std::string& script) {
     if (!script.empty()) {

@@ -16,7 +16,7 @@
 
 #include "sketra/kernel/plot.h"
 #include "support/run_program.h"
-#include "support/testdir.h"
+#include "support/fresh.h"
 
 namespace {
 
@@ -63,13 +63,13 @@ RGB palette_rgb(int colour) {
 const RGB kWhite{255, 255, 255};
 const RGB kBlack{0, 0, 0};
 
-class X11Test : public korvel::testing::InTempDir {
+class X11Test : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto d = sketra::x11::make_driver();
     x_ = d.get();
     previous_ = sketra::set_driver(std::move(d));
-    sketra::reset_plot_state();
     sketra::grcomt.progname = sketra::fixed_width("sketra-x11-test", 20);
     sketra::grcomn.wndwgr = {0, 0, 400, 300};
     sketra::grmode(2);
@@ -84,7 +84,7 @@ class X11Test : public korvel::testing::InTempDir {
   }
   void TearDown() override {
     sketra::grmode(0);
-    sketra::reset_plot_state();
+    FreshState::TearDown();
     sketra::set_driver(std::move(previous_));
   }
 

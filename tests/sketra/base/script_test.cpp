@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -9,11 +10,7 @@ namespace {
 using sketra::script_pending;
 using sketra::script_take;
 
-class ScriptQueueTest : public ::testing::Test {
- protected:
-  void SetUp() override { sketra::scriptq.reset(); }
-  void TearDown() override { sketra::scriptq.reset(); }
-};
+class ScriptQueueTest : public korvel::testing::FreshState {};
 
 TEST_F(ScriptQueueTest, EntriesArePaddedOrCutToSixteenCharacters) {
   sketra::grscpt(std::vector<std::string>{"V 12.5 30", "a very long entry beyond sixteen"});
@@ -48,11 +45,7 @@ TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
   EXPECT_EQ(script_take()[0], 'F');
 }
 
-class ScriptFileTest : public korvel::testing::InTempDir {
- protected:
-  void SetUp() override { sketra::scriptq.reset(); }
-  void TearDown() override { sketra::scriptq.reset(); }
-};
+class ScriptFileTest : public korvel::testing::FreshState {};
 
 TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
   korvel::testing::write_file("session.txt", "F\r\nL\n\nexamples/river.xyz\n");

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -13,10 +14,8 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class UnitsTest : public korvel::testing::InTempDir {
+class UnitsTest : public korvel::testing::FreshState {
  protected:
-  void TearDown() override { unit_close_all(); }
-
   std::vector<std::string> read_all(int unit) {
     std::vector<std::string> lines;
     std::string_view l;

@@ -74,14 +74,9 @@ class AxesTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    control_reset();
     grvalu8("XORGR", 2600000.0);
     grvalu8("YORGR", 1200000.0);
     grcomn.indsgr = 1;
-  }
-  void TearDown() override {
-    control_reset();
-    WithRecordingDriver::TearDown();
   }
 };
 

@@ -20,6 +20,7 @@
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/answer_ui.h"
+#include "support/fresh.h"
 #include "support/person.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"
@@ -30,14 +31,14 @@ using namespace sketra;
 using korvel::testing::TestMode;
 using Codes = std::vector<int>;
 
-class ControlTest : public korvel::testing::InTempDir {
+class ControlTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto rec = std::make_unique<RecordingDriver>();
     rec_ = rec.get();
     rec_->set_time(0);
     previous_ = set_driver(std::move(rec));
-    reset_all();
     set_dialog_ui(&ui_);
     grinit(5, 4, "sketra-test", false);
     grvalu8("XORGR", 2600000.0);  // as the application does after a load
@@ -52,18 +53,8 @@ class ControlTest : public korvel::testing::InTempDir {
   }
   void TearDown() override {
     person_.reset();
-    set_command_runner(nullptr);
-    reset_all();
+    FreshState::TearDown();
     set_driver(std::move(previous_));
-  }
-  static void reset_all() {
-    grinit_forget();
-    reset_plot_state();
-    control_reset();
-    menus_reset();
-    dialogs_reset();
-    keeplist_reset();
-    scriptq.reset();
   }
   // Runs the test mode with the script entries queued.
   void run(const std::vector<std::string>& script, int options = 0) {
@@ -416,7 +407,7 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
 
 TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
   grmode(kModeNone);
-  reset_all();
+  korvel::testing::fresh_start();
   set_dialog_ui(&ui_);
   grinit(5, 6, "sketra-test", false);
   EXPECT_EQ(grcomn.imodgr, kModeNone);

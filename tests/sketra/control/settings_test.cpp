@@ -13,6 +13,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -21,36 +22,24 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class SettingsTest : public korvel::testing::InTempDir {
+class SettingsTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto rec = std::make_unique<RecordingDriver>();
     rec_ = rec.get();
     rec_->set_time(0);
     previous_ = set_driver(std::move(rec));
-    fresh_run();
   }
   void TearDown() override {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
-    dialogs_reset();
-    scriptq.reset();
+    FreshState::TearDown();
     set_driver(std::move(previous_));
   }
   // A new run of the program: everything back to what a fresh process has.
-  void fresh_run() {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
-    dialogs_reset();
-    scriptq.reset();
-  }
+  static void fresh_run() { korvel::testing::fresh_start(); }
   // The lines of a settings file written from the defaults.
   static std::vector<std::string> default_lines() {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
+    fresh_run();
     return settings_lines();
   }
   static void write_lines(const std::vector<std::string>& lines) {

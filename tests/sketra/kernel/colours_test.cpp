@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "sketra/kernel/plot.h"
+#include "support/fresh.h"
 #include "support/recording.h"
 
 namespace {
@@ -13,11 +14,7 @@ namespace {
 using sketra::DriverCall;
 using sketra::palette_index;
 
-class PaletteTest : public ::testing::Test {
- protected:
-  void SetUp() override { sketra::reset_plot_state(); }
-  void TearDown() override { sketra::reset_plot_state(); }
-};
+class PaletteTest : public korvel::testing::FreshState {};
 
 TEST_F(PaletteTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_EQ(palette_index(201), palette_index(1));  // colours repeat every 200

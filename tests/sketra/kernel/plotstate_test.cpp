@@ -9,20 +9,11 @@
 #include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/kernel/plot.h"
+#include "support/fresh.h"
 
 namespace {
 
-class PlotStateTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    sketra::reset_plot_state();
-    sketra::scriptq.reset();
-  }
-  void TearDown() override {
-    sketra::reset_plot_state();
-    sketra::scriptq.reset();
-  }
-};
+class PlotStateTest : public korvel::testing::FreshState {};
 
 std::string fatal_message(const std::function<void()>& f) {
   try {

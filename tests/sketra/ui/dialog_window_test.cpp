@@ -33,16 +33,12 @@ class DialogWindowTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    sketra::dialogs_reset();
-    sketra::menus_reset();
     ASSERT_TRUE(sketra::unit_open(4, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(4);
     person_ = std::make_unique<korvel::testing::Person>(rec());
   }
   void TearDown() override {
     person_.reset();
-    sketra::unit_close_all();
-    sketra::dialogs_reset();
     WithRecordingDriver::TearDown();
   }
   int count_text(const std::string& t) {
@@ -57,7 +53,6 @@ class DialogWindowTest : public korvel::testing::WithRecordingDriver {
 
   korvel::testing::Person& person() { return *person_; }
 
-  korvel::testing::ScopedTempDir dir_;
   std::unique_ptr<korvel::testing::Person> person_;
 };
 

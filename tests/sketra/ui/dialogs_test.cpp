@@ -5,6 +5,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "support/answer_ui.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -13,18 +14,12 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class DialogsTest : public korvel::testing::InTempDir {
+class DialogsTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
-    dialogs_reset();
-    scriptq.reset();
+    FreshState::SetUp();
     ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
     set_log_unit(4);
-  }
-  void TearDown() override {
-    unit_close_all();
-    scriptq.reset();
-    dialogs_reset();
   }
   std::string log() {
     unit_flush(4);

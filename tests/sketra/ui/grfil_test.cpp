@@ -6,6 +6,7 @@
 #include "sketra/base/units.h"
 #include "sketra/ui/dialogs.h"
 #include "support/answer_ui.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -15,17 +16,8 @@ using korvel::testing::write_file;
 using namespace sketra;
 
 // The output-file dialog answered from the script queue or a stand-in window.
-class GrfilTest : public korvel::testing::InTempDir {
+class GrfilTest : public korvel::testing::FreshState {
  protected:
-  void SetUp() override {
-    dialogs_reset();
-    scriptq.reset();
-  }
-  void TearDown() override {
-    unit_close_all();
-    scriptq.reset();
-    dialogs_reset();
-  }
   static void answers(std::vector<std::string> a) { grscpt(a); }
 };
 

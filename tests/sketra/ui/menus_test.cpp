@@ -23,13 +23,8 @@ class MenuTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    sketra::menus_reset();
     sketra::grsset(0, 100, 0, 100);
     sketra::grsfac();
-  }
-  void TearDown() override {
-    sketra::menus_reset();
-    WithRecordingDriver::TearDown();
   }
   // Runs grcurs and returns sel.
   int menu(const Cells& cells, int sel) {

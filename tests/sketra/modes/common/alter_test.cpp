@@ -90,9 +90,6 @@ class AlterTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    alter_reset();
-    dialogs_reset();
-    menus_reset();
     grsset(0, 100, 0, 100);
     grsfac();
     ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
@@ -106,13 +103,6 @@ class AlterTest : public korvel::testing::WithRecordingDriver {
       }
     v_[4] = -9999.0f;
   }
-  void TearDown() override {
-    alter_reset();
-    unit_close_all();
-    dialogs_reset();
-    menus_reset();
-    WithRecordingDriver::TearDown();
-  }
   int run(const Entries& e) {
     grscpt(e);
     return gralter(x_, y_, v_, {}, -9999.0f);
@@ -121,7 +111,6 @@ class AlterTest : public korvel::testing::WithRecordingDriver {
     unit_close(40);
     return korvel::testing::read_file("out.txt");
   }
-  korvel::testing::ScopedTempDir dir_;
   V x_, y_, v_;
 };
 

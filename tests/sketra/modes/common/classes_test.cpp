@@ -13,23 +13,14 @@
 
 #include "sketra/base/fatal.h"
 #include "sketra/kernel/plot.h"
+#include "support/fresh.h"
 
 namespace {
 
 using namespace sketra;
 using V = std::vector<float>;
 
-class ClassesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_plot_state();
-    classes_reset();
-  }
-  void TearDown() override {
-    reset_plot_state();
-    classes_reset();
-  }
-};
+class ClassesTest : public korvel::testing::FreshState {};
 
 double area(const ClassPiece& p) {
   double a = 0;

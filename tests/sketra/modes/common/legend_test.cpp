@@ -24,22 +24,13 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    classes_reset();
-    dialogs_reset();
     set_dialog_ui(nullptr);  // nobody at the screen: unanswered dialogs cancel
-    menus_reset();
     grsset(0, 100, 0, 100);
     grsfac();
     grcomt.titlgr = fixed_width("Ground", kTitleWidth);
     grcomt.subtitle = fixed_width("Level [m]", kTitleWidth);
     levels_ = {400, 402, 404, 406};
     set_class_count(4);
-  }
-  void TearDown() override {
-    classes_reset();
-    dialogs_reset();
-    menus_reset();
-    WithRecordingDriver::TearDown();
   }
   // Fill colours of the class boxes of a drawn key, lowest class first.
   std::vector<unsigned long> box_fills() {

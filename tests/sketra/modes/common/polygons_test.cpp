@@ -15,6 +15,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/fresh.h"
 #include "support/recording.h"
 #include "support/testdir.h"
 
@@ -78,21 +79,7 @@ TEST(PointInPolygon, ConcavePolygonAgreesWithWindingNumber) {
   }
 }
 
-class PolygonFileTest : public korvel::testing::InTempDir {
- protected:
-  void SetUp() override {
-    reset_plot_state();
-    dialogs_reset();
-    scriptq.reset();
-    polygon_history_reset();
-  }
-  void TearDown() override {
-    unit_close_all();
-    reset_plot_state();
-    dialogs_reset();
-    scriptq.reset();
-  }
-};
+class PolygonFileTest : public korvel::testing::FreshState {};
 
 TEST_F(PolygonFileTest, StatusCodesSeparatorsAndCaptions) {
   korvel::testing::write_file("poly.txt",
@@ -170,24 +157,14 @@ class DigitiseTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    dialogs_reset();
-    menus_reset();
-    polygon_history_reset();
     grsset(0, 100, 0, 100);
     grsfac();
     ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-  }
-  void TearDown() override {
-    unit_close_all();
-    dialogs_reset();
-    menus_reset();
-    WithRecordingDriver::TearDown();
   }
   std::string output() {
     unit_close(40);
     return korvel::testing::read_file("out.txt");
   }
-  korvel::testing::ScopedTempDir out_;
 };
 
 TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {

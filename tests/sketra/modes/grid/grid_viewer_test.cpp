@@ -32,25 +32,11 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    dialogs_reset();
     set_dialog_ui(nullptr);
-    menus_reset();
-    classes_reset();
-    contour_reset();
-    alter_reset();
     ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
     grcomn.joutgr = 40;
     grvalu8("XORGR", 2600000.0);
     grvalu8("YORGR", 1200000.0);
-  }
-  void TearDown() override {
-    unit_close_all();
-    dialogs_reset();
-    menus_reset();
-    classes_reset();
-    contour_reset();
-    alter_reset();
-    WithRecordingDriver::TearDown();
   }
   // A smooth hill over nx x ny nodes of spacing d; node 1 empty.
   GridData hill(int nx, int ny, float d) {
@@ -87,7 +73,6 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
     unit_flush(40);
     return read_file("outp");
   }
-  korvel::testing::ScopedTempDir dir_;
   V x_, y_, v_;
   std::vector<float> levels_;
   std::array<double, 4> w_{};

@@ -30,17 +30,9 @@ class GridWriteTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    dialogs_reset();
     set_dialog_ui(nullptr);
-    contour_reset();
     grvalu8("XORGR", 2600000.0);
     grvalu8("YORGR", 1200000.0);
-  }
-  void TearDown() override {
-    unit_close_all();
-    dialogs_reset();
-    contour_reset();
-    WithRecordingDriver::TearDown();
   }
   // nx x ny nodes of spacing d from (0, 0), values from `v`.
   GridData grid(int nx, int ny, float d, V v) {
@@ -55,7 +47,6 @@ class GridWriteTest : public korvel::testing::WithRecordingDriver {
     EXPECT_TRUE(writer(g, 30, "out.txt"));
     return read_file("out.txt");
   }
-  korvel::testing::ScopedTempDir dir_;
   V x_, y_, v_;
 };
 
