@@ -128,6 +128,10 @@ void FormPage::draw() {
     else
       detail::draw_field_row(top_.x, row_y(i), prompts_[i], values_[i], pc_);
   }
+  for (size_t i = 0; i < n_; ++i) {
+    const detail::FieldBox b = detail::field_box(top_.x, row_y(i), pc_);
+    if (!is_heading(prompts_[i])) detail::log_layout(trim_right(prompts_[i]), b.x, b.y, b.w, b.h);
+  }
   buttons_.draw();
   grflip();
 }
@@ -298,7 +302,11 @@ int WindowDialogs::choice(std::span<const std::string> captions) {
   auto draw = [&] {
     detail::draw_box(p.x, p.y - h, w, h);
     grcolr(kBlack);
-    for (int i = 0; i < n; ++i) grano3(p.x + 8, p.y - 4 - kRow * float(i + 1) + 4, trim_right(captions[size_t(i)]));
+    for (int i = 0; i < n; ++i) {
+      const std::string_view c = trim_right(captions[size_t(i)]);
+      grano3(p.x + 8, p.y - 4 - kRow * float(i + 1) + 4, c);
+      detail::log_layout(c.substr(std::min<size_t>(1, c.size())), p.x, p.y - 4 - kRow * float(i + 1), w, kRow);
+    }
     grflip();
   };
   draw();

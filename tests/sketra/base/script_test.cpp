@@ -45,12 +45,6 @@ TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
   EXPECT_EQ(script_take()[0], 'F');
 }
 
-TEST_F(ScriptQueueTest, DropForgetsUnreadEntries) {
-  sketra::grscpt(std::vector<std::string>{"A", "B"});
-  sketra::script_drop();
-  EXPECT_FALSE(script_pending());
-}
-
 class ScriptFileTest : public korvel::testing::FreshState {};
 
 TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
@@ -61,6 +55,23 @@ TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
   script_take();
   EXPECT_EQ(script_take(), std::string(16, ' '));
   EXPECT_EQ(script_take(), "examples/river.x");
+}
+
+TEST_F(ScriptFileTest, CommentLinesAreLeftOutAndEveryOtherLineStays) {
+  korvel::testing::write_file("session.txt",
+                              "## the load dialog\n"
+                              "D\n"
+                              "##\n"
+                              "#2\n"             // an entry number
+                              " ## indented\n"   // leading blanks: an answer
+                              "a ## b\n"
+                              "\n"
+                              "## done\r\n");
+  ASSERT_TRUE(sketra::script_load_file("session.txt"));
+  std::vector<std::string> entries;
+  while (script_pending()) entries.push_back(script_take());
+  EXPECT_EQ(entries, (std::vector<std::string>{"D               ", "#2              ", " ## indented    ",
+                                               "a ## b          ", std::string(16, ' ')}));
 }
 
 TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {

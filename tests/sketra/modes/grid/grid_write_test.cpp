@@ -5,7 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
+#include <cmath>
 #include <sstream>
 #include <vector>
 
@@ -112,15 +112,6 @@ TEST_F(GridWriteTest, UnequalCellsRuleOutTheGridFormat) {
   EXPECT_FALSE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
 }
 
-TEST_F(GridWriteTest, BreaklinesStartANewLineAtTheFirstRow) {
-  const GridData g = grid(2, 2, 10, {1, 2, 3, 4});
-  EXPECT_EQ(write(write_breaklines, g),
-            "  2600000.00  1200000.00        1.00 1\n"
-            "  2600000.00  1200010.00        3.00 0\n"
-            "  2600010.00  1200000.00        2.00 1\n"
-            "  2600010.00  1200010.00        4.00 0\n");
-}
-
 TEST_F(GridWriteTest, XyzWritesDataAndTheEmptyRimAroundIt) {
   // 4 x 3 nodes, data only at node (1, 1): its three empty neighbours are
   // written with the no-data value, nodes farther away are not.
@@ -134,24 +125,6 @@ TEST_F(GridWriteTest, XyzWritesDataAndTheEmptyRimAroundIt) {
             "  2600000.00  1200010.00  -9999.000\n"
             "  2600010.00  1200000.00  -9999.000\n"
             "  2600010.00  1200010.00  -9999.000\n");
-}
-
-TEST_F(GridWriteTest, XyzDisplacesNodesByTheRandomSequence) {
-  rec().set_time(std::time_t(1700000123));
-  const GridData g = grid(3, 2, 10, {1, 2, 3, 4, 5, 6});
-  ASSERT_TRUE(unit_open(30, "out.txt", FileStatus::unknown));
-  ASSERT_TRUE(write_xyz(g, 30, "out.txt", 4));
-  std::istringstream in(read_file("out.txt"));
-  int seed = rgrand_seed(format_time_stamp(std::time_t(1700000123)));
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 2; ++j) {
-      double x = 0, y = 0, z = 0;
-      ASSERT_TRUE(in >> x >> y >> z);
-      const float r1 = rgrand(seed), r2 = rgrand(seed);
-      EXPECT_NEAR(x, 2600000.0 + 10 * i + (r1 - 0.5) * 4, 0.006);
-      EXPECT_NEAR(y, 1200000.0 + 10 * j + (r2 - 0.5) * 4, 0.006);
-      EXPECT_EQ(z, double(1 + i + 3 * j));
-    }
 }
 
 TEST_F(GridWriteTest, FailedWriteIsReportedNotClaimedAsSuccess) {
@@ -189,22 +162,6 @@ TEST_F(GridWriteTest, SumCurveCountsAndCumulates) {
   EXPECT_EQ(area[6], "   10.00       9.0");  // 9 cells of 100 m2 = 9 ares
 }
 
-TEST_F(GridWriteTest, SumCurveOverHullPolygons) {
-  V v(25);
-  for (int k = 0; k < 25; ++k) v[size_t(k)] = float(k);
-  const GridData g = grid(5, 5, 10, v);
-  Polygon hull;
-  hull.x = {-1, 11, 11, -1};  // the nodes of the first two columns, rows 1-2
-  hull.y = {-1, -1, 11, 11};
-  hull.box = polygon_box(hull.x, hull.y);
-  SumCurve s;
-  s.minimum = 0, s.maximum = 24, s.spacing = 5;
-  s.counts.assign(5, 0);
-  sum_count(g, s, &hull, false);
-  EXPECT_EQ(s.total, 4);
-  EXPECT_EQ(s.counts, (std::vector<double>{2, 2, 0, 0, 0}));  // values 0, 1 and 5, 6
-}
-
 TEST_F(GridWriteTest, SectionTableHasThirtyClassesOverTheGridRange) {
   V v = {0, 30, -9999, 60};
   const GridData g = grid(2, 2, 10, v);
@@ -217,18 +174,6 @@ TEST_F(GridWriteTest, SectionTableHasThirtyClassesOverTheGridRange) {
   EXPECT_EQ(t[3], "    4.000   0.500");
   EXPECT_EQ(t[25], "   48.000   0.750");
   EXPECT_EQ(t[31], "   60.000   1.000");
-}
-
-TEST_F(GridWriteTest, SumEntryWritesBothTablesFromTheScript) {
-  V v;
-  for (int k = 0; k < 10; ++k) v.push_back(float(k));
-  GridData g = grid(5, 2, 10, v);
-  std::array<double, 4> w{};
-  grscpt(std::vector<std::string>{"1 0", "2 10", "3 5", "D", "S", "sum1.txt", "X", "S", "sum2.txt", "X"});
-  ViewContext view{-6, w};
-  contour_entries(g)[5].run(view);
-  EXPECT_EQ(read_file("sum1.txt"), "SUM CURVE\nLEVEL[M]   AREA[-]\n    5.00   0.500\n   10.00   1.000\n   15.00   1.000\n");
-  EXPECT_EQ(read_file("sum2.txt"), "SUM CURVE\nLEVEL[M]   AREA[A]\n    5.00       5.0\n   10.00      10.0\n   15.00      10.0\n");
 }
 
 }  // namespace
