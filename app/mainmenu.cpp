@@ -14,6 +14,7 @@
 #include "sketra/base/units.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/device.h"
+#include "sketra/library.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 
@@ -151,12 +152,11 @@ bool startup(std::span<char* const> files) {
 void shutdown() { sketra::unit_close_all(); }
 
 void app_reset() {
-  sketra::unit_close_all();
+  sketra::reset_library();
   store_reset();
   parser_reset();
   loader_reset();
-  sketra::dialogs_reset();
-  sketra::scriptq.reset();
+  export_reset();
 }
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {

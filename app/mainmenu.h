@@ -62,9 +62,21 @@ bool startup(std::span<char* const> files);
 // Closes the log and every unit.
 void shutdown();
 
-// Back to the state of a fresh start without a window: every unit closed,
-// the store and state blocks, the parser, the reader settings, the dialogs
-// and the script queue reset. Tests and benchmarks start from here.
+// The application's state, beside the five blocks of store.h (cin, cin1,
+// cplot, cpch, cunit):
+//   reader, tables, published_origin  loader.h          reader settings kept
+//                                                       from file to file,
+//                                                       value tables, origin
+//   parser                            loader.h          include nesting,
+//                                                       call and error counts
+//   export_settings                   export.h          the XYZ export's
+//                                                       tolerance
+// The shapefile reader points shapelib's error hook at the log unit only
+// while it reads (formats/shapefile.cpp).
+// app_reset() brings all of it and the whole library (sketra/library.h) back
+// to the state of a fresh start before start-up, without a window: every
+// unit closed, nothing queued. The installed display driver stays. Tests and
+// benchmarks start from here.
 void app_reset();
 
 // Shows `cells` with grcurs in layout `sel` (see sketra/menus.h: -1 a bar,

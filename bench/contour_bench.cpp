@@ -21,6 +21,7 @@
 #include "sketra/control/control.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/library.h"
 #include "sketra/modes/common/classes.h"
 #include "sketra/modes/grid/grid_viewer.h"
 #include "sketra/ui/dialogs.h"
@@ -54,8 +55,7 @@ void BM_ContourRedraw(benchmark::State& state) {
   auto* x = d.get();
   auto previous = sketra::set_driver(std::move(d));
   try {
-    sketra::grinit_forget();
-    sketra::control_reset();  // a first entry: the loop derives the scales
+    sketra::reset_library();  // a first start and a first entry: the loop derives the scales
     sketra::grinit(5, 6, "contour-bench", false);
     sketra::grmode(2);
   } catch (const sketra::FatalError& e) {

@@ -61,6 +61,7 @@ bool script_load_file(const std::string& path) {
   std::string line;
   while (lines.size() < size_t(kScriptCapacity) && std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with(kScriptComment)) continue;
     lines.push_back(std::move(line));
   }
   grscpt(lines);

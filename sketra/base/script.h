@@ -48,9 +48,25 @@ void script_drop();
 // entries present.
 void script_set_length(int n);
 
-// Reads a script file: one entry per line, blank lines included, each cut or
-// blank-padded to kScriptWidth characters. Returns false when the file cannot
-// be read (the queue is then unchanged).
+// A script file line that starts with "##" is a comment and gives no entry,
+// so that a session can say what its answers do:
+//
+//   ## File Add: the bank lines, then their load dialog
+//   F
+//   A
+//   river_banks.xyzi
+//   D
+//
+// The prefix cannot be mistaken for a menu answer: "#" followed by a digit
+// chooses an entry by its place, and no menu has the hot key "#". The price
+// is that an answer starting with "##" cannot be scripted. A "#" anywhere
+// else in a line, or after leading blanks, belongs to the entry.
+inline constexpr std::string_view kScriptComment = "##";
+
+// Reads a script file: one entry per line, blank lines included, comment
+// lines left out, each entry cut or blank-padded to kScriptWidth
+// characters. Returns false when the file cannot be read (the queue is
+// then unchanged).
 bool script_load_file(const std::string& path);
 
 }  // namespace sketra

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "sketra/base/state.h"
+
 namespace sketra {
 
 namespace {
@@ -128,28 +130,18 @@ void LineReader::rewind() {
 
 // ---- The unit table --------------------------------------------------------
 
+std::array<FileUnit, kMaxUnit + 1> file_units;
+
 namespace {
 
-struct Unit {
-  std::string name;
-  std::unique_ptr<LineReader> reader;
-  std::FILE* out = nullptr;
-  int error = 0;  // errno of the first failed write, flush or close
-};
-
-std::array<Unit, kMaxUnit + 1>& table() {
-  static std::array<Unit, kMaxUnit + 1> units;
-  return units;
-}
-
-Unit* find(int unit) {
+FileUnit* find(int unit) {
   if (unit < 0 || unit > kMaxUnit) return nullptr;
-  return &table()[std::size_t(unit)];
+  return &file_units[std::size_t(unit)];
 }
 
 std::FILE* output_of(int unit) {
   if (unit == kStdoutUnit) return stdout;
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   return u ? u->out : nullptr;
 }
 
@@ -157,14 +149,14 @@ const std::string kNoName;
 
 // Remembers the first failure of an output unit.
 void note_failure(int unit) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   if (u && u->out && u->error == 0) u->error = errno != 0 ? errno : EIO;
 }
 
 }  // namespace
 
 bool unit_open(int unit, const std::string& path, FileStatus status) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   if (!u || unit == kStdoutUnit) return false;
   unit_close(unit);
   if (status == FileStatus::old_file) {
@@ -183,17 +175,17 @@ bool unit_open(int unit, const std::string& path, FileStatus status) {
 
 bool unit_is_open(int unit) {
   if (unit == kStdoutUnit) return true;
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   return u && (u->reader || u->out);
 }
 
 const std::string& unit_name(int unit) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   return u ? u->name : kNoName;
 }
 
 int unit_close(int unit) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   if (!u || unit == kStdoutUnit) return 0;
   u->reader.reset();
   if (u->out) {
@@ -229,7 +221,7 @@ void unit_rewind(int unit) {
 }
 
 LineReader* unit_reader(int unit) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   return u ? u->reader.get() : nullptr;
 }
 
@@ -263,7 +255,7 @@ void unit_flush(int unit) {
 }
 
 int unit_error(int unit) {
-  Unit* u = find(unit);
+  FileUnit* u = find(unit);
   return u && u->out ? u->error : 0;
 }
 

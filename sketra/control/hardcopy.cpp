@@ -23,6 +23,7 @@
 #include "sketra/control/control.h"
 #include "sketra/control/control_internal.h"
 #include "sketra/control/keeplist.h"
+#include "sketra/control/state.h"
 #include "sketra/kernel/device.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
@@ -30,6 +31,8 @@
 extern char** environ;
 
 namespace sketra {
+
+CommandRunner command_runner;
 
 namespace {
 
@@ -46,11 +49,6 @@ int spawn_and_wait(const std::vector<std::string>& argv) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-CommandRunner& runner() {
-  static CommandRunner r = spawn_and_wait;
-  return r;
 }
 
 std::string window_title() {
@@ -95,9 +93,11 @@ void shot_attributes() {
 
 }  // namespace
 
-void set_command_runner(CommandRunner r) { runner() = r ? std::move(r) : CommandRunner(spawn_and_wait); }
+void set_command_runner(CommandRunner r) { command_runner = std::move(r); }
 
-int run_command(const std::vector<std::string>& argv) { return runner()(argv); }
+int run_command(const std::vector<std::string>& argv) {
+  return command_runner ? command_runner(argv) : spawn_and_wait(argv);
+}
 
 std::string screen_shot_name(std::string_view suffix) {
   for (int k = 0; k <= 9999; ++k) {

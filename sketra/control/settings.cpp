@@ -18,14 +18,15 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/control/keeplist.h"
+#include "sketra/control/state.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 
 namespace sketra {
 
-namespace {
+LibraryStart library_start;
 
-bool started = false;
+namespace {
 
 constexpr float kDefaultScale = 0.7865f;
 constexpr double kWindowLimit = 9e10;  // absolute window values in the file
@@ -221,7 +222,7 @@ void first_start() {
   PlotState& c = grcomn;
   c.xmaxgr = std::max(c.xmaxgr, c.xmingr + 1);
   c.ymaxgr = std::max(c.ymaxgr, c.ymingr + 1);
-  started = true;
+  library_start.started = true;
 }
 
 // The small window keeps the interval counts of the normal one, which come
@@ -249,7 +250,7 @@ void grinit(int jin, int jout, std::string_view program_name, bool small_window)
   PlotState& c = grcomn;
   for (int i = 0; i < 3 && c.imodgr != kModeNone; ++i) grmode(kModeNone);
   c.imodgr = kModeNone;
-  if (!started) first_start();
+  if (!library_start.started) first_start();
   c.in[7] = 0;   // IN08GR
   c.in[14] = 0;  // IN15GR
   c.jingr = jin;
@@ -267,9 +268,9 @@ void grinit(int jin, int jout, std::string_view program_name, bool small_window)
   grmesg("");
 }
 
-void grinit_forget() { started = false; }
+void grinit_forget() { library_start = LibraryStart{}; }
 
-bool grinit_done() { return started; }
+bool grinit_done() { return library_start.started; }
 
 std::vector<std::string> settings_lines() {
   const PlotState& c = grcomn;

@@ -12,21 +12,13 @@
 
 #include "sketra/base/fatal.h"
 #include "sketra/kernel/plot_internal.h"
+#include "sketra/kernel/state.h"
 
 namespace sketra {
 
+FileOutput file_output;
+
 namespace {
-
-struct FileDevices {
-  std::array<FileDeviceOpener, 4> openers;  // modes 8 ... 11
-  std::unique_ptr<FileDevice> active;
-  std::function<void(std::string_view)> show_message;
-};
-
-FileDevices& devices() {
-  static FileDevices d;
-  return d;
-}
 
 std::string trimmed(const std::string& s, size_t width) {
   std::string t = s.substr(0, std::min(s.size(), width));
@@ -41,13 +33,13 @@ void close_output() {
   PlotState& c = grcomn;
   grdump();
   if (is_file_mode(c.imodgr)) {
-    std::unique_ptr<FileDevice> dev = std::move(devices().active);
+    std::unique_ptr<FileDevice> dev = std::move(file_output.active);
     const std::string message = dev ? dev->close() : std::string();
     c.imodgr = c.previous_mode;
     c.projection = c.saved_projection;
     c.pen.inside = false;
     grsfac();
-    if (!message.empty() && devices().show_message) devices().show_message(message);
+    if (!message.empty() && file_output.show_message) file_output.show_message(message);
     grbeep();
   } else if (is_screen_mode(c.imodgr)) {
     if (driver().is_open()) driver().close();
@@ -93,7 +85,7 @@ void open_screen(int mode) {
 int open_file(int mode) {
   PlotState& c = grcomn;
   if (is_file_mode(c.imodgr)) close_output();
-  const FileDeviceOpener& opener = devices().openers[size_t(mode - kModeRecord)];
+  const FileDeviceOpener& opener = file_output.openers[size_t(mode - kModeRecord)];
   if (!opener) return 0;
   grdump();
   std::unique_ptr<FileDevice> dev = opener();
@@ -103,7 +95,7 @@ int open_file(int mode) {
   c.imodgr = mode;
   c.pen.inside = true;
   if (const int p = dev->projection_while_open(); p >= 0) c.projection = p == 1;
-  devices().active = std::move(dev);
+  file_output.active = std::move(dev);
   return mode;
 }
 
@@ -111,24 +103,24 @@ int open_file(int mode) {
 
 namespace detail {
 
-FileDevice* file_device() { return is_file_mode(grcomn.imodgr) ? devices().active.get() : nullptr; }
+FileDevice* file_device() { return is_file_mode(grcomn.imodgr) ? file_output.active.get() : nullptr; }
 
-void drop_file_device() { devices().active.reset(); }
+void drop_file_device() { file_output.active.reset(); }
 
 }  // namespace detail
 
 void set_file_device_opener(int mode, FileDeviceOpener opener) {
-  if (is_file_mode(mode)) devices().openers[size_t(mode - kModeRecord)] = std::move(opener);
+  if (is_file_mode(mode)) file_output.openers[size_t(mode - kModeRecord)] = std::move(opener);
 }
 
 bool has_file_device_opener(int mode) {
-  return is_file_mode(mode) && bool(devices().openers[size_t(mode - kModeRecord)]);
+  return is_file_mode(mode) && bool(file_output.openers[size_t(mode - kModeRecord)]);
 }
 
 FileDevice* active_file_device() { return detail::file_device(); }
 
 void set_message_handler(std::function<void(std::string_view)> handler) {
-  devices().show_message = std::move(handler);
+  file_output.show_message = std::move(handler);
 }
 
 int grmode(int mode) {

@@ -33,8 +33,9 @@
 //
 // The state lives in two plain structs with one instance each, grcomn
 // (numbers) and grcomt (texts); reset_plot_state() brings both back to the
-// defaults. The application reads and sets the named variables ("XMINGR",
-// "IN01GR", ...) through grvalu / grvalu8.
+// defaults (state.h lists the rest of the kernel's state and resets it all).
+// The application reads and sets the named variables ("XMINGR", "IN01GR",
+// ...) through grvalu / grvalu8.
 
 #include <array>
 #include <span>

@@ -1,6 +1,8 @@
 #pragma once
 // Kernel internals shared by the kernel's source files (not for callers).
 
+#include <vector>
+
 #include "sketra/kernel/device.h"
 #include "sketra/kernel/plot.h"
 
@@ -24,5 +26,13 @@ FileDevice* file_device();
 struct WorldPoint {
   double x = 0, y = 0;
 };
+
+// grfil2's work buffers, kept so that a fill allocates nothing; their
+// contents never outlive a call (see state.h).
+struct FillScratch {
+  std::vector<WorldPoint> a, b;   // the polygon and its clipped copy
+  std::vector<DevicePoint> pts;   // the clipped polygon on the device
+};
+extern FillScratch fill_scratch;
 
 }  // namespace sketra::detail

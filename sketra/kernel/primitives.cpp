@@ -19,6 +19,8 @@ using detail::WorldPoint;
 
 namespace detail {
 
+FillScratch fill_scratch;
+
 void buffer_append(DevicePoint p) {
   PolylineBuffer& b = grcomn.polyline;
   if (b.count > 0 && b.points[size_t(b.count - 1)] == p) return;
@@ -230,8 +232,7 @@ void grfil2(std::span<const float> x, std::span<const float> y, int colour) {
     if (FileDevice* dev = detail::file_device()) dev->fill(x.first(n), y.first(n), colour);
     return;
   }
-  static std::vector<WorldPoint> a, b;
-  static std::vector<DevicePoint> pts;
+  auto& [a, b, pts] = detail::fill_scratch;
   a.clear();
   for (size_t i = 0; i < std::min(n, size_t(kFillCapacity)); ++i)
     if (finite(x[i], y[i])) a.push_back({x[i], y[i]});

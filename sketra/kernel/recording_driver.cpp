@@ -101,6 +101,7 @@ std::vector<unsigned long> RecordingDriver::alloc_colours(std::span<const std::u
 
 void RecordingDriver::wait_event(InputEvent& ev) {
   record(DriverCall::WaitEvent);
+  if (input_.empty() && on_idle_) on_idle_();
   if (input_.empty()) throw NoScriptedInput();
   const InputEvent next = input_.front().ev;
   input_.pop_front();

@@ -14,6 +14,7 @@
 // with nothing queued throws NoScriptedInput instead of blocking.
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -49,6 +50,10 @@ class RecordingDriver final : public Driver {
   void push_resize(int width, int height);
   void push_event(const InputEvent& ev);
   std::size_t pending_input() const { return input_.size(); }
+  // Called when the program waits for an event and none is queued, so a
+  // test can answer what is on the screen now (like a person would); it
+  // pushes the next event or leaves the queue empty (NoScriptedInput).
+  void set_on_idle(std::function<void()> f) { on_idle_ = std::move(f); }
 
   // Fixes the time used by time_stamp (otherwise the real clock).
   void set_time(std::time_t t) { fixed_time_ = t; has_fixed_time_ = true; }
@@ -99,6 +104,7 @@ class RecordingDriver final : public Driver {
   int height_ = 0;
   std::time_t fixed_time_ = 0;
   bool has_fixed_time_ = false;
+  std::function<void()> on_idle_;
 };
 
 }  // namespace sketra

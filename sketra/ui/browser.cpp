@@ -138,8 +138,11 @@ void Browser::draw() {
     std::string shown = entries_[e];
     if (shown.size() > kNameChars) shown = shown.substr(0, kNameChars - 1) + "_";
     detail::put_text(x, y, shown, shown.ends_with('/') ? -7 : kBlack);
+    detail::log_layout(shown, x - 2, y - 3, kColumn - 6, kLine);
   }
   detail::draw_field_row(top_.x, field_y_, "Filename", field_, 8);
+  const detail::FieldBox fb = detail::field_box(top_.x, field_y_, 8);
+  detail::log_layout("Filename", fb.x, fb.y, fb.w, fb.h);
   buttons.draw();
   if (pages > 1)
     detail::put_text(buttons.x + buttons.width() + 8, buttons.y + 5,

@@ -9,9 +9,12 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/menus.h"
+#include "sketra/ui/state.h"
 #include "sketra/ui/widget_internal.h"
 
 namespace sketra {
+
+MessagePaint message_paint;
 
 namespace {
 
@@ -21,27 +24,19 @@ using detail::PixelScope;
 constexpr float kTextRow = 14;
 constexpr int kBeamColour = -7;
 
-// Extent of the message lines last painted, so the next paint wipes no
-// more than it must.
-struct MessagePaint {
-  size_t lines = 0;
-  size_t width = 0;
-};
-MessagePaint painted;
-
 void paint_messages(bool wipe) {
   const std::vector<std::string>& shown = dialogs.shown;
   const float x0 = detail::window_left(), y0 = detail::window_bottom();
   size_t width = 0;
   for (const auto& l : shown) width = std::max(width, l.size());
   if (wipe) {
-    const size_t lines = std::max(painted.lines, shown.size());
-    const size_t chars = std::max(painted.width, width);
+    const size_t lines = std::max(message_paint.lines, shown.size());
+    const size_t chars = std::max(message_paint.width, width);
     if (lines > 0) grect(x0, y0, 6 * float(chars) + 10, kTextRow * float(lines) + 5, kWhite, 0);
   }
   const size_t n = shown.size();
   for (size_t i = 0; i < n; ++i) detail::put_text(x0 + 5, y0 + 5 + kTextRow * float(n - 1 - i), shown[i], kBlack);
-  painted = {n, width};
+  message_paint = {n, width};
 }
 
 size_t longest(std::span<const std::string> lines) {
@@ -132,6 +127,10 @@ void FormPage::draw() {
       detail::put_text(top_.x + 4, row_y(i) + 4, trim_right(prompts_[i]).substr(1), kBlack);
     else
       detail::draw_field_row(top_.x, row_y(i), prompts_[i], values_[i], pc_);
+  }
+  for (size_t i = 0; i < n_; ++i) {
+    const detail::FieldBox b = detail::field_box(top_.x, row_y(i), pc_);
+    if (!is_heading(prompts_[i])) detail::log_layout(trim_right(prompts_[i]), b.x, b.y, b.w, b.h);
   }
   buttons_.draw();
   grflip();
@@ -303,7 +302,11 @@ int WindowDialogs::choice(std::span<const std::string> captions) {
   auto draw = [&] {
     detail::draw_box(p.x, p.y - h, w, h);
     grcolr(kBlack);
-    for (int i = 0; i < n; ++i) grano3(p.x + 8, p.y - 4 - kRow * float(i + 1) + 4, trim_right(captions[size_t(i)]));
+    for (int i = 0; i < n; ++i) {
+      const std::string_view c = trim_right(captions[size_t(i)]);
+      grano3(p.x + 8, p.y - 4 - kRow * float(i + 1) + 4, c);
+      detail::log_layout(c.substr(std::min<size_t>(1, c.size())), p.x, p.y - 4 - kRow * float(i + 1), w, kRow);
+    }
     grflip();
   };
   draw();

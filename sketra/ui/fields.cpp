@@ -211,6 +211,7 @@ void ColourPage::draw() {
   for (int c = 1; c < kPaletteSize; ++c) {
     swatch(c, sx, sy);
     grect(sx, sy, kSwatch, kSwatch, c, 0);
+    detail::log_layout("colour " + std::to_string(c), sx, sy, kSwatch, kSwatch);
   }
   grcomn.colour.mode = saved_mode;
   swatch(chosen_, sx, sy);

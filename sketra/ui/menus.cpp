@@ -10,10 +10,12 @@
 
 #include "sketra/ui/menus.h"
 
-#include <charconv>
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
@@ -81,9 +83,20 @@ void draw_box(float x, float y, float w, float h) {
   grect(x, y, w, h, kWhite, kBevelRaised);
 }
 
+void log_layout(std::string_view label, float x, float y, float w, float h) {
+  const char* path = std::getenv("SKETRA_LAYOUT_LOG");
+  if (path == nullptr || *path == '\0' || label.empty()) return;
+  std::ofstream out(path, std::ios::app);
+  out << std::lround(x + grcomn.xorggr) << ' ' << std::lround(grcomn.yorggr - y - h) << ' ' << std::lround(w) << ' '
+      << std::lround(h) << ' ' << label << '\n';
+}
+
 void ButtonRow::draw() const {
-  for (size_t k = 0; k < captions.size(); ++k)
-    grbutn(0, x + 78.5f * float(k), y, kButtonMaxWidth, kButtonHeight, captions[k]);
+  for (size_t k = 0; k < captions.size(); ++k) {
+    const float bx = x + 78.5f * float(k);
+    grbutn(0, bx, y, kButtonMaxWidth, kButtonHeight, captions[k]);
+    log_layout(button_label(captions[k]), bx, y, kButtonMaxWidth, kButtonHeight);
+  }
 }
 
 int ButtonRow::hit(float px, float py) const {
@@ -396,7 +409,10 @@ bool MenuCall::start(int& sel, float& x, float& y) {
 void MenuCall::draw() {
   for (int k = 1; k <= n_; ++k) {
     const bool down = k == menus.highlighted || k == menus.armed;
-    grbutn(down ? 2 : 0, l_.xs[size_t(k - 1)], l_.ys[size_t(k - 1)], l_.w, kButtonHeight, captions_[size_t(k - 1)]);
+    const std::string_view c = captions_[size_t(k - 1)];
+    const float x = l_.xs[size_t(k - 1)], y = l_.ys[size_t(k - 1)];
+    grbutn(down ? 2 : 0, x, y, l_.w, kButtonHeight, c);
+    if (!is_gap(c) && !is_disabled(c)) detail::log_layout(button_label(c), x, y, l_.w, kButtonHeight);
   }
   grflip();
 }

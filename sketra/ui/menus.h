@@ -24,6 +24,21 @@
 // "V 12.5 30" chooses the entry with hot key V at x = 12.5, y = 30, and
 // "#9" chooses the ninth entry whatever its hot key (for entries whose hot
 // key an earlier entry already takes, such as " VViews" after "<VValue").
+//
+// The layout log. When the environment variable SKETRA_LAYOUT_LOG names a
+// file, every menu, dialog and file-browser page appends to it, each time
+// it is drawn, one line per box a click can choose (menu entries that are
+// not disabled, dialog buttons, form fields, pick-list rows, browser
+// entries, and the colour picker's swatches as "colour k"):
+//
+//   <left> <top> <width> <height> <label>
+//
+// in window pixels (integers, y downwards from the window's top edge) and
+// the label as shown. A script that drives korvel with the pointer takes
+// the last line with the label it wants and clicks the box's centre, and so
+// does not depend on the layout:
+//
+//   55 3 77 17 File      <- the File button of the main menu bar
 
 #include <functional>
 #include <span>

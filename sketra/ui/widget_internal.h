@@ -112,6 +112,12 @@ void draw_field_row(float x, float y, std::string_view prompt, std::string_view 
 // one), the colour picker opens. Text fields are left alone.
 void change_field(std::string_view prompt, std::string& value, int button);
 
+// Appends one line to the layout log (see menus.h) for a clickable box
+// with lower-left corner (x, y), size w x h in pixel-mode units, showing
+// `label`. Does nothing when SKETRA_LAYOUT_LOG is not set or the label is
+// empty. Valid in pixel mode.
+void log_layout(std::string_view label, float x, float y, float w, float h);
+
 // Buttons of a dialog in one row, 76.5 pixels wide, 78.5 apart.
 struct ButtonRow {
   float x = 0, y = 0;

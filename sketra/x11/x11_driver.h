@@ -8,6 +8,11 @@
 //   sketra::set_driver(sketra::x11::make_driver());
 //   sketra::grmode(2);   // opens the window, or throws FatalError when there
 //                        // is no display (" Cannot open display...aborting")
+//
+// State: the driver object holds its connection, window, pixmap and input;
+// it lives as long as it is installed and no library reset touches it.
+// Besides it, the process keeps only the count of X protocol errors
+// reported on standard error (at most 20 are reported).
 
 #include <memory>
 

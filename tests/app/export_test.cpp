@@ -12,7 +12,6 @@
 #include <set>
 #include <sstream>
 
-#include "sketra/base/textfmt.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -23,11 +22,6 @@ using namespace korvel;
 
 class ExportTest : public korvel::testing::AppTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    export_reset();
-  }
-
   // Sets the origin; points added afterwards are placed by absolute X, Y.
   static void origin(double x, double y) {
     cin1.xorig = x;
@@ -74,34 +68,6 @@ class ExportTest : public korvel::testing::AppTest {
 };
 
 // ---- The menu ---------------------------------------------------------------------
-
-TEST_F(ExportTest, MenuEnablesPointFormatsWithPointsAndGridFormatsWithSets) {
-  auto empty = export_menu_cells(0, 0);
-  EXPECT_EQ(empty[0], "-NNode/Poly");
-  EXPECT_EQ(empty[1], "-UUnstruct");
-  EXPECT_EQ(empty[2], "-GGrid");
-  EXPECT_EQ(empty[3], "-XXyz");
-  EXPECT_EQ(empty[4], " OOmit");
-  EXPECT_EQ(empty[5], " ??");
-  auto points = export_menu_cells(5, 0);
-  EXPECT_EQ(points[0], " NNode/Poly");
-  EXPECT_EQ(points[1], " UUnstruct");
-  EXPECT_EQ(points[2], "-GGrid");
-  auto sets = export_menu_cells(0, 1);
-  EXPECT_EQ(sets[0], "-NNode/Poly");
-  EXPECT_EQ(sets[2], " GGrid");
-  EXPECT_EQ(sets[3], " XXyz");
-  for (const auto& c : points) EXPECT_EQ(c.view().size(), 32u);
-}
-
-TEST_F(ExportTest, HelpTextHasSixLinesOfEighty) {
-  auto help = export_help_text();
-  ASSERT_EQ(help.size(), 6u);
-  for (const auto& l : help) EXPECT_EQ(l.size(), 80u);
-  EXPECT_EQ(sketra::trim_right(help[0]), "Node/Poly  stores PSLG (Planar Straight Line Graph) for program TRIANGLE");
-  EXPECT_EQ(sketra::trim_right(help[3]), "Xyz      stores grid values in xyz-format");
-  EXPECT_EQ(sketra::trim_right(help[5]), "         (default=0.001)");
-}
 
 TEST_F(ExportTest, OmitSetsTolAndKeepsItWhenNoNumberIsGiven) {
   EXPECT_EQ(export_settings.tol, -9999.0f);
@@ -210,15 +176,6 @@ TEST_F(ExportTest, PolyNameThatIsTheNodeFileIsRefused) {
   EXPECT_EQ(lines_of("x.poly").front(), "         2  2  1  1 ");  // the node file stays
 }
 
-TEST_F(ExportTest, NodeEntryAsksForAPrefix) {
-  origin(0, 0);
-  point(0, 0, 0, 1);
-  sketra::grscpt(std::vector<std::string>{"river"});
-  EXPECT_EQ(export_action(1), ExportAction::written);
-  EXPECT_TRUE(std::filesystem::exists("river.node"));
-  EXPECT_EQ(cpch.file_name, "river.node");
-}
-
 // ---- Unstruct ------------------------------------------------------------------------
 
 TEST_F(ExportTest, UnstructRoundTripKeepsTheLinesSection) {
@@ -280,14 +237,6 @@ TEST_F(ExportTest, XyzWithDefaultTolWritesEveryNodeAbsolute) {
             "   2600010.0000000000        1200021.0000000000        0.00000000    \n"
             "   2600010.5000000000        1200021.0000000000        2.00000000    \n");
   EXPECT_EQ(sketra::dialogs.message_line, "stored       0k points");
-}
-
-TEST_F(ExportTest, XyzCountsThousandsInItsMessage) {
-  origin(0, 0);
-  grid(50, 41, 0, 0, 1, 1, std::vector<float>(2050, 1.0f));
-  ASSERT_TRUE(export_to(ExportFormat::xyz, "big.xyz"));
-  EXPECT_EQ(lines_of("big.xyz").size(), 2052u);
-  EXPECT_EQ(sketra::dialogs.message_line, "stored       2k points");
 }
 
 // ---- Failures ----------------------------------------------------------------------

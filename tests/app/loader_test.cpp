@@ -34,44 +34,37 @@ TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
   EXPECT_TRUE(store_consistent());
 }
 
-TEST_F(LoaderTest, StoredCoordinatesStayWithinMillimetres) {
-  std::string text;
-  for (int i = 0; i < 50; ++i) text += std::to_string(2600123.456 + i * 37.123) + " 1200000.001 5\n";
-  load_text("p.xyz", text);
-  ASSERT_EQ(cin1.np, 50);
-  for (int i = 1; i <= 50; ++i) EXPECT_NEAR(ax(i), 2600123.456 + (i - 1) * 37.123, 0.001);
-}
-
-TEST_F(LoaderTest, CommaSeparatedRecordsAndCommentsBetweenThem) {
-  load_text("c.xyz", "1,2,3\n# pause\n4 5 6\n");
-  ASSERT_EQ(cin1.np, 2);
-  EXPECT_EQ(ax(2), 4.0);
-  EXPECT_EQ(parser.errors, 0);
-}
-
-TEST_F(LoaderTest, LinesKeywordAfterPlainPointsStartsLineSection) {
-  load_text("mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n");
-  ASSERT_EQ(cin1.np, 4);
-  ASSERT_EQ(cin1.nseg, 1);
-  EXPECT_EQ(edge(1), (Edge{3, 4}));
-  EXPECT_EQ(ay(3), 10.0);
-}
-
-TEST_F(LoaderTest, FourNumbersMakeXyziLinesWithStartMarkers) {
-  load_text("banks.xyzi", "0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n");
-  ASSERT_EQ(cin1.np, 5);
-  ASSERT_EQ(cin1.nseg, 3);
-  EXPECT_EQ(edge(1), (Edge{1, 2}));
-  EXPECT_EQ(edge(2), (Edge{2, 3}));
-  EXPECT_EQ(edge(3), (Edge{4, 5}));
-}
-
-TEST_F(LoaderTest, ReversedMarkersWorkAndSinglePointLinesAreDropped) {
-  // The first record's I value is the start marker, whatever it is.
-  load_text("r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n");
-  ASSERT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin1.nseg, 2);
-  EXPECT_EQ(ax(3), 9.0);  // the single point (5,5) was dropped
+// Each plain layout: the points kept and the edges between consecutive
+// points of a line.
+TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
+  struct Case {
+    const char* what;
+    const char* name;
+    const char* text;
+    int np;
+    std::vector<Edge> edges;
+    double last_x;  // absolute x of the last point
+  };
+  const Case cases[] = {
+      {"commas, a comment between records", "c.xyz", "1,2,3\n# pause\n4 5 6\n", 2, {}, 4},
+      {"lines after plain points", "mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n", 4, {{3, 4}}, 5},
+      {"xyzi start markers", "banks.xyzi", "0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n", 5,
+       {{1, 2}, {2, 3}, {4, 5}}, 1},
+      // The first record's I value is the start marker, whatever it is; the
+      // one-point line at (5, 5) is dropped.
+      {"xyzi reversed markers", "r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n", 4, {{1, 2}, {3, 4}}, 10},
+      {"blt codes above 21 join", "river.blt", "100 200 1 0\n110 200 2 22\n120 200 3 22\n130 210 4 0\n", 4,
+       {{1, 2}, {2, 3}}, 130},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(load_text(c.name, c.text), LoadOutcome::loaded);
+    ASSERT_EQ(cin1.np, c.np);
+    EXPECT_EQ(cin.seg, c.edges);
+    EXPECT_EQ(ax(c.np), c.last_x);
+    EXPECT_EQ(parser.errors, 0);
+  }
+  EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");  // the BLT count
 }
 
 TEST_F(LoaderTest, AddKeepsTheOriginOfTheFirstFile) {
@@ -181,12 +174,6 @@ TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
   EXPECT_EQ(edge(2), (Edge{4, 5}));
   EXPECT_EQ(cplot.xmax, 10.0f);
   EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
-}
-
-TEST_F(LoaderTest, OutsideRecordJoinsLineWithFewerThanTwoPoints) {
-  load_text("clip2.txt", ">>unstruct\nxclip 0 10\nlines\n1 1 0 1\n50 1 0 0\n3 1 0 0\n5 1 0 0\n");
-  ASSERT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin1.nseg, 2);
 }
 
 TEST_F(LoaderTest, MoveWithoutSumAndSmallZFactorAreNotApplied) {
@@ -337,17 +324,6 @@ TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
   EXPECT_EQ(cin1.np, 3);
   EXPECT_EQ(cin1.nseg, 0);
   EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(LoaderTest, BltLinesJoinPointsWithCodeAbove21) {
-  EXPECT_EQ(load_text("river.blt", "100 200 1 0\n110 200 2 22\n120 200 3 22\n130 210 4 0\n", kLoad, {}),
-            LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 4);
-  ASSERT_EQ(cin1.nseg, 2);
-  EXPECT_EQ(edge(1), (Edge{1, 2}));
-  EXPECT_EQ(edge(2), (Edge{2, 3}));
-  EXPECT_EQ(cin1.xorig, 100.0);
-  EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");
 }
 
 TEST_F(LoaderTest, NoFileChosenChangesNothing) {

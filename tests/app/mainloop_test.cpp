@@ -1,6 +1,7 @@
 // The main program on the menus and dialogs, seen through the recording
-// driver: whole sessions answered from a script, and a person clicking
-// through File, Load, the file browser and the load dialog.
+// driver: disabled entries, Escape, and a person clicking through File,
+// Load, the file browser and the load dialog. A whole scripted session runs
+// in tests/e2e/test_scripted_session.sh.
 
 #include <gtest/gtest.h>
 
@@ -9,10 +10,13 @@
 #include <vector>
 
 #include "app/mainmenu.h"
+#include "app/store.h"
+#include "sketra/base/units.h"
 #include "sketra/kernel/driver.h"
 #include "sketra/kernel/recording_driver.h"
-#include "sketra/ui/menus.h"
-#include "support/app_fixture.h"
+#include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
+#include "support/person.h"
 
 namespace {
 
@@ -21,26 +25,18 @@ using korvel::testing::write_file;
 using sketra::DriverCall;
 using namespace korvel;
 
-// The default window is 1120 x 786: bar buttons are centred 11 pixels from
-// the top, File at x = 93, pull-down rows 19 pixels apart below it.
-constexpr int kBarY = 11, kFileX = 93, kRow = 19;
-
-class MainLoopTest : public korvel::testing::AppTest {
+class MainLoopTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    sketra::unit_close_all();
-    sketra::menus_reset();
+    FreshState::SetUp();
     auto rec = std::make_unique<sketra::RecordingDriver>();
     rec_ = rec.get();
     previous_ = sketra::set_driver(std::move(rec));
   }
   void TearDown() override {
     unsetenv("SKETRA_SCRIPT");
-    sketra::reset_plot_state();
-    sketra::grinit_forget();
+    FreshState::TearDown();
     sketra::set_driver(std::move(previous_));
-    AppTest::TearDown();
   }
   int run_with(std::vector<std::string> files, const std::string& script) {
     if (!script.empty()) {
@@ -61,25 +57,6 @@ class MainLoopTest : public korvel::testing::AppTest {
   std::unique_ptr<sketra::Driver> previous_;
 };
 
-TEST_F(MainLoopTest, ScriptedSessionLoadsAddsShowsHelpAndExits) {
-  write_file("a.xyz", "100 200 1\n");
-  write_file("b.xyz", "101 201 2\n102 202 3\n");
-  const std::string script =
-      "D\n"                   // load dialog of a.xyz from the command line
-      "F\nA\nb.xyz\nD\n"      // File, Add, the file, its load dialog
-      "f\n?\nD\n"             // File help, closed
-      "?\nd\n"                // main help, closed
-      "F\nX\n";               // File eXit
-  EXPECT_EQ(run_with({"a.xyz"}, script), 0);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(rec_->count(DriverCall::WaitEvent), 0);  // nobody had to answer
-  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");
-  EXPECT_FALSE(sketra::unit_is_open(cunit.log));
-  const std::string log = log_text();
-  EXPECT_NE(log.find("found        1 points (        0 edges)\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("found        3 points (        0 edges)\n"), std::string::npos) << log;
-}
-
 TEST_F(MainLoopTest, DisabledEntriesWaitForAnotherChoiceAndMissingRoutinesSaySo) {
   // Edit is disabled with an empty store: its hot key chooses nothing and
   // the bar is shown again; Mesh is enabled but not built yet.
@@ -89,36 +66,16 @@ TEST_F(MainLoopTest, DisabledEntriesWaitForAnotherChoiceAndMissingRoutinesSaySo)
   EXPECT_EQ(sketra::dialogs.message_line, "Mesh: not available yet");
 }
 
-TEST_F(MainLoopTest, BarShowsDisabledEntriesInWhiteUntilThereArePoints) {
-  write_file("a.xyz", "1 2 3\n");
-  rec_->push_key('f');
-  rec_->push_key('x');
-  EXPECT_EQ(run_with({"a.xyz"}, "D\n"), 0);
-  // One bar drawn after the load: every entry enabled, File pressed on F.
-  for (const char* label : {"File", "Edit", "Map", "Grid", "Mesh", "eXport", "?"}) EXPECT_GE(count_text(label), 1) << label;
-  for (const auto* c : rec_->of(DriverCall::Text))
-    if (c->text == "Edit") {
-      EXPECT_NE(c->pixel, 0xFFFFFFu);
-    }
-}
-
 TEST_F(MainLoopTest, PersonClicksThroughFileLoadBrowserAndLoadDialog) {
   write_file("a.xyz", "100 200 1\n101 201 2\n");
-  rec_->push_button(1, kFileX, kBarY);         // File
-  rec_->push_button(1, kFileX, kBarY + kRow);  // Load (pull-down row 1)
-  // Browser: "../", "a.xyz", "outp", ...; a.xyz in the second row, clicked
-  // twice (into the field, then open).
-  rec_->push_button(1, 123, 70);
-  rec_->push_button(1, 123, 70);
-  rec_->push_button(1, 141, 188);  // Apply of the eight-field load dialog
-  rec_->push_key('f');
-  rec_->push_key('x');
+  korvel::testing::Person person(*rec_);
+  // The file is clicked twice in the browser: into the field, then opened.
+  person.click("File").click("Load").click("a.xyz").click("a.xyz").click("Apply").key('f').key('x');
   EXPECT_EQ(run_with({}, ""), 0);
   EXPECT_EQ(cin1.np, 2);
   EXPECT_EQ(cpch.last_file.str(), "a.xyz");
   EXPECT_GE(count_text("found        2 points (        0 edges)"), 1);
-  EXPECT_GE(count_text("X-Move"), 1);
-  EXPECT_EQ(rec_->pending_input(), 0u);
+  EXPECT_EQ(person.planned(), 0u);
 }
 
 TEST_F(MainLoopTest, EscapeLeavesTheFileMenuWithoutAction) {

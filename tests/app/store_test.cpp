@@ -14,25 +14,6 @@ class StoreTest : public ::testing::Test {
   void TearDown() override { store_reset(); }
 };
 
-TEST_F(StoreTest, StartsEmptyWithFarOriginAndDefaultBlocks) {
-  EXPECT_EQ(cin1.np, 0);
-  EXPECT_EQ(cin1.nseg, 0);
-  EXPECT_EQ(cin1.maxp, 19600000);
-  EXPECT_EQ(cin1.xorig, 99999.0);
-  EXPECT_EQ(cin1.yorig, 99999.0);
-  EXPECT_EQ(cplot.nsets, 0);
-  EXPECT_EQ(cplot.menu, 10);
-  EXPECT_EQ(cplot.table[11], 12);
-  EXPECT_EQ(cplot.zmin, -9998.0f);
-  EXPECT_EQ(cplot.nodata, -9999.0f);
-  EXPECT_EQ(cunit.data, 3);
-  EXPECT_EQ(cunit.log, 4);
-  EXPECT_EQ(cunit.spare, 10);
-  EXPECT_TRUE(cpch.file_name.blank());
-  EXPECT_EQ(cpch.file_name.view().size(), 80u);
-  EXPECT_TRUE(store_consistent());
-}
-
 TEST_F(StoreTest, SurveyCoordinatesSurviveSinglePrecisionRelativeToOrigin) {
   cin1.xorig = 2600123.456;
   cin1.yorig = 1200000.0;

@@ -3,6 +3,10 @@
 # (a click puts it into the Filename field), Open, Apply in the load dialog;
 # then the keys F and X leave. The message line's count message reaches the
 # log.
+#
+# The test clicks by label, never at fixed pixels: korvel writes the boxes of
+# everything a click can choose to the layout log (SKETRA_LAYOUT_LOG, see
+# sketra/ui/menus.h), and click_on takes the box from there.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 work=$(mktemp -d)
@@ -10,27 +14,42 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/run"
 cd "$work/run"   # korvel's directory holds only what the browser should list
 cp "$KORVEL_SOURCE_DIR/examples/river_points.xyz" points.xyz
+layout=$work/layout.log
 
-timeout 120 "$KORVEL" > "$work/korvel.out" &
+SKETRA_LAYOUT_LOG=$layout timeout 120 "$KORVEL" > "$work/korvel.out" &
 pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
-sleep 0.5
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
-# Window 1120 x 786: the bar's buttons are centred 11 pixels below the top,
-# File at x 93; the pull-down rows are 19 pixels apart.
-click 93 11    # File
-click 93 30    # Load
-# The browser lists "../", "outp", "points.xyz" from 28 pixels below its
-# title, rows 14 pixels apart; its buttons <<<, >>>, All files, Open and
-# Cancel lie 649 pixels from the top, 78.5 pixels apart.
-click 123 84
-click 376 649  # Open
-# The load dialog: eight fields, then Apply.
-click 141 188
+
+# click_on LABEL: waits until something drawn since the last click shows
+# LABEL, lets the drawing finish, and clicks the centre of LABEL's box.
+seen=0
+click_on() {
+  local box=""
+  for _ in $(seq 150); do
+    box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
+      awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
+                        label == want { box = int($1 + $3 / 2) " " int($2 + $4 / 2) }
+                        END { print box }')
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || { echo "\"$1\" was not drawn"; tail -n 20 "$layout"; exit 1; }
+  sleep 0.3
+  seen=$(wc -l < "$layout")
+  # shellcheck disable=SC2086  # $box is "x y"
+  xdotool mousemove --window "$wid" $box click 1
+}
+
+click_on File
+click_on Load
+click_on points.xyz   # into the Filename field
+click_on Open
+click_on Apply        # the load dialog
 for _ in $(seq 100); do
   grep -q '^found    29993 points (        0 edges)$' outp 2>/dev/null && break
   sleep 0.2
 done
+# The keys go to the window under the pointer: move it into the plot.
 xdotool mousemove --window "$wid" 500 400
 sleep 0.2
 xdotool key f

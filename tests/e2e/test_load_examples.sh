@@ -7,7 +7,15 @@ set -euo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-printf 'D\nD\nF\nX\n' > session
+cat > session <<'SCRIPT'
+## the load dialogs of river_points.xyz and river_banks.xyzi: apply (the
+## unstruct file gives its own colours and has no dialog)
+D
+D
+## File eXit
+F
+X
+SCRIPT
 ex=$KORVEL_SOURCE_DIR/examples
 SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$ex/river_points.xyz" "$ex/river_banks.xyzi" "$ex/river_sections.unstruct"
 grep -q "^found    29993 points (        0 edges)$" outp

@@ -37,14 +37,18 @@ cp .grset settings.before
 # Part one answers everything up to the help screen and then runs dry: the
 # main menu waits for the person, who is played by xdotool below.
 cat > session <<'SCRIPT'
+## the load dialogs of the two files on the command line: apply
 D
 D
+## File Add: the sections (their file gives its colours: no load dialog)
 F
 A
 sec.unstruct
+## File help, closed again
 F
 ?
 D
+## the help screen, closed again
 ?
 D
 SCRIPT

@@ -1,6 +1,7 @@
 #pragma once
-// Fixture for application tests: a fresh working directory, every state
-// block at its start-up state, the log "outp" open on unit 4.
+// Fixture for application tests: a fresh start (FreshState: a fresh working
+// directory, every state block at its start-up state), and the log "outp"
+// open on unit 4.
 
 #include <string>
 #include <vector>
@@ -14,22 +15,18 @@
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace korvel::testing {
 
-class AppTest : public InTempDir {
+class AppTest : public FreshState {
  protected:
+  // No window: dialogs get no answer from a person.
   void SetUp() override {
-    app_reset();
-    sketra::reset_plot_state();  // no window: dialogs get no answer from a person
-    sketra::grinit_forget();
+    FreshState::SetUp();
     ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(cunit.log);
-  }
-  void TearDown() override {
-    sketra::unit_close_all();
-    sketra::scriptq.reset();
   }
 
   // Writes `text` to `name` and loads it; the load dialog is answered with

@@ -1,23 +1,20 @@
 #include "support/recording.h"
 
-#include "sketra/base/script.h"
 #include "sketra/kernel/plot.h"
 
 namespace korvel::testing {
 
 void WithRecordingDriver::SetUp() {
+  FreshState::SetUp();
   auto rec = std::make_unique<sketra::RecordingDriver>();
   rec_ = rec.get();
   previous_ = sketra::set_driver(std::move(rec));
-  sketra::reset_plot_state();
-  sketra::scriptq.reset();
   sketra::grmode(2);
   rec_->clear_calls();
 }
 
 void WithRecordingDriver::TearDown() {
-  sketra::reset_plot_state();
-  sketra::scriptq.reset();
+  FreshState::TearDown();
   sketra::set_driver(std::move(previous_));
 }
 

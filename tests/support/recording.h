@@ -1,10 +1,10 @@
 #pragma once
 // Test support: the graphics kernel with a recording display driver.
 //
-// A test derived from WithRecordingDriver starts from the default plot state
-// with the recording driver installed and the window open (screen mode 2),
-// with the calls made while opening forgotten. Afterwards the window is
-// closed, the state reset and the previous driver re-installed.
+// A test derived from WithRecordingDriver starts from a fresh start
+// (FreshState) with the recording driver installed and the window open
+// (screen mode 2), with the calls made while opening forgotten. Afterwards
+// the state is reset and the previous driver re-installed.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,11 @@
 
 #include "sketra/kernel/driver.h"
 #include "sketra/kernel/recording_driver.h"
+#include "support/fresh.h"
 
 namespace korvel::testing {
 
-class WithRecordingDriver : public ::testing::Test {
+class WithRecordingDriver : public FreshState {
  protected:
   void SetUp() override;
   void TearDown() override;

@@ -10,15 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "sketra/base/fatal.h"
 #include "sketra/kernel/plot.h"
 #include "support/run_program.h"
-#include "support/testdir.h"
+#include "support/fresh.h"
 
 namespace {
 
@@ -65,13 +63,13 @@ RGB palette_rgb(int colour) {
 const RGB kWhite{255, 255, 255};
 const RGB kBlack{0, 0, 0};
 
-class X11Test : public korvel::testing::InTempDir {
+class X11Test : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto d = sketra::x11::make_driver();
     x_ = d.get();
     previous_ = sketra::set_driver(std::move(d));
-    sketra::reset_plot_state();
     sketra::grcomt.progname = sketra::fixed_width("sketra-x11-test", 20);
     sketra::grcomn.wndwgr = {0, 0, 400, 300};
     sketra::grmode(2);
@@ -86,7 +84,7 @@ class X11Test : public korvel::testing::InTempDir {
   }
   void TearDown() override {
     sketra::grmode(0);
-    sketra::reset_plot_state();
+    FreshState::TearDown();
     sketra::set_driver(std::move(previous_));
   }
 
@@ -167,15 +165,6 @@ TEST_F(X11Test, PixmapIsShownOnlyByTheFlip) {
   EXPECT_EQ(capture().at(200, 150), kWhite);
   sketra::grflip();
   EXPECT_EQ(capture().at(200, 150), palette_rgb(7));
-}
-
-TEST_F(X11Test, ClearRestoresTheLastColourNotWhite) {
-  sketra::grcler(1);
-  sketra::grcolr(4);
-  x_->clear();
-  x_->line({10, 100}, {390, 100});
-  sketra::grflip();
-  EXPECT_EQ(capture().at(200, 100), palette_rgb(4));
 }
 
 TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
@@ -267,28 +256,6 @@ TEST_F(X11Test, ResizedWindowGetsAPixmapThatCoversIt) {
   ASSERT_EQ(img.width, 600);
   EXPECT_EQ(img.at(590, 440), palette_rgb(2));
   EXPECT_EQ(img.at(290, 190), kWhite);
-}
-
-TEST(X11NoDisplay, OpeningWithoutADisplayIsFatal) {
-  const char* old = std::getenv("DISPLAY");
-  const std::string saved = old ? old : "";
-  setenv("DISPLAY", ":4242", 1);
-  auto previous = sketra::set_driver(sketra::x11::make_driver());
-  sketra::reset_plot_state();
-  std::string message;
-  try {
-    sketra::grmode(2);
-  } catch (const sketra::FatalError& e) {
-    message = e.what();
-    EXPECT_EQ(e.status(), 1);
-  }
-  EXPECT_EQ(message, " Cannot open display...aborting");
-  EXPECT_EQ(sketra::grcomn.imodgr, 0);
-  sketra::set_driver(std::move(previous));
-  if (old)
-    setenv("DISPLAY", saved.c_str(), 1);
-  else
-    unsetenv("DISPLAY");
 }
 
 }  // namespace

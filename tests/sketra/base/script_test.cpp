@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -9,11 +10,7 @@ namespace {
 using sketra::script_pending;
 using sketra::script_take;
 
-class ScriptQueueTest : public ::testing::Test {
- protected:
-  void SetUp() override { sketra::scriptq.reset(); }
-  void TearDown() override { sketra::scriptq.reset(); }
-};
+class ScriptQueueTest : public korvel::testing::FreshState {};
 
 TEST_F(ScriptQueueTest, EntriesArePaddedOrCutToSixteenCharacters) {
   sketra::grscpt(std::vector<std::string>{"V 12.5 30", "a very long entry beyond sixteen"});
@@ -48,17 +45,7 @@ TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
   EXPECT_EQ(script_take()[0], 'F');
 }
 
-TEST_F(ScriptQueueTest, DropForgetsUnreadEntries) {
-  sketra::grscpt(std::vector<std::string>{"A", "B"});
-  sketra::script_drop();
-  EXPECT_FALSE(script_pending());
-}
-
-class ScriptFileTest : public korvel::testing::InTempDir {
- protected:
-  void SetUp() override { sketra::scriptq.reset(); }
-  void TearDown() override { sketra::scriptq.reset(); }
-};
+class ScriptFileTest : public korvel::testing::FreshState {};
 
 TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
   korvel::testing::write_file("session.txt", "F\r\nL\n\nexamples/river.xyz\n");
@@ -68,6 +55,23 @@ TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
   script_take();
   EXPECT_EQ(script_take(), std::string(16, ' '));
   EXPECT_EQ(script_take(), "examples/river.x");
+}
+
+TEST_F(ScriptFileTest, CommentLinesAreLeftOutAndEveryOtherLineStays) {
+  korvel::testing::write_file("session.txt",
+                              "## the load dialog\n"
+                              "D\n"
+                              "##\n"
+                              "#2\n"             // an entry number
+                              " ## indented\n"   // leading blanks: an answer
+                              "a ## b\n"
+                              "\n"
+                              "## done\r\n");
+  ASSERT_TRUE(sketra::script_load_file("session.txt"));
+  std::vector<std::string> entries;
+  while (script_pending()) entries.push_back(script_take());
+  EXPECT_EQ(entries, (std::vector<std::string>{"D               ", "#2              ", " ## indented    ",
+                                               "a ## b          ", std::string(16, ' ')}));
 }
 
 TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {

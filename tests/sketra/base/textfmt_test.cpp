@@ -5,50 +5,57 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace {
 
 using namespace sketra;
 
 // The expected layouts below are what a Fortran runtime writes for the same
-// edit descriptors.
+// edit descriptors; the files korvel writes are read by other programs.
 
-TEST(FixedLayouts, IntegerFieldsAreRightAlignedOrStars) {
-  EXPECT_EQ(fmt_i(42, 5), "   42");
-  EXPECT_EQ(fmt_i(-123, 4), "-123");
-  EXPECT_EQ(fmt_i(-123, 3), "***");
-  EXPECT_EQ(fmt_i(12345, 4), "****");
-  EXPECT_EQ(fmt_i(0, 3), "  0");
-  EXPECT_EQ(fmt_i(19600000, 8), "19600000");
+struct Layout {
+  std::string got, want;
+};
+
+void expect_layouts(std::initializer_list<Layout> cases) {
+  for (const Layout& c : cases) EXPECT_EQ(c.got, c.want);
 }
 
-TEST(FixedLayouts, FixedPointKeepsLeadingZeroOnlyWhenThereIsRoom) {
-  EXPECT_EQ(fmt_f(0.5, 10, 3), "     0.500");
-  EXPECT_EQ(fmt_f(0.5, 4, 3), ".500");
-  EXPECT_EQ(fmt_f(-0.5, 5, 3), "-.500");
-  EXPECT_EQ(fmt_f(-0.5, 3, 3), "***");
-  EXPECT_EQ(fmt_f(1234.5678, 8, 3), "1234.568");
-  EXPECT_EQ(fmt_f(12345.678, 8, 3), "********");
-  EXPECT_EQ(fmt_f(19.6, 6, 1), "  19.6");
+TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStars) {
+  expect_layouts({
+      {fmt_i(-123, 4), "-123"},
+      {fmt_i(-123, 3), "***"},
+      {fmt_i(19600000, 8), "19600000"},
+      {fmt_f(0.5, 4, 3), ".500"},       // no room for the leading zero
+      {fmt_f(-0.5, 5, 3), "-.500"},
+      {fmt_f(-0.5, 3, 3), "***"},
+      {fmt_f(1234.5678, 8, 3), "1234.568"},
+      {fmt_f(12345.678, 8, 3), "********"},
+      {fmt_e(123.456, 10, 5), ".12346E+03"},
+      {fmt_e(-123.456, 10, 5), "**********"},
+      {fmt_f(std::numeric_limits<double>::infinity(), 5, 1), "  Inf"},
+      {fmt_f(std::numeric_limits<double>::infinity(), 2, 1), "**"},
+  });
 }
 
-TEST(FixedLayouts, FixedPointRoundsExactlyWithTiesToEven) {
-  EXPECT_EQ(fmt_f(0.125, 10, 2), "      0.12");     // an exact half
-  EXPECT_EQ(fmt_f(double(0.135f), 10, 2), "      0.14");  // just above a half
-  EXPECT_EQ(fmt_f(2.5, 4, 0), "  2.");
-  EXPECT_EQ(fmt_f(0.4, 4, 0), "  0.");
-  EXPECT_EQ(fmt_f(-0.4, 4, 0), " -0.");
-  EXPECT_EQ(fmt_f(-0.0001, 8, 3), "  -0.000");
-  EXPECT_EQ(fmt_f(-9998.0, 12, 0), "      -9998.");
-  EXPECT_EQ(fmt_f(2600123.456, 12, 3), " 2600123.456");
+TEST(FixedLayouts, FixedPointRoundsTheExactValueTiesToEven) {
+  expect_layouts({
+      {fmt_f(0.125, 10, 2), "      0.12"},          // an exact half
+      {fmt_f(double(0.135f), 10, 2), "      0.14"},  // just above a half
+      {fmt_f(2.5, 4, 0), "  2."},
+      {fmt_f(-0.4, 4, 0), " -0."},
+      {fmt_f(-0.0001, 8, 3), "  -0.000"},
+      {fmt_f(2600123.456, 12, 3), " 2600123.456"},
+      {fmt_f(std::nan(""), 10, 3), "       NaN"},
+  });
 }
 
+// Random magnitudes, float-derived values (as the store writes them), exact
+// halves and values a hair beside them: every digit is the exact decimal
+// rounding that to_chars gives.
 TEST(FixedLayouts, FixedPointAgreesWithExactConversionOnManyValues) {
-  // Random magnitudes, float-derived values (as the store writes them),
-  // exact halves and values a hair beside them: every digit must be the
-  // exact decimal rounding.
   std::uint64_t state = 12345;
   auto next = [&] {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
@@ -69,140 +76,66 @@ TEST(FixedLayouts, FixedPointAgreesWithExactConversionOnManyValues) {
   }
 }
 
-TEST(FixedLayouts, NonFiniteValuesAreNamed) {
-  double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(fmt_f(inf, 10, 3), "  Infinity");
-  EXPECT_EQ(fmt_f(-inf, 10, 3), " -Infinity");
-  EXPECT_EQ(fmt_f(inf, 5, 1), "  Inf");
-  EXPECT_EQ(fmt_f(inf, 2, 1), "**");
-  EXPECT_EQ(fmt_f(std::nan(""), 10, 3), "       NaN");
+TEST(FixedLayouts, ExponentAndGeneralFormsRoundBeforeChoosingTheLayout) {
+  expect_layouts({
+      {fmt_e(0.0, 12, 4), "  0.0000E+00"},
+      {fmt_e(0.01234, 12, 4), "  0.1234E-01"},
+      {fmt_d(123.45678, 16, 8), "  0.12345678D+03"},
+      {fmt_e(1.0e150, 12, 4), "  0.1000+151"},  // three exponent digits drop the letter
+      {fmt_e(1.0e-150, 12, 4), "  0.1000-149"},
+      {fmt_g(123.456, 12, 4), "   123.5    "},
+      {fmt_g(99999.0, 12, 4), "  0.1000E+06"},
+      {fmt_g(double(9999.6f), 12, 4), "  0.1000E+05"},   // rounds up past 10^4
+      {fmt_g(0.0, 12, 4), "   0.000    "},
+      {fmt_g(double(0.09999f), 12, 4), "  0.9999E-01"},
+      {fmt_g(double(0.099996f), 12, 4), "  0.1000    "},  // rounds up to 0.1
+  });
 }
 
-TEST(FixedLayouts, ExponentFormHasZeroPointMantissa) {
-  EXPECT_EQ(fmt_e(123.456, 12, 5), " 0.12346E+03");
-  EXPECT_EQ(fmt_e(123.456, 10, 5), ".12346E+03");
-  EXPECT_EQ(fmt_e(-123.456, 11, 5), "-.12346E+03");
-  EXPECT_EQ(fmt_e(-123.456, 10, 5), "**********");
-  EXPECT_EQ(fmt_e(0.0, 12, 4), "  0.0000E+00");
-  EXPECT_EQ(fmt_e(0.01234, 12, 4), "  0.1234E-01");
-  EXPECT_EQ(fmt_d(123.45678, 16, 8), "  0.12345678D+03");
+TEST(FreeOutput, ListDirectedRecordsOfEveryItemKind) {
+  std::string appended = "first\n";
+  ListLine(appended).i(7).r(1.0f).text("x");
+  expect_layouts({
+      {ListLine().text("iigrid nxy ").i(25).text(" maximum is ").i(19600000).str(),
+       " iigrid nxy           25  maximum is     19600000"},
+      {ListLine().text("a").text("b").i(5).text("c").str(), " ab           5 c"},
+      {appended, "first\n" + ListLine().i(7).r(1.0f).text("x").str()},
+      {list_r(1.0f), "   1.00000000    "},
+      {list_r(0.1f), "  0.100000001    "},
+      {list_r(1.0e9f), "   1.00000000E+09"},
+      {list_r(-1.0e-5f), "  -9.99999975E-06"},
+      {list_r(9.99999e8f), "   999998976.    "},
+      {ListLine().i(5).d(1.0).i(7).str(), "           5   1.0000000000000000                7"},
+      {list_d(1.0e16), "   10000000000000000.     "},
+      {list_d(1.0e-2), "   1.0000000000000000E-002"},
+      {list_d(0.1), "  0.10000000000000001     "},
+  });
 }
 
-TEST(FixedLayouts, ThreeDigitExponentsDropTheLetter) {
-  EXPECT_EQ(fmt_e(1.0e150, 12, 4), "  0.1000+151");
-  EXPECT_EQ(fmt_e(1.0e-150, 12, 4), "  0.1000-149");
-}
-
-TEST(FixedLayouts, GeneralFormChoosesFixedOrExponentAfterRounding) {
-  EXPECT_EQ(fmt_g(123.456, 12, 4), "   123.5    ");
-  EXPECT_EQ(fmt_g(0.01234, 12, 4), "  0.1234E-01");
-  EXPECT_EQ(fmt_g(99999.0, 12, 4), "  0.1000E+06");
-  EXPECT_EQ(fmt_g(double(9999.6f), 12, 4), "  0.1000E+05");  // rounds up past 10^4
-  EXPECT_EQ(fmt_g(0.0, 12, 4), "   0.000    ");
-  EXPECT_EQ(fmt_g(double(0.09999f), 12, 4), "  0.9999E-01");
-  EXPECT_EQ(fmt_g(double(0.099996f), 12, 4), "  0.1000    ");  // rounds up to 0.1
-}
-
-TEST(FixedLayouts, TextFieldsArePaddedOrCut) {
-  EXPECT_EQ(fmt_a("abc", 5), "abc  ");
-  EXPECT_EQ(fmt_a("abcdef", 3), "abc");
-  EXPECT_EQ(trim_right("ab  "), "ab");
-  EXPECT_EQ(trim_right("   "), "");
-}
-
-TEST(FreeOutput, IntegersTakeWidthElevenAfterABlank) {
-  EXPECT_EQ(list_i(5), "           5");
-  EXPECT_EQ(ListLine().i(5).i(6).str(), "           5           6");
-  EXPECT_EQ(ListLine().text("iigrid nxy ").i(25).text(" maximum is ").i(19600000).str(),
-            " iigrid nxy           25  maximum is     19600000");
-}
-
-TEST(FreeOutput, TextFollowsTextDirectlyButNumbersWithABlank) {
-  EXPECT_EQ(ListLine().text("a").i(5).str(), " a           5");
-  EXPECT_EQ(ListLine().i(5).text("a").str(), "           5 a");
-  EXPECT_EQ(ListLine().text("a").text("b").str(), " ab");
-}
-
-TEST(FreeOutput, AppendingFormGivesTheSameRecordAfterExistingText) {
-  std::string block = "first\n";
-  ListLine(block).i(7).r(1.0f).text("x");
-  block += '\n';
-  ListLine(block).d(2.5);
-  EXPECT_EQ(block, "first\n" + ListLine().i(7).r(1.0f).text("x").str() + "\n" + list_d(2.5));
-}
-
-TEST(FreeOutput, SinglePrecisionUsesNineSignificantDigits) {
-  EXPECT_EQ(list_r(1.0f), "   1.00000000    ");
-  EXPECT_EQ(list_r(0.1f), "  0.100000001    ");
-  EXPECT_EQ(list_r(1.0e9f), "   1.00000000E+09");
-  EXPECT_EQ(list_r(1.0e-5f), "   9.99999975E-06");
-  EXPECT_EQ(list_r(-1.0e-5f), "  -9.99999975E-06");
-  EXPECT_EQ(list_r(100000.0f), "   100000.000    ");
-  EXPECT_EQ(list_r(0.0f), "   0.00000000    ");
-  EXPECT_EQ(list_r(9.99999e8f), "   999998976.    ");
-  EXPECT_EQ(ListLine().r(1.0f).r(2.0f).str(), "   1.00000000       2.00000000    ");
-}
-
-TEST(FreeOutput, DoublePrecisionUsesSeventeenSignificantDigits) {
-  EXPECT_EQ(ListLine().i(5).d(1.0).i(7).str(), "           5   1.0000000000000000                7");
-  EXPECT_EQ(list_d(12345.678), "   12345.678000000000     ");
-  EXPECT_EQ(list_d(1.0e16), "   10000000000000000.     ");
-  EXPECT_EQ(list_d(1.0e-2), "   1.0000000000000000E-002");
-  EXPECT_EQ(list_d(0.1), "  0.10000000000000001     ");
-}
-
-TEST(FreeInput, BlanksAndCommasSeparateValues) {
-  double v[4] = {0, 0, 0, 0};
-  FreeResult r = read_reals("1.5, 2 ,3\t4", v);
-  EXPECT_TRUE(r.complete(4));
-  EXPECT_EQ(v[0], 1.5);
-  EXPECT_EQ(v[1], 2.0);
-  EXPECT_EQ(v[2], 3.0);
-  EXPECT_EQ(v[3], 4.0);
-}
-
-TEST(FreeInput, SlashEndsTheRecordAndKeepsTheRest) {
-  double v[3] = {7, 8, 9};
-  FreeResult r = read_reals("  1/ 2 3", v);
-  EXPECT_TRUE(r.slash);
-  EXPECT_TRUE(r.complete(3));
-  EXPECT_EQ(r.filled, 1);
-  EXPECT_EQ(v[0], 1.0);
-  EXPECT_EQ(v[1], 8.0);
-  EXPECT_EQ(v[2], 9.0);
-
-  double w[2] = {5, 6};
-  r = read_reals("/ comment", w);
-  EXPECT_TRUE(r.slash);
-  EXPECT_EQ(r.filled, 0);
-  EXPECT_EQ(w[0], 5.0);
-}
-
-TEST(FreeInput, NullValuesAndRepeatCountsLeaveOrRepeat) {
+TEST(FreeInput, SeparatorsNullValuesRepeatsAndTheSlash) {
   double v[5] = {1, 2, 3, 4, 5};
-  FreeResult r = read_reals("10,,30, 2*7", v);
+  FreeResult r = read_reals("10,,30\t 2*7", v);
   EXPECT_EQ(r.filled, 5);
-  EXPECT_EQ(v[0], 10.0);
-  EXPECT_EQ(v[1], 2.0);
-  EXPECT_EQ(v[2], 30.0);
-  EXPECT_EQ(v[3], 7.0);
-  EXPECT_EQ(v[4], 7.0);
+  EXPECT_EQ((std::vector<double>(v, v + 5)), (std::vector<double>{10, 2, 30, 7, 7}));
 
-  double w[3] = {1, 2, 3};
-  r = read_reals("2* 9", w);
+  double w[3] = {7, 8, 9};
+  r = read_reals("  1/ 2 3", w);
+  EXPECT_TRUE(r.slash);
   EXPECT_TRUE(r.complete(3));
-  EXPECT_EQ(w[0], 1.0);
-  EXPECT_EQ(w[1], 2.0);
-  EXPECT_EQ(w[2], 9.0);
+  EXPECT_EQ((std::vector<double>(w, w + 3)), (std::vector<double>{1, 8, 9}));
+
+  double u[3] = {1, 2, 3};
+  r = read_reals("2* 9", u);
+  EXPECT_TRUE(r.complete(3));
+  EXPECT_EQ(u[2], 9.0);
 }
 
-TEST(FreeInput, FortranRealFormsAreAccepted) {
+TEST(FreeInput, FortranRealFormsAreAcceptedAndOthersRejected) {
   struct Case {
     const char* text;
     double value;
   } cases[] = {{"0.12345678D+03", 123.45678}, {"1.5d3", 1500.0}, {"1.5+3", 1500.0}, {"2.5-1", 0.25},
-               {"+4", 4.0},      {".5", 0.5},  {"5.", 5.0},     {"-1E2", -100.0}, {"1e+2", 100.0},
-               {"1Q2", 100.0}};
+               {"+4", 4.0},      {".5", 0.5},  {"5.", 5.0},     {"-1E2", -100.0}, {"1Q2", 100.0}};
   for (const auto& c : cases) {
     double v = -1;
     EXPECT_TRUE(parse_real(c.text, v)) << c.text;
@@ -212,20 +145,13 @@ TEST(FreeInput, FortranRealFormsAreAccepted) {
     double v;
     EXPECT_FALSE(parse_real(bad, v)) << bad;
   }
-}
-
-TEST(FreeInput, IntegersRejectDecimalPointsAndOverflow) {
   int i = 0;
   EXPECT_TRUE(parse_int("+12", i));
   EXPECT_EQ(i, 12);
-  EXPECT_TRUE(parse_int("-7", i));
-  EXPECT_EQ(i, -7);
-  EXPECT_FALSE(parse_int("3.", i));
-  EXPECT_FALSE(parse_int("1e3", i));
-  EXPECT_FALSE(parse_int("99999999999", i));
+  for (const char* bad : {"3.", "1e3", "99999999999"}) EXPECT_FALSE(parse_int(bad, i)) << bad;
 }
 
-TEST(FreeInput, ShortRecordsContinueWithTheRemainingTargets) {
+TEST(FreeInput, ShortRecordsContinueAndBadValuesStopWithTheCountDone) {
   double v[3] = {0, 0, 0};
   std::span<double> all(v);
   FreeResult r = read_reals("1 2", all);
@@ -234,11 +160,8 @@ TEST(FreeInput, ShortRecordsContinueWithTheRemainingTargets) {
   r = read_reals("3 4", all.subspan(size_t(r.filled)));
   EXPECT_TRUE(r.complete(1));
   EXPECT_EQ(v[2], 3.0);
-}
 
-TEST(FreeInput, BadValueStopsWithTheCountDone) {
-  double v[3] = {0, 0, 0};
-  FreeResult r = read_reals("1 x 3", v);
+  r = read_reals("1 x 3", v);
   EXPECT_TRUE(r.error);
   EXPECT_EQ(r.filled, 1);
   EXPECT_FALSE(r.complete(3));
@@ -258,17 +181,9 @@ TEST(FreeInput, MixedTargetsReadWordsQuotedTextAndNumbers) {
   EXPECT_EQ(n, 3);
 
   FreeTarget u[] = {TextTarget{&name}, &n};
-  r = read_free("km12 2.5", u);
+  r = read_free("km12 2.5", u);  // an integer target refuses 2.5
   EXPECT_TRUE(r.error);
   EXPECT_EQ(name, "km12");
-}
-
-TEST(FreeInput, CountRealsStopsAtFirstWord) {
-  EXPECT_EQ(count_reals("1 2 3", 4), 3);
-  EXPECT_EQ(count_reals("1 2 3 4 5", 4), 4);
-  EXPECT_EQ(count_reals("1 2 lines", 4), 2);
-  EXPECT_EQ(count_reals("xyz 1 2", 4), 0);
-  EXPECT_EQ(count_reals("", 4), 0);
 }
 
 TEST(FreeRoundTrip, FixedLayoutsReadBackWithinHalfAUnitOfTheLastPlace) {
@@ -276,24 +191,18 @@ TEST(FreeRoundTrip, FixedLayoutsReadBackWithinHalfAUnitOfTheLastPlace) {
     for (int d : {0, 1, 3, 5}) {
       std::string s = fmt_f(v, 20, d);
       double back = 1e300;
-      ASSERT_TRUE(parse_real(std::string_view(s).substr(s.find_first_not_of(' ')), back)) << s;
+      ASSERT_TRUE(parse_real(trim(s), back)) << s;
       EXPECT_LE(std::fabs(back - v), 0.5 * std::pow(10.0, -d) + 1e-9) << s;
     }
     std::string e = fmt_d(v, 24, 12);
     double back = 1e300;
-    ASSERT_TRUE(parse_real(std::string_view(e).substr(e.find_first_not_of(' ')), back)) << e;
+    ASSERT_TRUE(parse_real(trim(e), back)) << e;
     EXPECT_NEAR(back, v, std::fabs(v) * 1e-11) << e;
   }
-  float f = 0.1f;
-  double back;
-  std::string s = list_r(f);
-  ASSERT_TRUE(parse_real(std::string_view(s).substr(2, 11), back));
-  EXPECT_EQ(float(back), f);
+  double back = 0;
+  ASSERT_TRUE(parse_real(trim(list_r(0.1f)), back));
+  EXPECT_EQ(float(back), 0.1f);
 }
-
-}  // namespace
-
-namespace {
 
 // The fast decimal paths and the general reader agree with from_chars on
 // every plain decimal, to the last bit.
@@ -315,10 +224,10 @@ TEST(FreeInput, FastDecimalPathsMatchFromCharsExactly) {
     double expected = 0;
     std::from_chars(s.data(), s.data() + s.size(), expected);
     double got = 1;
-    ASSERT_TRUE(sketra::parse_real(s, got)) << s;
+    ASSERT_TRUE(parse_real(s, got)) << s;
     ASSERT_EQ(got, expected) << s;
     double v[2] = {0, 0};
-    ASSERT_EQ(sketra::read_reals(s + "  " + s + "\r", v).filled, 2);
+    ASSERT_EQ(read_reals(s + "  " + s + "\r", v).filled, 2);
     ASSERT_EQ(v[1], expected) << s;
   }
 }

@@ -74,20 +74,9 @@ class AxesTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    control_reset();
     grvalu8("XORGR", 2600000.0);
     grvalu8("YORGR", 1200000.0);
     grcomn.indsgr = 1;
-  }
-  void TearDown() override {
-    control_reset();
-    WithRecordingDriver::TearDown();
-  }
-  std::vector<const DriverCall*> texts(std::string_view t) const {
-    std::vector<const DriverCall*> out;
-    for (const DriverCall* c : const_cast<AxesTest*>(this)->rec().of(DriverCall::Text))
-      if (c->text == t) out.push_back(c);
-    return out;
   }
 };
 
@@ -111,68 +100,6 @@ TEST_F(AxesTest, EqualScalingGivesBothAxesTheLargerStep) {
   EXPECT_DOUBLE_EQ(grcomn.ymingr + grcomn.yorgr, 1200000);  // moved down to a multiple of 40
   EXPECT_DOUBLE_EQ(grcomn.ymaxgr + grcomn.yorgr, 1200000 + 18 * 40);
   EXPECT_NEAR((grcomn.xmaxgr - grcomn.xmingr) / 24, (grcomn.ymaxgr - grcomn.ymingr) / 18, 1e-9);
-}
-
-TEST_F(AxesTest, WindowIsKeptWhileNoScalesAreAskedFor) {
-  grcomn.indsgr = 0;
-  grsset(100, 200, 50, 150);
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  EXPECT_DOUBLE_EQ(grcomn.xmingr, 100);
-  EXPECT_DOUBLE_EQ(grcomn.ymaxgr, 150);
-  // A window without extent asks for scales after all.
-  grsset(100, 100, 50, 150);
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  EXPECT_EQ(grcomn.indsgr, 1);
-  EXPECT_EQ(grcomn.in[0], 1);
-  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
-}
-
-TEST_F(AxesTest, FrameTicksAndLabelsAreDrawnInTheirPlaces) {
-  grcomn.in[1] = 0;
-  grcomt.xlabel = fixed_width("East [m]", kAxisLabelWidth);
-  grcomt.dategr = fixed_width("06 Dec 2026 18:", kDateWidth);
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  rec().clear_calls();
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
-  // x labels are 7 characters wide: only the odd ticks carry one.
-  EXPECT_EQ(texts("  2600120").size(), 0u);
-  ASSERT_EQ(texts("  2600160").size(), 1u);
-  EXPECT_EQ(texts("  2600200").size(), 0u);
-  const DevicePoint tick = world_to_device(160, 0);
-  const DriverCall* label = texts("  2600160")[0];
-  EXPECT_EQ(label->points[0].x, tick.x - 34);
-  EXPECT_EQ(label->points[0].y, int(grcomn.yorggr) + 12);
-  // y labels: right-aligned 3 pixels left of the frame, 3 pixels below the tick.
-  ASSERT_EQ(texts("1200050").size(), 1u);
-  const DevicePoint ytick = world_to_device(0, 50);
-  EXPECT_EQ(texts("1200050")[0]->points[0].x, 65 - 3 - 6 * 7);
-  EXPECT_EQ(texts("1200050")[0]->points[0].y, ytick.y + 3);
-  // The x-axis label centred 28 pixels below the frame.
-  ASSERT_EQ(texts("East [m]").size(), 1u);
-  EXPECT_EQ(texts("East [m]")[0]->points[0].y, int(grcomn.yorggr) + 28);
-  // The date line below it, and no titles while a key is shown.
-  ASSERT_EQ(texts("06 Dec 2026 18:").size(), 1u);
-  EXPECT_EQ(texts("06 Dec 2026 18:")[0]->points[0].y, int(grcomn.yorggr) + 35);
-  EXPECT_TRUE(texts("Title").empty());
-}
-
-TEST_F(AxesTest, GridIsDottedAndProjectionDrawsNoAxes) {
-  grcomn.in[3] = 1;
-  grcomn.ikeygr = 0;
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  rec().clear_calls();
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
-  const auto dashes = rec().of(DriverCall::Dash);
-  ASSERT_GE(dashes.size(), 2u);
-  EXPECT_EQ(dashes[dashes.size() - 2]->value, 3);
-  EXPECT_EQ(dashes.back()->value, 1);
-  EXPECT_EQ(texts("Title").size(), 1u);
-  grcomn.projection = true;
-  rec().clear_calls();
-  graxes(2600123.4, 2600987.2, 1200011, 1200111, 1);
-  EXPECT_TRUE(texts("  2600160").empty());
-  EXPECT_EQ(rec().count(DriverCall::Dash), 0);
-  EXPECT_EQ(texts("Title").size(), 1u);
 }
 
 }  // namespace

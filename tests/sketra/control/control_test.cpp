@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 #include <filesystem>
 
 #include "sketra/base/fatal.h"
@@ -20,6 +19,9 @@
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/answer_ui.h"
+#include "support/fresh.h"
+#include "support/person.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"
 
@@ -29,57 +31,14 @@ using namespace sketra;
 using korvel::testing::TestMode;
 using Codes = std::vector<int>;
 
-// A person at the screen who answers prompts and forms from lists.
-class AnswerUi : public DialogUi {
- public:
-  std::deque<std::string> prompt_answers;
-  // Values for the next forms: an empty string keeps a value; a form
-  // without answers is cancelled.
-  std::deque<std::vector<std::string>> form_answers;
-  std::vector<std::vector<std::string>> forms_seen;  // prompts of each form
-  std::vector<std::string> prompts_seen;
-  std::vector<std::vector<std::string>> pages;
-  std::deque<int> choice_answers;
-  std::vector<std::vector<std::string>> choices_seen;
-
-  void message(std::string_view) override {}
-  bool prompt(std::string_view p, std::string& text) override {
-    prompts_seen.emplace_back(p);
-    if (prompt_answers.empty()) return false;
-    text = prompt_answers.front();
-    prompt_answers.pop_front();
-    return true;
-  }
-  bool form(std::span<std::string> prompts, std::span<std::string> values) override {
-    forms_seen.emplace_back(prompts.begin(), prompts.end());
-    if (form_answers.empty()) return false;
-    const std::vector<std::string> a = form_answers.front();
-    form_answers.pop_front();
-    for (std::size_t i = 0; i < a.size() && i < values.size(); ++i)
-      if (!a[i].empty()) values[i] = a[i];
-    return true;
-  }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string> lines) override { pages.emplace_back(lines.begin(), lines.end()); }
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-  int choice(std::span<const std::string> captions) override {
-    choices_seen.emplace_back(captions.begin(), captions.end());
-    if (choice_answers.empty()) return 0;
-    const int k = choice_answers.front();
-    choice_answers.pop_front();
-    return k;
-  }
-};
-
-class ControlTest : public korvel::testing::InTempDir {
+class ControlTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto rec = std::make_unique<RecordingDriver>();
     rec_ = rec.get();
     rec_->set_time(0);
     previous_ = set_driver(std::move(rec));
-    reset_all();
     set_dialog_ui(&ui_);
     grinit(5, 4, "sketra-test", false);
     grvalu8("XORGR", 2600000.0);  // as the application does after a load
@@ -90,43 +49,30 @@ class ControlTest : public korvel::testing::InTempDir {
       return shot_status_;
     });
     rec_->clear_calls();
+    person_ = std::make_unique<korvel::testing::Person>(*rec_);
   }
   void TearDown() override {
-    set_command_runner(nullptr);
-    reset_all();
+    person_.reset();
+    FreshState::TearDown();
     set_driver(std::move(previous_));
-  }
-  static void reset_all() {
-    grinit_forget();
-    reset_plot_state();
-    control_reset();
-    menus_reset();
-    dialogs_reset();
-    keeplist_reset();
-    scriptq.reset();
   }
   // Runs the test mode with the script entries queued.
   void run(const std::vector<std::string>& script, int options = 0) {
     grscpt(script);
     grctrl(mode_.callback(), options, titles_);
   }
-  // Device pixel at the centre of cell k of a menu column at the right edge.
-  DevicePoint cell(int k) const { return {grcomn.wndwgr[2] - 42, 12 + 19 * (k - 1)}; }
-  void click_cell(int k) { rec_->push_button(1, cell(k).x, cell(k).y); }
   // Device pixel of a world point.
   static DevicePoint device(double x, double y) { return world_to_device(x, y); }
   std::array<double, 4> window() const {
     return {grcomn.xmingr, grcomn.xmaxgr, grcomn.ymingr, grcomn.ymaxgr};
   }
-  bool drew_text(std::string_view t) const {
-    for (const DriverCall* c : rec_->of(DriverCall::Text))
-      if (c->text == t) return true;
-    return false;
-  }
+
+  korvel::testing::Person& person() { return *person_; }
 
   RecordingDriver* rec_ = nullptr;
   std::unique_ptr<Driver> previous_;
-  AnswerUi ui_;
+  std::unique_ptr<korvel::testing::Person> person_;  // clicks by label
+  korvel::testing::AnswerUi ui_;
   TestMode mode_;
   PlotTitles titles_{"Test title", "", "[m]", "[m]"};
   std::vector<std::vector<std::string>> commands_;
@@ -180,8 +126,7 @@ TEST_F(ControlTest, EntryTableOfFourteenReachesEveryEntry) {
   for (const char* c : {" AAlpha", " BBeta", " CGamma", " EDelta", " GEps", " IZeta", " JEta", " LTheta", " MIota",
                         " NKappa", " PLambda", " SMu", " VVolume", " ??"})
     mode_.entries.push_back(c);
-  click_cell(27);
-  rec_->push_key('x');
+  person().click("?").key('x');  // the mode's help, drawn after the loop's own "?"
   run({"#26", "B"});
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -13, 3, -2, 3, -14, 3}));
   EXPECT_EQ(grcomn.control.shown, 27);
@@ -223,7 +168,11 @@ TEST_F(ControlTest, InputWhileDrawingEndsTheDrawing) {
   run({"X"});
   EXPECT_EQ(mode_.rows_drawn, 0);
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -2, 3}));
-  click_cell(9);
+  person().key('x');
+  run({});  // the menu drawn once, so the layout log knows where Views is
+  mode_.take_codes();
+  const DevicePoint views = *person().centre("Views");
+  rec_->push_button(1, views.x, views.y);  // pending before the drawing starts
   run({"X", "X"});  // Views, whose eXit comes first from the script
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));  // no code 2
   rec_->push_key(0xFF1B);  // Escape
@@ -235,20 +184,15 @@ TEST_F(ControlTest, InputWhileDrawingEndsTheDrawing) {
 
 TEST_F(ControlTest, GapCellCannotBeChosen) {
   mode_.entries = {" AAlpha"};
-  click_cell(kGapCell);
-  rec_->push_key('x');
+  person().then([&] {  // between the last control entry and the mode's first
+    const auto above = person().centre("eXit"), below = person().centre("Alpha");
+    rec_->push_button(1, above->x, (above->y + below->y) / 2);
+  });
+  person().key('x');
   run({});
   // The click on the gap is a click on no entry: offered to the mode
   // (code 4), then the loop's own handling (right of the frame: redraw).
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3, 3}));
-}
-
-TEST_F(ControlTest, DrawOnceWithSwitch15) {
-  grcomn.in[14] = 1;
-  run({});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3}));
-  EXPECT_EQ(rec_->count(DriverCall::WaitEvent), 0);
-  EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
 }
 
 TEST_F(ControlTest, ClaimedClickRedrawsAndWaitsAgain) {
@@ -264,28 +208,6 @@ TEST_F(ControlTest, ClaimedClickRedrawsAndWaitsAgain) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3}));
   EXPECT_EQ(window(), before);  // the mode took the click: no zoom
   EXPECT_NEAR(mode_.points.back()[0], before[0] + 100, 2);
-}
-
-TEST_F(ControlTest, OptionsMaskSetsSwitchesButNotSwitchSeven) {
-  grcomn.in[6] = 1;
-  // bits 0 (IN01GR), 3 (IN04GR), 6 (ignored) and 12 (switch 13)
-  run({"X"}, (1 << 0) | (1 << 3) | (1 << 6) | (1 << 12));
-  EXPECT_EQ(grcomn.in[0], 1);
-  EXPECT_EQ(grcomn.in[2], 0);
-  EXPECT_EQ(grcomn.in[3], 1);
-  EXPECT_EQ(grcomn.in[6], 1);
-  EXPECT_EQ(grcomn.in[12], 1);
-}
-
-TEST_F(ControlTest, TitlesAreTakenOverTranslatedAndCopiedBack) {
-  grcomn.display.language = 2;
-  titles_ = {"", "Water Level [m]", "Distance [m]", "Level [m]"};
-  run({"X"});
-  EXPECT_EQ(titles_.title, fixed_width("Title", 80));  // a blank title keeps the current one
-  EXPECT_EQ(titles_.subtitle, fixed_width("Wasserspiegel [m]", 80));
-  EXPECT_EQ(titles_.xlabel, fixed_width("Distanz [m]", 40));
-  EXPECT_EQ(titles_.ylabel, fixed_width("Kote [m]", 40));
-  EXPECT_EQ(PlotTitles::from_text(titles_.to_text()).subtitle, titles_.subtitle);
 }
 
 // ---------------------------------------------------------------- zoom and clicks
@@ -314,54 +236,6 @@ TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
   EXPECT_EQ(grcomn.indsgr, 0);
 }
 
-TEST_F(ControlTest, ArrowKeysPanAndRedrawOnce) {
-  run({"X"});
-  mode_.take_codes();
-  const auto w0 = window();
-  rec_->push_key(0xff51);  // Left
-  rec_->push_key('x');
-  grctrl(mode_.callback(), 0, titles_);
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
-  EXPECT_NEAR(grcomn.xmingr, w0[0] - (w0[1] - w0[0]) / 3, 1e-6);
-}
-
-TEST_F(ControlTest, ResizedWindowKeepsItsNewSizeAndIsRedrawn) {
-  rec_->push_resize(1400, 900);
-  rec_->push_key('x');
-  run({});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3}));
-  EXPECT_EQ(grcomn.wndwgr[2], 1400);
-  EXPECT_EQ(grcomn.nxingr, int(1400 / (50 * 0.7865f) - 4));
-  EXPECT_EQ(rec_->count(DriverCall::Open), 0);  // not reopened at a computed size
-}
-
-TEST_F(ControlTest, ClicksAroundTheFrameOpenTheirDialogs) {
-  run({"X"});
-  const auto w = window();
-  const double mx = (w[0] + w[1]) / 2, my = (w[2] + w[3]) / 2;
-  const DevicePoint above = device(mx, w[3] + (w[3] - w[2]) * 0.02);
-  const DevicePoint left = device(w[0] - (w[1] - w[0]) * 0.03, my);
-  const DevicePoint below_left = device(w[0] + (w[1] - w[0]) * 0.2, w[2] - (w[3] - w[2]) * 0.03);
-  const DevicePoint below_right = device(w[0] + (w[1] - w[0]) * 0.9, w[2] - (w[3] - w[2]) * 0.03);
-  for (DevicePoint p : {above, left, below_left, below_right}) rec_->push_button(1, p.x, p.y);
-  rec_->push_key('x');
-  ui_.form_answers = {{"River Aare", "km 12"}, {"1200100", "1200300", "North"}};  // then Cancel
-  ui_.prompt_answers = {"Survey office"};
-  grctrl(mode_.callback(), 0, titles_);
-  ASSERT_EQ(ui_.forms_seen.size(), 3u);
-  EXPECT_EQ(ui_.forms_seen[0], (std::vector<std::string>{"Title", "Subtitle"}));
-  EXPECT_EQ(ui_.forms_seen[1], (std::vector<std::string>{"YMIN", "YMAX", "Y-Label"}));
-  EXPECT_EQ(ui_.forms_seen[2], (std::vector<std::string>{"XMIN", "XMAX", "X-Label"}));
-  EXPECT_EQ(ui_.prompts_seen, (std::vector<std::string>{"author"}));
-  EXPECT_EQ(titles_.title, fixed_width("River Aare", 80));
-  EXPECT_EQ(titles_.subtitle, fixed_width("km 12", 80));
-  EXPECT_EQ(titles_.ylabel, fixed_width("North", 40));
-  EXPECT_NEAR(grcomn.ymingr + grcomn.yorgr, 1200100, 1e-6);
-  EXPECT_NEAR(grcomn.ymaxgr + grcomn.yorgr, 1200300, 1e-6);
-  EXPECT_NEAR(grcomn.xmingr, w[0], 1e-9);  // the x axis stayed
-  EXPECT_EQ(grcomt.firmgr, fixed_width("Survey office", 80));
-}
-
 // ---------------------------------------------------------------- Query
 
 TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
@@ -379,25 +253,6 @@ TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
 }
 
-TEST_F(ControlTest, QueryCancelledOrUnchangedDoesNotRedraw) {
-  run({"Q", "D", "X"});  // applied without changes
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));
-  grscpt(std::vector<std::string>{"Q"});
-  rec_->push_key('x');
-  ui_.form_answers.clear();
-  grctrl(mode_.callback(), 0, titles_);  // the form is cancelled at the screen
-  EXPECT_EQ(ui_.forms_seen.back()[0], "Draw Axes");
-  EXPECT_EQ(grcomn.nxingr, 24);
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));
-}
-
-TEST_F(ControlTest, QueryHoldsFactorsToTheirMinimum) {
-  run({"Q", "7 0.01", "8 0", "9 0.05", "D", "X"});
-  EXPECT_FLOAT_EQ(grcomn.zoom, 0.1f);
-  EXPECT_FLOAT_EQ(grcomn.symfgr, 0.1f);
-  EXPECT_FLOAT_EQ(grcomn.scaling, 0.1f);
-}
-
 // ---------------------------------------------------------------- Value, Trace, help
 
 TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
@@ -412,16 +267,6 @@ TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 2, 3}));
 }
 
-TEST_F(ControlTest, TraceShowsTheMessageLogAndHelpItsPage) {
-  grmesg("first message");
-  for (char key : {'t', '?', 'x'}) rec_->push_key(key);
-  run({});
-  ASSERT_EQ(ui_.pages.size(), 2u);
-  EXPECT_EQ(ui_.pages[0].back(), "first message");
-  EXPECT_EQ(ui_.pages[1][0], "sketra v3.0");
-  EXPECT_EQ(ui_.pages[1][2], "Basic Options (for all plotting)");
-}
-
 // ---------------------------------------------------------------- views
 
 // Views is chosen by a click: its hot key V belongs to Value, which comes
@@ -431,11 +276,9 @@ TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {
   const auto data_window = window();
   const double ox = grcomn.xorgr, oy = grcomn.yorgr;
   const DevicePoint centre = device((data_window[0] + data_window[1]) / 2, (data_window[2] + data_window[3]) / 2);
-  click_cell(9), click_cell(1), click_cell(5);  // Views, Save "whole", eXit
-  rec_->push_button(1, centre.x, centre.y);     // zoom in
-  click_cell(9), click_cell(1);                 // Views, Save "zoomed"
-  click_cell(2);                                // Play: "whole"
-  rec_->push_key('x');
+  person().click("Views").click("Save").click("eXit");  // Save "whole"
+  person().click_at(centre);                            // zoom in
+  person().click("Views").click("Save").click("Play").key('x');  // Save "zoomed", Play "whole"
   ui_.prompt_answers = {"whole", "zoomed"};
   ui_.choice_answers = {1};
   grctrl(mode_.callback(), 0, titles_);
@@ -448,27 +291,13 @@ TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(window()[size_t(i)], data_window[size_t(i)], 1e-6);
   EXPECT_EQ(grcomn.indsgr, 0);
 
-  click_cell(9), click_cell(3), click_cell(5);  // Views, Delete the first, eXit
-  rec_->push_key('x');
+  person().click("Views").click("Delete").click("eXit").key('x');  // Delete the first
   ui_.form_answers = {{"+ ", ""}};
   grctrl(mode_.callback(), 0, titles_);
   ASSERT_EQ(grcomn.views.size(), 1u);
   EXPECT_EQ(grcomn.views[0].name, fixed_width("zoomed", 16));
   EXPECT_EQ(ui_.forms_seen.back(), (std::vector<std::string>{"whole", "zoomed"}));
   EXPECT_EQ(dialogs.messages.back(), "Delete views");
-}
-
-TEST_F(ControlTest, TwentyFirstViewOverwritesTheTwentiethAndNamesAreReplaced) {
-  for (int k = 1; k <= 20; ++k) grcomn.views.push_back({fixed_width("v" + std::to_string(k), 16), 24, 18, 0, 1, 0, 1});
-  click_cell(9), click_cell(1), click_cell(1), click_cell(5);
-  rec_->push_key('x');
-  ui_.prompt_answers = {"v21", "v3"};
-  run({});
-  ASSERT_EQ(grcomn.views.size(), size_t(kMaxViews));
-  EXPECT_EQ(grcomn.views[19].name, fixed_width("v21", 16));
-  EXPECT_EQ(grcomn.views[18].name, fixed_width("v19", 16));
-  EXPECT_EQ(grcomn.views[2].name, fixed_width("v3", 16));
-  EXPECT_EQ(grcomn.views[2].xmin, grcomn.xmingr + grcomn.xorgr);  // v3 now holds this window
 }
 
 // ---------------------------------------------------------------- Draw
@@ -478,9 +307,7 @@ TEST_F(ControlTest, DrawPutsItemsOnThePlotList) {
   // (40, 60), a text, a symbol and a polygon continuing from the symbol.
   grscpt(std::vector<std::string>{"D", "L 10 10", "L 40 50", "C 40 60", "T 5 5", "Hello", "S 70 70",
                                   "P 100 100", "P 150 100", "P 150 150"});
-  click_cell(12);  // Done (its hot key D chooses Delete, which comes first)
-  rec_->push_key('r');
-  rec_->push_key('x');
+  person().click("Done").key('r').key('x');  // Done's hot key D chooses Delete, which comes first
   grctrl(mode_.callback(), 0, titles_);
   using T = PlotItemType;
   std::vector<T> types;
@@ -563,32 +390,7 @@ TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
   reset_plot_state();
 }
 
-TEST_F(ControlTest, YawGrowsTheVerticalScale) {
-  // After each Grow the loop replots and the Yaw menu is back, where X
-  // leaves it.
-  run({"Y", "G", "X", "Y", "G", "X", "X"});
-  EXPECT_FLOAT_EQ(grcomn.trangr[3][3], 2.25f);
-  EXPECT_TRUE(grcomn.projection);
-}
-
-TEST_F(ControlTest, OriginalTurnsTheProjectionOff) {
-  run({"Y", "C", "X", "O", "X"});
-  EXPECT_FALSE(grcomn.projection);
-  EXPECT_NE(grcomn.trangr[0][1], 0.0f);  // the Yaw matrix stays for the next Yaw
-}
-
 // ---------------------------------------------------------------- screen shots
-
-TEST_F(ControlTest, ScreenShotsTakeTheNextFreeNames) {
-  run({"H", "P", "P", "X", "X"});
-  ASSERT_EQ(commands_.size(), 2u);
-  EXPECT_EQ(commands_[0], (std::vector<std::string>{"import", "-window", "sketra-test", "-crop",
-                                                   "1020X0786+0+0", "gr0000.png"}));
-  EXPECT_EQ(commands_[1].back(), "gr0001.png");
-  EXPECT_EQ(dialogs.messages.back(), "screen shot to gr0001.png");
-  // The shot is taken after a full redraw, with nothing of the menu drawn yet.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 1, 3, 3}));
-}
 
 TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   ctrl.shot.frame = true;
@@ -601,30 +403,11 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   EXPECT_EQ(dialogs.messages.back(), "screen shot failed: gr0000.jpg");
 }
 
-TEST(ScreenShotCommand, GeometryHasFourDigitsAndTheNameSkipsExistingFiles) {
-  korvel::testing::ScopedTempDir dir;
-  EXPECT_EQ(screen_shot_command("w", "f.png", {false, true, true}, 350, 125),
-            (std::vector<std::string>{"import", "-window", "w", "-crop", "0250X0125+0+0", "f.png"}));
-  EXPECT_EQ(screen_shot_name("gif"), "gr0000.gif");
-  korvel::testing::write_file("gr0000.gif", "");
-  korvel::testing::write_file("gr0001.gif", "");
-  korvel::testing::write_file("gr0002.png", "");
-  EXPECT_EQ(screen_shot_name("gif"), "gr0002.gif");
-}
-
-TEST_F(ControlTest, VectorCopiesSayTheyAreNotAvailableWithoutAWriter) {
-  run({"H", "D", "S", "X", "K", "S", "D", "X"});
-  const auto& m = dialogs.messages;
-  EXPECT_NE(std::find(m.begin(), m.end(), "DXF files are not available in this version"), m.end());
-  EXPECT_NE(std::find(m.begin(), m.end(), "Keep files are not available in this version"), m.end());
-  EXPECT_EQ(grcomn.imodgr, 2);
-}
-
 // ---------------------------------------------------------------- exit
 
 TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
   grmode(kModeNone);
-  reset_all();
+  korvel::testing::fresh_start();
   set_dialog_ui(&ui_);
   grinit(5, 6, "sketra-test", false);
   EXPECT_EQ(grcomn.imodgr, kModeNone);
@@ -634,12 +417,6 @@ TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
   EXPECT_EQ(rec_->count(DriverCall::Close), 1);
   EXPECT_EQ(grcomn.imodgr, kModeNone);
   EXPECT_TRUE(std::filesystem::exists(kSettingsFile));
-}
-
-TEST_F(ControlTest, SmallWindowDoesNotWriteSettings) {
-  grinit(5, 4, "sketra-test", true);
-  run({"X"});
-  EXPECT_FALSE(std::filesystem::exists(kSettingsFile));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -21,36 +22,24 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class SettingsTest : public korvel::testing::InTempDir {
+class SettingsTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
+    FreshState::SetUp();
     auto rec = std::make_unique<RecordingDriver>();
     rec_ = rec.get();
     rec_->set_time(0);
     previous_ = set_driver(std::move(rec));
-    fresh_run();
   }
   void TearDown() override {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
-    dialogs_reset();
-    scriptq.reset();
+    FreshState::TearDown();
     set_driver(std::move(previous_));
   }
   // A new run of the program: everything back to what a fresh process has.
-  void fresh_run() {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
-    dialogs_reset();
-    scriptq.reset();
-  }
+  static void fresh_run() { korvel::testing::fresh_start(); }
   // The lines of a settings file written from the defaults.
   static std::vector<std::string> default_lines() {
-    grinit_forget();
-    reset_plot_state();
-    keeplist_reset();
+    fresh_run();
     return settings_lines();
   }
   static void write_lines(const std::vector<std::string>& lines) {
@@ -193,18 +182,6 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   EXPECT_EQ(c.views[0].nyingr, 6);
 }
 
-TEST_F(SettingsTest, HugeScalingFactorCannotAskForAGiantWindow) {
-  std::vector<std::string> l = default_lines();
-  l[23] = "     5000.00 /SCALING FACTOR";
-  write_lines(l);
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_FLOAT_EQ(grcomn.scaling, 1.0f);
-  EXPECT_EQ(rec_->last_request().width, 1120);
-  EXPECT_EQ(rec_->last_request().height, 786);
-}
-
-// Each broken file: what it does to line k, and a check that the values
-// before it were taken and those after it kept their defaults.
 TEST_F(SettingsTest, BrokenOrShortFilesKeepTheDefaultsTheyLack) {
   std::vector<std::string> base = default_lines();
   base[3] = " 0 /DRAW AXES";                            // read before every break below
@@ -268,59 +245,6 @@ TEST_F(SettingsTest, KeepListDropsMissingFilesAndMendsStates) {
   fresh_run();
   grinit(5, 6, "Korvel_4.01", false);
   EXPECT_TRUE(keeplist.entries.empty());
-}
-
-TEST_F(SettingsTest, FirstCallReadsTheFileLaterCallsOnlyRepeatThePerCallSteps) {
-  std::vector<std::string> l = default_lines();
-  l[15] = "  30 /NUMBER OF X-AXIS INTERVALS";
-  write_lines(l);
-  rec_->set_time(1700000000);
-  grinit(5, 4, std::string("Korvel_4.01\0junk", 16), false);
-  EXPECT_EQ(grcomn.nxingr, 30);
-  EXPECT_EQ(grcomt.dategr, rec_->time_stamp().substr(0, 15));
-  EXPECT_EQ(grcomn.imodgr, 2);
-  EXPECT_EQ(rec_->last_request().title, "Korvel_4.01");
-  EXPECT_EQ(rec_->last_request().width, int((30 + 4.5) * 50 * 0.7865f));
-  EXPECT_EQ(grcomt.wnabgr, fixed_width(std::string("Korvel_4.01") + '\0', 20));
-  EXPECT_EQ(grvalu("JOUTGR"), 4);
-  grmesg("kept in the message log");
-  grcomn.in[7] = 1;
-  grcomn.in[14] = 1;
-  grcomn.nxingr = 28;
-  l[15] = "  40 /NUMBER OF X-AXIS INTERVALS";
-  write_lines(l);
-
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.nxingr, 28);  // the file is not read again
-  EXPECT_EQ(grcomn.in[7], 0);
-  EXPECT_EQ(grcomn.in[14], 0);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.message_line, "");
-  EXPECT_EQ(rec_->count(DriverCall::Open), 2);  // closed and opened again
-}
-
-TEST_F(SettingsTest, SmallWindowKeepsTheIntervalCountsForTheNextNormalStart) {
-  grinit(5, 4, "Korvel_4.01", false);
-  grcomn.nxingr = 26;
-  grcomn.nyingr = 19;
-  grinit(5, 4, "Korvel_4.01", true);
-  EXPECT_EQ(rec_->last_request().width, 310);
-  EXPECT_EQ(rec_->last_request().height, 125);
-  EXPECT_EQ(grcomn.nxingr, 4);
-  EXPECT_FLOAT_EQ(grcomn.xorggr, 10);
-  EXPECT_FLOAT_EQ(grcomn.yorggr, 105);
-  // Settings written meanwhile hold the normal counts.
-  EXPECT_EQ(settings_lines()[15], "  26 /NUMBER OF X-AXIS INTERVALS");
-  grinit(5, 4, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.nxingr, 26);
-  EXPECT_EQ(grcomn.nyingr, 19);
-  EXPECT_EQ(rec_->last_request().width, int((26 + 4.5) * 50 * 0.7865f));
-}
-
-TEST_F(SettingsTest, OutputUnitSixLeavesTheWindowClosed) {
-  grinit(5, 6, "Korvel_4.01", false);
-  EXPECT_EQ(grcomn.imodgr, kModeNone);
-  EXPECT_EQ(rec_->count(DriverCall::Open), 0);
 }
 
 TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {

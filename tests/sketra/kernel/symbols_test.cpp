@@ -38,40 +38,6 @@ class SymbolTest : public korvel::testing::WithRecordingDriver {
   }
 };
 
-// The outline of each shape, worked out by hand from its stroke list.
-TEST_F(SymbolTest, EveryShapeDrawsItsOutline) {
-  const std::vector<Lines> expected = {
-      /* 1 octagon with a spoke */ {{{0, 0}, {0, -4}, {-2, -4}, {-4, -2}, {-4, 2}, {-2, 4}, {2, 4}, {4, 2}, {4, -2}, {2, -4}, {0, -4}}},
-      /* 2 square */ {{{0, 0}, {0, -4}, {-4, -4}, {-4, 4}, {4, 4}, {4, -4}, {0, -4}}},
-      /* 3 triangle */ {{{0, 0}, {0, -4}, {-4, 4}, {4, 4}, {0, -4}}},
-      /* 4 plus */ {{{0, -4}, {0, 4}}, {{-4, 0}, {4, 0}}},
-      /* 5 cross */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}},
-      /* 6 diamond */ {{{0, 0}, {0, -4}, {-4, 0}, {0, 4}, {4, 0}, {0, -4}}},
-      /* 7 arrow */ {{{0, 4}, {0, -4}, {-4, 0}, {4, 0}, {0, -4}}},
-      /* 8 bow tie */ {{{-4, 4}, {4, -4}, {-4, -4}, {4, 4}}},
-      /* 9 zigzag and bar */ {{{-4, -4}, {4, -4}, {-4, 4}, {4, 4}}, {{4, 0}, {-4, 0}}},
-      /* 10 Y */ {{{-4, -4}, {0, 0}, {4, -4}}, {{0, 0}, {0, 4}}},
-      /* 11 cross in a square */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}, {{-2, 2}, {-2, -2}, {2, -2}, {2, 2}, {-2, 2}}},
-      /* 12 star */ {{{-4, -4}, {4, 4}}, {{4, -4}, {-4, 4}}, {{-4, 0}, {4, 0}}, {{0, -4}, {0, 4}}},
-      /* 13 hourglass */ {{{0, 0}, {-4, -4}, {4, -4}, {-4, 4}, {4, 4}, {0, 0}}},
-      /* 14 bar */ {{{0, -4}, {0, 4}}},
-      /* 15 pentagram */ {{{-2, -4}, {0, 4}, {2, -4}, {-4, 2}, {4, 2}, {-2, -4}, {0, 4}}},
-  };
-  for (int s = 1; s <= 15; ++s) {
-    EXPECT_EQ(marker(s), expected[size_t(s - 1)]) << "shape " << s;
-    // Every shape ends where it started: the buffer holds the centre.
-    const auto& b = sketra::grcomn.polyline;
-    EXPECT_EQ(b.points[size_t(b.count - 1)], (DevicePoint{500, 500})) << "shape " << s;
-  }
-}
-
-TEST_F(SymbolTest, SymbolFactorScalesStrokesWithTruncation) {
-  sketra::grcomn.symfgr = 0.5f;
-  EXPECT_EQ(marker(2), (Lines{{{0, 0}, {0, -2}, {-2, -2}, {-2, 2}, {2, 2}, {2, -2}, {0, -2}}}));
-  // Strokes of 2 units become 1 pixel, so the octagon keeps its corners.
-  EXPECT_EQ(marker(1), (Lines{{{0, 0}, {0, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}, {1, 2}, {2, 1}, {2, -1}, {1, -2}, {0, -2}}}));
-}
-
 TEST_F(SymbolTest, CodeSelectsShapeAndColour) {
   const auto& pal = sketra::grcomn.colour.palette;
   sketra::grsymb(0);  // establish nothing
@@ -84,14 +50,6 @@ TEST_F(SymbolTest, CodeSelectsShapeAndColour) {
   marker(-702);
   EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
   EXPECT_EQ(sketra::grcomn.current_colour, -7);
-}
-
-TEST_F(SymbolTest, ShapeZeroDrawsNothingAndKeepsTheColour) {
-  sketra::grcolr(3);
-  const Lines none = marker(100);
-  EXPECT_TRUE(none.empty());
-  EXPECT_EQ(sketra::grcomn.current_colour, 3);
-  EXPECT_EQ(rec().count(DriverCall::SetPixel), 0);
 }
 
 TEST_F(SymbolTest, NoMarkerOutsideTheClipWindow) {
@@ -113,37 +71,6 @@ TEST_F(SymbolTest, MarkerStrokesObeyTheHundredPointRule) {
 
 // ---------------------------------------------------------------- texts
 
-TEST_F(SymbolTest, TextStartsAtTheCurrentPoint) {
-  sketra::grmov2(100, 200);
-  sketra::granot("Depth [m]   ", 45);
-  ASSERT_EQ(rec().count(DriverCall::Text), 1);
-  const auto* t = rec().of(DriverCall::Text)[0];
-  EXPECT_EQ(t->text, "Depth [m]");
-  EXPECT_EQ(t->points[0], (DevicePoint{100, 800}));
-}
-
-TEST_F(SymbolTest, CentredTextStartsThreePixelsPerCharacterToTheLeft) {
-  sketra::grmov2(100, 200);
-  sketra::granot("~~  0.25  ", 0);
-  sketra::grano2("~~km", 0, 40);
-  const auto texts = rec().of(DriverCall::Text);
-  ASSERT_EQ(texts.size(), 2u);
-  EXPECT_EQ(texts[0]->text, "0.25");
-  EXPECT_EQ(texts[0]->points[0], (DevicePoint{100 - 12, 800}));
-  EXPECT_EQ(texts[1]->text, "km");
-  EXPECT_EQ(texts[1]->points[0], (DevicePoint{100 - 6, 800}));
-}
-
-TEST_F(SymbolTest, TextNeedsThePenInsideAndAVisibleCharacter) {
-  sketra::grmov2(5000, 200);
-  sketra::granot("outside", 0);
-  sketra::grmov2(100, 200);
-  sketra::granot("    ", 0);
-  sketra::granot("", 0);
-  sketra::granot("~~   ", 0);
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-}
-
 TEST_F(SymbolTest, TextFollowsThePendingLine) {
   sketra::grmov2(100, 200);
   sketra::grdrw2(150, 200);
@@ -153,13 +80,6 @@ TEST_F(SymbolTest, TextFollowsThePendingLine) {
   EXPECT_EQ(calls[calls.size() - 2].kind, DriverCall::Polyline);
   EXPECT_EQ(calls.back().kind, DriverCall::Text);
   EXPECT_EQ(calls.back().points[0], (DevicePoint{150, 800}));
-}
-
-TEST(DisplayText, CentringMarkerAndBlanks) {
-  EXPECT_EQ(sketra::text_for_display("~~ abc ").text, "abc");
-  EXPECT_TRUE(sketra::text_for_display("~~ abc ").centred);
-  EXPECT_EQ(sketra::text_for_display("  abc ").text, "  abc");
-  EXPECT_FALSE(sketra::text_for_display("~abc").centred);
 }
 
 }  // namespace

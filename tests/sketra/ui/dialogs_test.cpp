@@ -4,6 +4,8 @@
 
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
+#include "support/answer_ui.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -12,18 +14,12 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class DialogsTest : public korvel::testing::InTempDir {
+class DialogsTest : public korvel::testing::FreshState {
  protected:
   void SetUp() override {
-    dialogs_reset();
-    scriptq.reset();
+    FreshState::SetUp();
     ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
     set_log_unit(4);
-  }
-  void TearDown() override {
-    unit_close_all();
-    scriptq.reset();
-    dialogs_reset();
   }
   std::string log() {
     unit_flush(4);
@@ -31,33 +27,8 @@ class DialogsTest : public korvel::testing::InTempDir {
   }
 };
 
-// A window stand-in that records what it was asked to draw.
-class RecordingUi : public DialogUi {
- public:
-  void message(std::string_view t) override { shown.emplace_back(t); }
-  bool prompt(std::string_view, std::string& text) override {
-    text = "typed";
-    return true;
-  }
-  bool form(std::span<std::string>, std::span<std::string> values) override {
-    values[0] = "from window";
-    return true;
-  }
-  bool choose_file(std::string& name, std::string&) override {
-    name = chosen;
-    return !chosen.empty();
-  }
-  void text_page(std::span<const std::string> lines) override { pages += int(lines.size()); }
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override { ++beams; }
-  std::vector<std::string> shown;
-  std::string chosen;
-  int pages = 0;
-  int beams = 0;
-};
-
-TEST_F(DialogsTest, FormAnsweredFromScriptWithoutDrawing) {
-  RecordingUi ui;
+TEST_F(DialogsTest, FormAnsweredFromScriptBeforeTheWindow) {
+  korvel::testing::AnswerUi ui;  // would cancel
   set_dialog_ui(&ui);
   grscpt(std::vector<std::string>{"2 10.5", "D"});
   std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
@@ -90,7 +61,8 @@ TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
   EXPECT_EQ(text, "answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "");
-  RecordingUi ui;
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"typed"};
   set_dialog_ui(&ui);
   grinpa("Name", text);
   EXPECT_EQ(text, "typed");
@@ -122,23 +94,6 @@ TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
   grmesg(std::string(120, 'x'));
   EXPECT_EQ(dialogs.message_line.size(), 100u);
   EXPECT_EQ(dialogs.messages[1].size(), 80u);
-}
-
-TEST_F(DialogsTest, MessageLogKeepsTwoHundredLinesReplacingTheLast) {
-  for (int i = 0; i < 205; ++i) grmesg("m" + std::to_string(i));
-  ASSERT_EQ(dialogs.messages.size(), 200u);
-  EXPECT_EQ(dialogs.messages[198], "m198");
-  EXPECT_EQ(dialogs.messages[199], "m204");
-}
-
-TEST_F(DialogsTest, ProgressBarDrawsOnlyWhenPercentageChanges) {
-  RecordingUi ui;
-  set_dialog_ui(&ui);
-  for (int i = 1; i <= 1000; ++i) grbeam(i, 1000, "reading points");
-  EXPECT_EQ(ui.beams, 100);
-  EXPECT_EQ(dialogs.beam_percent, 100);
-  grbeam(5000, 1000, "over");  // held at 100 %
-  EXPECT_EQ(ui.beams, 100);
 }
 
 TEST_F(DialogsTest, ErrorReportsAndSummary) {
@@ -183,59 +138,23 @@ TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
   EXPECT_FALSE(gropn(name, filter, 3));  // nothing queued, no window: gives up
 }
 
-TEST_F(DialogsTest, TextPageSavesFromScript) {
+TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
   std::string lines[] = {"first line   ", "second"};
   grscpt(std::vector<std::string>{"S", "page.txt", "D"});
   grtext(lines);
   EXPECT_EQ(read_file("page.txt"), "first line\nsecond\n");
   EXPECT_EQ(dialogs.message_line, "data stored on file");
-  grscpt(std::vector<std::string>{"S", "page.txt", "A"});
+  grscpt(std::vector<std::string>{"S", "page.txt", "A", "D"});
   grtext(lines);
   EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
-}
-
-TEST(FormFields, KindFollowsTheValueAndThePrompt) {
-  EXPECT_EQ(field_kind("Draw Axes", "+ "), FieldKind::toggle);
-  EXPECT_EQ(field_kind("Draw Axes", "_ off"), FieldKind::toggle);
-  EXPECT_EQ(field_kind("Draw Axes", "+1"), FieldKind::text);
-  EXPECT_EQ(field_kind("Language", "|2|english|german"), FieldKind::choice);
-  EXPECT_EQ(field_kind("Color of element", "  4"), FieldKind::colour);
-  EXPECT_EQ(field_kind("Colour", "  4"), FieldKind::text);
-  int current = 0;
-  EXPECT_EQ(choice_options("|2|english|german|", current), (std::vector<std::string>{"english", "german"}));
-  EXPECT_EQ(current, 2);
-  choice_options("|5|a|b", current);
-  EXPECT_EQ(current, 0);  // no such option
-  std::string v = "|1|a|b";
-  set_choice(v, 2);
-  EXPECT_EQ(v, "|2|a|b");
-  std::string prompts[] = {"#Head", "A", "B", "C"};
-  std::string values[] = {"+ x", "+ ", "_ ", "text"};
-  invert_toggles(prompts, values);
-  EXPECT_EQ(values[0], "+ x");  // a heading is no field
-  EXPECT_EQ(values[1], "_ ");
-  EXPECT_EQ(values[2], "+ ");
-  EXPECT_EQ(values[3], "text");
-}
-
-TEST_F(DialogsTest, ScriptedSaveOverwritesOrAbandonsAnExistingFile) {
-  write_file("page.txt", "old\n");
-  std::string lines[] = {"new"};
+  std::string one[] = {"new"};
   grscpt(std::vector<std::string>{"S", "page.txt", "X", "D"});
-  grtext(lines);
-  EXPECT_EQ(read_file("page.txt"), "old\n");
+  grtext(one);
+  EXPECT_EQ(read_file("page.txt"), "first line\nsecond\nfirst line\nsecond\n");
   grscpt(std::vector<std::string>{"s", "page.txt", "o", "D"});
-  grtext(lines);
+  grtext(one);
   EXPECT_EQ(read_file("page.txt"), "new\n");
   EXPECT_FALSE(script_pending());
-}
-
-TEST_F(DialogsTest, LineCountCountsLineEnds) {
-  write_file("a.txt", "1\n2\n3\n");
-  write_file("b.txt", "1\n2\nno end");
-  EXPECT_EQ(igrlin("a.txt"), 3);
-  EXPECT_EQ(igrlin("b.txt"), 2);
-  EXPECT_EQ(igrlin("missing.txt"), -1);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/ui/dialogs.h"
+#include "support/answer_ui.h"
+#include "support/fresh.h"
 #include "support/testdir.h"
 
 namespace {
@@ -14,40 +16,9 @@ using korvel::testing::write_file;
 using namespace sketra;
 
 // The output-file dialog answered from the script queue or a stand-in window.
-class GrfilTest : public korvel::testing::InTempDir {
+class GrfilTest : public korvel::testing::FreshState {
  protected:
-  void SetUp() override {
-    dialogs_reset();
-    scriptq.reset();
-  }
-  void TearDown() override {
-    unit_close_all();
-    scriptq.reset();
-    dialogs_reset();
-  }
   static void answers(std::vector<std::string> a) { grscpt(a); }
-};
-
-// A window that answers prompts from a list and records what it was asked.
-class AnsweringUi : public DialogUi {
- public:
-  std::vector<std::string> replies;
-  std::vector<std::string> asked;
-  std::vector<std::string> presets;
-  void message(std::string_view) override {}
-  bool prompt(std::string_view p, std::string& text) override {
-    asked.emplace_back(p);
-    presets.push_back(text);
-    if (replies.empty()) return false;
-    text = replies.front();
-    replies.erase(replies.begin());
-    return true;
-  }
-  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string>) override {}
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
 };
 
 TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
@@ -61,33 +32,20 @@ TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
 }
 
 TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
-  AnsweringUi ui;
-  ui.replies = {"river"};
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"river"};
   set_dialog_ui(&ui);
   std::string name = "pre.node";
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "river.node");
-  EXPECT_EQ(ui.asked, (std::vector<std::string>{"Enter Prefix> "}));
-  EXPECT_EQ(ui.presets.front(), "");
+  EXPECT_EQ(ui.prompts_seen, (std::vector<std::string>{"Enter Prefix> "}));
+  EXPECT_EQ(ui.presets_seen.front(), "");
   EXPECT_TRUE(std::filesystem::exists("river.node"));
-}
-
-TEST_F(GrfilTest, PrefixAnswerWithTheSuffixIsTakenWhole) {
-  answers({"run2.node"});
-  std::string name = "pre.node";
+  unit_close(3);
+  answers({"run2.node"});  // an answer with the suffix is taken whole
+  name = "pre.node";
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "run2.node");
-}
-
-TEST_F(GrfilTest, OtherPresetsAskForAFileNameWithThePresetShown) {
-  AnsweringUi ui;
-  ui.replies = {"  grid.grd  "};
-  set_dialog_ui(&ui);
-  std::string name = "last.grd";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "grid.grd");
-  EXPECT_EQ(ui.asked, (std::vector<std::string>{"Enter Filename> "}));
-  EXPECT_EQ(ui.presets.front(), "last.grd");
 }
 
 TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
@@ -101,6 +59,9 @@ TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
   unit_close(3);
   EXPECT_EQ(read_file("keep.txt"), "precious\n");
   EXPECT_EQ(read_file("old.txt"), "new\n");
+  answers({"keep.txt", "x"});  // declined, and no further answer: given up
+  EXPECT_FALSE(grfil(name, 3));
+  EXPECT_EQ(read_file("keep.txt"), "precious\n");
 }
 
 TEST_F(GrfilTest, BlankAnswerGivesUpWithoutOpeningAnything) {
@@ -113,14 +74,6 @@ TEST_F(GrfilTest, BlankAnswerGivesUpWithoutOpeningAnything) {
   name = "x.grd";
   EXPECT_FALSE(grfil(name, 3));
   EXPECT_FALSE(std::filesystem::exists("x.grd"));
-}
-
-TEST_F(GrfilTest, DeclinedOverwriteWithNoFurtherAnswerGivesUp) {
-  write_file("keep.txt", "precious\n");
-  answers({"keep.txt", "x"});
-  std::string name;
-  EXPECT_FALSE(grfil(name, 3));
-  EXPECT_EQ(read_file("keep.txt"), "precious\n");
 }
 
 TEST_F(GrfilTest, FileThatCannotBeCreatedIsReportedAndAskedAgain) {

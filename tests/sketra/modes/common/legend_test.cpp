@@ -24,22 +24,13 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    classes_reset();
-    dialogs_reset();
     set_dialog_ui(nullptr);  // nobody at the screen: unanswered dialogs cancel
-    menus_reset();
     grsset(0, 100, 0, 100);
     grsfac();
     grcomt.titlgr = fixed_width("Ground", kTitleWidth);
     grcomt.subtitle = fixed_width("Level [m]", kTitleWidth);
     levels_ = {400, 402, 404, 406};
     set_class_count(4);
-  }
-  void TearDown() override {
-    classes_reset();
-    dialogs_reset();
-    menus_reset();
-    WithRecordingDriver::TearDown();
   }
   // Fill colours of the class boxes of a drawn key, lowest class first.
   std::vector<unsigned long> box_fills() {
@@ -64,28 +55,6 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
 };
 
 bool grey(unsigned long p) { return (p & 0xFF) == ((p >> 8) & 0xFF) && (p & 0xFF) == ((p >> 16) & 0xFF); }
-
-TEST_F(LegendTest, DrawingTheKeySetsTheContourColourToBlack) {
-  int imcol = 7;
-  grkey2(levels_, 1, imcol);
-  EXPECT_EQ(imcol, 0);
-  EXPECT_GT(rec().count(DriverCall::Polygon), 5);
-  std::set<std::string> texts;
-  for (const auto* c : rec().of(DriverCall::Text)) texts.insert(c->text);
-  EXPECT_TRUE(texts.count("Ground"));
-  EXPECT_TRUE(texts.count("Level [m]"));
-  EXPECT_TRUE(texts.count("400"));
-  EXPECT_TRUE(texts.count("406"));
-}
-
-TEST_F(LegendTest, NoKeyTypeOrFileModeDrawsNothing) {
-  grcomn.ikeygr = kKeyNone;
-  int imcol = 7;
-  grkey2(levels_, 1, imcol);
-  EXPECT_EQ(imcol, 7);
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 0);
-  EXPECT_EQ(click(10, 10), KeyClick::missed);
-}
 
 TEST_F(LegendTest, ScaleTypesGiveDistinctPalettes) {
   grclass.scale = ScaleType::grey;
@@ -138,22 +107,6 @@ TEST_F(LegendTest, PinPicksTheKeyUpAndTheNextClickPutsItDown) {
   EXPECT_FLOAT_EQ(grcomn.display.key_y, 0);
 }
 
-TEST_F(LegendTest, ClickInTheTopBandEditsTitleAndSubtitle) {
-  const KeyBox k = key_box();
-  grscpt(Entries{"1 Bed level", "2 Level [m asl]", "D"});
-  EXPECT_EQ(click(k.x + 10, k.y + k.h - 5), KeyClick::claimed);
-  EXPECT_EQ(grcomt.titlgr, fixed_width("Bed level", kTitleWidth));
-  EXPECT_EQ(grcomt.subtitle, fixed_width("Level [m asl]", kTitleWidth));
-  // Cancelled (nobody answers): the titles stay.
-  click(k.x + 10, k.y + k.h - 5);
-  EXPECT_EQ(grcomt.titlgr, fixed_width("Bed level", kTitleWidth));
-}
-
-TEST_F(LegendTest, ClickOutsideTheKeyIsNotClaimed) {
-  const KeyBox k = key_box();
-  EXPECT_EQ(click(k.x + k.w + 50, k.y + k.h + 50), KeyClick::missed);
-}
-
 TEST_F(LegendTest, SettingsRebuildTheLevelsFromOriginAndIncrement) {
   const KeyBox k = key_box();
   grscpt(Entries{"1 5", "2 10", "3 2.5", "4 x", "5 x", "8 1", "9 2", "10 1.5", "12 0", "D"});
@@ -173,23 +126,6 @@ TEST_F(LegendTest, UnreadableFieldKeepsTheDialogOpen) {
   EXPECT_TRUE(key_settings(levels_));
   EXPECT_EQ(dialogs.messages.front(), "not a valid number: Origin");
   EXPECT_EQ(levels_, (std::vector<float>{7, 9, 11, 13}));
-}
-
-TEST_F(LegendTest, CancelledSettingsChangeNothing) {
-  EXPECT_FALSE(key_settings(levels_));
-  EXPECT_EQ(levels_, (std::vector<float>{400, 402, 404, 406}));
-  EXPECT_EQ(class_count(), 4);
-}
-
-TEST_F(LegendTest, ShadingDialogStoresLightAndFlag) {
-  grscpt(Entries{"1 2", "3 5", "4 x", "D"});
-  EXPECT_TRUE(grshade());
-  EXPECT_FLOAT_EQ(grclass.light[0], 2);
-  EXPECT_FLOAT_EQ(grclass.light[1], 1);
-  EXPECT_FLOAT_EQ(grclass.light[2], 5);
-  EXPECT_EQ(grcomn.display.shading, 1);
-  EXPECT_FALSE(grshade());  // nobody answers: cancelled
-  EXPECT_FLOAT_EQ(grclass.light[0], 2);
 }
 
 TEST_F(LegendTest, KeyStaysInsideThePlotArea) {

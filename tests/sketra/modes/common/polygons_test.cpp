@@ -15,6 +15,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/fresh.h"
 #include "support/recording.h"
 #include "support/testdir.h"
 
@@ -26,29 +27,19 @@ using Entries = std::vector<std::string>;
 
 const V kSqX = {0, 10, 10, 0}, kSqY = {0, 0, 10, 10};
 
-TEST(PointInPolygon, InsideOutsideAndBoundingBox) {
-  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 5), 1);
-  EXPECT_EQ(igpoly(kSqX, kSqY, 0.01f, 9.99f), 1);
-  EXPECT_EQ(igpoly(kSqX, kSqY, 11, 5), 0);
-  EXPECT_EQ(igpoly(kSqX, kSqY, -1, 5), 0);
+// The test segment runs from the point to R = (-19, -11) (relative to the
+// square's corner): a point on an edge or a vertex counts the edges it
+// touches, so the edges and corners facing R are inside, the others not.
+TEST(PointInPolygon, InsideOutsideOnEdgesAndOnVertices) {
+  struct Case {
+    float x, y;
+    int inside;
+  } cases[] = {{5, 5, 1},   {0.01f, 9.99f, 1}, {11, 5, 0}, {-1, 5, 0},
+               {0, 5, 1},   {10, 5, 0},        // left edge faces R, right edge also enters through the bottom
+               {5, 0, 1},   {5, 10, 0},        // bottom edge faces R, top edge does not
+               {0, 0, 0},   {10, 10, 1}};      // the nearest corner touches two edges: even
+  for (const Case& c : cases) EXPECT_EQ(igpoly(kSqX, kSqY, c.x, c.y), c.inside) << c.x << " " << c.y;
   EXPECT_EQ(igpoly(V{}, V{}, 0, 0), 0);
-}
-
-TEST(PointInPolygon, TouchingAnEdgeCountsThatEdge) {
-  // The test segment runs to R = (-19, -11). On the left edge it crosses
-  // nothing else, so the touched edge makes the point inside; on the right
-  // edge the segment also enters through the bottom edge: two crossings.
-  EXPECT_EQ(igpoly(kSqX, kSqY, 0, 5), 1);
-  EXPECT_EQ(igpoly(kSqX, kSqY, 10, 5), 0);
-  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 0), 1);   // bottom edge, facing R
-  EXPECT_EQ(igpoly(kSqX, kSqY, 5, 10), 0);  // top edge
-}
-
-TEST(PointInPolygon, VerticesTouchTwoEdges) {
-  // The corner nearest R touches both its edges: even, outside. The far
-  // corner touches its two edges and the segment enters once more.
-  EXPECT_EQ(igpoly(kSqX, kSqY, 0, 0), 0);
-  EXPECT_EQ(igpoly(kSqX, kSqY, 10, 10), 1);
 }
 
 TEST(PointInPolygon, TestSegmentThroughAVertexCountsItOnce) {
@@ -88,21 +79,7 @@ TEST(PointInPolygon, ConcavePolygonAgreesWithWindingNumber) {
   }
 }
 
-class PolygonFileTest : public korvel::testing::InTempDir {
- protected:
-  void SetUp() override {
-    reset_plot_state();
-    dialogs_reset();
-    scriptq.reset();
-    polygon_history_reset();
-  }
-  void TearDown() override {
-    unit_close_all();
-    reset_plot_state();
-    dialogs_reset();
-    scriptq.reset();
-  }
-};
+class PolygonFileTest : public korvel::testing::FreshState {};
 
 TEST_F(PolygonFileTest, StatusCodesSeparatorsAndCaptions) {
   korvel::testing::write_file("poly.txt",
@@ -180,24 +157,14 @@ class DigitiseTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    dialogs_reset();
-    menus_reset();
-    polygon_history_reset();
     grsset(0, 100, 0, 100);
     grsfac();
     ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-  }
-  void TearDown() override {
-    unit_close_all();
-    dialogs_reset();
-    menus_reset();
-    WithRecordingDriver::TearDown();
   }
   std::string output() {
     unit_close(40);
     return korvel::testing::read_file("out.txt");
   }
-  korvel::testing::ScopedTempDir out_;
 };
 
 TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {
@@ -218,30 +185,6 @@ TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {
   ASSERT_EQ(polygon_history().size(), 3u);
   EXPECT_EQ(polygon_history()[0], " 2600010.00 1200020.00");
   EXPECT_EQ(dialogs.messages.front(), "waiting for cursor input");
-}
-
-TEST_F(DigitiseTest, CancelDiscardsAndNoVertexReturnsZero) {
-  grscpt(Entries{"P 10 20", "C", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 0);
-  EXPECT_EQ(p.count(), 0);
-  EXPECT_EQ(output(), "");
-}
-
-TEST_F(DigitiseTest, ReadTakesThePolygonFromAFile) {
-  korvel::testing::write_file("p.txt", "1 2\n3 4\n5 6\n");
-  grscpt(Entries{"R", "p.txt", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, -1), 1);
-  EXPECT_EQ(p.x, (V{1, 3, 5}));
-}
-
-TEST_F(DigitiseTest, UndoAndCancelAreDisabledWithoutVertices) {
-  // "U" matches no enabled entry: a click at the script position instead.
-  grscpt(Entries{"U 5 6", "D"});
-  Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 1);
-  EXPECT_EQ(p.x, (V{5}));
 }
 
 }  // namespace

@@ -114,18 +114,6 @@ TEST(GridLocation, RotatedAndMirroredGrids) {
   EXPECT_NEAR(h.value, 1.5f + 0.5f, 1e-5);
 }
 
-TEST(GridLocation, GrloctReadsTheCursorPick) {
-  TestGrid t(3, 3, 1, 0);
-  reset_plot_state();
-  grcomn.xcrsgr = 0.5f;
-  grcomn.ycrsgr = 1.5f;
-  const GridHit h = grloct(t.x, t.y, t.v, 3, 3, 3);
-  EXPECT_EQ(h.i, 1);
-  EXPECT_EQ(h.j, 2);
-  EXPECT_NEAR(h.value, 2 * 0.5 + 3 * 1.5, 1e-5);
-  reset_plot_state();
-}
-
 TEST(GridLocation, BucketIndexGivesTheSameAnswersAsTheScan) {
   std::mt19937 gen(4);
   for (const TestGrid& t : {TestGrid(40, 30, 3, 0), TestGrid(25, 35, 2, 33, 0), TestGrid(30, 30, 5, 10, 1.2f)}) {
@@ -145,25 +133,6 @@ TEST(GridLocation, BucketIndexGivesTheSameAnswersAsTheScan) {
       ASSERT_EQ(a.j, b.j);
     }
   }
-}
-
-TEST(GridLocation, ErrorLineLayout) {
-  korvel::testing::ScopedTempDir dir;
-  reset_plot_state();
-  ASSERT_TRUE(unit_open(40, "msg", FileStatus::unknown));
-  grcomn.joutgr = 40;
-  greror("Could not find cell in GRLOCT", 3, 4);
-  unit_close(40);
-  EXPECT_EQ(korvel::testing::read_file("msg"),
-            " ***ERROR***Could not find cell in GRLOCT  (   3.000000    ,   4.000000    )\n");
-  reset_plot_state();
-}
-
-TEST(GridLocation, TooSmallArraysAreRejected) {
-  V x(5), y(5), v(5);
-  EXPECT_FALSE((GridData{x, y, v, 3, 3, 2, 0}.valid()));
-  EXPECT_TRUE((GridData{x, y, v, 2, 2, 2, 0}.valid()));
-  EXPECT_FALSE((GridData{x, y, v, 1, 2, 2, 0}.valid()));  // leading dimension below nx
 }
 
 }  // namespace

@@ -32,25 +32,11 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
  protected:
   void SetUp() override {
     WithRecordingDriver::SetUp();
-    dialogs_reset();
     set_dialog_ui(nullptr);
-    menus_reset();
-    classes_reset();
-    contour_reset();
-    alter_reset();
     ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
     grcomn.joutgr = 40;
     grvalu8("XORGR", 2600000.0);
     grvalu8("YORGR", 1200000.0);
-  }
-  void TearDown() override {
-    unit_close_all();
-    dialogs_reset();
-    menus_reset();
-    classes_reset();
-    contour_reset();
-    alter_reset();
-    WithRecordingDriver::TearDown();
   }
   // A smooth hill over nx x ny nodes of spacing d; node 1 empty.
   GridData hill(int nx, int ny, float d) {
@@ -87,14 +73,13 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
     unit_flush(40);
     return read_file("outp");
   }
-  korvel::testing::ScopedTempDir dir_;
   V x_, y_, v_;
   std::vector<float> levels_;
   std::array<double, 4> w_{};
   int word_ = kContourFill + kContourClasses;
 };
 
-TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsBuildsClassesOnceAndAddsTheMenu) {
+TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsAndBuildsClassesOnce) {
   const GridData g = hill(21, 11, 16);
   call(kViewExtents, g);
   EXPECT_DOUBLE_EQ(w_[0], 2600000.0);
@@ -108,10 +93,6 @@ TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsBuildsClassesOnceAndAddsTheMe
   levels_[0] = 0;
   call(kViewExtents, g);
   EXPECT_EQ(levels_[0], 0.0f);  // not built again
-  EXPECT_EQ(grcomn.control.shown, 22);
-  EXPECT_EQ(grcomn.control.cells[13], fixed_width("<NNearest", 16));
-  EXPECT_EQ(grcomn.control.cells[20], fixed_width("-SShading", 16));
-  EXPECT_EQ(grcomn.control.cells[21], fixed_width(" ??", 16));
 }
 
 // ---------------------------------------------------------------- the picture
@@ -169,31 +150,6 @@ TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
   }
 }
 
-TEST_F(ContourViewTest, EmptyCornersAreLeftOutWhenNoDataIsNotDrawn) {
-  const GridData g = hill(4, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  grcnt.short_cuts = false;
-  draw_grid(g, levels_);
-  const int with = rec().count(DriverCall::Polygon);
-  grcomn.in[6] = 0;
-  rec().clear_calls();
-  draw_grid(g, levels_);
-  EXPECT_LT(rec().count(DriverCall::Polygon), with);
-}
-
-TEST_F(ContourViewTest, ContourLinesAndDashedMidLevelsInFillMode) {
-  const GridData g = hill(30, 20, 10);
-  frame(g);
-  set_contour_lines(true);
-  rec().clear_calls();
-  draw_grid(g, levels_);
-  std::vector<int> dashes;
-  for (const auto* c : rec().of(DriverCall::Dash)) dashes.push_back(c->value);
-  EXPECT_EQ(dashes, (std::vector<int>{2, 1}));
-  EXPECT_GT(rec().count(DriverCall::Polyline), 50);
-}
-
 TEST_F(ContourViewTest, ContourLabelsFollowTheLines) {
   const GridData g = hill(60, 40, 10);
   frame(g);
@@ -214,17 +170,6 @@ TEST_F(ContourViewTest, ContourLabelsFollowTheLines) {
   }
 }
 
-TEST_F(ContourViewTest, ThreeDViewsFillEveryCellProjected) {
-  const GridData g = hill(8, 6, 10);
-  frame(g);
-  grcomn.projection = true;
-  grcomn.trangr[3][3] = 0.5f;  // flatter heights
-  rec().clear_calls();
-  draw_grid(g, levels_);
-  EXPECT_GT(rec().count(DriverCall::Polygon), 7 * 5);
-  grcomn.projection = false;
-}
-
 TEST_F(ContourViewTest, DrawingStopsWhenInterrupted) {
   const GridData g = hill(40, 40, 10);
   frame(g);
@@ -239,39 +184,6 @@ TEST_F(ContourViewTest, DrawingStopsWhenInterrupted) {
 }
 
 // ---------------------------------------------------------------- entries
-
-TEST_F(ContourViewTest, NearestReportsTheNodeInAbsoluteCoordinates) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  call(-1, g, 21, 9);
-  EXPECT_EQ(dialogs.message_line,
-            "(X,Y): 2600020.00 1200010.00 (I,J):      3      2 F:" + fmt_f(v_[g.at(3, 2)], 11, 3));
-}
-
-TEST_F(ContourViewTest, ExamineWritesThePointAndAddsItsContour) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  call(-2, g, 15, 15);
-  const GridHit h = grloct_at(g, 15, 15);
-  EXPECT_EQ(dialogs.message_line, "Contour added at F:" + std::string(trim_right(fmt_g(h.value, 12, 5))));
-  EXPECT_EQ(out(), ListLine().d(2600015.0).d(1200015.0).r(h.value).text(" /xyz").str() + "\n");
-  EXPECT_GT(rec().count(DriverCall::Polyline), 1);
-  call(-2, g, -50, -50);
-  EXPECT_EQ(dialogs.message_line, "no grid cell at the cursor");
-}
-
-TEST_F(ContourViewTest, GridLinesOnDrawAtOnceOffAskForAReplot) {
-  const GridData g = hill(5, 4, 10);
-  frame(g);
-  rec().clear_calls();
-  EXPECT_EQ(call(-3, g), ViewRequest::none);
-  EXPECT_EQ(grcnt.iopt9, 1);
-  EXPECT_GE(rec().count(DriverCall::Polyline), 9);
-  EXPECT_EQ(call(-3, g), ViewRequest::replot);
-  EXPECT_EQ(grcnt.iopt9, 0);
-  EXPECT_FALSE(script_pending());
-}
 
 TEST_F(ContourViewTest, AlterChangesTheViewersValuesButNotEmptyNodes) {
   const GridData g = hill(5, 4, 10);
@@ -303,26 +215,6 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   EXPECT_NE(o.find("       70.00" + fmt_f(grloct_at(g, 30, 90).value, 12, 3)), std::string::npos);
   EXPECT_FLOAT_EQ(grcnt.spacing, 5);
   EXPECT_FLOAT_EQ(grcnt.dist, 70);
-}
-
-TEST_F(ContourViewTest, WriteMenuStoresTheGridAndTellsWhere) {
-  const GridData g = hill(3, 2, 16);
-  grscpt(Entries{"G", "grid.asc", "X", "xyz.txt", "0", "D"});
-  call(-7, g);
-  EXPECT_EQ(read_file("grid.asc").substr(0, 14), "ncols       3\n");
-  EXPECT_EQ(dialogs.message_line, "values stored on xyz.txt");
-  EXPECT_NE(read_file("xyz.txt").find("  2600016.00  1200000.00"), std::string::npos);
-}
-
-TEST_F(ContourViewTest, GridFormatIsDisabledForUnequalCells) {
-  x_ = {0, 10, 0, 10};
-  y_ = {0, 0, 20, 20};
-  v_ = {1, 2, 3, 4};
-  const GridData g{x_, y_, v_, 2, 2, 2, -9999.0f};
-  grscpt(Entries{"G", "B", "bl.txt", "D"});  // "G" matches no enabled entry
-  call(-7, g);
-  EXPECT_FALSE(std::filesystem::exists("G"));
-  EXPECT_EQ(read_file("bl.txt").size(), 4u * 39u);
 }
 
 TEST_F(ContourViewTest, StatisticsOfRealisations) {

@@ -1,0 +1,21 @@
+#include "sketra/library.h"
+
+#include "sketra/base/state.h"
+#include "sketra/control/state.h"
+#include "sketra/kernel/state.h"
+#include "sketra/modes/common/state.h"
+#include "sketra/modes/grid/state.h"
+#include "sketra/ui/state.h"
+
+namespace sketra {
+
+void reset_library() {
+  grid_state_reset();
+  common_state_reset();
+  control_state_reset();
+  ui_state_reset();
+  kernel_state_reset();
+  base_state_reset();
+}
+
+}  // namespace sketra
