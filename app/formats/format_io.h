@@ -15,6 +15,7 @@
 // ("filename:", "unknown codes:", ...) go through the file units, to the log
 // unit the caller passes.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
