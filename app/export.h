@@ -10,15 +10,13 @@
 //
 // `fsave` is the menu action of the main menu. Its logic lives in functions
 // that tests call directly: `export_menu_cells` (what is enabled) and
-// `export_action` (what a choice does). The writers take a file that is
-// already open on unit `cunit.data` (the output-file dialog `grfil` opens
-// it), write it through large blocks, and close it. A write that fails (a
-// full disk) is never reported as success: the message line says
-// "write failed: " with the file name and the reason, and the incomplete
-// file is removed.
-//
-// Every coordinate is written absolute: the store origin is added back in
-// double precision.
+// `export_action` (what a choice does). The writers live with their
+// formats in app/formats (triangle_files.h, unstruct.h, grid_files.h,
+// xyz.h); the menu hands them the store's columns and the origin and a file
+// that is already open on unit `cunit.data` (the output-file dialog `grfil`
+// opens it). A write that fails (a full disk) is never reported as success:
+// the message line says "write failed: " with the file name and the reason,
+// and the incomplete file is removed.
 
 #include <array>
 #include <cstdint>
@@ -67,14 +65,5 @@ bool export_write(ExportFormat format, const std::string& name);
 // Opens `name` on unit cunit.data (replacing the file) and writes `format`
 // without asking anything: for scripts, tests and benchmarks.
 bool export_to(ExportFormat format, const std::string& name);
-
-// The name of the poly file beside a node file: the last suffix of the file
-// name replaced by ".poly" ("river.node" -> "river.poly"), or ".poly"
-// appended when the file name has no dot. Dots in directory names do not
-// count.
-std::string poly_name(const std::string& node_name);
-
-// The hole file of the same base name: "river.node" -> "river.hole".
-std::string hole_name(const std::string& node_name);
 
 }  // namespace korvel

@@ -5,9 +5,11 @@
 #include <span>
 #include <string_view>
 
+#include "app/formats/file_kind.h"
+#include "app/formats/grid_files.h"
 #include "app/formats/keyword_parser.h"
-#include "app/formats/readers.h"
-#include "app/formats/sections.h"
+#include "app/formats/unstruct.h"
+#include "app/load_files.h"
 #include "app/store.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -19,6 +21,7 @@ namespace korvel {
 ReaderSettings reader;
 std::vector<ValueTable> tables;
 PublishedOrigin published_origin;
+ParserState parser;
 
 namespace {
 
@@ -27,19 +30,20 @@ using sketra::fmt_i;
 using sketra::FreeTarget;
 using sketra::TextTarget;
 
-constexpr std::string_view kCommands[] = {">>grid", ">>unstruct"};
-constexpr std::string_view kUnstruct[] = {"move",  "rotate",       "locate",       "xclip", "yclip",     "zclip",
-                                          "item",  "xyz",          "xy",           "cs",    "lines",     "boundary",
-                                          "max_distance", "min_distance", "color", "table", "triangles", "mesh2d",
-                                          "bedlevel"};
+namespace kw = unstruct;
 
-// The plain scan knows the keywords and both commands.
-constexpr std::string_view kScan[] = {"move",  "rotate",       "locate",       "xclip", "yclip",     "zclip",
-                                      "item",  "xyz",          "xy",           "cs",    "lines",     "boundary",
-                                      "max_distance", "min_distance", "color", "table", "triangles", "mesh2d",
-                                      "bedlevel", ">>grid", ">>unstruct"};
-constexpr int kScanGrid = 20;
-constexpr int kScanUnstruct = 21;
+// The plain scan knows the keywords of the unstruct format and both
+// first-line commands after them.
+constexpr std::size_t kKeywords = std::size(kUnstructKeywords);
+constexpr auto kScan = [] {
+  std::array<std::string_view, kKeywords + 2> a{};
+  for (std::size_t i = 0; i < kKeywords; ++i) a[i] = kUnstructKeywords[i];
+  a[kKeywords] = kFirstLineCommands[0];
+  a[kKeywords + 1] = kFirstLineCommands[1];
+  return a;
+}();
+constexpr int kScanGrid = int(kKeywords) + 1;
+constexpr int kScanUnstruct = int(kKeywords) + 2;
 
 // ---- All-or-nothing loads ------------------------------------------------------
 //
@@ -138,7 +142,7 @@ void bad_input(Load& ld) {
 }
 
 // A reader's verdict: a failure shows its reason and rejects the file.
-bool accepted(Load& ld, const ReadResult& r) {
+bool accepted(Load& ld, const FileResult& r) {
   if (r.ok) return true;
   sketra::grmesg(r.message);
   ld.failed = true;
@@ -188,32 +192,32 @@ void locate(Load& ld) {
 // A keyword that sets something for the data after it.
 void setting_keyword(Load& ld, int k) {
   switch (k) {
-    case 1: {  // move
+    case kw::kMove: {
       FreeTarget t[] = {&reader.xmv, &reader.ymv};
       if (params(ld, t)) echo(ld, fmt_f(reader.xmv, 12, 2) + fmt_f(reader.ymv, 12, 2));
       break;
     }
-    case 2: {  // rotate
+    case kw::kRotate: {
       FreeTarget t[] = {&reader.arot};
       if (params(ld, t)) echo(ld, fmt_f(reader.arot, 10, 2));
       break;
     }
-    case 3:
+    case kw::kLocate:
       locate(ld);
       break;
-    case 4:
-    case 5:
-    case 6: {  // xclip, yclip, zclip
-      float& lo = k == 4 ? cplot.xmin : k == 5 ? cplot.ymin : cplot.zmin;
-      float& hi = k == 4 ? cplot.xmax : k == 5 ? cplot.ymax : cplot.zmax;
+    case kw::kXclip:
+    case kw::kYclip:
+    case kw::kZclip: {
+      float& lo = k == kw::kXclip ? cplot.xmin : k == kw::kYclip ? cplot.ymin : cplot.zmin;
+      float& hi = k == kw::kXclip ? cplot.xmax : k == kw::kYclip ? cplot.ymax : cplot.zmax;
       FreeTarget t[] = {&lo, &hi};
       if (!params(ld, t)) break;
       cplot.clip = 1;
-      int d = k == 6 ? 2 : 1;
+      int d = k == kw::kZclip ? 2 : 1;
       echo(ld, fmt_f(lo, 10, d) + fmt_f(hi, 10, d));
       break;
     }
-    case 7: {  // item
+    case kw::kItem: {
       std::string name(cpch.item.trimmed());
       FreeTarget t[] = {TextTarget{&name, 32}};
       if (!params(ld, t)) break;
@@ -221,17 +225,17 @@ void setting_keyword(Load& ld, int k) {
       echo(ld, "  " + name);
       break;
     }
-    case 12:  // boundary
+    case kw::kBoundary:
       echo(ld, "");
       break;
-    case 13:
-    case 14: {  // max_distance, min_distance
-      float& v = k == 13 ? reader.distmax : reader.dmean;
+    case kw::kMaxDistance:
+    case kw::kMinDistance: {
+      float& v = k == kw::kMaxDistance ? reader.distmax : reader.dmean;
       FreeTarget t[] = {&v};
       if (params(ld, t)) echo(ld, fmt_f(v, 10, 2));
       break;
     }
-    case 15: {  // color
+    case kw::kColor: {
       FreeTarget t[] = {&reader.icolor};
       if (params(ld, t)) echo(ld, fmt_i(reader.icolor, 4));
       break;
@@ -244,29 +248,30 @@ void setting_keyword(Load& ld, int k) {
 // A keyword followed by data lines.
 void data_keyword(Load& ld, int k) {
   switch (k) {
-    case 8:
-    case 9: {  // xyz, xy
-      int ix = 1, iy = 2, iz = 3;
-      FreeTarget t[] = {&ix, &iy, &iz};
+    case kw::kXyz:
+    case kw::kXy: {
+      PointColumns c;
+      FreeTarget t[] = {&c.x, &c.y, &c.z};
       if (!params(ld, t)) break;
-      echo(ld, fmt_i(ix, 3) + fmt_i(iy, 3) + fmt_i(iz, 3));
-      if (!column_ok(ld, {ix, iy, k == 8 ? iz : 1})) break;
-      sections::points(ld.unit, ix, iy, iz, k == 9);
+      echo(ld, fmt_i(c.x, 3) + fmt_i(c.y, 3) + fmt_i(c.z, 3));
+      if (!column_ok(ld, {c.x, c.y, k == kw::kXyz ? c.z : 1})) break;
+      c.running_distance = k == kw::kXy;
+      load_points(ld.unit, c, ld.log);
       break;
     }
-    case 10: {  // cs
+    case kw::kCs: {
       std::string name;
       float km = 0, dz = 0;
       FreeTarget t[] = {TextTarget{&name, 8}, &km, &dz};
       if (!params(ld, t)) break;
       echo(ld, " '" + sketra::fmt_a(name, 8) + "'" + fmt_f(km, 8, 3) + fmt_f(dz, 8, 2));
-      sections::cross_section(ld.unit, km, dz);
+      load_cross_section(ld.unit, km, dz);
       break;
     }
-    case 11:
-    case 19: {  // lines, bedlevel
+    case kw::kLines:
+    case kw::kBedlevel: {
       std::array<int, 4> c{1, 2, 3, 4};
-      if (k == 11) {
+      if (k == kw::kLines) {
         FreeTarget t[] = {&c[0], &c[1], &c[2], &c[3]};
         if (!params(ld, t)) break;
         echo(ld, fmt_i(c[0], 3) + fmt_i(c[1], 3) + fmt_i(c[2], 3) + fmt_i(c[3], 3));
@@ -274,31 +279,31 @@ void data_keyword(Load& ld, int k) {
         echo(ld, "");
       }
       if (!column_ok(ld, {c[0], c[1], c[2], c[3]})) break;
-      sections::lines(ld.unit, c);
+      load_lines(ld.unit, c);
       break;
     }
-    case 16: {  // table
+    case kw::kTable: {
       echo(ld, "  " + ld.line.substr(0, std::min<std::size_t>(ld.line.size(), 32)));
-      sections::TableParams p;
+      TableParams p;
       FreeTarget t[] = {&p.ix, &p.iy, &p.ax, &p.bx, &p.ay, &p.by};
       if (!params(ld, t) || !column_ok(ld, {p.ix, p.iy})) break;
-      sections::table(ld.unit, ld.log, p);
+      load_table(ld.unit, ld.log, p);
       break;
     }
-    case 17:  // triangles
+    case kw::kTriangles:
       echo(ld, "");
-      text_triangles(ld.unit, ld.log);
+      load_text_triangles(ld.unit, ld.log);
       break;
     default:  // mesh2d
       echo(ld, "");
-      accepted(ld, mesh2d_nodes(ld.unit, sketra::unit_name(ld.unit), ld.log));
+      accepted(ld, load_mesh2d(ld.unit, sketra::unit_name(ld.unit), ld.log));
       break;
   }
 }
 
 // One keyword of the unstruct format (index 1..19) with its data lines.
 void keyword(Load& ld, int k) {
-  bool data = (k >= 8 && k <= 11) || k >= 16;
+  bool data = (k >= kw::kXyz && k <= kw::kLines) || k >= kw::kTable;
   if (data)
     data_keyword(ld, k);
   else
@@ -309,7 +314,7 @@ void keyword(Load& ld, int k) {
 void keyword_mode(Load& ld) {
   for (;;) {
     int status = 0;
-    int k = iicmd(kUnstruct, ld.line, ld.unit, ld.log, status);
+    int k = iicmd(parser, kUnstructKeywords, ld.line, ld.unit, ld.log, status);
     if (parser.aborted || ld.failed) return;
     if (k <= 0) break;
     keyword(ld, k);
@@ -346,15 +351,15 @@ void plain_scan(Load& ld) {
       Place before = here();
       if ((n == 3 || n == 4) && !(before == stuck)) {
         if (n == 3)
-          sections::points(ld.unit, 1, 2, 3, false);
+          load_points(ld.unit, PointColumns{}, ld.log);
         else
-          sections::lines(ld.unit, {1, 2, 3, 4});
+          load_lines(ld.unit, {1, 2, 3, 4});
         if (here() == before) stuck = before;
         continue;
       }
     }
     int status = kNumericLine;
-    int k = iicmd(kScan, ld.line, ld.unit, ld.log, status);
+    int k = iicmd(parser, kScan, ld.line, ld.unit, ld.log, status);
     if (k == -1) {
       // A line of numbers after a comment, or one that is neither points nor lines.
       Place before = here();
@@ -365,7 +370,7 @@ void plain_scan(Load& ld) {
         continue;
       }
       std::string rest(l);
-      iierr(2, "keyword unknown> " + rrxwrd(rest), ld.log);
+      iierr(parser, 2, "keyword unknown> " + rrxwrd(rest), ld.log);
       iilist(kScan, ld.log);
     } else if (k == kScanGrid) {
       grid(ld);
@@ -383,7 +388,7 @@ void plain_scan(Load& ld) {
 // Grid files: one set replaces the set list; then the scan goes on.
 void grid(Load& ld) {
   sketra::grmesg("reading grid file");
-  GridBlock g = iigrid(ld.unit, ld.log, cin1.maxp);
+  GridBlock g = iigrid(parser, ld.unit, ld.log, cin1.maxp);
   if (parser.aborted) return;
   if (g.too_large) {
     ld.failed = true;
@@ -397,7 +402,7 @@ void grid(Load& ld) {
   // grid added to a store with points is placed relative to their origin.
   // Survey corners such as 2600128.0 would otherwise lose up to 0.125 m in
   // single precision, and points added later would be shifted against it.
-  sections::fix_origin(g.x0, g.y0);
+  fix_store_origin(g.x0, g.y0);
   GridGeometry& s = cin1.set(1);
   s.x0 = float(g.x0 - cin1.xorig);
   s.y0 = float(g.y0 - cin1.yorig);
@@ -477,43 +482,46 @@ void publish_origin() {
 }
 
 // Reads the open file into the store; the format decided by its first line
-// and its suffix.
+// and its suffix (file_kind.h).
 void dispatch(Load& ld, const std::string& name) {
-  std::string sfx = ccsfx(name);
-  if (sfx == "shp") {
+  const std::string sfx = ccsfx(name);
+  if (kind_by_suffix(sfx) == FileKind::shapefile) {
     sketra::unit_close(ld.unit);
-    if (accepted(ld, shapefile(name, ld.log))) finish(ld);
+    if (accepted(ld, load_shapefile(name, ld.log))) finish(ld);
     return;
   }
   cpch.last_file.set(name);
   int status = kQuietUnknown;
-  int k = iicmd(kCommands, ld.line, ld.unit, ld.log, status);
-  if (k == 2) {
-    keyword_mode(ld);
-    return;
-  }
-  if (k == 1) {
-    grid(ld);
-    if (!ld.failed && !parser.aborted) plain_scan(ld);
-    return;
-  }
-  sketra::unit_rewind(ld.unit);
-  if (sfx == "node" || sfx == "hole") {
-    accepted(ld, node_file(ld.unit, name, sfx == "node", ld.log));
-  } else if (sfx == "dxf") {
-    accepted(ld, dxf_file(ld.unit, name, ld.log));
-  } else if (sfx == "3ds") {
-    text_triangles(ld.unit, ld.log);
-    keyword_mode(ld);
-  } else if (sfx == "2dm") {
-    if (accepted(ld, mesh2d_nodes(ld.unit, name, ld.log))) finish(ld);
-  } else if (sfx == "asc" || sfx == "grd" || sfx == "agr") {
-    grid(ld);
-    if (!ld.failed && !parser.aborted) plain_scan(ld);
-  } else if (sfx == "blt") {
-    if (!sections::blt(ld.unit)) bad_input(ld);
-  } else {
-    plain_scan(ld);
+  const int command = iicmd(parser, kFirstLineCommands, ld.line, ld.unit, ld.log, status);
+  if (command == 0) sketra::unit_rewind(ld.unit);
+  switch (file_kind(command, sfx)) {
+    case FileKind::unstruct:
+      keyword_mode(ld);
+      break;
+    case FileKind::grid:
+      grid(ld);
+      if (!ld.failed && !parser.aborted) plain_scan(ld);
+      break;
+    case FileKind::node:
+    case FileKind::hole:
+      accepted(ld, load_node_file(ld.unit, name, sfx == "node", ld.log));
+      break;
+    case FileKind::dxf:
+      accepted(ld, load_dxf(ld.unit, name, ld.log));
+      break;
+    case FileKind::text_triangles:
+      load_text_triangles(ld.unit, ld.log);
+      keyword_mode(ld);
+      break;
+    case FileKind::mesh2dm:
+      if (accepted(ld, load_mesh2d(ld.unit, name, ld.log))) finish(ld);
+      break;
+    case FileKind::blt:
+      if (!load_blt(ld.unit, name)) bad_input(ld);
+      break;
+    default:
+      plain_scan(ld);
+      break;
   }
 }
 
@@ -526,11 +534,7 @@ void close_input(Load& ld) {
 
 }  // namespace
 
-std::string ccsfx(const std::string& name) {
-  std::string_view t = sketra::trim_right(name);
-  std::size_t dot = t.rfind('.');
-  return dot == std::string_view::npos ? std::string() : std::string(t.substr(dot + 1));
-}
+void parser_reset() { parser = ParserState{}; }
 
 void loader_reset() {
   reader = ReaderSettings{};
@@ -569,7 +573,7 @@ LoadOutcome load(int mode) {
   if (!rejected) {
     if (sketra::igrerr(0, "", ld.log) == 1 && sketra::dialogs.summary_errors > 0) rejected = true;
   }
-  if (iierr(0, "", ld.log) > 0) rejected = true;
+  if (iierr(parser, 0, "", ld.log) > 0) rejected = true;
   sketra::unit_flush(ld.log);
   if (rejected) {
     parser.level = 0;

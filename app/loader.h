@@ -4,19 +4,9 @@
 // `load(kLoad)` replaces the points and edges of the store with a file's,
 // `load(kAdd)` appends them. The file named in `cpch.file_name` is opened
 // (or asked for through the file dialog); its first line and its suffix
-// decide the format:
-//
-//   first line ">>unstruct"      keyword mode (the unstruct format)
-//   first line ">>grid"          grid reader, then the scan goes on
-//   suffix asc, grd, agr         ESRI ASCII grid
-//   suffix blt                   BLT lines
-//   suffix node, hole            TRIANGLE nodes (and the .poly edges of a node file)
-//   suffix dxf                   DXF drawing
-//   suffix 3ds                   text triangles, then keywords
-//   suffix 2dm                   2DM nodes
-//   suffix shp                   ESRI shapefile
-//   anything else                plain scan: 3 numbers on a line start a
-//                                point section, 4 numbers a line section
+// decide the reader (app/formats/file_kind.h). The readers of app/formats
+// deliver what they read; the loader (here and in load_files.cpp) asks the
+// user, fills the store and reports counts.
 //
 // Every file but node, hole, DXF and BLT files ends with the finishing step
 // (load dialog, codes, shift, rotation, z scaling); every file with the
@@ -32,6 +22,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "app/formats/keyword_parser.h"
 
 namespace korvel {
 
@@ -89,10 +81,14 @@ struct PublishedOrigin {
 };
 extern PublishedOrigin published_origin;
 
+// The keyword parser's state, kept for the life of the process: nesting,
+// open blocks and include files, the error counts of the file being read.
+extern ParserState parser;
+
+// The parser to its start-up state.
+void parser_reset();
+
 // Reader settings, tables and the published origin to their start-up state.
 void loader_reset();
-
-// Characters after the last "." of the trimmed name ("" when there is none).
-std::string ccsfx(const std::string& name);
 
 }  // namespace korvel

@@ -67,12 +67,12 @@ void shutdown();
 //   reader, tables, published_origin  loader.h          reader settings kept
 //                                                       from file to file,
 //                                                       value tables, origin
-//   parser                            keyword_parser.h  include nesting,
+//   parser                            loader.h          include nesting,
 //                                                       call and error counts
 //   export_settings                   export.h          the XYZ export's
 //                                                       tolerance
-// The shapefile reader's log unit for shapelib's error hook
-// (formats/shapefile.cpp) is set before every read.
+// The shapefile reader points shapelib's error hook at the log unit only
+// while it reads (formats/shapefile.cpp).
 // app_reset() brings all of it and the whole library (sketra/library.h) back
 // to the state of a fresh start before start-up, without a window: every
 // unit closed, nothing queued. The installed display driver stays. Tests and

@@ -44,9 +44,6 @@ void store_reserve_points(std::size_t n) {
   cin.code.reserve(want);
 }
 
-GridNodes::GridNodes(const GridGeometry& g)
-    : g_(g), c_(std::cos(double(g.angle) * 0.017453)), s_(std::sin(double(g.angle) * 0.017453)) {}
-
 void store_grid_nodes(int k) {
   const GridGeometry& g = cin1.set(k);
   std::size_t n = std::size_t(std::max(g.nx, 0)) * std::size_t(std::max(g.ny, 0));

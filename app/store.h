@@ -32,11 +32,16 @@
 // `cin.value[k-1]` of nx*ny values (node n = i + (j-1)*nx, i fastest, as
 // element n-1) and its own geometry record `cin1.set(k)`. The node columns
 // gx, gy hold the node coordinates of the grid last shown or read.
+//
+// Edges, grid geometry and node positions (`Edge`, `GridGeometry`,
+// `GridNodes`) are the shapes the store shares with the file formats
+// (app/formats/geometry.h).
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "app/formats/geometry.h"
 #include "sketra/control/blocks.h"
 
 namespace korvel {
@@ -44,27 +49,6 @@ namespace korvel {
 inline constexpr std::int32_t kMaxPoints = 19600000;
 inline constexpr std::int32_t kMaxEdges = 10300000;
 inline constexpr int kMaxSets = 6;
-
-// An edge: 1-based point numbers of its start and end.
-struct Edge {
-  std::int32_t a = 0;
-  std::int32_t b = 0;
-  bool operator==(const Edge&) const = default;
-};
-
-// Geometry of one grid set. Node (i, j) lies at
-//   x = x0 + (i-1)*dx*cos(a) + (j-1)*dy*sin(a)
-//   y = y0 - (i-1)*dx*sin(a) + (j-1)*dy*cos(a),   a = angle * 0.017453,
-// so a positive angle turns the grid clockwise.
-struct GridGeometry {
-  float x0 = 0;
-  float y0 = 0;
-  float dx = 0;
-  float dy = 0;
-  std::int32_t nx = 0;
-  std::int32_t ny = 0;
-  float angle = 0;  // degrees
-};
 
 // The point store.
 struct Cin {
@@ -144,20 +128,6 @@ inline bool store_add_edge(std::int32_t a, std::int32_t b) {
 // Absolute coordinates of point i (1-based), in double precision.
 inline double abs_x(std::int32_t i) { return double(cin.x[std::size_t(i - 1)]) + cin1.xorig; }
 inline double abs_y(std::int32_t i) { return double(cin.y[std::size_t(i - 1)]) + cin1.yorig; }
-
-// Node positions of a grid (relative to the origin), from its geometry
-// record by the formula above; i and j count from 0 here.
-class GridNodes {
- public:
-  explicit GridNodes(const GridGeometry& g);
-  float x(int i, int j) const { return float(g_.x0 + i * g_.dx * c_ + j * g_.dy * s_); }
-  float y(int i, int j) const { return float(g_.y0 - i * g_.dx * s_ + j * g_.dy * c_); }
-
- private:
-  GridGeometry g_;
-  double c_;
-  double s_;
-};
 
 // Node coordinates of set k from its geometry record into gx, gy.
 void store_grid_nodes(int k);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/export.h"
+#include "app/formats/triangle_files.h"
 #include "app/store.h"
 #include "sketra/base/units.h"
 #include "sketra/ui/dialogs.h"

@@ -4,14 +4,14 @@
 // A DXF file is a sequence of pairs of lines, a group code and a value.
 // Group 0 starts a record (an entity, a table entry, a section mark), group
 // 8 names the layer, groups 10/20/30, 11/21/31, ... give coordinates. The
-// reader reads the file twice:
+// file is read twice, and the caller asks the user in between:
 //
-//   pass 1  collects the layer names (every group-8 value, at most 200) and
-//           asks which layers to take and the scale factor ("Scaling factor",
-//           "Plot Circle");
-//   pass 2  turns the entities of the chosen layers into vertices, each with
-//           a kind: 1 single point, 2 first vertex of a line, 3 vertex joined
-//           to the one before it.
+//   pass 1  `read_dxf_layers` collects the layer names (every group-8 value,
+//           at most 200); the caller chooses layers, the scale factor and
+//           whether circles are wanted;
+//   pass 2  `read_dxf_entities` turns the entities of the chosen layers into
+//           vertices, each with a kind: 1 single point, 2 first vertex of a
+//           line, 3 vertex joined to the one before it.
 //
 //   entity                 vertices
 //   POINT, INSERT, MTEXT   the insertion point, kind 1
@@ -25,7 +25,8 @@
 //   HATCH                  each boundary path as a closed line at the hatch's
 //                          elevation (polyline paths, and line, arc, ellipse
 //                          and spline edges)
-//   CIRCLE                 with "Plot Circle" only: 40 vertices, the last on the first
+//   CIRCLE                 with the circle option only: 40 vertices, the last
+//                          on the first
 //   ARC                    round(sweep * 3) vertices, at least 2, counterclockwise
 //   3DFACE                 its corners and the first again (a fourth corner
 //                          that differs from the third is kept)
@@ -36,15 +37,15 @@
 // counted and listed at the end ("unknown codes:").
 //
 // The scale factor multiplies every coordinate, radius and elevation as it
-// is read. At most 3,000,000 vertices are read; the surplus is refused and
-// reported.
+// is read. The loader keeps at most 3,000,000 vertices of a drawing; the
+// surplus is counted, not stored.
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/formats/readers.h"
+#include "app/formats/format_io.h"
 
 namespace korvel {
 
@@ -75,11 +76,24 @@ struct DxfDrawing {
   bool truncated = false;         // the file ended inside an entity
 };
 
-// Reads the DXF drawing open on `unit` (rewound for each pass) with its two
-// dialogs; `nlines` is the file's line count for the progress bars and
-// `capacity` the most vertices to keep. Uses and updates the scale factor
-// and circle option of the reader settings. Fails when a coordinate or
-// other number the reader needs is not a number.
-ReadResult readdxf(int unit, long nlines, std::int64_t capacity, int log, DxfDrawing& out);
+// Pass 1: reads the file from its start and appends the layer names to
+// `out.layers` in order of first appearance, each chosen. `nlines` is the
+// file's line count for the progress bar ("get layers"); the first name
+// beyond 200 writes a note to the log.
+void read_dxf_layers(sketra::LineReader& r, long nlines, int log, Progress& progress, DxfDrawing& out);
+
+struct DxfOptions {
+  double scale = 1.0;    // multiplies every coordinate, radius and elevation
+  bool circles = false;  // CIRCLEs become 40-vertex polygons
+};
+
+// Pass 2: reads the file `name` from its start and appends the vertices of
+// the entities on the layers chosen in `out.layers`, at most `capacity`.
+// Reports "unkown layer: " for an entity on a layer not in the table and
+// the list of unknown names at the end ("unknown codes:") to standard
+// output and the log. Fails, naming the line, when a coordinate or other
+// number the reader needs is not a number. Progress: "get data".
+FileResult read_dxf_entities(sketra::LineReader& r, const std::string& name, long nlines, std::int64_t capacity,
+                             const DxfOptions& options, int log, Progress& progress, DxfDrawing& out);
 
 }  // namespace korvel

@@ -11,15 +11,20 @@
 //
 // Around it: the token helpers (`lenbl`, `lenxt`, `rrwrd`, `rrxwrd`), the
 // number scanners (`iireal`, `iinumber`), the message counter `iierr`, the
-// time stamp `iitim`, the grid block reader `iigrid` and the file prompt
-// `iiopn`.
+// time stamp `iitim` and the file prompt `iiopn`. The grid block reader
+// `iigrid` is in grid_files.h.
+//
+// The parser's state (`ParserState`) belongs to the caller, who keeps one
+// for the life of the process (the loader does) and passes it to every
+// call: nesting, open blocks and include files, and the error counts run on
+// from one call to the next and from one file to the next.
 //
 // A "word" is a run of printable characters: codes 33 to 125, and every byte
 // of 128 and above so that UTF-8 names stay whole. Everything else, the blank
 // included, separates words.
 //
 // Bad input never ends the program: where a sixth error or a fatal error
-// would stop it, `parser.aborted` is set instead, `iicmd` returns 0 from then
+// would stop it, `aborted` is set in the state instead, `iicmd` returns 0 from then
 // on, and the caller rejects the file.
 
 #include <array>
@@ -42,7 +47,7 @@ inline constexpr int kKeepLogLine = 12;  // after a ">>" command do not end the 
 inline constexpr int kQuietUnknown = 13; // return 0 quietly on an unknown word
 inline constexpr int kNumericLine = -1;  // return -1 when a line starts with a number
 
-// Parser state, kept for the life of the process.
+// Parser state, kept by the caller for the life of the process.
 struct ParserState {
   int ncall = 0;    // calls since the last reset; the first writes the log header
   int level = 0;    // command nesting
@@ -61,11 +66,6 @@ struct ParserState {
   std::string directory; // recorded by a call with no keywords
   std::vector<std::string> options;  // names of the conditional blocks (kept empty)
 };
-extern ParserState parser;
-
-// Back to the start-up state.
-void parser_reset();
-
 // Reads the next keyword or command. `keywords` are compared whole (trailing
 // blanks ignored). `line` in/out: on return with a keyword it holds the rest
 // of the keyword's line, left-trimmed. `unit` in/out: changed while include
@@ -77,7 +77,7 @@ void parser_reset();
 // the file was aborted; -1 for a numeric line in kNumericLine mode (the line
 // is left for the caller). With no keywords it only records the directory
 // part of `line` and returns 0.
-int iicmd(std::span<const std::string_view> keywords, std::string& line, int& unit, int logunit, int& status);
+int iicmd(ParserState& p, std::span<const std::string_view> keywords, std::string& line, int& unit, int logunit, int& status);
 
 // Counts a message and writes its box to `unit`:
 //   0: summary; writes "***errors  nnnn ->check output" (or "***warnings")
@@ -87,7 +87,7 @@ int iicmd(std::span<const std::string_view> keywords, std::string& line, int& un
 //   2: error box, returns the error count; the sixth error writes
 //      ">>program aborted after 5 errors" and aborts the file.
 //   3: fatal: error box and ">>fatal error detected -> check output"; aborts.
-int iierr(int code, std::string_view text, int unit);
+int iierr(ParserState& p, int code, std::string_view text, int unit);
 
 // Writes the keyword list to the log (after an unknown keyword).
 void iilist(std::span<const std::string_view> keywords, int unit);
@@ -127,27 +127,6 @@ int iireal(std::string_view line, std::span<double> values);
 
 // Number of leading words made only of "+,-./" and digits.
 int iinumber(std::string_view line);
-
-// ---- Grid block reader ---------------------------------------------------------
-
-struct GridBlock {
-  int nx = 0;
-  int ny = 0;
-  double x0 = 0;
-  double y0 = 0;
-  float dx = 0;
-  float dy = 0;
-  std::string name;       // "item"
-  float nodata = -9999.0f;
-  bool flipped = false;   // "cellsize" given: rows were turned north-up to south-up
-  bool too_large = false; // nx*ny above the limit: nx = ny = 0, nothing read
-  std::vector<float> values;  // nx*ny values, row 1 (south) first
-};
-
-// Reads a grid header (iigrid_head) and its values (iigrid_body) from `unit`.
-// A header or value that cannot be read writes " -->error in input file" to
-// standard output and aborts the file (`parser.aborted`); the caller rejects it.
-GridBlock iigrid(int& unit, int logunit, std::int64_t maxnodes);
 
 // ---- File prompt ------------------------------------------------------------
 

@@ -3,12 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/formats/readers.h"
-#include "app/loader.h"
-#include "app/store.h"
 #include "sketra/base/textfmt.h"
-#include "sketra/base/units.h"
-#include "sketra/ui/dialogs.h"
 
 namespace korvel {
 
@@ -155,44 +150,17 @@ void read_elements(sketra::LineReader& r, const Ir2dmRequest& req, Mesh2dm& m) {
 
 }  // namespace
 
-Mesh2dm ir2dm(int unit, double& xorig, double& yorig, const Ir2dmRequest& req) {
+Mesh2dm ir2dm(sketra::LineReader& r, double& xorig, double& yorig, const Ir2dmRequest& req) {
   Mesh2dm m;
-  sketra::LineReader* r = sketra::unit_reader(unit);
-  if (!r || req.max_nodes <= 0) return m;
-  r->rewind();
-  read_nodes(*r, xorig, yorig, req, m);
+  if (req.max_nodes <= 0) return m;
+  r.rewind();
+  read_nodes(r, xorig, yorig, req, m);
   m.map.build();
   if (req.max_triangles > 0 && m.error.empty()) {
-    r->rewind();
-    read_elements(*r, req, m);
+    r.rewind();
+    read_elements(r, req, m);
   }
   return m;
-}
-
-// ---- The loader's 2DM path ----------------------------------------------------------
-
-ReadResult mesh2d_nodes(int unit, const std::string& name, int log) {
-  Ir2dmRequest req;
-  req.max_nodes = cin1.maxp - cin1.np;
-  req.take_origin = !reader.lorig;
-  req.first_number = cin1.np + 1;
-  double xorig = cin1.xorig, yorig = cin1.yorig;
-  Mesh2dm m = ir2dm(unit, xorig, yorig, req);
-  if (!m.error.empty()) {
-    sketra::unit_write(log, m.error + " of " + name);
-    sketra::grmesg(m.error);
-  }
-  if (!m.x.empty()) {
-    cin1.xorig = xorig;
-    cin1.yorig = yorig;
-    reader.lorig = true;
-  }
-  store_reserve_points(m.x.size());
-  for (std::size_t i = 0; i < m.x.size(); ++i) store_add_point(m.x[i], m.y[i], m.z[i], reader.icol);
-  if (m.ignored_nodes > 0)
-    sketra::unit_write(log, " ignored nodes (store full):" + sketra::fmt_i(m.ignored_nodes, 10));
-  sketra::grmesg("found nodes:" + sketra::fmt_i(std::int64_t(m.x.size()), 8));
-  return ReadResult::success();
 }
 
 }  // namespace korvel

@@ -16,7 +16,7 @@
 //   req.max_nodes = kMaxPoints;
 //   req.max_triangles = 39200000;
 //   req.take_origin = true;
-//   Mesh2dm m = ir2dm(unit, xorig, yorig, req);
+//   Mesh2dm m = ir2dm(reader, xorig, yorig, req);
 //   // m.x, m.y, m.z: the nodes in file order, relative to the origin
 //   // m.triangles[k]: point numbers a, b, c (1-based, first_number = node 1 of m.x)
 //   if (!m.error.empty()) grmesg(m.error);   // "ir2dm: error at line 17"
@@ -26,16 +26,10 @@
 #include <utility>
 #include <vector>
 
-namespace korvel {
+#include "app/formats/geometry.h"
+#include "sketra/base/units.h"
 
-// A triangle: three 1-based point numbers, in the order the file gives the
-// element's nodes.
-struct Triangle {
-  std::int32_t a = 0;
-  std::int32_t b = 0;
-  std::int32_t c = 0;
-  bool operator==(const Triangle&) const = default;
-};
+namespace korvel {
 
 // Node numbers of a file to point numbers. Memory grows with the nodes, not
 // with the largest node number: dense numbers use a table, sparse ones a
@@ -76,7 +70,7 @@ struct Mesh2dm {
   std::string error;                   // "ir2dm: error at line " and the line, or empty
 };
 
-// Reads the 2DM file open on `unit` (rewound for each pass). xorig, yorig
+// Reads the 2DM file from `r` (rewound for each pass). xorig, yorig
 // in/out: with `take_origin` they become the first node's x and y, else the
 // nodes are stored relative to them.
 //
@@ -89,6 +83,6 @@ struct Mesh2dm {
 // n2-n4 is the shorter, else (n1, n2, n3) and (n3, n4, n1). An element line
 // that does not read or names a node the file did not give ends the pass
 // with the error text. Cost: one pass over the file per part read.
-Mesh2dm ir2dm(int unit, double& xorig, double& yorig, const Ir2dmRequest& req);
+Mesh2dm ir2dm(sketra::LineReader& r, double& xorig, double& yorig, const Ir2dmRequest& req);
 
 }  // namespace korvel

@@ -6,12 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/formats/sections.h"
-#include "app/loader.h"
-#include "app/store.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
-#include "sketra/ui/dialogs.h"
 
 namespace korvel {
 
@@ -56,13 +52,22 @@ bool add_shape(const SHPObject& s, std::int64_t capacity, ShapeVertices& out) {
   return true;
 }
 
-// shapelib explains its failures through an error hook; they go to the log
-// of the load in progress (the hook has no context pointer, and korvel reads
-// one shapefile at a time).
-int g_error_log = -1;
+// shapelib explains its failures through an error hook, which has no
+// context pointer: while getshape runs, `error_log` names the log unit its
+// explanations go to, and nothing else uses it.
+int error_log = -1;
 void shapelib_error(const char* message) {
-  sketra::unit_write(g_error_log, std::string(" shapelib: ") + message);
+  sketra::unit_write(error_log, std::string(" shapelib: ") + message);
 }
+
+// Points the hook at a log unit for the lifetime of the scope.
+class ErrorLogScope {
+ public:
+  explicit ErrorLogScope(int log) { error_log = log; }
+  ~ErrorLogScope() { error_log = -1; }
+  ErrorLogScope(const ErrorLogScope&) = delete;
+  ErrorLogScope& operator=(const ErrorLogScope&) = delete;
+};
 
 // Room for the vertices a .shp file of this size can hold (16 bytes each at
 // least), never more than the capacity.
@@ -79,17 +84,18 @@ void reserve(ShapeVertices& out, const std::string& name, std::int64_t capacity)
 
 }  // namespace
 
-ReadResult getshape(const std::string& name_in, std::int64_t capacity, ShapeVertices& out, int log) {
+FileResult getshape(const std::string& name_in, std::int64_t capacity, ShapeVertices& out, int log,
+                    Progress& progress) {
   const std::string name(sketra::trim_right(name_in));
   report("filename:" + name, log);
   SAHooks hooks;
   SASetupDefaultHooks(&hooks);
   hooks.Error = shapelib_error;
-  g_error_log = log;
+  ErrorLogScope scope(log);
   ShpHandle shp(SHPOpenLL(name.c_str(), "rb", &hooks));
   if (!shp) {
     report("Unable to open:" + name, log);
-    return ReadResult::failure("Unable to open:" + name);
+    return FileResult::failure("Unable to open:" + name, name);
   }
   int count = 0, type = 0;
   double lo[4], hi[4];
@@ -98,35 +104,16 @@ ReadResult getshape(const std::string& name_in, std::int64_t capacity, ShapeVert
   out.shapes = std::max(count, 0);
   report(std::string("Shapefile Type: ") + SHPTypeName(type) + "   # of Shapes: " + std::to_string(out.shapes), log);
   reserve(out, name, capacity);
+  Gauge gauge(progress);
   for (int k = 0; k < out.shapes; ++k) {
     ShpObject s(SHPReadObject(shp.get(), k));
-    if (!s) return ReadResult::failure("shape " + std::to_string(k + 1) + " unreadable in " + name);
+    if (!s) return FileResult::failure("shape " + std::to_string(k + 1) + " unreadable in " + name, name);
     if (!add_shape(*s, capacity, out))
-      return ReadResult::failure("shape " + std::to_string(k + 1) + " holds a coordinate that is not a number in " + name);
-    sketra::grbeam(k + 1, out.shapes, "reading shapes");
+      return FileResult::failure(
+          "shape " + std::to_string(k + 1) + " holds a coordinate that is not a number in " + name, name);
+    gauge(k + 1, out.shapes, "reading shapes");
   }
-  return ReadResult::success();
-}
-
-// ---- The loader's shapefile path ----------------------------------------------------
-
-ReadResult shapefile(const std::string& name, int log) {
-  ShapeVertices v;
-  ReadResult r = getshape(name, std::int64_t(cin1.maxp) - cin1.np, v, log);
-  if (!r.ok) return r;
-  if (!v.x.empty()) fix_origin(v.x[0], v.y[0]);
-  store_reserve_points(v.x.size());
-  EdgeSink edges(log);
-  bool chain = false;
-  for (std::size_t i = 0; i < v.x.size(); ++i) {
-    add_point_abs(v.x[i], v.y[i], float(v.z[i]), reader.icol);
-    if (v.mark[i] == kContinuesChain && chain) edges.add(cin1.np - 1, cin1.np);
-    if (v.mark[i] != kContinuesChain) chain = v.mark[i] == kStartsChain;
-  }
-  if (v.ignored > 0) sketra::unit_write(log, " ignored vertices (store full):" + sketra::fmt_i(v.ignored, 10));
-  edges.flush();
-  sections::found_message();
-  return r;
+  return FileResult::success();
 }
 
 }  // namespace korvel

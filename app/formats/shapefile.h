@@ -10,14 +10,14 @@
 // the Z forms and 0 otherwise (M values are not read).
 //
 //   ShapeVertices v;
-//   ReadResult r = getshape("rivers.shp", kMaxPoints, v, log);
+//   FileResult r = getshape("rivers.shp", kMaxPoints, v, log, progress);
 //   // v.x[i], v.y[i], v.z[i], v.mark[i]: kStartsChain, kContinuesChain or kSinglePoint
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/formats/readers.h"
+#include "app/formats/format_io.h"
 
 namespace korvel {
 
@@ -44,7 +44,7 @@ struct ShapeVertices {
 // count, to standard output and the log. Fails with "Unable to open:" and
 // the name when shapelib cannot open it (its own explanation goes to the
 // log), and when a shape record cannot be read or holds a coordinate that is
-// not a finite number.
-ReadResult getshape(const std::string& name, std::int64_t capacity, ShapeVertices& out, int log);
+// not a finite number. Progress: "reading shapes".
+FileResult getshape(const std::string& name, std::int64_t capacity, ShapeVertices& out, int log, Progress& progress);
 
 }  // namespace korvel

@@ -1,33 +1,14 @@
-// TRIANGLE node and poly files, and text triangle lists.
-//
-// A node file (".node", or ".hole" for hole points) starts with a header
-// line: node count, dimension, attribute count and marker count. Each node
-// line then holds the node number, x, y, the attributes and the marker; the
-// first attribute is the node's value. The .poly file beside a node file
-// lists the edges: a first line whose vertex count is 0 (the vertices are in
-// the node file), the edge count, and one line per edge with its number and
-// two node numbers. TRIANGLE numbers nodes from 1, or from 0 when the first
-// node says so; edges follow the same base. "#" starts a comment anywhere.
-//
-// A text triangle list holds three lines of x, y, z per triangle.
+#include "app/formats/triangle_files.h"
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <span>
 
-#include "app/formats/readers.h"
-#include "app/formats/sections.h"
-#include "app/loader.h"
-#include "app/store.h"
 #include "sketra/base/textfmt.h"
-#include "sketra/base/units.h"
-#include "sketra/ui/dialogs.h"
 
 namespace korvel {
 
 namespace {
 
-using sketra::FreeResult;
 using sketra::LineReader;
 
 // The next line that holds something other than a comment, without its
@@ -44,7 +25,7 @@ bool next_record(LineReader& r, std::string_view& line) {
 // Reads up to out.size() numbers of a record; the count read, -1 when a
 // word is not a number or a value is not finite.
 int record_values(std::string_view line, std::span<double> out) {
-  FreeResult res = sketra::read_reals(line, out);
+  sketra::FreeResult res = sketra::read_reals(line, out);
   if (res.error) return -1;
   for (int i = 0; i < res.filled; ++i)
     if (!std::isfinite(out[std::size_t(i)])) return -1;
@@ -53,146 +34,169 @@ int record_values(std::string_view line, std::span<double> out) {
 
 bool whole(double v, double lo, double hi) { return v == std::trunc(v) && v >= lo && v <= hi; }
 
-std::string at_line(const std::string& what, const std::string& name, std::int64_t line) {
-  return what + " at line " + std::to_string(line) + " of " + name;
+FileResult at_line(const std::string& what, const std::string& name, std::int64_t line) {
+  return FileResult::failure(what + " at line " + std::to_string(line) + " of " + name, name, line);
 }
 
-struct NodeHeader {
-  std::int64_t count = 0;
-  int attributes = 0;
-};
-
-ReadResult read_node_header(LineReader& r, const std::string& name, NodeHeader& h) {
-  std::string_view line;
-  if (!next_record(r, line)) return ReadResult::failure("no node count in " + name);
-  double v[4] = {0, 0, 0, 0};
-  int n = record_values(line, v);
-  if (n < 1 || !whole(v[0], 0, 9.0e15) || (n >= 3 && !whole(v[2], 0, 1.0e6)))
-    return ReadResult::failure(at_line("bad node header", name, r.record()));
-  h.count = std::int64_t(v[0]);
-  h.attributes = n >= 3 ? int(v[2]) : 0;
-  if (h.count > std::int64_t(cin1.maxp) - cin1.np) return ReadResult::failure("too many nodes found");
-  return ReadResult::success();
+FileResult short_file(const std::string& name, std::int64_t found, std::int64_t count, const char* what) {
+  return FileResult::failure(name + ": " + std::to_string(found) + " of " + std::to_string(count) + " " + what +
+                                 " found",
+                             name);
 }
 
-// Reads the nodes as points np+1 ... Returns the number of the first node
-// (the base of the file's numbering) through `base`.
-ReadResult read_nodes(LineReader& r, const std::string& name, const NodeHeader& h, std::int64_t& base) {
-  std::size_t room = r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 6) : 0;
-  store_reserve_points(std::min<std::size_t>(std::size_t(h.count), room + 1));
-  const std::size_t want = h.attributes > 0 ? 4 : 3;
-  std::string_view line;
-  for (std::int64_t i = 0; i < h.count; ++i) {
-    if (!next_record(r, line))
-      return ReadResult::failure(name + ": " + std::to_string(i) + " of " + std::to_string(h.count) + " nodes found");
-    double v[4] = {0, 0, 0, 0};
-    int n = record_values(line, std::span<double>(v, want));
-    if (n < int(want) || !whole(v[0], -9.0e15, 9.0e15)) return ReadResult::failure(at_line("bad node", name, r.record()));
-    if (i == 0) base = std::int64_t(v[0]);
-    fix_origin(v[1], v[2]);
-    add_point_abs(v[1], v[2], h.attributes > 0 ? float(v[3]) : 0.0f, reader.icol);
-    sketra::grbeam(i + 1, h.count, "reading nodes");
-  }
-  return ReadResult::success();
+// Index of the last "." of the file name, not looking into directories;
+// npos when the file name has none.
+std::size_t suffix_dot(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string::npos;
+  return dot;
 }
 
-// The edges of the .poly file `poly`, for nodes p0+1 .. p0+count numbered
-// from `base` in the files.
-ReadResult read_poly(int unit, const std::string& poly, std::int32_t p0, std::int64_t count, std::int64_t base,
-                     int log) {
-  if (!sketra::unit_open(unit, poly, sketra::FileStatus::old_file)) return ReadResult::failure("Unable to open:" + poly);
-  LineReader& r = *sketra::unit_reader(unit);
-  std::string_view line;
-  double v[3] = {0, 0, 0};
-  if (!next_record(r, line)) return ReadResult::failure(poly + " is empty");
-  if (record_values(line, std::span<double>(v, 1)) < 1) return ReadResult::failure(at_line("bad header", poly, r.record()));
-  if (v[0] != 0) {
-    // The .poly lists vertices of its own: its edges do not refer to these nodes.
-    sketra::grmesg("expecting nodes on node file");
-    return ReadResult::success();
-  }
-  if (!next_record(r, line) || record_values(line, std::span<double>(v, 1)) < 1 || !whole(v[0], 0, 9.0e15))
-    return ReadResult::failure(at_line("bad edge count", poly, r.record()));
-  const auto m = std::int64_t(v[0]);
-  EdgeSink edges(log);
-  for (std::int64_t k = 0; k < m; ++k) {
-    if (!next_record(r, line))
-      return ReadResult::failure(poly + ": " + std::to_string(k) + " of " + std::to_string(m) + " edges found");
-    if (record_values(line, v) < 3 || !whole(v[1], double(base), double(base + count - 1)) ||
-        !whole(v[2], double(base), double(base + count - 1)))
-      return ReadResult::failure(at_line("bad edge", poly, r.record()));
-    edges.add(p0 + std::int32_t(std::int64_t(v[1]) - base + 1), p0 + std::int32_t(std::int64_t(v[2]) - base + 1));
-    sketra::grbeam(k + 1, m, "reading poly");
-  }
-  edges.flush();
-  sketra::grmesg("found" + sketra::fmt_i(cin1.nseg, 10) + " edges");
-  return ReadResult::success();
+std::string base_name(const std::string& name) {
+  std::size_t dot = suffix_dot(name);
+  return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 }  // namespace
 
-ReadResult node_file(int unit, const std::string& name, bool with_poly, int log) {
-  LineReader* r = sketra::unit_reader(unit);
-  if (!r) return ReadResult::failure("Unable to open:" + name);
-  r->rewind();
-  NodeHeader h;
-  ReadResult res = read_node_header(*r, name, h);
-  if (!res.ok) return res;
-  const std::int32_t p0 = cin1.np;
-  std::int64_t base = 1;
-  res = read_nodes(*r, name, h, base);
-  if (!res.ok) return res;
-  sketra::grmesg("found" + sketra::fmt_i(cin1.np, 10) + " points");
-  sketra::unit_close(unit);
-  if (!with_poly) return res;
+std::string poly_name(const std::string& node_name) { return base_name(node_name) + ".poly"; }
 
-  std::string poly(sketra::trim_right(name));
-  poly = poly.substr(0, poly.rfind('.')) + ".poly";
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(poly, ec)) {
-    sketra::grmesg("no poly file found");
-    return res;
+std::string hole_name(const std::string& node_name) { return base_name(node_name) + ".hole"; }
+
+// ---- Reading ---------------------------------------------------------------------------
+
+FileResult read_node_file(LineReader& r, const std::string& name, std::int32_t code, PointSink& sink,
+                          NodeFile& out) {
+  r.rewind();
+  std::string_view line;
+  if (!next_record(r, line)) return FileResult::failure("no node count in " + name, name);
+  double v[4] = {0, 0, 0, 0};
+  int n = record_values(line, v);
+  if (n < 1 || !whole(v[0], 0, 9.0e15) || (n >= 3 && !whole(v[2], 0, 1.0e6)))
+    return at_line("bad node header", name, r.record());
+  out.count = std::int64_t(v[0]);
+  const int attributes = n >= 3 ? int(v[2]) : 0;
+  if (out.count > std::int64_t(sink.capacity()) - sink.points()) return FileResult::failure("too many nodes found", name);
+
+  const std::size_t room =
+      r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 6) : 0;
+  sink.reserve(std::min<std::size_t>(std::size_t(out.count), room + 1));
+  const std::size_t want = attributes > 0 ? 4 : 3;
+  Gauge gauge(sink);
+  for (std::int64_t i = 0; i < out.count; ++i) {
+    if (!next_record(r, line)) return short_file(name, i, out.count, "nodes");
+    double p[4] = {0, 0, 0, 0};
+    n = record_values(line, std::span<double>(p, want));
+    if (n < int(want) || !whole(p[0], -9.0e15, 9.0e15)) return at_line("bad node", name, r.record());
+    if (i == 0) out.base = std::int64_t(p[0]);
+    sink.fix_origin(p[1], p[2]);
+    sink.add_point(p[1], p[2], attributes > 0 ? float(p[3]) : 0.0f, code);
+    gauge(i + 1, out.count, "reading nodes");
   }
-  return read_poly(unit, poly, p0, h.count, base, log);
+  return FileResult::success();
 }
 
-// ---- Text triangles ----------------------------------------------------------------
-
-void text_triangles(int unit, int log) {
-  LineReader* r = sketra::unit_reader(unit);
-  if (!r) return;
-  EdgeSink edges(log);
-  double v[3][3] = {};
-  int have = 0;  // vertices of the triangle being read
-  std::int64_t ignored = 0;
+FileResult read_poly_file(LineReader& r, const std::string& name, std::int32_t first, const NodeFile& nodes,
+                          PointSink& sink, PolyEdges& out) {
   std::string_view line;
-  while (r->next(line)) {
-    if (blank_line(line)) continue;
-    FreeResult res = sketra::read_reals(line, v[have]);
-    bool finite = std::isfinite(v[have][0]) && std::isfinite(v[have][1]) && std::isfinite(v[have][2]);
-    if (res.error || (!res.slash && res.filled < 3) || !finite) {
-      r->backspace();
-      break;
-    }
-    if (++have < 3) continue;
-    have = 0;
-    if (cin1.np > cin1.maxp - 3) {
-      ++ignored;
-      sketra::grbeam(std::int64_t(r->offset()), std::int64_t(r->size()), "ignoring lines");
-      continue;
-    }
-    fix_origin(v[0][0], v[0][1]);
-    for (auto& p : v) add_point_abs(p[0], p[1], float(p[2]), reader.icol);
-    const std::int32_t p = cin1.np - 2;
-    edges.add(p, p + 1);
-    edges.add(p + 1, p + 2);
-    edges.add(p + 2, p);
-    sketra::grbeam(cin1.np, cin1.maxp, "reading triangles");
+  double v[3] = {0, 0, 0};
+  if (!next_record(r, line)) return FileResult::failure(name + " is empty", name);
+  if (record_values(line, std::span<double>(v, 1)) < 1) return at_line("bad header", name, r.record());
+  if (v[0] != 0) {
+    out.own_vertices = true;
+    return FileResult::success();
   }
-  if (have > 0) sketra::unit_write(log, " incomplete triangle ignored");
-  if (ignored > 0) sketra::unit_write(log, " ignored triangles (store full):" + sketra::fmt_i(ignored, 10));
-  edges.flush();
-  sections::found_message();
+  if (!next_record(r, line) || record_values(line, std::span<double>(v, 1)) < 1 || !whole(v[0], 0, 9.0e15))
+    return at_line("bad edge count", name, r.record());
+  const auto m = std::int64_t(v[0]);
+  const double lo = double(nodes.base), hi = double(nodes.base + nodes.count - 1);
+  Gauge gauge(sink);
+  for (std::int64_t k = 0; k < m; ++k) {
+    if (!next_record(r, line)) return short_file(name, k, m, "edges");
+    if (record_values(line, v) < 3 || !whole(v[1], lo, hi) || !whole(v[2], lo, hi))
+      return at_line("bad edge", name, r.record());
+    const auto a = std::int32_t(std::int64_t(v[1]) - nodes.base + 1), b = std::int32_t(std::int64_t(v[2]) - nodes.base + 1);
+    if (!sink.add_edge(first + a, first + b)) ++out.refused;
+    gauge(k + 1, m, "reading poly");
+  }
+  return FileResult::success();
+}
+
+HoleLines read_hole_lines(const std::string& hole_file) {
+  HoleLines out;
+  LineReader r;
+  if (!r.open(hole_file)) return out;
+  long long h = -1;
+  std::string_view l;
+  while (h < 0 && r.next(l)) {
+    std::size_t first = l.find_first_not_of(" \t");
+    if (first != std::string_view::npos && l[first] == '#') continue;  // a comment line
+    int count = 0;
+    sketra::FreeTarget t[] = {&count};
+    sketra::FreeResult res = sketra::read_free(l, t);
+    if (res.error) break;
+    if (res.filled == 1) h = std::max(count, 0);
+    if (res.slash) break;
+  }
+  out.counted = h >= 0;
+  while (h > 0 && std::int64_t(out.lines.size()) < h && r.next(l))
+    out.lines.emplace_back(sketra::trim_right(l.substr(0, std::min<std::size_t>(l.size(), 80))));
+  return out;
+}
+
+// ---- Writing ---------------------------------------------------------------------------
+
+void append_node_header(std::string& text, std::int64_t np) {
+  sketra::append_i(text, np, 10);
+  text += "  2  1  1 ";
+}
+
+void append_node_line(std::string& b, std::int64_t i, double X, double Y, float z, int marker) {
+  const double ax = std::fabs(X), ay = std::fabs(Y);
+  const bool narrow = ax < 999999.0 && ay < 999999.0;
+  if (narrow || (ax < 9999999.0 && ay < 9999999.0)) {
+    const int w = narrow ? 10 : 11;
+    sketra::append_i(b, i, 9);
+    b += ' ';
+    sketra::append_f(b, X, w, 3);
+    b += ' ';
+    sketra::append_f(b, Y, w, 3);
+    b += ' ';
+    sketra::append_f(b, double(z), 8, 3);
+    sketra::append_i(b, marker, 2);
+  } else {
+    sketra::ListLine(b).i(i).d(X).d(Y).r(z).i(marker);
+  }
+}
+
+FileResult write_node_file(TextOut& out, std::span<const float> x, std::span<const float> y,
+                           std::span<const float> z, std::span<const std::int32_t> markers, Origin origin,
+                           Progress& progress) {
+  return write_node_file(out, x, y, z, [markers](std::size_t k) { return markers[k]; }, origin, progress);
+}
+
+FileResult write_poly_file(TextOut& out, std::span<const Edge> edges, std::span<const std::string> holes,
+                           Progress& progress) {
+  Gauge gauge(progress);
+  const auto nseg = std::int64_t(edges.size());
+  out.line("0 2");
+  sketra::append_i(out.text, nseg, 8);
+  out.line(" 1");
+  for (std::int64_t k = 1; k <= nseg && out.ok(); ++k) {
+    const Edge& e = edges[std::size_t(k - 1)];
+    sketra::ListLine(out.text).i(k).i(e.a).i(e.b).i(0);
+    out.end();
+    gauge(k, nseg, "writing .poly file");
+  }
+  sketra::ListLine(out.text).i(std::int64_t(holes.size()));
+  out.end();
+  for (const std::string& l : holes) {
+    sketra::ListLine(out.text).text(l);
+    out.end();
+  }
+  out.line(kTriangleTrailer);
+  return out.finish();
 }
 
 }  // namespace korvel

@@ -1,6 +1,6 @@
 // The Edit entry's grid-set path: the choice list, the viewer on a work
 // column, and Save, Save as and Ignore when a value changed; a grid read
-// from an ESRI file and written again by the viewer.
+// from an ESRI file and written again as an ESRI grid.
 
 #include "app/edit.h"
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/formats/grid_files.h"
 #include "app/store.h"
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/modes/grid/grid_viewer.h"
@@ -113,9 +114,12 @@ TEST_F(EditTest, EsriGridReadAndWrittenAgainKeepsEveryValue) {
   store_grid_nodes(1);
   const GridGeometry& g = cin1.set(1);
   std::vector<float> values = cin.value[0];
-  const sketra::GridData grid{cin.gx, cin.gy, values, g.nx, g.nx, g.ny, cplot.nodata};
   ASSERT_TRUE(sketra::unit_open(30, "again.asc", sketra::FileStatus::unknown));
-  ASSERT_TRUE(sketra::write_esri_grid(grid, 30, "again.asc"));
+  TextOut out(30, "again.asc");
+  NoProgress quiet;
+  ASSERT_TRUE(write_esri_grid(out, {values, g.nx, g.ny, g.nx}, double(g.x0) + cin1.xorig, double(g.y0) + cin1.yorig,
+                              g.dx, cplot.nodata, quiet)
+                  .ok);
   auto tokens = [](const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> t;

@@ -132,12 +132,10 @@ void greror(std::string_view text, float a, float b);
 
 // ---------------------------------------------------------------- output
 
-// The three Write formats, each to a file open for writing on `unit`
-// (closed afterwards). False, with "write failed: " on the message line
-// and the file removed, when the file did not reach the disk.
-bool write_esri_grid(const GridData& g, int unit, const std::string& name);
-bool write_breaklines(const GridData& g, int unit, const std::string& name);
-bool write_xyz(const GridData& g, int unit, const std::string& name, float displacement);
+// The Write entry writes the grid as an ESRI ASCII grid, as breaklines or
+// as xyz points through the writers of app/formats (grid_files.h, xyzi.h,
+// xyz.h).
+
 // True when the Grid format is possible: equal cell size in x and y, and
 // rows along x (an ESRI grid cannot be turned).
 bool equal_cells(const GridData& g);

@@ -1,19 +1,23 @@
-// Shapefiles written with shapelib: every shape type, the part structure,
-// the reports on standard output, and broken or unreadable files.
+// Shapefiles written with shapelib (multipatches, multipoints, the
+// capacity, broken or unreadable files) and shapefiles of real GIS software.
 #include "app/formats/shapefile.h"
 
 #include <gtest/gtest.h>
 #include <shapefil.h>
 
-#include <cmath>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <map>
+#include <sstream>
 
-#include "support/app_fixture.h"
+#include "support/format_fixture.h"
 
 namespace {
 
 using namespace korvel;
+namespace fs = std::filesystem;
 
 struct Shape {
   std::vector<int> parts;  // part starts; empty for points
@@ -31,153 +35,137 @@ void write_shapes(const std::string& name, int type, const std::vector<Shape>& s
     SHPObject* o = SHPCreateObject(type, -1, int(s.parts.size()), s.parts.empty() ? nullptr : s.parts.data(),
                                    types.empty() ? nullptr : types.data(), int(s.x.size()), s.x.data(), s.y.data(),
                                    z.data(), m.data());
-    ASSERT_NE(o, nullptr);
     SHPWriteObject(h, -1, o);
     SHPDestroyObject(o);
   }
   SHPClose(h);
 }
 
-class ShapefileTest : public korvel::testing::AppTest {
+class ShapefileTest : public korvel::testing::FormatTest {
  protected:
-  LoadOutcome load_shp(const std::string& name, int mode = kLoad) {
+  FileResult read(const std::string& name, std::int64_t capacity = 1000) {
+    v = ShapeVertices{};
     ::testing::internal::CaptureStdout();
-    LoadOutcome r = load_file(name, mode);
+    FileResult r = getshape(name, capacity, v, kLog, quiet);
     out = ::testing::internal::GetCapturedStdout();
     return r;
   }
+  using Marks = std::vector<std::uint8_t>;
+  ShapeVertices v;
   std::string out;
 };
 
-TEST_F(ShapefileTest, TwoPolylinesOfThreeAndTwoVerticesGiveFivePointsAndThreeEdges) {
-  write_shapes("rivers", SHPT_ARC,
-               {{{0}, {2600000, 2600010, 2600020}, {1200000, 1200005, 1200000}, {}},
-                {{0}, {2600100, 2600110}, {1200100, 1200100}, {}}});
-  EXPECT_EQ(load_shp("rivers.shp"), LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 5);
-  ASSERT_EQ(cin1.nseg, 3);
-  EXPECT_EQ(edge(1), (Edge{1, 2}));
-  EXPECT_EQ(edge(2), (Edge{2, 3}));
-  EXPECT_EQ(edge(3), (Edge{4, 5}));
-  EXPECT_EQ(cin1.xorig, 2600000.0);
-  EXPECT_EQ(ax(4), 2600100.0);
-  EXPECT_EQ(code(5), 1);  // the finishing step ran
-  EXPECT_EQ(out, "filename:rivers.shp\nShapefile Type: Arc   # of Shapes: 2\n");
-  EXPECT_NE(log().find("filename:rivers.shp\nShapefile Type: Arc   # of Shapes: 2\n"), std::string::npos);
-  EXPECT_EQ(sketra::dialogs.messages.back(), "found        5 points (        3 edges)");
-}
+// The shapefiles of real GIS software (below) hold points, lines, polygons
+// and their Z and M forms; the cases here are those they do not.
 
-TEST_F(ShapefileTest, PolygonRingsAreClosedChainsOnePerPart) {
-  Shape lake{{0, 5},
-             {0, 10, 10, 0, 0, 4, 6, 6, 4},
-             {0, 0, 10, 10, 0, 4, 4, 6, 4},
-             {}};
-  Shape pond{{0}, {20, 22, 21, 20}, {0, 0, 2, 0}, {}};
-  write_shapes("lakes", SHPT_POLYGON, {lake, pond});
-  EXPECT_EQ(load_shp("lakes.shp"), LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 13);
-  EXPECT_EQ(cin1.nseg, 13 - 3);
-  // No edge joins a ring to the one before it.
-  for (const Edge& e : cin.seg) EXPECT_TRUE(e.a != 5 && e.a != 9) << e.a << "-" << e.b;
-  EXPECT_EQ(ax(5), ax(1));
-  EXPECT_EQ(ay(9), ay(6));
-}
-
-TEST_F(ShapefileTest, PointsAndMultipointsKeepTheirZAndGetNoEdges) {
-  write_shapes("spots", SHPT_POINTZ,
-               {{{}, {10}, {20}, {401.5}}, {{}, {11}, {21}, {402.5}}, {{}, {12}, {22}, {403.5}}});
-  EXPECT_EQ(load_shp("spots.shp"), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin1.nseg, 0);
-  EXPECT_EQ(z(3), 403.5f);
-  EXPECT_NE(out.find("Shapefile Type: PointZ   # of Shapes: 3\n"), std::string::npos);
-
-  write_shapes("cloud", SHPT_MULTIPOINTZ, {{{}, {0, 1, 2, 3}, {0, 1, 0, 1}, {5, 6, 7, 8}}});
-  EXPECT_EQ(load_shp("cloud.shp"), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin1.nseg, 0);
-  EXPECT_EQ(z(4), 8.0f);
-}
-
-TEST_F(ShapefileTest, MeasuredLinesHaveNoZAndMultipatchPartsAreChains) {
-  write_shapes("track", SHPT_ARCM, {{{0}, {0, 1, 2}, {0, 0, 0}, {}}});
-  EXPECT_EQ(load_shp("track.shp"), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin1.nseg, 2);
-  EXPECT_EQ(z(2), 0.0f);
-
+TEST_F(ShapefileTest, MultipatchPartsAreChainsAndTheCapacityIsHeld) {
   write_shapes("patch", SHPT_MULTIPATCH, {{{0, 3}, {0, 1, 0, 5, 6, 5}, {0, 0, 1, 5, 5, 6}, {1, 2, 3, 4, 5, 6}}});
-  ShapeVertices v;
-  ::testing::internal::CaptureStdout();
-  ASSERT_TRUE(getshape("patch.shp   ", kMaxPoints, v, cunit.log).ok);  // trailing blanks are not part of the name
-  ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(v.type, SHPT_MULTIPATCH);
-  EXPECT_EQ(v.parts, 2);
-  EXPECT_EQ(v.mark, (std::vector<std::uint8_t>{kStartsChain, kContinuesChain, kContinuesChain, kStartsChain,
-                                               kContinuesChain, kContinuesChain}));
-  EXPECT_EQ(v.z[5], 6.0);
+  ASSERT_TRUE(read("patch.shp  ").ok);  // trailing blanks are not part of the name
+  EXPECT_EQ(v.mark, (Marks{kStartsChain, 0, 0, kStartsChain, 0, 0}));
+  write_shapes("cloud", SHPT_MULTIPOINTZ, {{{}, {0, 1, 2, 3, 4, 5}, {0, 1, 0, 1, 0, 1}, {5, 6, 7, 8, 9, 10}}});
+  ASSERT_TRUE(read("cloud.shp", 4).ok);
+  EXPECT_EQ(v.mark, Marks(4, kSinglePoint));
+  EXPECT_EQ(v.ignored, 2);
 }
 
-TEST_F(ShapefileTest, AddedShapesFollowThePointsWithoutJoiningThem) {
-  load_text("a.xyz", "500 600 7\n");
-  write_shapes("r", SHPT_ARCZ, {{{0}, {510, 520}, {600, 600}, {1, 2}}});
-  EXPECT_EQ(load_shp("r.shp", kAdd), LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 3);
-  ASSERT_EQ(cin1.nseg, 1);
-  EXPECT_EQ(edge(1), (Edge{2, 3}));
-  EXPECT_EQ(cin1.xorig, 500.0);
-  EXPECT_EQ(z(3), 2.0f);
-}
-
-TEST_F(ShapefileTest, AFullStoreKeepsTheFirstVerticesAndOverwritesNothing) {
-  write_shapes("long", SHPT_ARC, {{{0}, {0, 1, 2, 3, 4, 5}, {0, 0, 0, 0, 0, 0}, {}}});
-  cin1.maxp = 4;
-  EXPECT_EQ(load_shp("long.shp"), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin1.nseg, 3);
-  EXPECT_EQ(ax(4), 3.0);
-  EXPECT_NE(log().find(" ignored vertices (store full):         2\n"), std::string::npos);
-  EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(ShapefileTest, AnUnreadableShapefileIsRejectedWithItsName) {
-  load_text("a.xyz", "1 2 3\n");
+TEST_F(ShapefileTest, UnreadableTruncatedOrNonNumericFilesFail) {
   korvel::testing::write_file("nothing.shp", "this is no shapefile\n");
-  EXPECT_EQ(load_shp("nothing.shp", kAdd), LoadOutcome::rejected);
+  FileResult r = read("nothing.shp");
+  EXPECT_EQ(r.message, "Unable to open:nothing.shp");
   EXPECT_EQ(out, "filename:nothing.shp\nUnable to open:nothing.shp\n");
-  EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "Unable to open:nothing.shp");
-  EXPECT_EQ(sketra::dialogs.message_line, "load failed: nothing.shp");
   EXPECT_NE(log().find(" shapelib: Unable to open nothing.shx or nothing.SHX."), std::string::npos);
 
-  write_shapes("noindex", SHPT_ARC, {{{0}, {0, 1}, {0, 1}, {}}});
-  std::filesystem::remove("noindex.shx");
-  EXPECT_EQ(load_shp("noindex.shp", kAdd), LoadOutcome::rejected);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(cin1.xorig, 1.0);
-}
-
-TEST_F(ShapefileTest, TruncatedOrNonNumericShapesRejectTheLoad) {
-  load_text("a.xyz", "1 2 3\n");
   write_shapes("cut", SHPT_ARC, {{{0}, {0, 1}, {0, 1}, {}}, {{0}, {5, 6, 7}, {5, 6, 7}, {}}});
-  auto size = std::filesystem::file_size("cut.shp");
-  std::filesystem::resize_file("cut.shp", size - 20);
-  EXPECT_EQ(load_shp("cut.shp", kAdd), LoadOutcome::rejected);
-  EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "shape 2 unreadable in cut.shp");
+  std::filesystem::resize_file("cut.shp", std::filesystem::file_size("cut.shp") - 20);
+  EXPECT_EQ(read("cut.shp").message, "shape 2 unreadable in cut.shp");
 
   const double nan = std::numeric_limits<double>::quiet_NaN();
   write_shapes("nan", SHPT_ARC, {{{0}, {0, nan}, {0, 1}, {}}});
-  EXPECT_EQ(load_shp("nan.shp", kAdd), LoadOutcome::rejected);
-  EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2],
-            "shape 1 holds a coordinate that is not a number in nan.shp");
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_EQ(read("nan.shp").message, "shape 1 holds a coordinate that is not a number in nan.shp");
 }
 
-TEST_F(ShapefileTest, AShapefileWithoutShapesLoadsNothing) {
-  write_shapes("empty", SHPT_POLYGON, {});
-  EXPECT_EQ(load_shp("empty.shp"), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 0);
-  EXPECT_NE(out.find("Shapefile Type: Polygon   # of Shapes: 0\n"), std::string::npos);
+// ---- Shapefiles that real GIS software wrote --------------------------------------
+//
+// Fetched from Debian packages by the test fixture "shapefiles"
+// (tests/data/fetch-shapefiles.sh): the reader's vertices, parts and chains
+// against what ogrinfo reports for the same files.
+
+const fs::path kDir = fs::path(KORVEL_TESTDATA_DIR) / "shapefiles";
+
+// The "NAME KEY VALUE..." lines of expected.txt about `name`, by key.
+std::map<std::string, std::string> read_expected(const std::string& name) {
+  std::map<std::string, std::string> facts;
+  std::ifstream in(kDir / "expected.txt");
+  for (std::string line, n, key, rest; std::getline(in, line);) {
+    std::istringstream s(line);
+    if (s >> n >> key && n == name && std::getline(s, rest)) facts[key] = rest.substr(1);
+  }
+  return facts;
 }
+
+std::vector<double> numbers(const std::string& text) {
+  std::istringstream s(text);
+  std::vector<double> v;
+  for (double d; s >> d;) v.push_back(d);
+  return v;
+}
+
+class RealShapefileTest : public ShapefileTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    ShapefileTest::SetUp();
+    if (fs::exists(kDir / "UNAVAILABLE"))
+      GTEST_SKIP() << "sample shapefiles could not be downloaded (no Debian mirror reachable): "
+                   << korvel::testing::read_file(kDir / "UNAVAILABLE");
+    ASSERT_TRUE(fs::exists(kDir / "expected.txt"))
+        << "sample shapefiles missing: run ctest (fixture testdata.fetch_shapefiles) or "
+           "tests/data/fetch-shapefiles.sh "
+        << KORVEL_TESTDATA_DIR;
+    facts = read_expected(GetParam());
+    if (facts.empty()) GTEST_SKIP() << GetParam() << ".shp is not shipped by this Debian release";
+  }
+  long fact(const std::string& key) { return std::stol(facts.at(key)); }
+  std::map<std::string, std::string> facts;
+};
+
+TEST_P(RealShapefileTest, VerticesPartsChainsAndExtentMatchOgrinfo) {
+  const std::string path = (kDir / (std::string(GetParam()) + ".shp")).string();
+  FileResult r = read(path, 19600000);
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(out, "filename:" + path + "\nShapefile Type: " + facts.at("shptypename") +
+                     "   # of Shapes: " + facts.at("shapes") + "\n");
+  EXPECT_EQ(v.type, fact("shptype"));
+  EXPECT_EQ(v.parts, fact("parts"));
+  EXPECT_EQ(std::int64_t(v.x.size()), fact("vertices"));
+  EXPECT_EQ(std::count(v.mark.begin(), v.mark.end(), kContinuesChain), fact("edges"));
+
+  const std::vector<double> first = numbers(facts.at("first")), ext = numbers(facts.at("extent"));
+  ASSERT_EQ(first.size(), 3u);
+  ASSERT_EQ(ext.size(), 4u);
+  EXPECT_EQ(v.x[0], first[0]);
+  EXPECT_EQ(v.y[0], first[1]);
+  EXPECT_EQ(v.z[0], first[2]);
+  auto [xmin, xmax] = std::minmax_element(v.x.begin(), v.x.end());
+  auto [ymin, ymax] = std::minmax_element(v.y.begin(), v.y.end());
+  const double tol = 2e-6;  // ogrinfo prints six decimals
+  EXPECT_NEAR(*xmin, ext[0], tol);
+  EXPECT_NEAR(*ymin, ext[1], tol);
+  EXPECT_NEAR(*xmax, ext[2], tol);
+  EXPECT_NEAR(*ymax, ext[3], tol);
+
+  if (facts.at("geometry") != "Polygon") return;
+  // Every ring ends on its first vertex.
+  std::size_t start = 0;
+  for (std::size_t i = 1; i <= v.x.size(); ++i) {
+    if (i < v.x.size() && v.mark[i] != kStartsChain) continue;
+    EXPECT_EQ(v.x[start], v.x[i - 1]) << "ring from vertex " << start;
+    EXPECT_EQ(v.y[start], v.y[i - 1]) << "ring from vertex " << start;
+    start = i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Debian, RealShapefileTest,
+                         ::testing::Values("nc", "olinda1", "storms_xyz", "storms_xyzm", "naturalearth_lowres",
+                                           "naturalearth_cities", "nybb"));
 
 }  // namespace

@@ -1,0 +1,112 @@
+// Grids: the ">>grid" and ESRI readers, both writers, their round trips,
+// and GDAL reading what korvel wrote.
+#include "app/formats/grid_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/format_fixture.h"
+#include "support/run_program.h"
+
+namespace {
+
+using namespace korvel;
+using korvel::testing::read_file;
+using korvel::testing::write_file;
+
+class GridFilesTest : public korvel::testing::FormatTest {
+ protected:
+  GridBlock read(const std::string& text, std::int64_t maxnodes = 1000) {
+    write_file("g.txt", text);
+    EXPECT_TRUE(sketra::unit_open(kIn, "g.txt", sketra::FileStatus::old_file));
+    int unit = kIn;
+    ::testing::internal::CaptureStdout();
+    GridBlock g = iigrid(parser, unit, kLog, maxnodes);
+    out_text = ::testing::internal::GetCapturedStdout();
+    return g;
+  }
+  static constexpr int kIn = 7;
+  ParserState parser;
+  std::string out_text;
+};
+
+TEST_F(GridFilesTest, TheHeaderIsEchoedAndValuesMaySpanLines) {
+  GridBlock g = read("nx 2\nny 3\nxllcorner 100.5\ndx 1.5\nitem 'depth'\nNODATA_value -1\n1 2 3\n4\n5\nend\n");
+  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -1}));  // a missing value stays nodata
+  std::string_view l;
+  ASSERT_TRUE(sketra::unit_read(kIn, l));
+  EXPECT_EQ(l, "end");  // left for the caller
+  const std::string log = this->log();
+  EXPECT_NE(log.find("   nx        2\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("   xllcorner     100.50\n   dx      1.500\n   item  depth\n   NODATA_value         -1\n"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(GridFilesTest, KeywordGridLayoutAndRoundTrip) {
+  const GridGeometry geo{12.5f, -7.5f, 2.5f, 5.0f, 3, 2, 0};
+  const std::vector<float> v{1.0f, 2.5f, -9999.0f, 10000.0f, 0.001f, 17.0f};
+  TextOut o = out("g.grd");
+  ::testing::internal::CaptureStdout();
+  ASSERT_TRUE(write_keyword_grid(o, geo, {2600000.0, 1200000.0}, "river bed", v, quiet).ok);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "fsave cformat (     3f10.3)                   \n");
+  const std::string text = read_file("g.grd");
+  EXPECT_EQ(text,
+            ">>grid\nnx       3\nny       2\nxllcorner  2600012.50\nyllcorner  1199992.50\n"
+            "dx      2.5000\ndy      5.0000\nitem 'river bed'\n"
+            "     1.000     2.500 -9999.000\n 10000.000     0.001    17.000\n");
+  GridBlock g = read(text);
+  EXPECT_EQ(g.values, v);
+  EXPECT_EQ(g.x0, 2600012.5);
+  EXPECT_EQ(g.y0, 1199992.5);
+  EXPECT_EQ(g.dy, 5.0f);
+  EXPECT_EQ(g.name, "river bed");
+}
+
+class EsriGridTest : public GridFilesTest {
+ protected:
+  // A 4 x 3 grid of 2.5 m cells at (2600000, 1200000).
+  std::string write(const std::vector<float>& v) {
+    TextOut o = out("e.asc");
+    EXPECT_TRUE(write_esri_grid(o, {v, 4, 3, 4}, 2600000.0, 1200000.0, 2.5f, -9999.0f, quiet).ok);
+    return read_file("e.asc");
+  }
+};
+
+TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
+  const std::string text = write({1.5f, 2, -9999, 4, 5, 6, 7, 8, 1234567.5f, -123456.25f, 11, 12});
+  EXPECT_EQ(text.substr(0, text.find("     1.500")),
+            "ncols       4\nnrows       3\nxllcorner  2600000.00\nyllcorner  1200000.00\ncellsize      2.5000\n"
+            "NODATA_value      -9999.\n 1234567.50 -123456.250    11.000    12.000\n"
+            "     5.000     6.000     7.000     8.000\n");
+  GridBlock g = read(text);  // read back with the rows turned south up again
+  EXPECT_EQ(g.values, (std::vector<float>{1.5f, 2, -9999, 4, 5, 6, 7, 8, 1234567.5f, -123456.25f, 11, 12}));
+  EXPECT_EQ(g.dx, 2.5f);
+  EXPECT_EQ(g.y0, 1200000.0);
+}
+
+TEST_F(EsriGridTest, GdalReadsTheSameHeaderAndValues) {
+  std::vector<float> values;
+  for (int k = 0; k < 12; ++k) values.push_back(k == 5 ? -9999.0f : 400.0f + 0.25f * float(k));
+  write(values);
+  const auto info = korvel::testing::run_program({"gdalinfo", "-stats", "e.asc"});
+  if (info.status == -1) GTEST_SKIP() << "gdalinfo not installed";
+  ASSERT_EQ(info.status, 0) << info.out;
+  EXPECT_NE(info.out.find("Size is 4, 3"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Origin = (2600000.000000000000000,1200007.500000000000000)"), std::string::npos)
+      << info.out;
+  EXPECT_NE(info.out.find("Pixel Size = (2.500000000000000,-2.500000000000000)"), std::string::npos);
+  EXPECT_NE(info.out.find("NoData Value=-9999"), std::string::npos);
+  const auto xyz = korvel::testing::run_program({"gdal_translate", "-q", "-of", "XYZ", "e.asc", "e.xyz"});
+  ASSERT_EQ(xyz.status, 0);
+  std::istringstream in(read_file("e.xyz"));
+  int n = 0;
+  for (double x, y, z; in >> x >> y >> z; ++n) {
+    const int i = int((x - 2600000.0) / 2.5), j = int((y - 1200000.0) / 2.5);  // cell centres
+    EXPECT_EQ(z, double(values[std::size_t(i + 4 * j)])) << n;
+  }
+  EXPECT_EQ(n, 12);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// The unstruct writer, and its file read back section by section.
+#include "app/formats/unstruct.h"
+
+#include <gtest/gtest.h>
+
+#include "app/formats/xyz.h"
+#include "app/formats/xyzi.h"
+#include "support/format_fixture.h"
+
+namespace {
+
+using namespace korvel;
+using korvel::testing::read_file;
+using korvel::testing::VectorSink;
+
+class UnstructTest : public korvel::testing::FormatTest {
+ protected:
+  // Points relative to (2600000, 1200000) with codes, and edges.
+  void point(float x, float y, float z, std::int32_t c) {
+    px.push_back(x);
+    py.push_back(y);
+    pz.push_back(z);
+    code.push_back(c);
+  }
+  std::string write() {
+    TextOut o = out("s.unstruct");
+    EXPECT_TRUE(write_unstruct(o, px, py, pz, code, edges, origin, quiet).ok);
+    return read_file("s.unstruct");
+  }
+  const Origin origin{2600000.0, 1200000.0};
+  std::vector<float> px, py, pz;
+  std::vector<std::int32_t> code;
+  std::vector<Edge> edges;
+};
+
+TEST_F(UnstructTest, ChainsOfEdgesBecomeLinesAndFreePointsFollow) {
+  point(0, 0, 400.0f, 2);
+  point(10.5f, 0.25f, 401.125f, 3);
+  point(20, 5, 402, 2);
+  point(30, 10, 403.5f, 101);
+  point(40, 15, 404, 100);
+  point(50, 20, 405, 102);
+  point(60.125f, 25.5f, -9999.0f, 1);
+  edges = {{1, 2}, {2, 3}, {5, 6}, {6, 99}};
+  EXPECT_EQ(write(),
+            ">>unstruct\n"
+            "lines /\n"
+            " 2600000.000 1200000.000    400.000 1\n"
+            " 2600010.500 1200000.250    401.125 0\n"
+            " 2600020.000 1200005.000    402.000 0\n"
+            " 2600040.000 1200015.000    404.000 1\n"
+            " 2600050.000 1200020.000    405.000 0\n"
+            "xyz /\n"
+            " 2600030.000 1200010.000    403.500 /\n"
+            " 2600060.125 1200025.500  -9999.000 /\n");
+  px.resize(1), py.resize(1), pz.resize(1), code = {1}, edges.clear();
+  EXPECT_EQ(write(), ">>unstruct\nxyz /\n 2600000.000 1200000.000    400.000 /\n");
+}
+
+TEST_F(UnstructTest, TheSectionsReadBackAsTheLinesAndPointsWritten) {
+  // A closed ring, a line branching from its second vertex, a free point.
+  point(0, 0, 400, 2);
+  point(100.25f, 0.5f, 401.5f, 4);
+  point(100, 80.75f, 399.25f, 2);
+  point(180.5f, 10, 398, 2);
+  point(50, 40, 402, 1);
+  edges = {{1, 2}, {2, 3}, {3, 1}, {2, 4}};
+  sketra::LineReader& r = open("copy", write());
+  std::string_view l;
+  r.next(l);
+  r.next(l);
+  ASSERT_EQ(l, "lines /");
+  VectorSink lines, points;
+  read_lines(r, {}, lines);
+  ASSERT_TRUE(r.next(l));
+  ASSERT_EQ(l, "xyz /");
+  read_points(r, {}, {}, points);
+  // The ring comes back as one line of four points, the branch as a line of two.
+  const std::vector<int> order{1, 2, 3, 1, 2, 4};
+  ASSERT_EQ(lines.x.size(), order.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const auto i = std::size_t(order[k] - 1);
+    EXPECT_EQ(lines.x[k], double(px[i]) + origin.x) << k;
+    EXPECT_EQ(lines.y[k], double(py[i]) + origin.y) << k;
+    EXPECT_EQ(lines.z[k], pz[i]) << k;
+  }
+  EXPECT_EQ(lines.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}, {5, 6}}));
+  EXPECT_EQ(points.x, (std::vector<double>{2600050.0}));
+  EXPECT_EQ(points.z, (std::vector<float>{402}));
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// XYZ points: the two grid XYZ writers, and their lists read back by the
+// point section reader (whose other cases the loader's tests cover).
+#include "app/formats/xyz.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "sketra/base/textfmt.h"
+#include "support/format_fixture.h"
+
+namespace {
+
+using namespace korvel;
+using korvel::testing::read_file;
+using korvel::testing::VectorSink;
+
+class XyzTest : public korvel::testing::FormatTest {
+ protected:
+  VectorSink sink;
+};
+
+TEST_F(XyzTest, GridXyzKeepsWetNodesAndTheirDryRim) {
+  // 5 x 4 grid, one wet node at (2,2) (1-based) and NODATA in the far corner.
+  std::vector<float> v(20, 0.0f);
+  v[1 * 5 + 1] = 2.0f;
+  v[3 * 5 + 4] = -9999.0f;
+  std::int64_t written = 0;
+  TextOut o = out("w.xyz");
+  ASSERT_TRUE(write_grid_xyz(o, GridGeometry{0, 0, 1, 1, 5, 4, 0}, {}, "depth", v, 0.001f, written, quiet).ok);
+  EXPECT_EQ(written, 9);
+  std::istringstream in(read_file("w.xyz"));
+  std::string item, head;
+  std::getline(in, item);
+  std::getline(in, head);
+  EXPECT_EQ(item + "|" + head, "item 'depth'|/ X    Y   Z");
+  std::set<std::pair<int, int>> nodes;
+  for (double x, y, z; in >> x >> y >> z;) nodes.insert({int(x), int(y)});
+  EXPECT_EQ(nodes, (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}));
+}
+
+TEST_F(XyzTest, GridXyzReadsBackAsThePointsItWrote) {
+  const GridGeometry g{10.0f, 20.0f, 0.5f, 1.0f, 3, 2, 30.0f};
+  const Origin origin{2600000.0, 1200000.0};
+  const std::vector<float> v{1.5f, 2.25f, 3, 4, 5.125f, 6};
+  std::int64_t written = 0;
+  TextOut o = out("g.xyz");
+  ASSERT_TRUE(write_grid_xyz(o, g, origin, "", v, -9999.0f, written, quiet).ok);
+  sketra::LineReader& r = open("copy.xyz", read_file("g.xyz"));
+  std::string_view skip;
+  r.next(skip);  // item
+  r.next(skip);  // "/ X Y Z"
+  ClipWindow all;
+  all.zmin = -9.0e20f;
+  read_points(r, {}, all, sink);
+  ASSERT_EQ(sink.x.size(), 6u);
+  const GridNodes nodes(g);
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_EQ(sink.x[std::size_t(k)], double(nodes.x(k % 3, k / 3)) + origin.x) << k;
+    EXPECT_EQ(sink.y[std::size_t(k)], double(nodes.y(k % 3, k / 3)) + origin.y) << k;
+    EXPECT_EQ(sink.z[std::size_t(k)], v[std::size_t(k)]) << k;
+  }
+}
+
+TEST_F(XyzTest, GridPointsWriteDataAndTheEmptyRimDisplacedAtRandom) {
+  // 4 x 3 nodes, data only at node (1, 1): its three empty neighbours are
+  // written with the no-data value, nodes farther away are not.
+  std::vector<float> x, y, v(12, -9999.0f);
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 4; ++i) x.push_back(10.0f * float(i)), y.push_back(10.0f * float(j));
+  v[0] = 7.5f;
+  const GridNodesView g{x, y, v, 4, 3, 4, -9999.0f};
+  float r = 0.5f;
+  TextOut o = out("n.xyz");
+  ASSERT_TRUE(write_grid_points(o, g, {2600000.0, 1200000.0}, 4, [&r] { return r; }, quiet).ok);
+  EXPECT_EQ(read_file("n.xyz"),
+            "  2600000.00  1200000.00      7.500\n"
+            "  2600000.00  1200010.00  -9999.000\n"
+            "  2600010.00  1200000.00  -9999.000\n"
+            "  2600010.00  1200010.00  -9999.000\n");
+  float seq[] = {0.0f, 1.0f};
+  int k = 0;
+  o = out("d.xyz");
+  ASSERT_TRUE(write_grid_points(o, g, {}, 4, [&] { return seq[k++ % 2]; }, quiet).ok);
+  EXPECT_EQ(read_file("d.xyz").substr(0, 36), "       -2.00        2.00      7.500\n");
+}
+
+}  // namespace
