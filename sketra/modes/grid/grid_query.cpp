@@ -77,10 +77,41 @@ void node_points(const GridData& g) {
   grflip();
 }
 
+// Samples of one section at most: far more than a screen or a table can
+// show, few enough to be taken at once.
+constexpr double kMaxSectionSamples = 1.0e6;
+
+// The number of samples of segment k of the section, from its length and
+// the spacing.
+int segment_samples(const Polygon& p, int k) {
+  const double dx = double(p.x[size_t(k + 1)]) - p.x[size_t(k)], dy = double(p.y[size_t(k + 1)]) - p.y[size_t(k)];
+  return int(std::sqrt(dx * dx + dy * dy) / grcnt.spacing);
+}
+
+// True when the section's samples fit; the reason on the message line when not.
+bool section_fits(const Polygon& p) {
+  double total = 0;
+  for (int k = 0; k + 1 < p.count(); ++k) {
+    const double dx = double(p.x[size_t(k + 1)]) - p.x[size_t(k)], dy = double(p.y[size_t(k + 1)]) - p.y[size_t(k)];
+    const double n = std::sqrt(dx * dx + dy * dy) / grcnt.spacing;
+    if (!std::isfinite(n)) {
+      grmesg("section vertices out of range");
+      return false;
+    }
+    total += n;
+  }
+  if (total > kMaxSectionSamples) {
+    grmesg("spacing too small for this section: " + number_field(total, 0) + " samples");
+    return false;
+  }
+  return true;
+}
+
 void section(const GridData& g) {
   if (!read_points()) return;
-  const GridLocator where(g);
   const Polygon& p = grcnt.xp;
+  if (!(grcnt.spacing > 0) || !section_fits(p)) return;
+  const GridLocator where(g);
   std::vector<float> samples;
   auto sample = [&](float px, float py, float station) {
     detail::mark(px, py);
@@ -93,7 +124,7 @@ void section(const GridData& g) {
     const float x0 = p.x[size_t(k)], y0 = p.y[size_t(k)];
     const float dx = p.x[size_t(k + 1)] - x0, dy = p.y[size_t(k + 1)] - y0;
     const float len = std::sqrt(dx * dx + dy * dy);
-    const int n = grcnt.spacing > 0 ? int(std::min(len / grcnt.spacing, 1.0e7f)) : 0;
+    const int n = segment_samples(p, k);
     for (int s = 0; s < n; ++s) {
       const float t = float(s) / float(n);
       sample(x0 + t * dx, y0 + t * dy, t * len + grcnt.dist);
