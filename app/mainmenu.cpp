@@ -9,6 +9,7 @@
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
 #include "app/store.h"
+#include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -141,6 +142,8 @@ bool startup(std::span<char* const> files) {
   auto plate = startup_plate();
   sketra::grplate(plate);
   if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) sketra::script_load_file(script);
+  if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
+    sketra::scriptq.batch = true;
   for (std::size_t i = 0; i < files.size(); ++i) {
     cpch.file_name.set(files[i]);
     load(i == 0 ? kLoad : kAdd);
@@ -201,7 +204,18 @@ int run(std::span<char* const> files) {
     std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
     return 1;
   }
-  while (main_menu_pass() != MainAction::exit) {
+  try {
+    while (main_menu_pass() != MainAction::exit) {
+    }
+  } catch (const sketra::WindowGone&) {
+    // The window closed by the window manager or the display lost: the
+    // settings are kept as a display mode's eXit keeps them.
+    sketra::grwset();
+    shutdown();
+    throw;
+  } catch (const sketra::FatalError&) {
+    shutdown();  // the log keeps what happened up to here
+    throw;
   }
   shutdown();
   return 0;
