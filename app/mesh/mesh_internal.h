@@ -1,0 +1,21 @@
+#pragma once
+// What the files of app/mesh share and nobody else needs.
+
+#include <string_view>
+
+#include "app/formats/format_io.h"
+#include "sketra/ui/dialogs.h"
+
+namespace korvel {
+
+// The progress bar of the dialogs as the Progress of the file readers.
+class BeamProgress : public Progress {
+ public:
+  void percent(int p, std::string_view what) override { sketra::grbeam(p, 100, what); }
+};
+
+// Refreshes the display and shows "found" + count + " elements" when the
+// mesh has elements.
+void show_element_count();
+
+}  // namespace korvel
