@@ -106,7 +106,7 @@ void mesh_remesh() {
   for (;;) {
     if (!sketra::grinfo(prompts, values)) return;
     if (lex || !sketra::toggle_on(values[2])) break;
-    if (sketra::read_field(values[3], area) && area > 0 && area < 1.0e12) break;
+    if (read_number(values[3], area) && area > 0 && area < 1.0e12) break;
     sketra::grmesg("Area[m2] not read: " + std::string(sketra::trim(values[3])));
   }
 

@@ -68,7 +68,7 @@ FileResult write_area_file(const std::string& name, const std::vector<float>& li
 bool read_refine_form(std::span<const std::string> prompts, std::span<const std::string> values, MeshSettings& s) {
   double v[3];
   for (std::size_t k = 0; k < 3; ++k) {
-    if (!sketra::read_field(values[k], v[k])) {
+    if (!read_number(values[k], v[k])) {
       sketra::grmesg(prompts[k] + " not read: " + std::string(sketra::trim(values[k])));
       return false;
     }
