@@ -95,7 +95,9 @@ void draw_legend(const SectionLines& l) {
     return;
   }
   const Box b = legend_box(l.lines());
-  grect(b.x, b.y, b.w, b.h, kWhite, kBlack);
+  grect(b.x, b.y, b.w, b.h, kWhite, 0);
+  const float fx[4] = {b.x, b.x + b.w, b.x + b.w, b.x}, fy[4] = {b.y, b.y, b.top(), b.top()};
+  grfram(fx, fy, kBlack);
   const Box pin = pin_of(b);
   grbutn(grsect.key_pinned ? 2 : 0, pin.x, pin.y, pin.w, pin.h, "PIN");
   grcolr(kBlack);

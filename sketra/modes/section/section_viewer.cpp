@@ -338,13 +338,13 @@ void grkli1(ViewContext& v, const SectionLines& l, int& options) {
 
 namespace {
 
-// IN02GR, the plot origin and IKEYGR as they were before the mode, put back
-// however the mode is left.
+// IN02GR (equal scales), the plot origin and IKEYGR as they were before the
+// mode, put back however the mode is left.
 class SavedPlotSettings {
  public:
   SavedPlotSettings() : in02_(grcomn.in[1]), ikey_(grcomn.ikeygr), xo_(grcomn.xorgr), yo_(grcomn.yorgr) {}
   ~SavedPlotSettings() {
-    grcomn.in[1] = in02_;
+    grvalu("IN02GR", float(in02_));
     grcomn.ikeygr = ikey_;
     grvalu8("XORGR", xo_);
     grvalu8("YORGR", yo_);
@@ -383,6 +383,10 @@ void grklin(const SectionLines& in, std::span<const std::string> names, PlotTitl
   grsect.selected = grsect.moved = -1;
   SavedPlotSettings saved;
   grcomn.ikeygr = 1;
+  // Stations and elevations have scales of their own, and the view starts
+  // from the lines' extents whatever window an earlier mode left.
+  grvalu("IN02GR", 0.0f);
+  grcomn.indsgr = 1;
   grvalu8("XORGR", origin[0]);
   grvalu8("YORGR", origin[1]);
   grctrl([&](ViewContext& v) { grkli1(v, l, options); }, plot_options, titles);
