@@ -156,14 +156,14 @@ TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {
   EXPECT_FLOAT_EQ(x[0], 100);
   EXPECT_FLOAT_EQ(y[0], -100);
   // A quarter turn clockwise about the point (2600100, 1199900): point 3,
-  // now 150 north of it, goes 150 east.
+  // now 50 north of it, goes 50 east.
   EXPECT_EQ(entry(kTransform, {"3 90", "4 2600100", "5 1199900", "D"}), ViewRequest::replot);
-  EXPECT_NEAR(x[2], 250, 1e-3);
+  EXPECT_NEAR(x[2], 150, 1e-3);
   EXPECT_NEAR(y[2], -100, 1e-3);
   EXPECT_EQ(entry(kTransform, {"3 0", "D"}), ViewRequest::none);  // nothing to do
   EXPECT_EQ(entry(kTransform, {"1 1e30", "D"}), ViewRequest::none);
   EXPECT_EQ(dialogs.message_line, "bad value for Xmove[m]");
-  EXPECT_NEAR(x[2], 250, 1e-3);
+  EXPECT_NEAR(x[2], 150, 1e-3);
 }
 
 TEST_F(EditorTest, WriteGivesFreePointsAndLinesEachOnce) {
@@ -191,8 +191,8 @@ TEST_F(EditorTest, WriteGivesFreePointsAndLinesEachOnce) {
 
 TEST_F(EditorTest, WriteIntoAMissingFolderFailsAndSaysSo) {
   survey();
-  entry(kWrite, {"no/such/folder/out.dat"});
-  EXPECT_EQ(dialogs.message_line, "Cannot write file: no/such/folder/out.dat");
+  entry(kWrite, {"no/dir/out.dat"});
+  EXPECT_EQ(dialogs.message_line, "Cannot write file: no/dir/out.dat");
 }
 
 // ---------------------------------------------------------------- Cut
@@ -223,7 +223,7 @@ TEST_F(EditorTest, CutOutsideKeepsOnlyThePointsInside) {
 
 TEST_F(EditorTest, CutNodeTakesOnlyFreePointsAndVertexOnlyLineVertices) {
   survey();
-  entry(kCut, {"N 51 49"});  // the nearest point is a vertex: refused
+  entry(kCut, {"N 51 49", "D"});  // the nearest point is a vertex: refused
   EXPECT_EQ(dialogs.message_line, "invalid node");
   entry(kCut, {"N 1 1"});
   EXPECT_EQ(code[0], 0);
@@ -250,7 +250,7 @@ TEST_F(EditorTest, CutEdgeKeepsThePointsAndArcTakesTheWholeLine) {
 
 TEST_F(EditorTest, CutAllAsksFirstAndAllSegmentsKeepsTheVerticesAsNodes) {
   survey();
-  entry(kCut, {"#7", "n"});
+  entry(kCut, {"#7", "n", "D"});
   EXPECT_EQ(code[0], 101);
   entry(kCut, {"#7", "y"});
   EXPECT_EQ(code[0], 0);
