@@ -146,7 +146,7 @@ std::vector<ModeEntry> editor_entries(EditData& d) {
          v.request(ViewRequest::replot);
        }},
       {" CCut", [data](ViewContext& v) { cut_menu(v, *data); }},
-      {" FFilter", [](ViewContext&) { not_yet("Filter"); }},
+      {" FFilter", [data](ViewContext& v) { filter_menu(v, *data); }},
       {" AAlter", [](ViewContext&) { not_yet("Alter"); }},
       {" 6New", [](ViewContext&) { not_yet("New"); }},
       {"-SSymbol", {}},
