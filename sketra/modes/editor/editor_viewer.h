@@ -84,6 +84,8 @@ struct EditorState {
   bool origin_set = false;       // Transform: the rotation origin was given
   double xorigin = 0, yorigin = 0;  // Transform: rotation origin, absolute
   CutRecord cut;                 // the last cut, until it is committed
+  std::string cop = "+2.0";      // Alter: the operation text (32 characters)
+  float random = 0.1f;           // Alter Randomize: distance, metres
 };
 extern EditorState gredst;
 void editor_reset();
@@ -136,6 +138,12 @@ float rgdist(float x1, float y1, float x2, float y2, float px, float py, int mod
 // Bearing of (xi, yi) seen from (xj, yj), clockwise from north, radians in
 // [0, 2 pi).
 float razimut(float xi, float yi, float xj, float yj);
+
+// The cubic spline through (x, y), x strictly rising: y2 receives the
+// second derivatives; an end slope above 0.99e30 makes that end natural.
+void grspln(std::span<const float> x, std::span<const float> y, float yp1, float ypn, std::vector<float>& y2);
+// The spline's value at x, the piece found by bisection on the abscissae.
+float grspint(std::span<const float> xa, std::span<const float> ya, std::span<const float> y2a, float x);
 
 // Commits the pending cut: its edges go to the output unit as line records
 // (absolute x, y, z, I) and Undo has nothing left to restore.
