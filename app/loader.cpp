@@ -616,7 +616,13 @@ LoadOutcome load(int mode) {
   if (!rejected) {
     if (sketra::igrerr(0, "", ld.log) == 1 && sketra::dialogs.summary_errors > 0) rejected = true;
   }
-  if (iierr(parser, 0, "", ld.log) > 0) rejected = true;
+  const bool aborted = parser.aborted;
+  if (const int errors = iierr(parser, 0, "", ld.log); errors > 0) {
+    rejected = true;
+    // The boxes are in the log; the message line says how many.
+    if (!ld.failed)
+      reject(ld, (aborted ? "reading ended at error" : "errors in the file:") + fmt_i(errors, 4) + ", see outp");
+  }
   sketra::unit_flush(ld.log);
   if (rejected) {
     sketra::unit_new_record(ld.log);

@@ -72,7 +72,7 @@ bool read_record(sketra::LineReader& r, std::span<double> v, FileResult& verdict
     return false;
   }
   std::size_t got = std::size_t(res.filled);
-  const std::int64_t first = r.record();
+  std::int64_t first = r.record();  // the line of the record's first value
   auto fail = [&](std::string_view what) {
     verdict = failure_at(r, what);
     return false;
@@ -87,12 +87,15 @@ bool read_record(sketra::LineReader& r, std::span<double> v, FileResult& verdict
     if (!all_finite(v.subspan(got - std::size_t(res.filled), std::size_t(res.filled))))
       return fail("value that is not a finite number");
     if (res.slash || got == v.size()) return true;
-    if (!r.next(line)) return short_record();
+    // Lines without values before a record (blank ones) are passed over;
+    // the section ends where the next line is not a number.
+    if (!r.next(line)) return got == 0 ? false : short_record();
     res = sketra::read_reals(line, v.subspan(got));
     if (res.error && res.filled == 0) {
       r.backspace();
-      return short_record();
+      return got == 0 ? false : short_record();
     }
+    if (got == 0) first = r.record();
     got += std::size_t(res.filled);
     // A continuation line that holds more than the record still needs
     // belongs to a record of its own: the record before it was short.

@@ -47,7 +47,9 @@ class LoadCaseTest : public AppTest {
     ::testing::internal::GetCapturedStdout();
     const std::string log = this->log();
     EXPECT_TRUE(store_consistent());
-    if (!c.log.empty()) EXPECT_NE(log.find("\n" + c.log + "\n"), std::string::npos) << log;
+    if (!c.log.empty()) {
+      EXPECT_NE(log.find("\n" + c.log + "\n"), std::string::npos) << log;
+    }
     if (c.np == kRejected) {
       EXPECT_EQ(got, LoadOutcome::rejected);
       EXPECT_EQ(cin1.np, 2);

@@ -35,7 +35,7 @@ class GridFilesTest : public korvel::testing::FormatTest {
 
 TEST_F(GridFilesTest, TheHeaderIsEchoedAndValuesMaySpanLines) {
   GridBlock g = read("nx 2\nny 3\nxllcorner 100.5\ndx 1.5\nitem 'depth'\nNODATA_value -1\n1 2 3\n4\n5\nend\n");
-  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -1}));  // a missing value stays nodata
+  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -9999}));  // a missing value is empty
   std::string_view l;
   ASSERT_TRUE(sketra::unit_read(kIn, l));
   EXPECT_EQ(l, "end");  // left for the caller
@@ -138,7 +138,7 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
        "   xllcorner  32600000.5000000\n"},
       {"ncols 0", "ncols 0\nnrows 2\ncellsize 1\n1 2\n", {}, "grid size ncols 0 at line 1 of g.asc\n"},
       {"nrows below 0", "nx 2\nny -1\n1 2\n", {}, "grid size ny -1 at line 2 of g.asc\n"},
-      {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without nx\n"},
+      {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
       {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
       {"a word after values", head + "1 2 3\n4 5 x6\n", {}, "bad grid value at line 7 of g.asc\n"},
   };

@@ -68,7 +68,7 @@ TEST_F(LineFileLoadTest, LinesAreAssembledOrTheFileRejectedNamingTheLine) {
       {"not a number", {{"n.xyzi", "0 0 1 1\n1 nan 1 0\n"}}, kRejected, {},
        "value that is not a finite number at line 2 of n.xyzi"},
       {"densifying that would fill the store", {{"m.txt", densify}}, kRejected, {},
-       "max_distance  0.1000E-29 makes  0.1400E+33 points, more than the store holds, at line 5 of m.txt"},
+       "max_distance  0.1000E-29 makes  0.1400E+34 points, more than the store holds, at line 5 of m.txt"},
       {"a BLT file starts its own line", {{"b.blt", "100 200 1 22\n110 200 2 22\n"}}, 4, {{3, 4}}, ""},
       {"a BLT value at infinity", {{"i.blt", "100 200 1 0\n110 inf 2 22\n"}}, kRejected, {},
        "value that is not a finite number at line 2 of i.blt"},
