@@ -9,6 +9,7 @@
 #include "app/grid.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
+#include "app/mesh/mesh.h"
 #include "app/store.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
@@ -171,6 +172,7 @@ void app_reset() {
   loader_reset();
   export_reset();
   grid_reset();
+  mesh_reset();
 }
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {
@@ -188,7 +190,7 @@ MainAction main_menu_action(int choice) {
     case 2: edit(); break;
     case 3: not_available("Map"); break;
     case 4: grid(); break;
-    case 5: not_available("Mesh"); break;
+    case 5: mesh(); break;
     case 6: fsave(); break;
     case 7: help(); break;
     default: return MainAction::none;
