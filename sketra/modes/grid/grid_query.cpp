@@ -77,41 +77,28 @@ void node_points(const GridData& g) {
   grflip();
 }
 
-// Samples of one section at most: far more than a screen or a table can
-// show, few enough to be taken at once.
-constexpr double kMaxSectionSamples = 1.0e6;
+// Samples of a section at most: a spacing too fine for its length (or
+// vertices far apart) is refused before any sample is written.
+constexpr double kMaxSectionSamples = 1.0e7;
 
-// The number of samples of segment k of the section, from its length and
-// the spacing.
-int segment_samples(const Polygon& p, int k) {
-  const double dx = double(p.x[size_t(k + 1)]) - p.x[size_t(k)], dy = double(p.y[size_t(k + 1)]) - p.y[size_t(k)];
-  return int(std::sqrt(dx * dx + dy * dy) / grcnt.spacing);
-}
-
-// True when the section's samples fit; the reason on the message line when not.
-bool section_fits(const Polygon& p) {
-  double total = 0;
+// The number of samples of the section through p at `spacing`.
+double section_samples(const Polygon& p, float spacing) {
+  double n = 1;
   for (int k = 0; k + 1 < p.count(); ++k) {
     const double dx = double(p.x[size_t(k + 1)]) - p.x[size_t(k)], dy = double(p.y[size_t(k + 1)]) - p.y[size_t(k)];
-    const double n = std::sqrt(dx * dx + dy * dy) / grcnt.spacing;
-    if (!std::isfinite(n)) {
-      grmesg("section vertices out of range");
-      return false;
-    }
-    total += n;
+    n += std::floor(std::sqrt(dx * dx + dy * dy) / double(spacing));
   }
-  if (total > kMaxSectionSamples) {
-    grmesg("spacing too small for this section: " + number_field(total, 0) + " samples");
-    return false;
-  }
-  return true;
+  return n;
 }
 
 void section(const GridData& g) {
   if (!read_points()) return;
-  const Polygon& p = grcnt.xp;
-  if (!(grcnt.spacing > 0) || !section_fits(p)) return;
   const GridLocator where(g);
+  const Polygon& p = grcnt.xp;
+  if (grcnt.spacing > 0 && !(section_samples(p, grcnt.spacing) <= kMaxSectionSamples)) {
+    grmesg("the section would take more than 10000000 samples: choose a larger spacing");
+    return;
+  }
   std::vector<float> samples;
   auto sample = [&](float px, float py, float station) {
     detail::mark(px, py);
@@ -124,7 +111,7 @@ void section(const GridData& g) {
     const float x0 = p.x[size_t(k)], y0 = p.y[size_t(k)];
     const float dx = p.x[size_t(k + 1)] - x0, dy = p.y[size_t(k + 1)] - y0;
     const float len = std::sqrt(dx * dx + dy * dy);
-    const int n = segment_samples(p, k);
+    const int n = grcnt.spacing > 0 ? int(std::min(len / grcnt.spacing, 1.0e7f)) : 0;
     for (int s = 0; s < n; ++s) {
       const float t = float(s) / float(n);
       sample(x0 + t * dx, y0 + t * dy, t * len + grcnt.dist);
@@ -227,12 +214,9 @@ bool sum_dialog(const GridData& g, SumCurve& s, std::string& hull) {
   s.minimum = float(a);
   s.maximum = float(b);
   s.spacing = float(d);
+  // At most 100 classes of the spacing given (level k = k * spacing +
+  // minimum); values above the last class are counted in it.
   const double classes = std::floor((b - a) / d) + 1;
-  if (classes > kMaxSumClasses) {
-    // Keep every value in a class: a spacing too fine for 100 classes is widened.
-    s.spacing = float((b - a) / (kMaxSumClasses - 1));
-    grmesg("spacing raised to " + number_field(s.spacing, 4));
-  }
   s.counts.assign(size_t(std::min(classes, double(kMaxSumClasses))), 0.0);
   hull = std::string(trim_right(values[3]));
   return true;
