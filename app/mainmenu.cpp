@@ -8,6 +8,7 @@
 #include "app/export.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
+#include "app/map.h"
 #include "app/store.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
@@ -172,7 +173,11 @@ MainAction main_menu_action(int choice) {
   switch (choice) {
     case 1: return file_menu();
     case 2: edit(); break;
-    case 3: not_available("Map"); break;
+    case 3: {
+      int set = -1;
+      map(set);
+      break;
+    }
     case 4: not_available("Grid"); break;
     case 5: not_available("Mesh"); break;
     case 6: fsave(); break;

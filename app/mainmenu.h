@@ -67,6 +67,8 @@ void shutdown();
 //   reader, tables, published_origin  loader.h          reader settings kept
 //                                                       from file to file,
 //                                                       value tables, origin
+//   last_mesh_points                  loader.h          where the last node
+//                                                       file or 2DM mesh went
 //   parser                            loader.h          include nesting,
 //                                                       call and error counts
 //   export_settings                   export.h          the XYZ export's

@@ -4,7 +4,8 @@
 #   sketra/base <- kernel <- ui <- devices <- control <- modes/common <- modes/<mode>
 #   sketra/library.h sits on every layer (the whole-library entry points);
 #   sketra/x11 sits on the kernel; the file formats (app/formats) sit on
-#   sketra/base only, and the display modes may use them; the application
+#   sketra/base only, and the display modes may use them; mapping
+#   (app/mapping) sits on sketra and the formats, not on the store; the application
 #   (app/) sits on top of sketra; meshgen sees the text module only.
 #
 # Xlib headers are included only in sketra/x11. Prints each offending line
@@ -28,6 +29,7 @@ allowed() {
     sketra/x11) echo "$base $kernel sketra/x11" ;;
     sketra) echo "$base $kernel $ui $devices $control sketra/modes sketra/library.h" ;;
     app/formats) echo "$base app/formats" ;;
+    app/mapping) echo "$base $kernel $ui $devices $control sketra/modes app/formats app/mapping" ;;
     app) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;
     app/*) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;
     meshgen) echo "$base meshgen" ;;

@@ -5,11 +5,13 @@
 #include "sketra/kernel/state.h"
 #include "sketra/modes/common/state.h"
 #include "sketra/modes/grid/state.h"
+#include "sketra/modes/surface/state.h"
 #include "sketra/ui/state.h"
 
 namespace sketra {
 
 void reset_library() {
+  surface_state_reset();
   grid_state_reset();
   common_state_reset();
   control_state_reset();
