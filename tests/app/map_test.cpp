@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "sketra/base/textfmt.h"
+#include "sketra/control/control.h"
 #include "sketra/kernel/recording_driver.h"
 #include "support/answer_ui.h"
 #include "support/app_fixture.h"
@@ -16,6 +18,7 @@ namespace {
 
 using namespace korvel;
 using Entries = std::vector<std::string>;
+using korvel::testing::write_file;
 
 class MapTest : public korvel::testing::AppTest {
  protected:
@@ -68,7 +71,7 @@ TEST_F(MapTest, ViewsTheSurfaceOfAnAddedNodeFileNumberedFromZero) {
 TEST_F(MapTest, ElementFilesThatDoNotFitMapNothing) {
   // A node number beyond the node file's (numbered 0 ... 3).
   points_then_nodes("2 3 0\n1 0 1 2\n2 0 4 3\n");
-  run({"X"});
+  run({});
   EXPECT_EQ(sketra::ctrl.view_calls, 0);
   ASSERT_EQ(ui_.pages.size(), 1u);
   EXPECT_EQ(ui_.pages[0], (Entries{"error in element file. line number:", "           2"}));

@@ -93,8 +93,11 @@ TEST(TinValues, MatchBarycentricInterpolationInsideTheSurface) {
   }
   EXPECT_GT(compared, 2300);
   // Nodes beyond the surface's extent by more than a fifth of a cell stay empty.
-  for (std::size_t m = 0; m < values.size(); ++m)
-    if (g.gx[m] > 20.0f + 0.2f * 0.37f + 1e-4f || g.gy[m] > 20.0f + 0.2f * 0.37f + 1e-4f) EXPECT_EQ(values[m], kNodata);
+  for (std::size_t m = 0; m < values.size(); ++m) {
+    if (g.gx[m] > 20.0f + 0.2f * 0.37f + 1e-4f || g.gy[m] > 20.0f + 0.2f * 0.37f + 1e-4f) {
+      EXPECT_EQ(values[m], kNodata);
+    }
+  }
 }
 
 TEST(TinValues, LaterTriangleWinsInsideAndOnSharedEdges) {
