@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Triangulated surfaces in a whole session without a person: the project's
-# mesher triangulates the river's breaklines (node and poly files), korvel
+# mesher triangulates the river's points with their breaklines (node and
+# poly files, the convex hull meshed), korvel
 # loads the mesher's node file, Map reads the element file beside it and
-# opens the surface viewer, Examine and Nearest ask at the first triangle's
+# opens the surface viewer, Examine and Nearest ask at the largest triangle's
 # centroid, and the session leaves through File eXit. The log must hold the
-# triangle count, the value found (the mean of the three corners) and the
+# triangle count, the value found (interpolated in that triangle) and the
 # nearest node.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
@@ -15,20 +16,30 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 data=$KORVEL_SOURCE_DIR/tests/meshgen/data
 cp "$data/korvel_river.node" "$data/korvel_river.poly" .
-"$meshgen" -p korvel_river > meshgen.out || { cat meshgen.out; exit 1; }
+"$meshgen" -pc korvel_river > meshgen.out || { cat meshgen.out; exit 1; }
 [ -f korvel_river.1.ele ] || { echo "meshgen wrote no element file"; exit 1; }
 
 fail() { echo "$*"; exit 1; }
 
-# The first triangle's corners, absolute, and its centroid relative to the
-# first node (the store origin).
+# The largest triangle's centroid, rounded to a decimetre relative to the
+# first node (the store origin; a script entry holds 16 characters), and
+# the value interpolated there.
 read -r ntri _ < <(grep -v '^#' korvel_river.1.ele | head -1)
-read -r _ a b c < <(grep -v '^#' korvel_river.1.ele | sed -n 2p)
-node() { grep -v '^#' korvel_river.1.node | awk -v n="$1" 'NR > 1 && $1 == n { print $2, $3, $4 }'; }
-read -r x0 y0 _ < <(grep -v '^#' korvel_river.1.node | sed -n 2p | awk '{ print $2, $3, $4 }')
-read -r cx cy cz < <({ node "$a"; node "$b"; node "$c"; } |
-  awk '{ x += $1; y += $2; z += $3 } END { printf "%.4f %.4f %.4f\n", x / 3, y / 3, z / 3 }')
-point=$(awk -v x="$cx" -v y="$cy" -v x0="$x0" -v y0="$y0" 'BEGIN { printf "%.4f %.4f", x - x0, y - y0 }')
+read -r px py cx cy cz < <(awk '
+  FNR == 1 || /^#/ { next }
+  FILENAME ~ /node$/ { x[$1] = $2; y[$1] = $3; z[$1] = $4; if (!n++) { x0 = $2; y0 = $3 } next }
+  { a = 0.5 * ((x[$3] - x[$2]) * (y[$4] - y[$2]) - (x[$4] - x[$2]) * (y[$3] - y[$2]))
+    if (a < 0) a = -a
+    if (a > best) { best = a; p = $2; q = $3; r = $4 } }
+  END {
+    rx = sprintf("%.1f", (x[p] + x[q] + x[r]) / 3 - x0); ry = sprintf("%.1f", (y[p] + y[q] + y[r]) / 3 - y0)
+    X = x0 + rx; Y = y0 + ry
+    d = (y[q] - y[r]) * (x[p] - x[r]) + (x[r] - x[q]) * (y[p] - y[r])
+    l1 = ((y[q] - y[r]) * (X - x[r]) + (x[r] - x[q]) * (Y - y[r])) / d
+    l2 = ((y[r] - y[p]) * (X - x[r]) + (x[p] - x[r]) * (Y - y[r])) / d
+    printf "%s %s %.4f %.4f %.4f\n", rx, ry, X, Y, l1 * z[p] + l2 * z[q] + (1 - l1 - l2) * z[r] }
+' korvel_river.1.node korvel_river.1.ele)
+point="$px $py"
 sed "s/^@POINT@$/E $point\nN $point/" "$KORVEL_SOURCE_DIR/tests/e2e/surface/session" > session
 
 SKETRA_SCRIPT=session timeout 120 "$KORVEL" korvel_river.1.node > korvel.out || {
