@@ -6,6 +6,7 @@
 
 #include "app/edit.h"
 #include "app/export.h"
+#include "app/grid.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
 #include "app/map.h"
@@ -158,6 +159,7 @@ void app_reset() {
   parser_reset();
   loader_reset();
   export_reset();
+  grid_reset();
 }
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {
@@ -178,7 +180,7 @@ MainAction main_menu_action(int choice) {
       map(set);
       break;
     }
-    case 4: not_available("Grid"); break;
+    case 4: grid(); break;
     case 5: not_available("Mesh"); break;
     case 6: fsave(); break;
     case 7: help(); break;

@@ -4,7 +4,8 @@
 #   sketra/base <- kernel <- ui <- devices <- control <- modes/common <- modes/<mode>
 #   sketra/library.h sits on every layer (the whole-library entry points);
 #   sketra/x11 sits on the kernel; the file formats (app/formats) sit on
-#   sketra/base only, and the display modes may use them; mapping
+#   sketra/base only, and the display modes may use them; the gridding
+#   (app/gridding) sits on sketra/base and the formats' geometry; mapping
 #   (app/mapping) sits on sketra and the formats, not on the store; the application
 #   (app/) sits on top of sketra; meshgen sees the text module only.
 #
@@ -29,6 +30,7 @@ allowed() {
     sketra/x11) echo "$base $kernel sketra/x11" ;;
     sketra) echo "$base $kernel $ui $devices $control sketra/modes sketra/library.h" ;;
     app/formats) echo "$base app/formats" ;;
+    app/gridding) echo "$base app/formats/geometry.h app/gridding" ;;
     app/mapping) echo "$base $kernel $ui $devices $control sketra/modes app/formats app/mapping" ;;
     app) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;
     app/*) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;

@@ -5,12 +5,14 @@
 #include "sketra/kernel/state.h"
 #include "sketra/modes/common/state.h"
 #include "sketra/modes/grid/state.h"
+#include "sketra/modes/section/state.h"
 #include "sketra/modes/surface/state.h"
 #include "sketra/ui/state.h"
 
 namespace sketra {
 
 void reset_library() {
+  section_state_reset();
   surface_state_reset();
   grid_state_reset();
   common_state_reset();

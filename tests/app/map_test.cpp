@@ -4,8 +4,11 @@
 
 #include "app/map.h"
 
+#include "app/grid.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "sketra/base/textfmt.h"
@@ -124,6 +127,24 @@ TEST_F(MapTest, TinFillsExactlyTheNodesOfItsSet) {
   store_grid_nodes(2);
   EXPECT_EQ(run({"X"}, 2), 0);
   EXPECT_EQ(cin.value[1].size(), 9u);
+}
+
+TEST_F(MapTest, GridTinStoresTheSurfacesValuesAsANewSetOrNothing) {
+  points_then_nodes(kTwoTriangles);
+  // The proposed geometry (10 x 10 nodes 1.111 apart from the origin), the
+  // surface viewer and the contour viewer left, the name "tin".
+  sketra::grscpt(Entries{"D", "X", "X", "tin"});
+  EXPECT_EQ(grid_action(4), GridResult::stored);
+  const GridGeometry g = cin1.set(1);
+  ASSERT_EQ(cin.value[0].size(), std::size_t(g.nx) * std::size_t(g.ny));
+  EXPECT_NEAR(cin.value[0][std::size_t(g.nx - 1)], 10 + cin.gx[std::size_t(g.nx - 1)], 1e-3);  // z = 10 + x + y
+  EXPECT_EQ(cpch.set_name[0].str(), "tin");
+  // Without its element file the gridding is cancelled: no set, no values.
+  std::filesystem::remove("tin.ele");
+  sketra::grscpt(Entries{"D"});
+  EXPECT_EQ(grid_action(4), GridResult::cancelled);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_TRUE(cin.value[1].empty());
 }
 
 }  // namespace
