@@ -145,9 +145,10 @@ GridResult interpolate(int choice, NewGrid& out) {
   } else if (choice == 4) {
     // The surface of the last node file or mesh, viewed, then its values.
     grid_nodes(out.g, out.gx, out.gy);
-    const bool mapped = map(out.g, out.gx, out.gy, out.nodata, out.gz, [&progress](std::int64_t e, std::int64_t n) {
-      return progress.step("interpolating", e, n);
-    });
+    const auto step = [&progress](std::int64_t triangles, std::int64_t all) {
+      return progress.step("interpolating", triangles, all);
+    };
+    const bool mapped = map(out.g, out.gx, out.gy, out.nodata, out.gz, step);
     return mapped ? GridResult::shown : GridResult::cancelled;
   } else {
     grid_nodes(out.g, out.gx, out.gy);

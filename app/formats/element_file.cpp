@@ -75,7 +75,8 @@ ElementFile read_element_file(LineReader& r, std::int64_t capacity, std::int64_t
       e.triangles.clear();
       return e;
     }
-    e.triangles.push_back({std::int32_t(v[1] - base + 1), std::int32_t(v[2] - base + 1), std::int32_t(v[3] - base + 1)});
+    const auto point = [base](std::int64_t number) { return std::int32_t(number - base + 1); };
+    e.triangles.push_back({point(v[1]), point(v[2]), point(v[3])});
     if (k % 1000 == 0) gauge(k, e.expected, "reading elements");
   }
   return e;

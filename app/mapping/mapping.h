@@ -36,9 +36,6 @@ namespace korvel {
 
 inline constexpr std::int64_t kMaxTriangles = 39200000;  // twice the point capacity
 
-// Sets every element of `a` to `v`.
-void mmset(std::span<float> a, float v);
-
 // Where the points of the node file or 2DM mesh loaded last lie in the
 // point store.
 struct MeshPoints {

@@ -11,12 +11,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/gridding/gridding.h"
 #include "app/mapping/mapping.h"
 #include "sketra/modes/surface/surface_viewer.h"
 
 namespace korvel {
-
-void mmset(std::span<float> a, float v) { std::fill(a.begin(), a.end(), v); }
 
 bool GridTarget::usable() const {
   const GridGeometry& g = geometry;

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Triangulated surfaces in a whole session without a person: the project's
-# mesher triangulates the river's points with their breaklines (node and
-# poly files, the convex hull meshed), korvel
-# loads the mesher's node file, Map reads the element file beside it and
-# opens the surface viewer, Examine and Nearest ask at the largest triangle's
-# centroid, and the session leaves through File eXit. The log must hold the
-# triangle count, the value found (interpolated in that triangle) and the
-# nearest node.
+# mesher triangulates the river's points (their heights set on a tilted
+# plane) with their breaklines, the convex hull meshed; korvel loads the
+# mesher's node file, Map reads the element file beside it and opens the
+# surface viewer, Examine and Nearest ask at the largest triangle's
+# centroid; then Grid -> Tin puts the surface onto the proposed grid, the
+# contour viewer writes it as an ESRI grid and the set is named. The log
+# must hold the triangle count, the value found and the nearest node; GDAL
+# must read the grid with every value on the plane or NODATA.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 meshgen=${MESHGEN:-$(dirname "$KORVEL")/meshgen}
@@ -15,7 +16,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 data=$KORVEL_SOURCE_DIR/tests/meshgen/data
-cp "$data/korvel_river.node" "$data/korvel_river.poly" .
+cp "$data/korvel_river.poly" .
+# The river's points on a tilted plane, so that every interpolated value is
+# known: z = 400 + 0.01 (x - 2600000) + 0.02 (y - 1199000).
+awk 'NR == 1 || /^#/ { print; next }
+     { printf "%d %.3f %.3f %.4f %s\n", $1, $2, $3, 400 + 0.01 * ($2 - 2600000) + 0.02 * ($3 - 1199000), $5 }' \
+  "$data/korvel_river.node" > korvel_river.node
 "$meshgen" -pc korvel_river > meshgen.out || { cat meshgen.out; exit 1; }
 [ -f korvel_river.1.ele ] || { echo "meshgen wrote no element file"; exit 1; }
 
@@ -53,4 +59,21 @@ awk -v l="$line" -v x="$cx" -v y="$cy" -v z="$cz" 'BEGIN {
   if (w[n] - z > 0.006 || z - w[n] > 0.006) exit 1 }' || fail "Examine: $line, expected $cx $cy $cz"
 grep -q "^(X,Y):.* (I):" outp || fail "no Nearest line in outp"
 ! grep -q 'unknown script line' outp || fail "the script was misread"
+grep -qx "DATA STORED AS NUMBER    1" outp || fail "the Tin grid was not stored"
+
+# GDAL reads the grid: each value lies on the plane at its node, or is
+# NODATA beyond the surface. Nodes within a fifth of a cell outside the
+# surface take the value a fifth of a cell (2 m) inside it: the plane's
+# slope allows them 0.02 * 2 m.
+if command -v gdal_translate > /dev/null; then
+  gdal_translate -q -of XYZ tin.asc tin.xyz || fail "gdal cannot read tin.asc"
+  awk '{ n++; if ($3 == -9999) { empty++; next }
+         d = $3 - (400 + 0.01 * ($1 - 2600000) + 0.02 * ($2 - 1199000)); if (d < 0) d = -d
+         if (d > 0.0401) { bad++; if (bad < 4) print "off the plane:", $0, d }
+         if (d > 0.001) band++ }
+       END { if (bad || n - empty < 1000 || empty < 1 || band > (n - empty) / 50) { print n, empty, band, bad; exit 1 } }' \
+    tin.xyz || fail "tin.asc: values off the plane"
+else
+  [ -s tin.asc ] || fail "no tin.asc"
+fi
 echo "surface session ok"

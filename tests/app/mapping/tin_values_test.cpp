@@ -160,7 +160,8 @@ TEST(TinValues, RefusesGridsItCannotFillAndStopsWhenAsked) {
   short_columns.gx.resize(10);
   EXPECT_FALSE(tin_values(s.tin(), short_columns.target(), v));
   EXPECT_FALSE(tin_values(s.tin(), grid(0, 0, 1, 1, 4, 5).target(), v));  // too few values
-  EXPECT_FALSE(tin_values(s.tin(), grid(0, 0, 1, 1, 4, 4).target(), v, [](std::int64_t, std::int64_t) { return false; }));
+  const auto stop = [](std::int64_t, std::int64_t) { return false; };
+  EXPECT_FALSE(tin_values(s.tin(), grid(0, 0, 1, 1, 4, 4).target(), v, stop));
   // A triangle with a corner outside the points is passed over.
   s.t.push_back({1, 2, 9});
   EXPECT_TRUE(tin_values(s.tin(), grid(0, 0, 1, 1, 4, 4).target(), v));
