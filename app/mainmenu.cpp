@@ -10,6 +10,7 @@
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
 #include "app/map.h"
+#include "app/mesh/mesh.h"
 #include "app/store.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
@@ -160,6 +161,7 @@ void app_reset() {
   loader_reset();
   export_reset();
   grid_reset();
+  mesh_reset();
 }
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {
@@ -181,7 +183,7 @@ MainAction main_menu_action(int choice) {
       break;
     }
     case 4: grid(); break;
-    case 5: not_available("Mesh"); break;
+    case 5: mesh(); break;
     case 6: fsave(); break;
     case 7: help(); break;
     default: return MainAction::none;

@@ -4,6 +4,7 @@
 #include "sketra/control/state.h"
 #include "sketra/kernel/state.h"
 #include "sketra/modes/common/state.h"
+#include "sketra/modes/editor/state.h"
 #include "sketra/modes/grid/state.h"
 #include "sketra/modes/section/state.h"
 #include "sketra/modes/surface/state.h"
@@ -15,6 +16,7 @@ void reset_library() {
   section_state_reset();
   surface_state_reset();
   grid_state_reset();
+  editor_state_reset();
   common_state_reset();
   control_state_reset();
   ui_state_reset();
