@@ -36,9 +36,6 @@ std::string line60(std::string_view s) { return sketra::fmt_a(s, 60); }
 // Input unit handed to the graphics library (it reads nothing from it).
 constexpr int kInputUnit = 5;
 
-// A main-menu entry whose routine arrives with a later part of korvel.
-void not_available(std::string_view entry) { sketra::grmesg(std::string(entry) + ": not available yet"); }
-
 // The File submenu, a pull-down under the File entry.
 MainAction file_menu() {
   cpch.file_name.clear();
