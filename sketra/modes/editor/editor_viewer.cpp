@@ -133,8 +133,6 @@ void help() {
   grtext(lines);
 }
 
-void not_yet(std::string_view what) { grmesg(std::string(what) + " is not available yet"); }
-
 }  // namespace
 
 std::vector<ModeEntry> editor_entries(EditData& d) {
@@ -147,13 +145,13 @@ std::vector<ModeEntry> editor_entries(EditData& d) {
        }},
       {" CCut", [data](ViewContext& v) { cut_menu(v, *data); }},
       {" FFilter", [data](ViewContext& v) { filter_menu(v, *data); }},
-      {" AAlter", [](ViewContext&) { not_yet("Alter"); }},
-      {" 6New", [](ViewContext&) { not_yet("New"); }},
+      {" AAlter", [data](ViewContext& v) { detail::alter_menu(v, *data); }},
+      {" 6New", [data](ViewContext& v) { detail::new_menu(v, *data); }},
       {"-SSymbol", {}},
       {" TTransform", [data](ViewContext& v) {
          if (detail::transform(*data)) v.request(ViewRequest::replot);
        }},
-      {" MMove", [](ViewContext&) { not_yet("Move"); }},
+      {" MMove", [data](ViewContext& v) { detail::move_menu(v, *data); }},
       {" WWrite", [data](ViewContext&) { write_edit(*data); }},
       {" IInfo", [data](ViewContext&) { info(*data); }},
       {" ??", [](ViewContext&) { help(); }},
@@ -176,6 +174,9 @@ void gredi1(ViewContext& v, EditData& d) {
     case kViewDraw:
       grclne(d.code, d.seg);
       draw_edit(d, [&v] { return v.interrupted(); });
+      return;
+    case kViewOverlay:
+      if (gredst.xcent > -99998.0f && gredst.ycent > -99998.0f) detail::mark_point(gredst.xcent, gredst.ycent, 1404);
       return;
     default: return;
   }

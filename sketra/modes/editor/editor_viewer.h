@@ -84,6 +84,11 @@ struct EditorState {
   bool origin_set = false;       // Transform: the rotation origin was given
   double xorigin = 0, yorigin = 0;  // Transform: rotation origin, absolute
   CutRecord cut;                 // the last cut, until it is committed
+  std::string cop = "+2.0";      // Alter: the operation text (32 characters)
+  float random = 0.1f;           // Alter Randomize: distance, metres
+  float znew = 0;                // New: z of new nodes and lines
+  int next_hole = 0;             // New Hole: number of the next hole point (0: ask)
+  int hull_level = 1;            // New Hull: 1 smooth, 2 medium, 3 coarse
 };
 extern EditorState gredst;
 void editor_reset();
@@ -136,6 +141,12 @@ float rgdist(float x1, float y1, float x2, float y2, float px, float py, int mod
 // Bearing of (xi, yi) seen from (xj, yj), clockwise from north, radians in
 // [0, 2 pi).
 float razimut(float xi, float yi, float xj, float yj);
+
+// The cubic spline through (x, y), x strictly rising: y2 receives the
+// second derivatives; an end slope above 0.99e30 makes that end natural.
+void grspln(std::span<const float> x, std::span<const float> y, float yp1, float ypn, std::vector<float>& y2);
+// The spline's value at x, the piece found by bisection on the abscissae.
+float grspint(std::span<const float> xa, std::span<const float> ya, std::span<const float> y2a, float x);
 
 // Commits the pending cut: its edges go to the output unit as line records
 // (absolute x, y, z, I) and Undo has nothing left to restore.
@@ -190,6 +201,15 @@ std::int64_t filter_holes(const EditData& d, int unit);
 // interpolated. False, with a message and nothing changed, when the new
 // points or edges would pass the capacities.
 bool filter_split(EditData& d, float dmax);
+
+// New Hull: a convex hull by gift wrapping from the highest live point
+// (bearings from razimut, the smallest turn wins), then concave passes:
+// each active hull edge (a, b) takes the live point p off the hull that
+// sees it at the widest angle when threshold >= max(|pa x pb|, 10) *
+// cos(a-p-b) * 0.01, until a pass takes none. Hull points get code 102;
+// the hull's edges are appended. Each point joins the hull once. Returns
+// the number of hull edges (0, with a message, for fewer than 3 points).
+std::int64_t concave_hull(EditData& d, float threshold);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.
