@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <vector>
 
@@ -189,10 +191,15 @@ TEST_F(EditorTest, WriteGivesFreePointsAndLinesEachOnce) {
   EXPECT_EQ(text.find("temp"), std::string::npos);
 }
 
-TEST_F(EditorTest, WriteIntoAMissingFolderFailsAndSaysSo) {
+TEST_F(EditorTest, AWriteThatCannotBeMadeSaysSoAndLeavesTheOldFile) {
   survey();
   entry(kWrite, {"no/dir/out.dat"});
   EXPECT_EQ(dialogs.message_line, "Cannot write file: no/dir/out.dat");
+  std::ofstream("keep.dat") << "old\n";
+  std::filesystem::create_directory("keep.dat.korvel-tmp");  // the temporary file cannot be made
+  entry(kWrite, {"keep.dat", "Y"});
+  EXPECT_EQ(dialogs.message_line, "Cannot write file: keep.dat");
+  EXPECT_EQ(read_file("keep.dat"), "old\n");
 }
 
 // ---------------------------------------------------------------- Cut
