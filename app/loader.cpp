@@ -23,6 +23,7 @@ namespace korvel {
 ReaderSettings reader;
 std::vector<ValueTable> tables;
 PublishedOrigin published_origin;
+MeshPoints last_mesh_points;
 ParserState parser;
 
 namespace {
@@ -601,6 +602,7 @@ void parser_reset() { parser = ParserState{}; }
 
 void loader_reset() {
   reader = ReaderSettings{};
+  last_mesh_points = MeshPoints{};
   tables.clear();
   published_origin = PublishedOrigin{};
 }
@@ -613,6 +615,7 @@ LoadOutcome load(int mode) {
   cpch.file_filter.set(filter);
 
   Transaction tx(mode);
+  const MeshPoints mesh_before = last_mesh_points;
   const double xorig = cin1.xorig, yorig = cin1.yorig;
   if (mode == kLoad) {
     cin1.np = cin1.nseg = 0;
@@ -652,6 +655,7 @@ LoadOutcome load(int mode) {
     parser.nlab = 0;
     parser.aborted = false;
     tx.rollback();
+    last_mesh_points = mesh_before;
     sketra::grmesg("load failed: " + name);
     publish_origin();
     return LoadOutcome::rejected;

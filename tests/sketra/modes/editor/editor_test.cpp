@@ -275,6 +275,11 @@ TEST_F(EditorTest, CommittedCutWritesItsEdgesAsLineRecords) {
   entry(kCut, {"#9"});
   EXPECT_EQ(entry(kCut, {"D"}), ViewRequest::replot);
   EXPECT_TRUE(gredst.cut.empty());
+  // Another entry commits a cut that Cut did not (left during its redraw).
+  entry(kCut, {"N 1 1"});
+  entry(kLabel);
+  EXPECT_TRUE(gredst.cut.empty());
+  EXPECT_EQ(code[0], 0);
   EXPECT_EQ(output(),
             " 2600000.000 1200050.000    20.000 1 /\n"
             " 2600050.000 1200050.000    21.000 0 /\n"
