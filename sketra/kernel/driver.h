@@ -14,6 +14,9 @@
 //
 // Drawing goes to the current surface: the window, or after use_pixmap() an
 // off-screen pixmap of the window's size that flip() copies to the window.
+// A driver may draw everything off screen and show it at flip() and before
+// every wait for input (the X11 driver does): what a person sees while the
+// program waits is then always everything drawn so far.
 
 #include <cstdint>
 #include <ctime>
@@ -123,10 +126,23 @@ class Driver {
   // A string in the 6x12 font, baseline starting at `at`.
   virtual void text(DevicePoint at, std::string_view text) = 0;
 
+  // Backing store for widgets that cover the picture for a while (menus,
+  // dialogs): keep_area keeps a copy of a rectangle of the picture (device
+  // pixels), restore_areas puts every kept rectangle back, the last kept
+  // first, and forgets them; drop_areas forgets them. Drivers without a
+  // picture of their own ignore these calls.
+  virtual void keep_area(int x, int y, int w, int h) {}
+  virtual void restore_areas() {}
+  virtual void drop_areas() {}
+
   // Allocates the colours 0xRRGGBB and returns one pixel value per colour.
   virtual std::vector<unsigned long> alloc_colours(std::span<const std::uint32_t> rgb) = 0;
 
-  // Waits for the next event; see InputEvent for what is filled in.
+  // Waits for the next event; see InputEvent for what is filled in. Before
+  // it waits, the window shows everything drawn so far. Modifier keys alone
+  // (Shift, Control, Alt, Caps Lock, Num Lock ...) are no events. Closing
+  // the window through the window manager, or losing the display, throws
+  // WindowGone (sketra/base/fatal.h).
   virtual void wait_event(InputEvent& ev) = 0;
   // Looks at pending events without waiting: first every pending button
   // press, then every pending key press (code = raw keysym); the last one

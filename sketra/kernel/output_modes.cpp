@@ -168,6 +168,7 @@ void grcler(int k) {
   }
   grcolr(kBlack);
   c.clean_areas.clear();
+  if (driver().is_open()) driver().drop_areas();
 }
 
 void grflip() {

@@ -334,16 +334,26 @@ void grclean(int k, float x1, float x2, float y1, float y2) {
     // A button drawn again (pressed, highlighted) keeps its one entry.
     for (const CleanArea& a : areas)
       if (a.x1 == x1 && a.x2 == x2 && a.y1 == y1 && a.y2 == y2) return;
-    if (areas.size() < size_t(kMaxCleanAreas)) areas.push_back({x1, x2, y1, y2});
+    if (areas.size() < size_t(kMaxCleanAreas)) {
+      areas.push_back({x1, x2, y1, y2});
+      // What the widget is about to cover, kept to be put back when it goes
+      // (in pixel mode: device x = x + origin, device y = origin - y).
+      grdump();
+      const int dx = int(std::floor(x1 + grcomn.xorggr)) - 1, dy = int(std::floor(grcomn.yorggr - y2)) - 1;
+      driver().keep_area(dx, dy, int(std::ceil(x2 - x1)) + 3, int(std::ceil(y2 - y1)) + 3);
+    }
     return;
   }
   if (k != -1 && !areas.empty()) {
     PixelScope scope;
     for (auto it = areas.rbegin(); it != areas.rend(); ++it) grect(it->x1, it->y1, it->x2 - it->x1, it->y2 - it->y1, kWhite, 0);
+    grdump();
+    driver().restore_areas();  // the picture under the widgets, where the driver kept it
     areas.clear();
     detail::repaint_messages();
     grflip();
   }
+  driver().drop_areas();
   areas.clear();
 }
 

@@ -2,10 +2,24 @@
 //
 // One window with an off-screen pixmap of at least the window's size and the
 // window's depth, one graphics context (GXcopy, font "6x12", no graphics
-// exposure events from copies), drawing into the window or the pixmap.
+// exposure events from copies).
+//
+// Everything is drawn into the pixmap, which therefore always holds the
+// whole picture; the window is a copy of it. The copy is made by flip() and,
+// structurally, before every wait for input when anything was drawn since
+// the last copy: whenever the program waits, the window shows all it has
+// drawn. An exposed part of the window is copied again from the pixmap.
+// Rectangles kept for widgets (keep_area) are copies of parts of the pixmap
+// on a stack of small pixmaps, put back by restore_areas.
+//
 // When a resize event shows a window larger than the pixmap, a pixmap that
 // covers it replaces the old one (its picture copied over), so later clears
 // and flips cover the whole window.
+//
+// The window manager's close button (WM_DELETE_WINDOW) and a lost
+// connection end the run with WindowGone; after a lost connection no
+// request is sent any more (Xlib may hold its lock), resources are just
+// forgotten.
 //
 // Device co-ordinates travel to the server as 16-bit values; they are held
 // to that range here so that far points cannot wrap around.
@@ -17,8 +31,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
+#include "sketra/base/fatal.h"
 #include "sketra/x11/x11_handles.h"
 
 namespace sketra::x11 {
@@ -38,6 +56,22 @@ KeySym keypad_digit(XKeyEvent& key, KeySym keysym) {
   if (keysym < kKpHome || keysym > kKpDelete) return keysym;
   const KeySym numeric = XLookupKeysym(&key, 1);
   return numeric >= kKpMultiply && numeric <= kKp9 ? numeric : keysym;
+}
+
+// Modifier keys alone choose nothing: Shift, Control, Alt, Meta, Super,
+// Hyper, Caps Lock, Shift Lock, Num Lock, Mode switch and the ISO level
+// shifts.
+bool is_modifier(KeySym k) { return IsModifierKey(k) || (k >= 0xFE01 && k <= 0xFE13); }
+
+// Set when Xlib reports the connection lost; from then on no request goes out.
+bool connection_lost = false;
+
+// Xlib calls this when the connection breaks and ends the process when it
+// returns; throwing instead lets the program write its settings and close
+// its log on the way out.
+int lost_connection(Display*) {
+  connection_lost = true;
+  throw WindowGone("korvel: the connection to the X display was lost", 1);
 }
 
 // X protocol errors (a pixmap the server cannot allocate, say) are reported
@@ -71,25 +105,46 @@ struct X11Driver::Impl {
   PixmapHandle pixmap;
   GcHandle gc;
   XFontStruct* font = nullptr;
+  Atom wm_delete = None;
   int depth = 0;
   int width = 0, height = 0;
   int pixmap_width = 0, pixmap_height = 0;
-  bool to_pixmap = false;
+  bool dirty = false;  // drawn into the pixmap since the window's last copy
   unsigned long foreground = 0, background = 0, saved_pixel = 0;
   unsigned long first_request = 0;
   std::vector<XPoint> points;
+  struct Kept {
+    PixmapHandle copy;
+    int x, y, w, h;
+  };
+  std::vector<Kept> kept;
 
   Display* d() const { return display.get(); }
-  Drawable drawable() const { return to_pixmap ? pixmap.get() : window.get(); }
+  bool live() const { return display && !connection_lost; }
+  Drawable drawable() {
+    dirty = true;
+    return pixmap.get();
+  }
+
+  // The window becomes a copy of the picture.
+  void present() {
+    XCopyArea(d(), pixmap.get(), window.get(), gc.get(), 0, 0, unsigned(width), unsigned(height), 0, 0);
+    dirty = false;
+    XFlush(d());
+  }
+
+  void fill_background(Drawable to, int w, int h) {
+    XSetForeground(d(), gc.get(), background);
+    XFillRectangle(d(), to, gc.get(), 0, 0, unsigned(w), unsigned(h));
+    XSetForeground(d(), gc.get(), saved_pixel);
+  }
 
   // A pixmap covering the window; the old picture is kept.
   void cover_window() {
     if (width <= pixmap_width && height <= pixmap_height) return;
     const int w = std::max(width, pixmap_width), h = std::max(height, pixmap_height);
     PixmapHandle bigger(d(), XCreatePixmap(d(), window.get(), unsigned(w), unsigned(h), unsigned(depth)));
-    XSetForeground(d(), gc.get(), background);
-    XFillRectangle(d(), bigger.get(), gc.get(), 0, 0, unsigned(w), unsigned(h));
-    XSetForeground(d(), gc.get(), saved_pixel);
+    fill_background(bigger.get(), w, h);
     XCopyArea(d(), pixmap.get(), bigger.get(), gc.get(), 0, 0, unsigned(pixmap_width),
               unsigned(pixmap_height), 0, 0);
     pixmap = std::move(bigger);
@@ -97,15 +152,53 @@ struct X11Driver::Impl {
     pixmap_height = h;
   }
 
+  // The picture as a binary PPM file, written beside `path` and renamed
+  // onto it (SKETRA_PICTURE_FILE: for tests that compare it with a screen
+  // grab of the window).
+  void dump_picture(const char* path) {
+    XImage* img = XGetImage(d(), pixmap.get(), 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!img) return;
+    // A pixmap's image carries no colour masks: they are the window's visual's.
+    const Visual* visual = DefaultVisual(d(), DefaultScreen(d()));
+    auto channel = [](unsigned long p, unsigned long mask) {
+      if (mask == 0) return 0;
+      int shift = 0;
+      while (!((mask >> shift) & 1)) ++shift;
+      const unsigned long max = mask >> shift;
+      return int(((p & mask) >> shift) * 255 / max);
+    };
+    std::string data = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const unsigned long p = XGetPixel(img, x, y);
+        data += char(channel(p, visual->red_mask));
+        data += char(channel(p, visual->green_mask));
+        data += char(channel(p, visual->blue_mask));
+      }
+    XDestroyImage(img);
+    const std::string tmp = std::string(path) + ".part";
+    {
+      std::ofstream out(tmp, std::ios::binary);
+      out << data;
+      if (!out) return;
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+  }
+
   void read_key(XKeyEvent& key, InputEvent& ev, bool translate) {
-    char buf[2];
-    KeySym keysym = 0;
-    XLookupString(&key, buf, 2, &keysym, nullptr);
-    keysym = keypad_digit(key, keysym);
+    const KeySym keysym = key_of(key);
     ev.type = KeyPress;
     ev.x = key.x;
     ev.y = key.y;
     ev.code = translate ? translate_keysym(keysym) : int(keysym);
+  }
+
+  static KeySym key_of(XKeyEvent& key) {
+    char buf[2];
+    KeySym keysym = 0;
+    XLookupString(&key, buf, 2, &keysym, nullptr);
+    return keypad_digit(key, keysym);
   }
 
   void read_button(const XButtonEvent& b, InputEvent& ev) {
@@ -125,9 +218,11 @@ std::unique_ptr<X11Driver> make_driver() { return std::make_unique<X11Driver>();
 bool X11Driver::open(const WindowRequest& win) {
   close();
   Impl& m = *impl_;
+  connection_lost = false;
   m.display.reset(XOpenDisplay(nullptr));
   if (!m.display) return false;
   XSetErrorHandler(report_x_error);
+  XSetIOErrorHandler(lost_connection);
   Display* d = m.d();
   const int screen = DefaultScreen(d);
   m.foreground = m.background = m.saved_pixel = WhitePixel(d, screen);
@@ -147,7 +242,6 @@ bool X11Driver::open(const WindowRequest& win) {
   m.pixmap = PixmapHandle(d, XCreatePixmap(d, w, unsigned(m.width), unsigned(m.height), unsigned(m.depth)));
   m.pixmap_width = m.width;
   m.pixmap_height = m.height;
-  m.to_pixmap = false;
 
   XSizeHints hints{};
   hints.flags = USPosition | USSize;
@@ -158,6 +252,8 @@ bool X11Driver::open(const WindowRequest& win) {
   XSetNormalHints(d, w, &hints);
   const std::string title = x_name(win.title), icon = x_name(win.icon_name);
   XSetStandardProperties(d, w, title.c_str(), icon.c_str(), None, nullptr, 0, &hints);
+  m.wm_delete = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(d, w, &m.wm_delete, 1);
   XFlush(d);
 
   m.gc = GcHandle(d, XCreateGC(d, w, 0, nullptr));
@@ -168,6 +264,8 @@ bool X11Driver::open(const WindowRequest& win) {
   m.font = XLoadQueryFont(d, "6x12");
   if (!m.font) m.font = XLoadQueryFont(d, "fixed");
   if (m.font) XSetFont(d, m.gc.get(), m.font->fid);
+  m.fill_background(m.pixmap.get(), m.width, m.height);
+  m.dirty = false;
   XMapRaised(d, w);
   // The window's first exposure: from here on, what is drawn is shown.
   XEvent first;
@@ -179,52 +277,52 @@ bool X11Driver::open(const WindowRequest& win) {
 void X11Driver::close() {
   Impl& m = *impl_;
   if (!m.display) return;
-  if (m.font) XFreeFont(m.d(), m.font);
+  if (connection_lost) {
+    // Nothing may be sent: forget every resource.
+    for (auto& k : m.kept) k.copy.release();
+    m.gc.release();
+    m.pixmap.release();
+    m.window.release();
+    (void)m.display.release();
+  }
+  m.kept.clear();
+  if (m.font && m.display) XFreeFont(m.d(), m.font);
   m.font = nullptr;
   m.gc.reset();
   m.pixmap.reset();
   m.window.reset();
   m.display.reset();
-  m.to_pixmap = false;
+  m.dirty = false;
 }
 
-bool X11Driver::is_open() const { return bool(impl_->display); }
+bool X11Driver::is_open() const { return impl_->live(); }
 int X11Driver::width() const { return impl_->width; }
 int X11Driver::height() const { return impl_->height; }
 
 void X11Driver::clear() {
   Impl& m = *impl_;
-  if (!m.display) return;
-  XSetForeground(m.d(), m.gc.get(), m.background);
-  XFillRectangle(m.d(), m.drawable(), m.gc.get(), 0, 0, unsigned(m.width), unsigned(m.height));
-  XSetForeground(m.d(), m.gc.get(), m.saved_pixel);
+  if (!m.live()) return;
+  m.fill_background(m.drawable(), m.width, m.height);
 }
 
-void X11Driver::use_pixmap() {
-  if (impl_->display) impl_->to_pixmap = true;
-}
+// Drawing always goes to the pixmap; there is nothing to redirect.
+void X11Driver::use_pixmap() {}
 
 void X11Driver::flip() {
   Impl& m = *impl_;
-  if (!m.display) return;
-  if (m.to_pixmap) {
-    XCopyArea(m.d(), m.pixmap.get(), m.window.get(), m.gc.get(), 0, 0, unsigned(m.width),
-              unsigned(m.height), 0, 0);
-    m.to_pixmap = false;
-  }
-  XFlush(m.d());
+  if (m.live()) m.present();
 }
 
 void X11Driver::set_pixel(unsigned long pixel) {
   Impl& m = *impl_;
-  if (!m.display) return;
+  if (!m.live()) return;
   m.saved_pixel = pixel;
   XSetForeground(m.d(), m.gc.get(), pixel);
 }
 
 void X11Driver::set_dash(int style) {
   Impl& m = *impl_;
-  if (!m.display) return;
+  if (!m.live()) return;
   static const char kDashed[] = {9, 3};
   static const char kDotted[] = {3, 3};
   static const char kDashDot[] = {9, 3, 3, 3};
@@ -249,13 +347,13 @@ void X11Driver::set_dash(int style) {
 
 void X11Driver::line(DevicePoint a, DevicePoint b) {
   Impl& m = *impl_;
-  if (!m.display) return;
+  if (!m.live()) return;
   XDrawLine(m.d(), m.drawable(), m.gc.get(), to_short(a.x), to_short(a.y), to_short(b.x), to_short(b.y));
 }
 
 void X11Driver::polyline(std::span<const DevicePoint> points) {
   Impl& m = *impl_;
-  if (!m.display || points.empty()) return;
+  if (!m.live() || points.empty()) return;
   m.points.clear();
   for (const DevicePoint& p : points) m.points.push_back(to_xpoint(p));
   XDrawLines(m.d(), m.drawable(), m.gc.get(), m.points.data(), int(m.points.size()), CoordModeOrigin);
@@ -265,7 +363,7 @@ void X11Driver::polyline(std::span<const DevicePoint> points) {
 // for the server's largest request (millions of points) is not drawn.
 void X11Driver::fill_polygon(std::span<const DevicePoint> points) {
   Impl& m = *impl_;
-  if (!m.display || points.size() < 3) return;
+  if (!m.live() || points.size() < 3) return;
   const long max_words = std::max(XExtendedMaxRequestSize(m.d()), XMaxRequestSize(m.d()));
   if (long(points.size()) > max_words - 8) return;
   m.points.clear();
@@ -296,15 +394,36 @@ void X11Driver::fill_rectangles(std::span<const DeviceRect> rects) {
 
 void X11Driver::text(DevicePoint at, std::string_view text) {
   Impl& m = *impl_;
-  if (!m.display || text.empty()) return;
+  if (!m.live() || text.empty()) return;
   XDrawString(m.d(), m.drawable(), m.gc.get(), to_short(at.x), to_short(at.y), text.data(),
               int(std::min<size_t>(text.size(), 32767)));
 }
 
+void X11Driver::keep_area(int x, int y, int w, int h) {
+  Impl& m = *impl_;
+  if (!m.live()) return;
+  const int x0 = std::clamp(x, 0, m.pixmap_width), y0 = std::clamp(y, 0, m.pixmap_height);
+  const int x1 = std::clamp(x + w, 0, m.pixmap_width), y1 = std::clamp(y + h, 0, m.pixmap_height);
+  if (x1 <= x0 || y1 <= y0) return;
+  PixmapHandle copy(m.d(), XCreatePixmap(m.d(), m.window.get(), unsigned(x1 - x0), unsigned(y1 - y0), unsigned(m.depth)));
+  XCopyArea(m.d(), m.pixmap.get(), copy.get(), m.gc.get(), x0, y0, unsigned(x1 - x0), unsigned(y1 - y0), 0, 0);
+  m.kept.push_back({std::move(copy), x0, y0, x1 - x0, y1 - y0});
+}
+
+void X11Driver::restore_areas() {
+  Impl& m = *impl_;
+  if (!m.live()) return;
+  for (auto k = m.kept.rbegin(); k != m.kept.rend(); ++k)
+    XCopyArea(m.d(), k->copy.get(), m.drawable(), m.gc.get(), 0, 0, unsigned(k->w), unsigned(k->h), k->x, k->y);
+  m.kept.clear();
+}
+
+void X11Driver::drop_areas() { impl_->kept.clear(); }
+
 std::vector<unsigned long> X11Driver::alloc_colours(std::span<const std::uint32_t> rgb) {
   Impl& m = *impl_;
   std::vector<unsigned long> pixels;
-  if (!m.display) return pixels;
+  if (!m.live()) return pixels;
   const Colormap cmap = DefaultColormap(m.d(), DefaultScreen(m.d()));
   for (size_t i = 0; i < rgb.size(); ++i) {
     XColor c{};
@@ -323,14 +442,25 @@ std::vector<unsigned long> X11Driver::alloc_colours(std::span<const std::uint32_
 
 void X11Driver::wait_event(InputEvent& ev) {
   Impl& m = *impl_;
-  if (!m.display) throw std::logic_error("X11 driver: waiting for input without a window");
+  if (!m.live()) throw std::logic_error("X11 driver: waiting for input without a window");
+  if (m.dirty) m.present();
+  if (const char* path = std::getenv("SKETRA_PICTURE_FILE"); path && *path) m.dump_picture(path);
   XEvent e;
-  XNextEvent(m.d(), &e);
+  for (;;) {
+    XNextEvent(m.d(), &e);
+    if (e.type == KeyPress && is_modifier(Impl::key_of(e.xkey))) continue;
+    if (e.type == ClientMessage && e.xclient.format == 32 && Atom(e.xclient.data.l[0]) == m.wm_delete)
+      throw WindowGone("", 0);
+    break;
+  }
   ev.type = e.type;
   switch (e.type) {
     case KeyPress: m.read_key(e.xkey, ev, true); break;
     case ButtonPress: m.read_button(e.xbutton, ev); break;
     case Expose:
+      // The window's lost part comes back from the picture at once.
+      XCopyArea(m.d(), m.pixmap.get(), m.window.get(), m.gc.get(), e.xexpose.x, e.xexpose.y,
+                unsigned(e.xexpose.width), unsigned(e.xexpose.height), e.xexpose.x, e.xexpose.y);
       ev.x = ev.y = 0;
       ev.code = e.xexpose.count;
       break;
@@ -348,27 +478,28 @@ void X11Driver::wait_event(InputEvent& ev) {
 
 void X11Driver::poll_events(InputEvent& ev) {
   Impl& m = *impl_;
-  if (!m.display) return;
+  if (!m.live()) return;
   XEvent e;
   while (XCheckTypedEvent(m.d(), ButtonPress, &e)) m.read_button(e.xbutton, ev);
-  while (XCheckTypedEvent(m.d(), KeyPress, &e)) m.read_key(e.xkey, ev, false);
+  while (XCheckTypedEvent(m.d(), KeyPress, &e))
+    if (!is_modifier(Impl::key_of(e.xkey))) m.read_key(e.xkey, ev, false);
 }
 
 void X11Driver::bell() {
-  if (impl_->display) XBell(impl_->d(), 0);
+  if (impl_->live()) XBell(impl_->d(), 0);
 }
 
 unsigned long X11Driver::window_id() const { return impl_->window.get(); }
 
 unsigned long X11Driver::request_count() const {
-  return impl_->display ? NextRequest(impl_->d()) - impl_->first_request : 0;
+  return impl_->live() ? NextRequest(impl_->d()) - impl_->first_request : 0;
 }
 
 int X11Driver::pixmap_width() const { return impl_->pixmap_width; }
 int X11Driver::pixmap_height() const { return impl_->pixmap_height; }
 
 void X11Driver::sync() {
-  if (impl_->display) XSync(impl_->d(), False);
+  if (impl_->live()) XSync(impl_->d(), False);
 }
 
 }  // namespace sketra::x11

@@ -42,6 +42,9 @@ class X11Driver final : public Driver {
   void fill_polygon(std::span<const DevicePoint> points) override;
   void fill_rectangles(std::span<const DeviceRect> rects) override;
   void text(DevicePoint at, std::string_view text) override;
+  void keep_area(int x, int y, int w, int h) override;
+  void restore_areas() override;
+  void drop_areas() override;
   std::vector<unsigned long> alloc_colours(std::span<const std::uint32_t> rgb) override;
   void wait_event(InputEvent& ev) override;
   void poll_events(InputEvent& ev) override;

@@ -41,6 +41,8 @@ class XResource {
     if (display_ && id_ != Id{}) Free(display_, id_);
     id_ = Id{};
   }
+  // Forgets the resource without a request (the connection is gone).
+  void release() { id_ = Id{}; }
 
  private:
   Display* display_ = nullptr;

@@ -14,9 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "sketra/base/fatal.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/ui/menus.h"
 #include "support/run_program.h"
 #include "support/fresh.h"
+
+// Last: Xlib's macros (None, Bool) would clash with the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -256,6 +261,78 @@ TEST_F(X11Test, ResizedWindowGetsAPixmapThatCoversIt) {
   ASSERT_EQ(img.width, 600);
   EXPECT_EQ(img.at(590, 440), palette_rgb(2));
   EXPECT_EQ(img.at(290, 190), kWhite);
+}
+
+// Whenever the program waits for input, the window shows everything drawn
+// so far: no flip is needed before the wait.
+TEST_F(X11Test, TheWindowShowsEverythingDrawnWhenInputIsAwaited) {
+  sketra::grcler(0);
+  fill_rect(0, 0, 400, 300, 7);
+  sketra::grdump();
+  xdotool({"mousemove", "--window", window(), "50", "60"});
+  xdotool({"key", "a"});
+  sketra::InputEvent ev;
+  do sketra::grxevn(ev);
+  while (ev.type != sketra::kKeyPress);
+  EXPECT_EQ(capture().at(200, 150), palette_rgb(7));
+}
+
+// Shift, Control, Alt, Caps Lock and Num Lock pressed alone are no input:
+// the first key that arrives is the letter typed after them.
+TEST_F(X11Test, ModifierKeysAloneAreNoInput) {
+  xdotool({"mousemove", "--window", window(), "50", "60"});
+  xdotool({"key", "Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Caps_Lock", "Num_Lock", "Num_Lock", "b"});
+  sketra::InputEvent ev;
+  do sketra::grxevn(ev);
+  while (ev.type != sketra::kKeyPress);
+  EXPECT_EQ(ev.code, 'b');
+}
+
+// A widget (here a button) covers part of the picture; when the widgets are
+// cleaned away, the picture under them comes back, not a white hole.
+TEST_F(X11Test, CleanedWidgetsGiveBackThePictureTheyCovered) {
+  sketra::grcler(1);
+  fill_rect(0, 0, 400, 300, 7);
+  sketra::grcolr(0);
+  sketra::grmov2(0, 0);
+  sketra::grdrw2(400, 300);
+  sketra::grflip();
+  const Image before = capture();
+  sketra::grbutn(0, 100, 100, 120, 17, " OOpen");  // pixel mode: device (165 ... 285, 133 ... 150)
+  sketra::grflip();
+  const Image covered = capture();
+  int changed = 0;
+  for (int yy = 0; yy < 300; ++yy)
+    for (int xx = 0; xx < 400; ++xx) changed += !(covered.at(xx, yy) == before.at(xx, yy));
+  ASSERT_GT(changed, 500) << "the button was not drawn in the window";
+  sketra::grclean(1);
+  const Image after = capture();
+  int differ = 0;
+  for (int yy = 0; yy < 300; ++yy)
+    for (int xx = 0; xx < 400; ++xx) differ += !(after.at(xx, yy) == before.at(xx, yy));
+  EXPECT_EQ(differ, 0);
+}
+
+// The window manager's close button (a WM_DELETE_WINDOW message) ends the
+// run through WindowGone with status 0.
+TEST_F(X11Test, ClosingTheWindowEndsTheRun) {
+  Display* other = XOpenDisplay(nullptr);
+  ASSERT_NE(other, nullptr);
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = x_->window_id();
+  e.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(XInternAtom(other, "WM_DELETE_WINDOW", False));
+  XSendEvent(other, x_->window_id(), False, NoEventMask, &e);
+  XCloseDisplay(other);
+  sketra::InputEvent ev;
+  try {
+    for (int k = 0; k < 100; ++k) sketra::grxevn(ev);
+    FAIL() << "no end";
+  } catch (const sketra::WindowGone& gone) {
+    EXPECT_EQ(gone.status(), 0);
+  }
 }
 
 }  // namespace
