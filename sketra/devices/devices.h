@@ -30,7 +30,8 @@
 
 namespace sketra {
 
-// Registers the openers of modes 8 ... 11 (kernel resets remove them).
+// Registers the openers of modes 8 ... 11 and shows their closing messages
+// on the message line (kernel resets remove both).
 void install_file_devices();
 
 // ---------------------------------------------------------------- suffixes

@@ -84,6 +84,7 @@ int igrsuffx(std::string& name, std::string_view suffix, int mode) {
 }
 
 void install_file_devices() {
+  set_message_handler([](std::string_view text) { grmesg(text); });
   set_file_device_opener(kModeRecord, detail::open_record_device);
   set_file_device_opener(kModeDxf, detail::open_dxf_device);
   set_file_device_opener(kModeShape, detail::open_shape_device);

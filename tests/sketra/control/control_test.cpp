@@ -415,7 +415,7 @@ TEST_F(ControlTest, KeepSaveRecallAndHardcopiesDrawTheViewIntoFiles) {
   EXPECT_EQ(keeplist.entries[0].state, kKeepBackground);
   EXPECT_FALSE(display_list.entries.empty());  // recalled and drawn behind the view
   const std::string dxf = korvel::testing::read_file("plan.dxf");
-  EXPECT_NE(dxf.find("SOLID\n  8\nfill03\n"), std::string::npos);
+  EXPECT_NE(dxf.find("SOLID\n8\nfill03\n"), std::string::npos);
   EXPECT_EQ(dxf.substr(dxf.size() - 13), "ENDSEC\n0\nEOF\n");
   EXPECT_NE(korvel::testing::read_file("plan.pol").find("END\nEND\n"), std::string::npos);
   EXPECT_EQ(grcomn.imodgr, 2);
