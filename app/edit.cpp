@@ -6,6 +6,7 @@
 #include "app/store.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/control/control.h"
+#include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/modes/grid/grid_viewer.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
@@ -62,6 +63,37 @@ EditResult offer_save(int k, const std::vector<float>& work) {
 }
 
 }  // namespace
+
+std::vector<std::int32_t> compact_store() {
+  // Edges to removed points go first, ends at merged points move to the
+  // point they were merged into.
+  sketra::grclne(cin.code, cin.seg);
+  const std::int32_t np = cin1.np;
+  std::vector<std::int32_t> map(std::size_t(np) + 1, 0);
+  std::int32_t kept = 0;
+  for (std::int32_t i = 1; i <= np; ++i) {
+    const auto k = std::size_t(i - 1);
+    if (cin.code[k] < 1) continue;
+    map[std::size_t(i)] = ++kept;
+    const auto to = std::size_t(kept - 1);
+    cin.x[to] = cin.x[k], cin.y[to] = cin.y[k], cin.z[to] = cin.z[k], cin.code[to] = cin.code[k];
+  }
+  store_set_np(kept);
+  for (Edge& e : cin.seg) e = Edge{map[std::size_t(e.a)], map[std::size_t(e.b)]};
+  cin1.nseg = std::int32_t(cin.seg.size());
+  return map;
+}
+
+void edit_unstructured() {
+  for (std::int32_t& c : cin.code) c = (c / 100) * 100 + 1;
+  sketra::EditData d{cin.x, cin.y, cin.z, cin.code, cin.seg, cin1.maxp, kMaxEdges};
+  sketra::PlotTitles titles = titles_from_cpch();
+  sketra::gredit(d, titles, &cplot);
+  titles_to_cpch(titles);
+  cin1.np = d.np();
+  cin1.nseg = d.nseg();
+  compact_store();
+}
 
 std::vector<MenuCell> edit_choice_items() {
   std::vector<MenuCell> items;
@@ -122,7 +154,7 @@ EditResult edit() {
   cpch.x_label.set("[m]");
   cpch.y_label.set("[m]");
   if (choice == 1) {
-    sketra::grmesg("Unstructured: the point and line editor is not available yet");
+    edit_unstructured();
     return EditResult::unstructured;
   }
   return edit_grid_set(choice - 1);

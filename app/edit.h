@@ -10,10 +10,12 @@
 //
 // The choice list ("SETS") has one item per grid set after the item for
 // the unstructured data, which is disabled while the store holds no
-// points. Editing points and lines is not available yet: choosing it only
-// says so.
+// points. The unstructured data are edited in the point and line editor
+// (sketra/modes/editor): every code first gets symbol part 1, and when the
+// editor returns the store is compacted.
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "app/mainmenu.h"
@@ -35,6 +37,16 @@ enum class EditResult { none, unstructured, unchanged, saved, saved_as, ignored 
 
 // True when some value of `work` differs from `set` by more than 1e-10.
 bool values_differ(const std::vector<float>& work, const std::vector<float>& set);
+
+// Drops the points with code < 1 from the store after the edge clean-up
+// (edges to deleted points dropped, ends at merged points redirected); the
+// points kept move down in order and both ends of every edge are
+// renumbered. Returns the map from old to new point numbers (element i for
+// point i, 0 for a dropped point; element 0 unused).
+std::vector<std::int32_t> compact_store();
+
+// Edits the points and edges of the store in the point and line editor.
+void edit_unstructured();
 
 // Edits grid set k (1 ... nsets) in the contour viewer and offers to keep
 // the changes.

@@ -11,6 +11,7 @@
 #include "app/formats/unstruct.h"
 #include "app/load_files.h"
 #include "app/store.h"
+#include "app/table_viewer.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
@@ -443,7 +444,10 @@ bool load_dialog() {
 // of the points p1..np.
 void finish(Load& ld) {
   if (cin1.np == 0) return;
-  if (reader.nl > 0) return;  // value tables go to the section viewer as they are
+  if (reader.nl > 0) {  // value tables go to the section viewer as they are
+    view_tables();
+    return;
+  }
   if (reader.icolor < 0) {
     if (!load_dialog()) {
       ld.cancelled = true;

@@ -6,8 +6,10 @@
 
 #include "app/edit.h"
 #include "app/export.h"
+#include "app/grid.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
+#include "app/mesh/mesh.h"
 #include "app/store.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
@@ -157,6 +159,8 @@ void app_reset() {
   parser_reset();
   loader_reset();
   export_reset();
+  grid_reset();
+  mesh_reset();
 }
 
 int menu_choice(std::span<const MenuCell> cells, int sel) {
@@ -173,8 +177,8 @@ MainAction main_menu_action(int choice) {
     case 1: return file_menu();
     case 2: edit(); break;
     case 3: not_available("Map"); break;
-    case 4: not_available("Grid"); break;
-    case 5: not_available("Mesh"); break;
+    case 4: grid(); break;
+    case 5: mesh(); break;
     case 6: fsave(); break;
     case 7: help(); break;
     default: return MainAction::none;

@@ -71,6 +71,10 @@ void shutdown();
 //                                                       call and error counts
 //   export_settings                   export.h          the XYZ export's
 //                                                       tolerance
+//   grid_settings                     grid.h            the radius and mode of
+//                                                       the inverse-distance form
+//   mod_mesh, mesh_settings           mesh/mesh.h       the mesh and the
+//                                                       Mesh menu's settings
 // The shapefile reader points shapelib's error hook at the log unit only
 // while it reads (formats/shapefile.cpp).
 // app_reset() brings all of it and the whole library (sketra/library.h) back

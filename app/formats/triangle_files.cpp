@@ -76,6 +76,7 @@ FileResult read_node_file(LineReader& r, const std::string& name, std::int32_t c
   if (n < 1 || !whole(v[0], 0, 9.0e15) || (n >= 3 && !whole(v[2], 0, 1.0e6)))
     return at_line("bad node header", name, r.record());
   out.count = std::int64_t(v[0]);
+  out.attributes = n >= 3 ? std::int64_t(v[2]) : 0;
   const int attributes = n >= 3 ? int(v[2]) : 0;
   if (out.count > std::int64_t(sink.capacity()) - sink.points()) return FileResult::failure("too many nodes found", name);
 
@@ -143,6 +144,35 @@ HoleLines read_hole_lines(const std::string& hole_file) {
   while (h > 0 && std::int64_t(out.lines.size()) < h && r.next(l))
     out.lines.emplace_back(sketra::trim_right(l.substr(0, std::min<std::size_t>(l.size(), 80))));
   return out;
+}
+
+FileResult read_ele_file(LineReader& r, const std::string& name, const NodeFile& nodes,
+                         std::vector<std::int32_t>& corners, Progress& progress) {
+  std::string_view line;
+  double v[4] = {0, 0, 0, 0};
+  if (!next_record(r, line)) return FileResult::failure("no element count in " + name, name);
+  const int n = record_values(line, std::span<double>(v, 2));
+  if (n < 1 || !whole(v[0], 0, 9.0e15) || (n >= 2 && !whole(v[1], 0, 1.0e6)))
+    return at_line("bad element header", name, r.record());
+  if (n >= 2 && v[1] != 3) return FileResult::success();  // not triangles of three nodes
+  const auto count = std::int64_t(v[0]);
+  const std::size_t room =
+      r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 8) : 0;
+  corners.reserve(corners.size() + 3 * std::min<std::size_t>(std::size_t(count), room + 1));
+  const double lo = double(nodes.base), hi = double(nodes.base + nodes.count - 1);
+  Gauge gauge(progress);
+  for (std::int64_t e = 0; e < count; ++e) {
+    if (!next_record(r, line)) return short_file(name, e, count, "elements");
+    const int got = record_values(line, v);
+    if (got < 0) return at_line("bad element", name, r.record());
+    if (got < 4) return at_line("short element line", name, r.record());
+    for (int k = 1; k <= 3; ++k) {
+      if (!whole(v[k], lo, hi)) return at_line("node number out of range", name, r.record());
+      corners.push_back(std::int32_t(std::int64_t(v[k]) - nodes.base + 1));
+    }
+    gauge(e + 1, count, "reading elements");
+  }
+  return FileResult::success();
 }
 
 // ---- Writing ---------------------------------------------------------------------------

@@ -63,4 +63,15 @@ FileResult write_unstruct(TextOut& out, std::span<const float> x, std::span<cons
                           std::span<const std::int32_t> code, std::span<const Edge> edges, Origin origin,
                           Progress& progress);
 
+// Writes points and edges as the editor saves them: ">>unstruct", then
+// "xyz /" and the free points (code modulo 100 is 1, and on no edge), then
+// "lines /" (always) and each edge, its start point with I = 1 unless the
+// previous edge ended there, then its end point with I = 0. Fields: x, y
+// absolute 12.3, z 10.3, I 2, each record ending " /". Edges naming points
+// that do not exist are passed over. Progress: "writing points", "writing
+// edges".
+FileResult write_edit_unstruct(TextOut& out, std::span<const float> x, std::span<const float> y,
+                               std::span<const float> z, std::span<const std::int32_t> code,
+                               std::span<const Edge> edges, Origin origin, Progress& progress);
+
 }  // namespace korvel

@@ -23,7 +23,7 @@
 
 namespace sketra {
 
-// Orders single-precision keys (the point and triangle keys of the Parts).
+// Orders single-precision keys (point co-ordinates, triangle depths).
 void mqsort(std::vector<int32_t>& ord, std::span<const float> key);
 
 // Orders double-precision keys.

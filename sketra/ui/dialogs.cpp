@@ -311,7 +311,7 @@ std::string with_prefix(std::string_view answer, std::string_view rest) {
 
 }  // namespace
 
-bool grfil(std::string& name, int unit) {
+bool grfil_ask(std::string& name) {
   const std::string preset(trim_right(name));
   const bool prefix = preset.compare(0, 3, "pre") == 0;
   name.clear();
@@ -327,6 +327,18 @@ bool grfil(std::string& name, int unit) {
       char c = grinp1("Overwrite file? ");
       if (c != 'Y' && c != 'y') continue;
     }
+    name = file;
+    return true;
+  }
+  return false;
+}
+
+bool grfil(std::string& name, int unit) {
+  const std::string preset = name;
+  name.clear();
+  for (int tries = 0; tries < 100; ++tries) {
+    std::string file = preset;
+    if (!grfil_ask(file)) return false;
     if (!unit_open(unit, file, FileStatus::unknown)) {
       grmesg("Cannot write file: " + file);
       continue;

@@ -172,6 +172,11 @@ bool gropn(std::string& name, std::string& filter, int unit);
 // and nothing opened, when it gives up. A file that cannot be created shows
 // "Cannot write file: " and the name and asks again.
 bool grfil(std::string& name, int unit);
+// The asking of grfil without the opening: `name` (the preset on entry)
+// becomes the file chosen, confirmed when it exists. For writers that
+// write a temporary file beside it and rename it over the name at the end.
+// False, with `name` blank, when it gives up.
+bool grfil_ask(std::string& name);
 
 // Progress bar at 100*i/n percent (at most 100); nothing happens unless the
 // percentage changed since the last call, so calling it per record is free.

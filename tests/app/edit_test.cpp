@@ -61,8 +61,38 @@ TEST_F(EditTest, DisabledOrUnstructuredChoicesDoNothingToTheSets) {
   one_set();
   EXPECT_EQ(run({"1"}), EditResult::none);  // disabled while np = 0
   store_add_point(0, 0, 0, 101);
-  EXPECT_EQ(run({"U"}), EditResult::unstructured);
+  EXPECT_EQ(run({"U", "X"}), EditResult::unstructured);
   EXPECT_EQ(run({"9"}), EditResult::none);
+}
+
+TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColour) {
+  store_add_point(0, 0, 1, 305);
+  store_add_point(10, 0, 2, 1202);
+  EXPECT_EQ(run({"U", "X"}), EditResult::unstructured);
+  EXPECT_EQ(cin.code, (std::vector<std::int32_t>{301, 1201}));
+}
+
+TEST_F(EditTest, DeletingAVertexDropsItsEdgesAndRenumbersTheRest) {
+  for (int i = 0; i < 4; ++i) store_add_point(float(10 * i), 0, float(i), 101);
+  store_add_edge(1, 2), store_add_edge(2, 3), store_add_edge(3, 4);
+  // Cut (cell 16), Vertex at point 2, Done, eXit.
+  EXPECT_EQ(run({"U", "#16", "V 10 1", "D", "X"}), EditResult::unstructured);
+  EXPECT_EQ(cin1.np, 3);
+  EXPECT_EQ(cin.x, (std::vector<float>{0, 20, 30}));
+  EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}}));
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(EditTest, CompactionDropsEdgesToRemovedPointsAndFollowsMerges) {
+  for (int i = 0; i < 5; ++i) store_add_point(float(i), 0, 0, 102);
+  cin.code[1] = 0;   // deleted
+  cin.code[3] = -3;  // merged into point 3
+  store_add_edge(1, 2), store_add_edge(3, 4), store_add_edge(4, 5), store_add_edge(1, 5);
+  const auto map = compact_store();
+  EXPECT_EQ(map, (std::vector<std::int32_t>{0, 1, 0, 2, 0, 3}));
+  EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}, {1, 3}}));
+  EXPECT_EQ(cin1.nseg, 2);
+  EXPECT_TRUE(store_consistent());
 }
 
 TEST_F(EditTest, UnchangedGridReturnsWithoutTheSaveMenu) {

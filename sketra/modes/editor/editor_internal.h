@@ -1,0 +1,37 @@
+#pragma once
+// Internals of the point and line editor shared by its source files.
+
+#include <string>
+#include <string_view>
+
+#include "sketra/modes/editor/editor_viewer.h"
+
+namespace sketra::detail {
+
+// Values read from the editor's forms must lie within this magnitude
+// before any arithmetic is done with them.
+inline constexpr double kFormLimit = 1.0e9;
+
+// Reads form field `text` into v: false, with "bad value for PROMPT" on the
+// message line, when it is not one finite number of magnitude at most
+// kFormLimit.
+bool form_number(std::string_view prompt, std::string_view text, double& v);
+
+// The Transform dialog and the transformation; true when the points moved.
+bool transform(EditData& d);
+
+// Marks world point (x, y) with `code`.
+void mark_point(float x, float y, int code);
+
+// True when a menu wait that chose nothing will never be answered: no
+// window is open and the script queue is empty. Submenus then leave.
+bool nobody_answers();
+
+// Position of point i on the screen, in world units before the device
+// factors (projected through grtran in a 3-D view).
+void screen_position(const EditData& d, std::int32_t i, float& sx, float& sy);
+
+// Sets the code of every live point (code > 0) to colour * 100 + symbol.
+inline std::int32_t with_symbol(std::int32_t code, int symbol) { return code - code % 100 + symbol; }
+
+}  // namespace sketra::detail

@@ -1,0 +1,162 @@
+// The Grid entry: the proposed geometry, the forms and their checks, the
+// refusals, a stopped gridding, and a finished one stored as a named set
+// with the points kept.
+
+#include "app/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "app/gridding/gridding.h"
+#include "app/store.h"
+#include "sketra/kernel/driver.h"
+#include "sketra/kernel/recording_driver.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+using namespace korvel;
+using Entries = std::vector<std::string>;
+
+class GridTest : public korvel::testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    auto rec = std::make_unique<sketra::RecordingDriver>();
+    rec_ = rec.get();
+    previous_ = sketra::set_driver(std::move(rec));
+    sketra::grmode(2);
+    sketra::set_dialog_ui(nullptr);
+  }
+  void TearDown() override {
+    sketra::grmode(0);
+    sketra::set_driver(std::move(previous_));
+    AppTest::TearDown();
+  }
+  // 21 x 16 points over 600000 .. 600040, 200000 .. 200030 (2 m apart),
+  // z = x/2 + y (relative metres), loaded as a point file.
+  void load_points() {
+    std::string text;
+    for (int j = 0; j <= 15; ++j)
+      for (int i = 0; i <= 20; ++i)
+        text += std::to_string(600000 + 2 * i) + " " + std::to_string(200000 + 2 * j) + " " +
+                std::to_string(i + 2 * j) + "\n";
+    ASSERT_EQ(load_text("points.xyz", text), LoadOutcome::loaded);
+    ASSERT_EQ(cin1.np, 336);
+  }
+  GridResult run(int choice, const Entries& script) {
+    sketra::grscpt(script);
+    return grid_action(choice);
+  }
+  bool messaged(const std::string& text) {
+    for (const auto& m : sketra::dialogs.messages)
+      if (m.starts_with(text)) return true;
+    return false;
+  }
+  sketra::RecordingDriver* rec_ = nullptr;
+  std::unique_ptr<sketra::Driver> previous_;
+};
+
+TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
+  const std::vector<float> x{-3.7f, 41.3f}, y{2.5f, 102.5f};
+  const GridGeometry g = *default_grid_geometry(x, y);
+  EXPECT_EQ(g.x0, -3.0f);  // cut toward zero
+  EXPECT_EQ(g.y0, 2.0f);
+  EXPECT_EQ(g.dx, 0.1111f * 45.0f);  // 4.9995: a ninth of 45 m
+  EXPECT_EQ(g.nx, 10);
+  EXPECT_EQ(g.dy, 10.0f);  // 11.11 is capped at 10
+  EXPECT_EQ(g.ny, 11);
+  // A 10 m extent gives a ninth of it, not the cap.
+  EXPECT_FLOAT_EQ(default_grid_geometry(std::vector<float>{0, 10}, std::vector<float>{0, 10})->dx, 1.111f);
+  // Points on one line, or one point: a usable spacing, not 0 or NaN.
+  const GridGeometry line = *default_grid_geometry(std::vector<float>{5, 5, 5}, std::vector<float>{0, 9, NAN});
+  EXPECT_EQ(line.dx, line.dy);
+  EXPECT_EQ(line.nx, 1);
+  const GridGeometry point = *default_grid_geometry(std::vector<float>{5}, std::vector<float>{7});
+  EXPECT_EQ(point.dx, 1.0f);
+  EXPECT_EQ(point.nx * point.ny, 1);
+  EXPECT_FALSE(default_grid_geometry(std::vector<float>{NAN}, std::vector<float>{1}));
+}
+
+TEST_F(GridTest, InversStoresANamedSetAndKeepsThePoints) {
+  load_points();
+  cpch.item.set("survey");
+  // The proposal (origin 600000/200000, spacings 4.444/3.333, 10 x 10), a
+  // radius of 3 m, the viewer left, the name "ground".
+  EXPECT_EQ(run(3, {"D", "1 3", "D", "X", "ground"}), GridResult::stored);
+  EXPECT_EQ(cin1.np, 336);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cpch.set_name[0].str(), "ground");
+  EXPECT_TRUE(messaged("DATA STORED AS NUMBER    1"));
+  EXPECT_EQ(grid_settings.csr, 3.0f);
+  const GridGeometry g = cin1.set(1);
+  EXPECT_EQ(g.nx, 10);
+  EXPECT_EQ(g.ny, 10);
+  std::vector<float> gx(100), gy(100), gz(100);
+  NoGridProgress quiet;
+  ASSERT_TRUE(gridinv(g, {cin.x, cin.y, cin.z}, {3.0f, true, -9999.0f}, gx, gy, gz, quiet));
+  EXPECT_EQ(cin.value[0], gz);
+  EXPECT_EQ(cin.gx, gx);
+
+  // A blank name: shown, the count unchanged, the values in column 2.
+  EXPECT_EQ(run(1, {"D", "X", " "}), GridResult::shown);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin.value[1].size(), 100u);
+}
+
+TEST_F(GridTest, LowestWritesThePointsThatHoldTheirNodesValues) {
+  load_points();
+  // 2 m spacing on the points: every point is its node's lowest.
+  EXPECT_EQ(run(2, {"3 2", "4 2", "5 21", "6 16", "D", "X", "low"}), GridResult::stored);
+  EXPECT_EQ(cin.value[0][std::size_t(3 + 2 * 21)], 3.0f + 4.0f);
+  EXPECT_NE(log().find("   6.00000000       4.00000000       7.00000000"), std::string::npos) << log();
+}
+
+TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
+  EXPECT_EQ(run(1, {}), GridResult::refused);  // empty store
+  EXPECT_TRUE(messaged("no points to grid"));
+  load_points();
+  EXPECT_EQ(run(4, {}), GridResult::none);   // Tin: not built
+  EXPECT_EQ(run(1, {}), GridResult::cancelled);  // nobody answers the form
+  EXPECT_EQ(run(3, {"D"}), GridResult::cancelled);  // nor the radius form
+  EXPECT_EQ(cin.gx.size(), 0u);
+
+  // Values that cannot make a grid, then 50000 x 50000 nodes (2.5e9: past
+  // 32 bits), each rejected with its message and the form shown again.
+  EXPECT_EQ(run(1, {"3 0", "D", "3 -1", "D", "5 0", "D", "6 x", "D", "3 1", "5 50000", "6 50000", "D"}),
+            GridResult::cancelled);
+  EXPECT_TRUE(messaged("grid sizes must be above 0 and numbers of grids 1 or more"));
+  EXPECT_TRUE(messaged(" maximum number of grid points is19600000"));
+  EXPECT_EQ(run(3, {"D", "1 0", "D", "1 nan", "D"}), GridResult::cancelled);
+  EXPECT_TRUE(messaged("the search radius must be above 0"));
+  EXPECT_EQ(grid_settings.csr, 10.0f);
+
+  cplot.nsets = kMaxSets;
+  EXPECT_EQ(run(1, {"D"}), GridResult::refused);
+  EXPECT_TRUE(messaged("no room for another set"));
+  EXPECT_TRUE(sketra::script_pending());  // refused before the form
+}
+
+TEST_F(GridTest, EscapeStopsTheGriddingAndLeavesTheStoreAsBefore) {
+  load_points();
+  cplot.nsets = 1;
+  cin1.set(1) = GridGeometry{0, 0, 1, 1, 2, 1, 0};
+  cin.value[0] = {4, 5};
+  cin.gx = {0, 1};
+  cin.gy = {0, 0};
+  cin.value[1] = {7};
+  for (int choice : {1, 2, 3}) {
+    rec_->push_key(0xff1b);  // Escape
+    EXPECT_EQ(run(choice, {"7 -1", "D", "D"}), GridResult::interrupted);
+    EXPECT_EQ(cplot.nsets, 1);
+    EXPECT_EQ(cin.value[1], std::vector<float>{7});
+    EXPECT_EQ(cin.gx, (std::vector<float>{0, 1}));
+    EXPECT_EQ(cplot.nodata, -9999.0f);
+    EXPECT_EQ(cin1.np, 336);
+  }
+  EXPECT_TRUE(messaged("gridding interrupted: nothing changed"));
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+// The three gridding methods against plain implementations of the methods
+// as stated (a scan over every point for the nearest point, a window sliding
+// over the points sorted by y for the inverse-distance weighting), bit for
+// bit, on random data full of ties: points on a quarter-metre lattice,
+// duplicates, nodes on points, equal weights in one quadrant.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "app/gridding/gridding.h"
+#include "sketra/base/index_sort.h"
+#include "support/fresh.h"
+
+namespace korvel {
+namespace {
+
+class Gridding : public testing::FreshState {};
+
+struct Cloud {
+  std::vector<float> x, y, z;
+  ScatteredPoints points() const { return {x, y, z}; }
+  void add(float px, float py, float pz) {
+    x.push_back(px);
+    y.push_back(py);
+    z.push_back(pz);
+  }
+};
+
+// n points on a lattice of `step` over [0, side)², every fifth a duplicate
+// of an earlier one, values whole numbers (equal values are common).
+Cloud lattice_cloud(int n, float side, float step, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> cell(0, int(side / step) - 1), value(0, 20);
+  Cloud c;
+  for (int k = 0; k < n; ++k) {
+    if (k > 5 && k % 5 == 0) {
+      const std::size_t o = std::size_t(rng() % unsigned(k));
+      c.add(c.x[o], c.y[o], float(value(rng)));
+    } else {
+      c.add(float(cell(rng)) * step, float(cell(rng)) * step, float(value(rng)));
+    }
+  }
+  return c;
+}
+
+GridGeometry geometry(float x0, float y0, float dx, float dy, int nx, int ny) {
+  return {x0, y0, dx, dy, nx, ny, 0};
+}
+
+// Bitwise equality, so that NaN equals NaN and -0 differs from 0.
+void expect_same_bits(const std::vector<float>& a, const std::vector<float>& b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t m = 0; m < a.size(); ++m)
+    ASSERT_EQ(std::memcmp(&a[m], &b[m], sizeof(float)), 0) << "node " << m << ": " << a[m] << " vs " << b[m];
+}
+
+// ---------------------------------------------------------------- nearest
+
+// The nearest-point method as stated: two shortcuts, then a scan over every
+// point with a running minimum from 1e20.
+std::vector<float> reference_nearest(int nx, int ny, const std::vector<float>& gx, const std::vector<float>& gy,
+                                     const Cloud& c, float nodata) {
+  const long np = long(c.x.size());
+  std::vector<float> gz(gx.size());
+  auto d2 = [&](long p, float x, float y) { return squared_distance(c.x[p - 1], c.y[p - 1], x, y); };
+  long k = 0;
+  for (int i = 0; i < nx; ++i)
+    for (int j = 0; j < ny; ++j) {
+      const std::size_t m = std::size_t(i + j * nx);
+      const float x = gx[m], y = gy[m];
+      if (k + 1 <= np && d2(k + 1, x, y) < 0.1f) {
+        k = k + 1;
+      } else {
+        k += ny;
+        if (!(k >= 1 && k <= np && d2(k, x, y) < 0.1f)) {
+          float dmin = 1.0e20f;
+          long best = -1;
+          for (long p = 1; p <= np; ++p) {
+            const float d = d2(p, x, y);
+            if (d < dmin) {
+              dmin = d;
+              best = p;
+              if (d < 0.1f) break;
+            }
+          }
+          if (best < 0) {
+            gz[m] = nodata;
+            continue;
+          }
+          k = best;
+        }
+      }
+      gz[m] = c.z[std::size_t(k - 1)];
+    }
+  return gz;
+}
+
+std::vector<float> run_nearest(const GridGeometry& g, const Cloud& c, std::vector<float>* expected) {
+  const std::size_t n = std::size_t(g.nx * g.ny);
+  std::vector<float> gx(n), gy(n), gz(n, 7.0f);
+  grid_nodes(g, gx, gy);
+  NoGridProgress quiet;
+  EXPECT_TRUE(gridnear(g.nx, g.ny, gx, gy, c.points(), gz, -9999.0f, quiet));
+  *expected = reference_nearest(g.nx, g.ny, gx, gy, c, -9999.0f);
+  return gz;
+}
+
+TEST_F(Gridding, NearestTakesTheSamePointsAsTheFullScanOnRandomDataWithTies) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    SCOPED_TRACE(seed);
+    const Cloud c = lattice_cloud(1500, 40.0f, 0.25f, seed);
+    std::vector<float> expected;
+    // Nodes on lattice points and half-way between them (equal distances),
+    // and a grid reaching far beyond the points on every side.
+    expect_same_bits(run_nearest(geometry(0, 0, 0.5f, 0.375f, 60, 70), c, &expected), expected);
+    expect_same_bits(run_nearest(geometry(-30, -25, 2.125f, 3.0f, 50, 35), c, &expected), expected);
+  }
+}
+
+TEST_F(Gridding, NearestFollowsPointsLaidOutAsTheGridAndSurvivesNaNs) {
+  // Points in the order of the nodes (column by column) with one displaced
+  // point and one NaN: the shortcuts, then the search, then the shortcuts.
+  const GridGeometry g = geometry(10, 20, 1, 1, 12, 9);
+  Cloud c;
+  for (int i = 0; i < g.nx; ++i)
+    for (int j = 0; j < g.ny; ++j) c.add(10.0f + float(i), 20.0f + float(j), float(i * 100 + j));
+  c.x[40] += 0.4f;
+  c.y[77] = NAN;
+  std::vector<float> expected;
+  const auto got = run_nearest(g, c, &expected);
+  expect_same_bits(got, expected);
+  EXPECT_EQ(got[0], 0.0f);
+  EXPECT_EQ(got[std::size_t(3 + 2 * g.nx)], 302.0f);
+
+  // No distance is a number: every node is empty.
+  Cloud nan_cloud;
+  nan_cloud.add(NAN, 1, 5);
+  nan_cloud.add(2, NAN, 6);
+  std::vector<float> none;
+  expect_same_bits(run_nearest(geometry(0, 0, 1, 1, 3, 2), nan_cloud, &none), std::vector<float>(6, -9999.0f));
+}
+
+// ---------------------------------------------------------------- inverse
+
+// The inverse-distance weighting as stated: the points sorted by y, a window
+// start that survives from node to node, the scan up to the first point
+// above the window. Points with empty values never count.
+std::vector<float> reference_inverse(const GridGeometry& g, const Cloud& c, const InverseOptions& o) {
+  std::vector<std::int32_t> ord;
+  sketra::mqsort(ord, c.y);
+  const long np = long(ord.size());
+  const float r = o.radius, r2 = r * r;
+  const float d2min = std::max(0.1f * (g.dx * g.dx + g.dy * g.dy), 1.0e-30f);
+  std::vector<float> gz;
+  long s = 0;
+  float y = g.y0;
+  for (int j = 0; j < g.ny; ++j) {
+    float x = g.x0;
+    for (int i = 0; i < g.nx; ++i) {
+      float sum = 0, wsum = 0, wq[8] = {}, vq[8] = {};
+      bool counted = false;
+      long next_s = s;
+      for (long q = s; q < np; ++q) {
+        const std::size_t p = std::size_t(ord[std::size_t(q)]);
+        const float px = c.x[p], py = c.y[p];
+        if (py - y > r) break;
+        if (py - y < -r) next_s = q;
+        if (empty_value(c.z[p], o.nodata)) continue;
+        const float d2 = squared_distance(px, py, x, y);
+        if (!(d2 <= r2)) continue;
+        counted = true;
+        const float w = 1.0f / std::max(d2, d2min);
+        if (!o.quadrants) {
+          sum += w * c.z[p];
+          wsum += w;
+          continue;
+        }
+        const int slot = px > x && py > y ? 0 : px <= x && py > y ? 2 : px <= x && py <= y ? 4 : 6;
+        if (w > wq[slot]) {
+          wq[slot] = w;
+          vq[slot] = c.z[p];
+        } else if (w > wq[slot + 1]) {
+          wq[slot + 1] = w;
+          vq[slot + 1] = c.z[p];
+        }
+      }
+      s = next_s;
+      if (o.quadrants)
+        for (int k = 0; k < 8; ++k) {
+          sum += wq[k] * vq[k];
+          wsum += wq[k];
+        }
+      gz.push_back(counted ? sum / wsum : o.nodata);
+      x += g.dx;
+    }
+    y += g.dy;
+  }
+  return gz;
+}
+
+std::vector<float> run_inverse(const GridGeometry& g, const Cloud& c, const InverseOptions& o) {
+  const std::size_t n = std::size_t(g.nx * g.ny);
+  std::vector<float> gx(n), gy(n), gz(n), nx(n), ny(n);
+  NoGridProgress quiet;
+  EXPECT_TRUE(gridinv(g, c.points(), o, gx, gy, gz, quiet));
+  grid_nodes(g, nx, ny);
+  EXPECT_EQ(gx, nx);
+  EXPECT_EQ(gy, ny);
+  return gz;
+}
+
+TEST_F(Gridding, InverseDistanceGivesTheSlidingWindowsResultsBitForBit) {
+  for (unsigned seed = 1; seed <= 2; ++seed) {
+    Cloud c = lattice_cloud(2000, 30.0f, 0.25f, seed);
+    c.z[17] = -9999.0f;  // empty values
+    c.z[18] = NAN;
+    c.y[19] = NAN;
+    for (const float radius : {0.3f, 1.0f, 4.0f})
+      for (const bool quadrants : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed << " R " << radius << " quadrants " << quadrants);
+        const InverseOptions o{radius, quadrants, -9999.0f};
+        // Nodes on the lattice (points at distance 0, equal weights), and
+        // nodes off it beyond the points.
+        for (const GridGeometry& g : {geometry(0, 0, 0.5f, 0.5f, 61, 61), geometry(-5.1f, -3.3f, 1.7f, 1.3f, 27, 31)})
+          expect_same_bits(run_inverse(g, c, o), reference_inverse(g, c, o));
+      }
+  }
+}
+
+TEST_F(Gridding, InverseDistanceByHand) {
+  const GridGeometry g = geometry(0, 0, 1, 1, 3, 1);  // nodes (0,0), (1,0), (2,0); d2min = 0.2
+  Cloud c;
+  c.add(0, 0, 10);    // on node 1: weight 1/0.2 = 5, not infinite
+  c.add(0, 0.5f, 40);  // d2 0.25 from node 1: weight 4
+  c.add(3, 0, -9999);  // empty: never blended
+  InverseOptions plain{0.6f, false, -9999.0f};
+  auto z = run_inverse(g, c, plain);
+  EXPECT_FLOAT_EQ(z[0], (5 * 10 + 4 * 40) / 9.0f);
+  EXPECT_EQ(z[1], -9999.0f);  // R below every distance: NODATA
+  EXPECT_EQ(z[2], -9999.0f);
+
+  // Quadrants, three points north-east of the node in ascending y: A
+  // (weight 1/2) takes the first slot; B (weight 1) takes it from A, which
+  // is dropped, not moved; C (weight 1/4) takes the second slot.
+  Cloud q;
+  q.add(1.4f, 0.2f, 1);              // A
+  q.add(0.6f, 0.8f, 2);              // B
+  q.add(std::sqrt(3.0f), 1.0f, 4);   // C
+  const GridGeometry one = geometry(0, 0, 1, 1, 1, 1);
+  const InverseOptions quad{3.0f, true, -9999.0f};
+  const float wb = 1.0f / squared_distance(0.6f, 0.8f, 0, 0), wc = 1.0f / squared_distance(std::sqrt(3.0f), 1, 0, 0);
+  EXPECT_FLOAT_EQ(run_inverse(one, q, quad)[0], (wb * 2 + wc * 4) / (wb + wc));
+}
+
+// ---------------------------------------------------------------- lowest
+
+TEST_F(Gridding, LowestKeepsTheMinimumPerNodeAndWritesEveryPointThatHoldsIt) {
+  const GridGeometry g = geometry(100, 200, 2, 2, 3, 2);
+  Cloud c;
+  c.add(100.4f, 200.2f, 5.0f);    // node (1,1)
+  c.add(99.2f, 199.5f, 3.0f);     // node (1,1): lower
+  c.add(100.9f, 200.9f, 3.005f);  // node (1,1): within 0.01 of the lowest
+  c.add(103.0f, 200.0f, 7.0f);    // x half-way: rounds away from zero to column 3
+  c.add(98.9f, 200.0f, 1.0f);     // beyond the grid: skipped
+  c.add(104.2f, 202.3f, NAN);     // NaN value at node (3,2), then a number
+  c.add(104.1f, 201.9f, 6.0f);
+  std::vector<float> gz(6);
+  std::vector<std::array<float, 3>> written;
+  NoGridProgress quiet;
+  ASSERT_TRUE(gridlow(g, c.points(), gz, [&](float x, float y, float z) { written.push_back({x, y, z}); }, quiet));
+  EXPECT_EQ(gz, (std::vector<float>{3.0f, -99999.0f, 7.0f, -99999.0f, -99999.0f, 6.0f}));
+  const std::vector<std::array<float, 3>> expected = {
+      {99.2f, 199.5f, 3.0f}, {100.9f, 200.9f, 3.005f}, {103.0f, 200.0f, 7.0f}, {104.1f, 201.9f, 6.0f}};
+  EXPECT_EQ(written, expected);
+}
+
+// ---------------------------------------------------------------- stopping
+
+class StopAt : public GridProgress {
+ public:
+  explicit StopAt(int n) : left_(n) {}
+  bool step(std::string_view, std::int64_t, std::int64_t) override { return --left_ > 0; }
+  int left_;
+};
+
+TEST_F(Gridding, EveryMethodStopsWhenItsProgressSaysSo) {
+  const Cloud c = lattice_cloud(200, 10.0f, 0.5f, 9);
+  const GridGeometry g = geometry(0, 0, 1, 1, 10, 10);
+  std::vector<float> gx(100), gy(100), gz(100);
+  grid_nodes(g, gx, gy);
+  StopAt near(3), low(3), inv(3);
+  EXPECT_FALSE(gridnear(10, 10, gx, gy, c.points(), gz, -9999.0f, near));
+  EXPECT_FALSE(gridlow(g, c.points(), gz, [](float, float, float) {}, low));
+  EXPECT_FALSE(gridinv(g, c.points(), InverseOptions{}, gx, gy, gz, inv));
+  EXPECT_EQ(near.left_ + low.left_ + inv.left_, 0);
+}
+
+}  // namespace
+}  // namespace korvel

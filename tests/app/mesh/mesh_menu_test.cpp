@@ -1,0 +1,198 @@
+// The Mesh menu with the real generator and with stand-ins that fail.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/mesh/mesh.h"
+#include "sketra/control/control.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+using korvel::testing::read_file;
+using korvel::testing::write_file;
+using namespace korvel;
+
+// A 40 m by 20 m reach with its rim as segments, far from the origin.
+const char* kSurveyNode =
+    "6 2 1 0\n"
+    "1 700000 5300000 1.0\n"
+    "2 700040 5300000 2.0\n"
+    "3 700040 5300020 3.0\n"
+    "4 700000 5300020 4.0\n"
+    "5 700020 5300010 5.0\n"
+    "6 700010 5300005 6.0\n";
+const char* kSurveyPoly = "0 2 0 0\n4 0\n1 1 2\n2 2 3\n3 3 4\n4 4 1\n0\n";
+
+// The first number of a file (the count of a node or ele file).
+long first_count(const std::string& file) {
+  std::ifstream in(file);
+  long n = -1;
+  in >> n;
+  return n;
+}
+
+class MeshMenuTest : public korvel::testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    mesher(MESHGEN_BINARY);
+    write_file("river.node", kSurveyNode);
+    write_file("river.poly", kSurveyPoly);
+  }
+  void TearDown() override {
+    unsetenv("KORVEL_TRIANGLE");
+    AppTest::TearDown();
+  }
+  static void mesher(const std::string& program) { setenv("KORVEL_TRIANGLE", program.c_str(), 1); }
+
+  // A stand-in generator: a shell script of `body`.
+  static std::string stand_in(const std::string& name, const std::string& body) {
+    write_file(name, "#!/bin/sh\n" + body + "\n");
+    ::chmod(name.c_str(), 0755);
+    return (std::filesystem::current_path() / name).string();
+  }
+
+  static void choose(int entry, std::vector<std::string> answers) {
+    sketra::grscpt(answers);
+    mesh_action(entry);
+  }
+  static void open_river() {
+    choose(1, {"river.node"});
+    ASSERT_EQ(mod_mesh.node, 6);
+  }
+  static bool said(const std::string& text) {
+    const auto& m = sketra::dialogs.messages;
+    return std::find(m.begin(), m.end(), text) != m.end();
+  }
+};
+
+TEST_F(MeshMenuTest, MeshAndRemeshReadWhatTheGeneratorWroteUnderTheNextName) {
+  open_river();
+  EXPECT_EQ(mesh_menu_cells()[1].substr(0, 6), " MMesh");
+  EXPECT_EQ(mesh_menu_cells()[2][0], '-');
+
+  choose(2, {"4 12 x", "D", "4 12.5", "D"});
+  EXPECT_TRUE(said("Area[m2] not read: 12 x"));
+  EXPECT_TRUE(mesh_settings.line.ends_with(" -pQqa12.5 river")) << mesh_settings.line;
+  EXPECT_EQ(mod_mesh.mesh_name, "river.1");
+  EXPECT_EQ(mod_mesh.mesh_old, "river");
+  EXPECT_EQ(mod_mesh.i_mesh, 1);
+  EXPECT_EQ(mod_mesh.node, first_count("river.1.node"));
+  EXPECT_EQ(mod_mesh.nele, first_count("river.1.ele"));
+  EXPECT_GE(mod_mesh.nele, 64);  // 800 m2 at 12.5 m2 at most
+  EXPECT_DOUBLE_EQ(mod_mesh.xnorig, 700000.0);
+  EXPECT_EQ(mesh_menu_cells()[1].substr(0, 8), " RRemesh");
+
+  choose(2, {"D"});
+  EXPECT_TRUE(mesh_settings.line.ends_with(" -pQrqa12.50 river.1")) << mesh_settings.line;
+  EXPECT_EQ(mod_mesh.mesh_name, "river.2");
+  EXPECT_EQ(mod_mesh.i_mesh, 2);
+  EXPECT_EQ(mod_mesh.nele, first_count("river.2.ele"));
+
+  choose(1, {});  // Open reloads the current mesh and counts from 0
+  EXPECT_EQ(mod_mesh.mesh_name, "river.2");
+  EXPECT_EQ(mod_mesh.i_mesh, 0);
+}
+
+TEST_F(MeshMenuTest, AFailedGeneratorRunKeepsTheMeshItsNameAndTheCount) {
+  open_river();
+  struct Case {
+    std::string program;
+    std::string message;
+  } cases[] = {
+      {stand_in("fails.sh", "exit 3"), "*** Trouble running fails.sh: exit status 3***"},
+      {stand_in("idle.sh", "exit 0"), "*** Trouble running idle.sh: river.1.node not written***"},
+      {stand_in("junk.sh", "echo junk > \"$2.1.node\"; echo junk > \"$2.1.ele\""),
+       "*** Trouble running junk.sh: bad node header at line 1 of river.1.node***"},
+      {stand_in("half.sh", "cp river.node river.1.node; printf '1 3\\n1 1 2\\n' > river.1.ele"),
+       "*** Trouble running half.sh: short element line at line 2 of river.1.ele***"},
+      {(std::filesystem::current_path() / "no-such-program").string(),
+       "*** Trouble running no-such-program: the program could not be run***"},
+  };
+  for (const Case& c : cases) {
+    mesher(c.program);
+    choose(2, {"D"});
+    EXPECT_EQ(sketra::dialogs.message_line, c.message);
+    EXPECT_EQ(mod_mesh.mesh_name, "river");
+    EXPECT_EQ(mod_mesh.i_mesh, 0);
+    EXPECT_EQ(mod_mesh.node, 6);
+    EXPECT_EQ(mod_mesh.nele, 0);
+  }
+
+  // Files of the next name left from before do not count as written.
+  write_file("river.1.node", kSurveyNode);
+  write_file("river.1.ele", "1 3\n1 1 2 3\n");
+  mesher(stand_in("idle2.sh", "exit 0"));
+  choose(2, {"D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "*** Trouble running idle2.sh: river.1.node not written***");
+  EXPECT_EQ(mod_mesh.nele, 0);
+}
+
+TEST_F(MeshMenuTest, RefinePassesHalveTheAreaNearWavePointsAndLeaveTheStoreAlone) {
+  load_text("survey.xyz", "700001 5300001 3.0\n700030 5300015 4.0\n");
+  const std::vector<float> x = cin.x, y = cin.y, z = cin.z;
+  open_river();
+  choose(2, {"D"});
+  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
+  const int cells = mod_mesh.nele;
+  write_file("wave.xyz", "700010 5300010 0.5\n700030 5300010 0.005\n700011 5300011 0.5\n");
+
+  choose(3, {"1 4", "D"});  // smallest area 4: passes at 16, 8 and 4 m2
+  EXPECT_EQ(mod_mesh.mesh_name, "river.4");
+  EXPECT_EQ(mod_mesh.i_mesh, 4);
+  EXPECT_EQ(mod_mesh.nele, first_count("river.4.ele"));
+  EXPECT_GT(mod_mesh.nele, cells);
+  EXPECT_EQ(first_count("river.3.area"), first_count("river.3.ele"));
+  EXPECT_TRUE(mesh_settings.line.ends_with(" -Qrpqa river.3"));
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin.x, x);
+  EXPECT_EQ(cin.y, y);
+  EXPECT_EQ(cin.z, z);
+}
+
+TEST_F(MeshMenuTest, RefineRefusesParametersWithoutProgressAndAMissingWaveFile) {
+  open_river();
+  choose(2, {"D"});
+  int runs = 0;
+  sketra::set_command_runner([&](const std::vector<std::string>&) { return ++runs, 0; });
+  choose(3, {"3 1", "D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "refine factor must be greater than 1");
+  choose(3, {"1 0", "D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "min_area [m2] must be greater than 0");
+  choose(3, {"2 x", "D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "time step [s] not read: x");
+  choose(3, {"D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "File not found: wave.xyz");
+  EXPECT_FALSE(std::filesystem::exists("wave.xyz"));
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(mod_mesh.mesh_name, "river.1");
+}
+
+TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
+  // iitri2: the point against the element's bounding box.
+  EXPECT_EQ(iitri2(1, 0, 2, 0, 1, 1, 0.5f, 0.5f), -1);
+  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 1.5f, 0.5f), -2);
+  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 0.5f, 2.0f), 0);
+  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 0.9f, 0.9f), 1);  // in the box, outside the triangle
+  EXPECT_EQ(iitri2(0, 0, 1, 1, 2, 2, 1.0f, 1.0f), 0);  // degenerate
+
+  MeshStore m;
+  m.nele = 3;
+  m.node = 5;
+  m.xnorig = 1000;
+  m.xn = {0, 10, 10, 20, 20};
+  m.yn = {0, 0, 10, 0, 10};
+  m.iele = {4, 5, 3, 1, 2, 3, 2, 4, 3};
+  WavePoints w{{1002, 1015}, {1, 8}, {0.5f, 100.0f}};
+  std::vector<float> limits;
+  ASSERT_TRUE(refine_limits(m, w, 8.0f, limits));
+  EXPECT_EQ(limits, (std::vector<float>{-1.0f, 8.0f, -1.0f}));  // the last: 1.5 * 100 > 8
+  EXPECT_FALSE(refine_limits(m, w, 8.0f, limits, [] { return true; }));
+}
+
+}  // namespace

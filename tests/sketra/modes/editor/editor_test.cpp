@@ -1,0 +1,277 @@
+// The point and line editor through its view callback and entry table on
+// small hand-checked stores: the edge clean-up, nearest point, distances,
+// Nearest, Label, Info, Transform, Write and every Cut option with Undo.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/editor/editor_viewer.h"
+#include "sketra/ui/dialogs.h"
+#include "support/recording.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using korvel::Edge;
+using korvel::testing::read_file;
+using Codes = std::vector<std::int32_t>;
+using Edges = std::vector<Edge>;
+using Entries = std::vector<std::string>;
+
+class EditorTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    set_dialog_ui(nullptr);
+    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
+    grcomn.joutgr = 40;
+    grvalu8("XORGR", 2600000.0);
+    grvalu8("YORGR", 1200000.0);
+    use_unit_mapping();
+  }
+  void point(float px, float py, float pz, std::int32_t c = 101) {
+    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
+  }
+  // Free points 1 (0,0) and 2 (100,0); a line 3-4-5 along y = 50.
+  void survey() {
+    point(0, 0, 10), point(100, 0, 11);
+    point(0, 50, 20), point(50, 50, 21), point(100, 50, 22);
+    seg = {{3, 4}, {4, 5}};
+    grclne(code, seg);
+  }
+  // Runs entry k (1-based) with the cursor at (cx, cy) after queueing
+  // `script`; returns what the entry asked of the loop.
+  ViewRequest entry(int k, const Entries& script = {}, float cx = 0, float cy = 0) {
+    grscpt(script);
+    grcomn.xcrsgr = cx, grcomn.ycrsgr = cy;
+    ViewContext v{-k, w, cx, cy};
+    editor_entries(d)[size_t(k - 1)].run(v);
+    return v.requested();
+  }
+  std::string output() {
+    unit_close(40);
+    return read_file("out.txt");
+  }
+  std::vector<float> x, y, z;
+  Codes code;
+  Edges seg;
+  EditData d{x, y, z, code, seg, 1000, 1000};
+  std::array<double, 4> w{};
+};
+
+constexpr int kNearest = 1, kLabel = 2, kCut = 3, kTransform = 8, kWrite = 10, kInfo = 11;
+
+TEST_F(EditorTest, CleanUpRedirectsMergedEndsDropsDeadEdgesAndCountsSymbols) {
+  // 1-2-3 a line, 4 a junction of three edges, 5 merged into 4, 6 deleted,
+  // 7 a free point, 8 a former vertex.
+  code = {301, 301, 301, 301, -4, 0, 101, 305};
+  x = y = z = std::vector<float>(8, 0);
+  seg = {{1, 2}, {2, 3}, {3, 5}, {4, 1}, {4, 6}, {2, 2}, {5, 4}, {4, 99}};
+  grclne(code, seg);
+  EXPECT_EQ(seg, (Edges{{1, 2}, {2, 3}, {3, 4}, {4, 1}}));
+  EXPECT_EQ(code, (Codes{303, 303, 303, 303, -4, 0, 101, 300}));
+}
+
+TEST_F(EditorTest, NearestPointIsMeasuredOnTheScreenAndSkipsDeadPoints) {
+  point(10, 10, 1), point(20, 10, 2, 0), point(10, 10, 3, -1), point(12, 10, 4), point(10, 10, 5);
+  grcomn.xcrsgr = 19, grcomn.ycrsgr = 10;
+  EXPECT_EQ(igrnear(d, 0), 4);
+  grcomn.xcrsgr = 10;
+  EXPECT_EQ(igrnear(d, 0), 1);  // of equally near points the lowest number
+  EXPECT_EQ(igrnear(d, 2), 0);
+  EXPECT_EQ(dialogs.message_line, "invalid node");
+  x.clear(), y.clear(), z.clear(), code.clear();
+  EXPECT_EQ(igrnear(d, 0), 0);
+}
+
+TEST_F(EditorTest, DistancesAndBearings) {
+  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 5, 3, 1), 3);     // left of 1 -> 2: positive
+  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 5, -3, 1), -3);
+  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 13, 4, 1), 5);    // beyond the end: to the end
+  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, -3, 4, 1), 5);
+  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 13, 4, 0), 4);    // line mode: perpendicular
+  constexpr float pi = std::numbers::pi_v<float>;
+  EXPECT_NEAR(razimut(0, 1, 0, 0), 0, 1e-6);
+  EXPECT_NEAR(razimut(1, 0, 0, 0), pi / 2, 1e-3);
+  EXPECT_NEAR(razimut(0, -1, 0, 0), pi, 1e-6);
+  EXPECT_NEAR(razimut(-1, 0, 0, 0), 3 * pi / 2, 1e-3);
+  EXPECT_NEAR(razimut(-1, 1, 0, 0), 7 * pi / 4, 1e-6);
+}
+
+TEST_F(EditorTest, SetUpReportsLivePointsAndDeclaresThirteenEntries) {
+  survey();
+  point(5000, 5000, -9999, 0);  // deleted: not in the extent
+  ViewContext v{kViewExtents, w};
+  gredi1(v, d);
+  EXPECT_EQ(w, (std::array<double, 4>{2600000.0, 2600100.0, 1200000.0, 1200050.0}));
+  const auto e = editor_entries(d);
+  ASSERT_EQ(e.size(), 13u);
+  EXPECT_EQ(e[0].caption, "<NNearest");
+  EXPECT_EQ(e[12].caption, "");
+}
+
+TEST_F(EditorTest, NearestShowsPositionValueNumberAndSlopeFromThePreviousPick) {
+  survey();
+  entry(kNearest, {}, 1, 1);
+  EXPECT_EQ(dialogs.message_line, "(X,Y):  2600000.00  1200000.00 z=   10.00 IPT       1 Slp   0.00%");
+  entry(kNearest, {}, 99, 1);
+  EXPECT_EQ(dialogs.message_line, "(X,Y):  2600100.00  1200000.00 z=   11.00 IPT       2 Slp  -1.00%");
+}
+
+// Records the text pages shown.
+struct PageUi : DialogUi {
+  std::vector<std::string> page;
+  void message(std::string_view) override {}
+  bool prompt(std::string_view, std::string&) override { return false; }
+  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
+  bool choose_file(std::string&, std::string&) override { return false; }
+  void text_page(std::span<const std::string> lines) override { page.assign(lines.begin(), lines.end()); }
+  void plate(std::span<const std::string>) override {}
+  void beam(int, std::string_view) override {}
+};
+
+TEST_F(EditorTest, LabelCyclesBackToNoLabelsAndInfoCountsLivePoints) {
+  survey();
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(entry(kLabel), ViewRequest::replot);
+  EXPECT_EQ(gredst.ilabel, 0);
+  code[1] = 0;
+  PageUi ui;
+  set_dialog_ui(&ui);
+  entry(kInfo);
+  set_dialog_ui(nullptr);
+  EXPECT_EQ(ui.page, (Entries{"Nodes   =         1", "Vertices=         3", "Edges   =         2"}));
+}
+
+TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {
+  survey();
+  // +100 in x and -100 in y add up to zero but must move the points.
+  EXPECT_EQ(entry(kTransform, {"1 100", "2 -100", "D"}), ViewRequest::replot);
+  EXPECT_FLOAT_EQ(x[0], 100);
+  EXPECT_FLOAT_EQ(y[0], -100);
+  // A quarter turn clockwise about the point (2600100, 1199900): point 3,
+  // now 50 north of it, goes 50 east.
+  EXPECT_EQ(entry(kTransform, {"3 90", "4 2600100", "5 1199900", "D"}), ViewRequest::replot);
+  EXPECT_NEAR(x[2], 150, 1e-3);
+  EXPECT_NEAR(y[2], -100, 1e-3);
+  EXPECT_EQ(entry(kTransform, {"3 0", "D"}), ViewRequest::none);  // nothing to do
+  EXPECT_EQ(entry(kTransform, {"1 1e30", "D"}), ViewRequest::none);
+  EXPECT_EQ(dialogs.message_line, "bad value for Xmove[m]");
+  EXPECT_NEAR(x[2], 150, 1e-3);
+}
+
+TEST_F(EditorTest, WriteGivesFreePointsAndLinesEachOnce) {
+  survey();
+  code[0] = 0;  // deleted: not written
+  entry(kWrite, {"edited.dat"});
+  EXPECT_EQ(read_file("edited.dat"),
+            ">>unstruct\n"
+            "xyz /\n"
+            " 2600100.000 1200000.000    11.000 /\n"
+            "lines /\n"
+            " 2600000.000 1200050.000    20.000 1 /\n"
+            " 2600050.000 1200050.000    21.000 0 /\n"
+            " 2600100.000 1200050.000    22.000 0 /\n");
+  EXPECT_EQ(dialogs.message_line, "data stored on edited.dat");
+  // Every point with symbol part 1 (as just after entering): the line's
+  // points still go under "lines" only.
+  for (auto& c : code) c = c - c % 100 + 1;
+  code[0] = 101;
+  entry(kWrite, {"again.dat", "Y"});
+  const std::string text = read_file("again.dat");
+  EXPECT_EQ(text.find("1200050.000    20.000 /"), std::string::npos);
+  EXPECT_EQ(text.find("temp"), std::string::npos);
+}
+
+TEST_F(EditorTest, WriteIntoAMissingFolderFailsAndSaysSo) {
+  survey();
+  entry(kWrite, {"no/dir/out.dat"});
+  EXPECT_EQ(dialogs.message_line, "Cannot write file: no/dir/out.dat");
+}
+
+// ---------------------------------------------------------------- Cut
+
+TEST_F(EditorTest, CutInsideRemovesPointsAndTheirEdgesUntilUndo) {
+  survey();
+  // A polygon around points 1 and 4 ("P" clicks a vertex, "D" ends it).
+  EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 60 60", "P -10 60", "D"}),
+            ViewRequest::repeat);
+  EXPECT_EQ(code[0], 0);
+  EXPECT_EQ(code[2], 0);
+  EXPECT_EQ(code[3], 0);
+  EXPECT_GT(code[1], 0);
+  EXPECT_TRUE(seg.empty());
+  // The right button undoes: codes and edges come back in their order.
+  EXPECT_EQ(entry(kCut, {"#10"}), ViewRequest::repeat);
+  EXPECT_EQ(code, (Codes{101, 101, 102, 103, 102}));
+  EXPECT_EQ(seg, (Edges{{3, 4}, {4, 5}}));
+  EXPECT_TRUE(gredst.cut.empty());
+}
+
+TEST_F(EditorTest, CutOutsideKeepsOnlyThePointsInside) {
+  survey();
+  entry(kCut, {"O", "P 40 40", "P 110 40", "P 110 60", "P 40 60", "D"});
+  EXPECT_EQ(code, (Codes{0, 0, 0, 103, 102}));
+  EXPECT_EQ(seg, (Edges{{4, 5}}));
+}
+
+TEST_F(EditorTest, CutNodeTakesOnlyFreePointsAndVertexOnlyLineVertices) {
+  survey();
+  entry(kCut, {"N 51 49", "D"});  // the nearest point is a vertex: refused
+  EXPECT_EQ(dialogs.message_line, "invalid node");
+  entry(kCut, {"N 1 1"});
+  EXPECT_EQ(code[0], 0);
+  entry(kCut, {"V 51 49"});
+  EXPECT_EQ(code[3], 0);
+  EXPECT_TRUE(seg.empty());
+  // The node's cut was committed when the vertex cut began: it stays.
+  entry(kCut, {"U"});
+  EXPECT_EQ(code[0], 0);
+  EXPECT_EQ(code[3], 103);
+  EXPECT_EQ(seg, (Edges{{3, 4}, {4, 5}}));
+}
+
+TEST_F(EditorTest, CutEdgeKeepsThePointsAndArcTakesTheWholeLine) {
+  survey();
+  entry(kCut, {"E 80 52"});
+  EXPECT_EQ(seg, (Edges{{3, 4}}));
+  EXPECT_EQ(code, (Codes{101, 101, 102, 103, 102}));  // symbols follow at the clean-up
+  entry(kCut, {"U"});
+  entry(kCut, {"A 80 52"});
+  EXPECT_TRUE(seg.empty());
+  EXPECT_EQ(code, (Codes{101, 101, 0, 0, 0}));
+}
+
+TEST_F(EditorTest, CutAllAsksFirstAndAllSegmentsKeepsTheVerticesAsNodes) {
+  survey();
+  entry(kCut, {"#7", "n", "D"});
+  EXPECT_EQ(code[0], 101);
+  entry(kCut, {"#7", "y"});
+  EXPECT_EQ(code[0], 0);
+  EXPECT_EQ(code[1], 0);
+  entry(kCut, {"#9"});
+  EXPECT_TRUE(seg.empty());
+  EXPECT_EQ(code, (Codes{0, 0, 101, 101, 101}));
+  entry(kCut, {"#10"});
+  entry(kCut, {"#8", "Y"});
+  EXPECT_EQ(code, (Codes{0, 0, 0, 0, 0}));
+}
+
+TEST_F(EditorTest, CommittedCutWritesItsEdgesAsLineRecords) {
+  survey();
+  entry(kCut, {"#9"});
+  EXPECT_EQ(entry(kCut, {"D"}), ViewRequest::replot);
+  EXPECT_TRUE(gredst.cut.empty());
+  EXPECT_EQ(output(),
+            " 2600000.000 1200050.000    20.000 1 /\n"
+            " 2600050.000 1200050.000    21.000 0 /\n"
+            " 2600100.000 1200050.000    22.000 0 /\n");
+}
+
+}  // namespace
