@@ -147,7 +147,7 @@ HoleLines read_hole_lines(const std::string& hole_file) {
 }
 
 FileResult read_ele_file(LineReader& r, const std::string& name, const NodeFile& nodes,
-                         std::vector<std::int32_t>& corners, Progress& progress) {
+                         std::vector<Triangle>& out, Progress& progress) {
   std::string_view line;
   double v[4] = {0, 0, 0, 0};
   if (!next_record(r, line)) return FileResult::failure("no element count in " + name, name);
@@ -158,7 +158,7 @@ FileResult read_ele_file(LineReader& r, const std::string& name, const NodeFile&
   const auto count = std::int64_t(v[0]);
   const std::size_t room =
       r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 8) : 0;
-  corners.reserve(corners.size() + 3 * std::min<std::size_t>(std::size_t(count), room + 1));
+  out.reserve(out.size() + std::min<std::size_t>(std::size_t(count), room + 1));
   const double lo = double(nodes.base), hi = double(nodes.base + nodes.count - 1);
   Gauge gauge(progress);
   for (std::int64_t e = 0; e < count; ++e) {
@@ -166,10 +166,10 @@ FileResult read_ele_file(LineReader& r, const std::string& name, const NodeFile&
     const int got = record_values(line, v);
     if (got < 0) return at_line("bad element", name, r.record());
     if (got < 4) return at_line("short element line", name, r.record());
-    for (int k = 1; k <= 3; ++k) {
+    for (int k = 1; k <= 3; ++k)
       if (!whole(v[k], lo, hi)) return at_line("node number out of range", name, r.record());
-      corners.push_back(std::int32_t(std::int64_t(v[k]) - nodes.base + 1));
-    }
+    const auto node = [&](int k) { return std::int32_t(std::int64_t(v[k]) - nodes.base + 1); };
+    out.push_back({node(1), node(2), node(3)});
     gauge(e + 1, count, "reading elements");
   }
   return FileResult::success();

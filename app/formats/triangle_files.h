@@ -99,13 +99,13 @@ HoleLines read_hole_lines(const std::string& hole_file);
 
 // Reads the triangles of the ele file `name` for the nodes of `nodes`: a
 // header (element count, nodes per element) and one line per element (its
-// number and three node numbers). Each corner is appended to `corners` as a
-// 1-based node number. A file of elements with other than three nodes holds
+// number and three node numbers). Each becomes a triangle of 1-based node
+// numbers appended to `out`. A file of elements with other than three nodes holds
 // no triangles. Fails when the header or an element line does not read, a
 // line holds fewer than four numbers, a corner names a node the node file
 // does not have, or the file ends early. Progress: "reading elements".
 FileResult read_ele_file(sketra::LineReader& r, const std::string& name, const NodeFile& nodes,
-                         std::vector<std::int32_t>& corners, Progress& progress);
+                         std::vector<Triangle>& out, Progress& progress);
 
 // Writes a poly file of the edges (no vertices of its own, one marker 0 per
 // edge) and the hole lines, preceded by their count. Progress: "writing

@@ -29,12 +29,12 @@
 #include <vector>
 
 #include "app/formats/format_io.h"
+#include "app/formats/geometry.h"
 
 namespace korvel {
 
 // The mesh. Node k (1-based, as the files count) is element k-1 of the
-// node columns; element e has the corners iele[3(e-1)] .. iele[3(e-1)+2],
-// 1-based node numbers; segment s joins isegm[2(s-1)] and isegm[2(s-1)+1].
+// node columns; element e is iele[e-1], three 1-based node numbers; segment s joins isegm[2(s-1)] and isegm[2(s-1)+1].
 struct MeshStore {
   std::string mesh_name;       // base name of the mesh files; empty when none
   std::string mesh_old;        // the name before the last generation
@@ -47,7 +47,7 @@ struct MeshStore {
   double ynorig = 0;
   std::vector<float> xn, yn;   // node co-ordinates minus the origin
   std::vector<float> zn;       // node value: the first attribute, or 0
-  std::vector<std::int32_t> iele;   // 3 * nele corners
+  std::vector<Triangle> iele;       // nele triangles
   std::vector<float> xord;          // nele: the surface viewer's sort keys
   std::vector<std::int32_t> iord;   // nele: and its element order
   std::vector<std::int32_t> isegm;  // 2 * nsegm ends

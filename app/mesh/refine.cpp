@@ -146,9 +146,10 @@ bool refine_limits(const MeshStore& m, const WavePoints& w, float arnew, std::ve
   const auto nele = std::size_t(m.nele);
   limits.assign(nele, -1.0f);
   std::vector<float> xmin(nele);
-  const auto corner = [&](std::size_t e, int k) { return std::size_t(m.iele[3 * e + std::size_t(k)] - 1); };
-  for (std::size_t e = 0; e < nele; ++e)
-    xmin[e] = std::min({m.xn[corner(e, 0)], m.xn[corner(e, 1)], m.xn[corner(e, 2)]});
+  for (std::size_t e = 0; e < nele; ++e) {
+    const Triangle& t = m.iele[e];
+    xmin[e] = std::min({m.xn[std::size_t(t.a - 1)], m.xn[std::size_t(t.b - 1)], m.xn[std::size_t(t.c - 1)]});
+  }
   std::vector<std::int32_t> ord;
   sketra::mqsort(ord, xmin);
 
@@ -165,7 +166,8 @@ bool refine_limits(const MeshStore& m, const WavePoints& w, float arnew, std::ve
       if (interrupted && interrupted()) return false;
     }
     const auto e = std::size_t(ord[k]);
-    const std::size_t a = corner(e, 0), b = corner(e, 1), c = corner(e, 2);
+    const std::size_t a = std::size_t(m.iele[e].a - 1), b = std::size_t(m.iele[e].b - 1),
+                      c = std::size_t(m.iele[e].c - 1);
     float a0 = -1.0f;
     for (std::size_t j = j0; j < px.size(); ++j) {
       const std::int32_t code =

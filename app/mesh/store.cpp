@@ -109,9 +109,9 @@ FileResult read_mesh(const std::string& base, MeshStore& out, Progress& progress
   if (const std::string ele = base + ".ele"; wanted(ele)) {
     if (FileResult res = open_part(r, ele); !res.ok) return res;
     if (FileResult res = read_ele_file(r, ele, nodes, out.iele, progress); !res.ok) return res;
-    if (out.iele.size() / 3 > std::size_t(std::numeric_limits<std::int32_t>::max()))
+    if (out.iele.size() > std::size_t(std::numeric_limits<std::int32_t>::max()))
       return FileResult::failure("too many elements in " + ele, ele);
-    out.nele = std::int32_t(out.iele.size() / 3);
+    out.nele = std::int32_t(out.iele.size());
     out.xord.assign(std::size_t(out.nele), 0.0f);
     out.iord.assign(std::size_t(out.nele), 0);
   }

@@ -31,6 +31,21 @@ bool nobody_answers();
 // factors (projected through grtran in a 3-D view).
 void screen_position(const EditData& d, std::int32_t i, float& sx, float& sy);
 
+// Shows `prompt` and waits for a click in the plot: true with its world
+// position; false when cancelled (the Cancel cell, the right button) or
+// when nobody will answer. From the script: "P x y" (P is no entry).
+bool click(std::string_view prompt, float& x, float& y);
+
+// The Move submenu and the Alter submenu (their own files); each asks for
+// a repeat after a change so that the picture shows it.
+void move_menu(ViewContext& v, EditData& d);
+void alter_menu(ViewContext& v, EditData& d);
+
+// Alter Spline: the form and the splines (spline.cpp); true when the
+// edges changed.
+bool spline(EditData& d);
+bool spline_chains(EditData& d, float dmax);
+
 // Sets the code of every live point (code > 0) to colour * 100 + symbol.
 inline std::int32_t with_symbol(std::int32_t code, int symbol) { return code - code % 100 + symbol; }
 

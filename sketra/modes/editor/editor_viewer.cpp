@@ -146,14 +146,14 @@ std::vector<ModeEntry> editor_entries(EditData& d) {
          v.request(ViewRequest::replot);
        }},
       {" CCut", [data](ViewContext& v) { cut_menu(v, *data); }},
-      {" FFilter", [](ViewContext&) { not_yet("Filter"); }},
-      {" AAlter", [](ViewContext&) { not_yet("Alter"); }},
+      {" FFilter", [data](ViewContext& v) { filter_menu(v, *data); }},
+      {" AAlter", [data](ViewContext& v) { detail::alter_menu(v, *data); }},
       {" 6New", [](ViewContext&) { not_yet("New"); }},
       {"-SSymbol", {}},
       {" TTransform", [data](ViewContext& v) {
          if (detail::transform(*data)) v.request(ViewRequest::replot);
        }},
-      {" MMove", [](ViewContext&) { not_yet("Move"); }},
+      {" MMove", [data](ViewContext& v) { detail::move_menu(v, *data); }},
       {" WWrite", [data](ViewContext&) { write_edit(*data); }},
       {" IInfo", [data](ViewContext&) { info(*data); }},
       {" ??", [](ViewContext&) { help(); }},
@@ -176,6 +176,9 @@ void gredi1(ViewContext& v, EditData& d) {
     case kViewDraw:
       grclne(d.code, d.seg);
       draw_edit(d, [&v] { return v.interrupted(); });
+      return;
+    case kViewOverlay:
+      if (gredst.xcent > -99998.0f && gredst.ycent > -99998.0f) detail::mark_point(gredst.xcent, gredst.ycent, 1404);
       return;
     default: return;
   }

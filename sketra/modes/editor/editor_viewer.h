@@ -84,6 +84,8 @@ struct EditorState {
   bool origin_set = false;       // Transform: the rotation origin was given
   double xorigin = 0, yorigin = 0;  // Transform: rotation origin, absolute
   CutRecord cut;                 // the last cut, until it is committed
+  std::string cop = "+2.0";      // Alter: the operation text (32 characters)
+  float random = 0.1f;           // Alter Randomize: distance, metres
 };
 extern EditorState gredst;
 void editor_reset();
@@ -137,6 +139,12 @@ float rgdist(float x1, float y1, float x2, float y2, float px, float py, int mod
 // [0, 2 pi).
 float razimut(float xi, float yi, float xj, float yj);
 
+// The cubic spline through (x, y), x strictly rising: y2 receives the
+// second derivatives; an end slope above 0.99e30 makes that end natural.
+void grspln(std::span<const float> x, std::span<const float> y, float yp1, float ypn, std::vector<float>& y2);
+// The spline's value at x, the piece found by bisection on the abscissae.
+float grspint(std::span<const float> xa, std::span<const float> ya, std::span<const float> y2a, float x);
+
 // Commits the pending cut: its edges go to the output unit as line records
 // (absolute x, y, z, I) and Undo has nothing left to restore.
 void commit_cut(const EditData& d);
@@ -144,6 +152,52 @@ void commit_cut(const EditData& d);
 // The Cut submenu (its own file); requests a repeat after each change so
 // that the picture shows it.
 void cut_menu(ViewContext& v, EditData& d);
+
+// The Filter submenu: Nodes, Weed, Buffer, Join, Holes, SplitEdge, help
+// and Done (the first five disabled without edges). After an operation the
+// picture is redrawn and the submenu comes back.
+void filter_menu(ViewContext& v, EditData& d);
+
+// The z kept by a group of merged points.
+enum class NodeValue { first = 1, minimum = 2, maximum = 3 };
+
+// Filter Nodes: in the order of x (grqsrt), each live point that has not
+// been merged takes every later live point within `tol` of it (squared
+// distances compared); the later points get code -p (merged into p) and p
+// keeps the first, the smallest or the largest z of its group. The edges
+// follow (grclne). Returns the number of points merged.
+std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule);
+
+// Filter Weed: the edges in table order are cut into chains (a chain goes
+// on while the next edge starts where the last one ended, at a point of
+// fewer than three edges); each chain is thinned by Douglas-Peucker with
+// z scaled by htol / vtol (vtol at least 0.001) and rewritten to join its
+// kept vertices. Dropped vertices lose their edges (symbol part 0).
+struct WeedResult {
+  std::int64_t before = 0, after = 0;  // edges
+};
+WeedResult filter_weed(EditData& d, float htol, float vtol);
+
+// Filter Buffer: every free point (symbol part 1) whose distance from an
+// edge (segment distance, absolute) is below `size` is deleted. Returns
+// the number deleted.
+std::int64_t filter_buffer(EditData& d, float size);
+
+// Filter Join: for each edge i in order, the first later edge that starts
+// or ends at edge i's end point moves to position i + 1 (turned round when
+// it ends there) and the edge it displaces takes its place.
+void filter_join(EditData& d);
+
+// Filter Holes: writes the closed runs of edges ("VERTICES", one line per
+// vertex, "END") and one point inside each ("HOLES", numbered) to `unit`;
+// returns the number of points found.
+std::int64_t filter_holes(const EditData& d, int unit);
+
+// Filter SplitEdge: every edge longer than dmax (horizontally) is cut into
+// int(length / dmax) + 1 equal parts by new points of code 1 with z
+// interpolated. False, with a message and nothing changed, when the new
+// points or edges would pass the capacities.
+bool filter_split(EditData& d, float dmax);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.

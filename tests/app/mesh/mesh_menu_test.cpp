@@ -187,7 +187,7 @@ TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
   m.xnorig = 1000;
   m.xn = {0, 10, 10, 20, 20};
   m.yn = {0, 0, 10, 0, 10};
-  m.iele = {4, 5, 3, 1, 2, 3, 2, 4, 3};
+  m.iele = {{4, 5, 3}, {1, 2, 3}, {2, 4, 3}};
   WavePoints w{{1002, 1015}, {1, 8}, {0.5f, 100.0f}};
   std::vector<float> limits;
   ASSERT_TRUE(refine_limits(m, w, 8.0f, limits));

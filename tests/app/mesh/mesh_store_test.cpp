@@ -47,7 +47,7 @@ TEST_F(MeshStoreTest, ReadsNodesSegmentsAndElementsRelativeToTheFirstNode) {
   EXPECT_EQ(m.xn, (std::vector<float>{0, 10, 10, 0}));
   EXPECT_EQ(m.yn, (std::vector<float>{0, 0, 10, 10}));
   EXPECT_EQ(m.zn, (std::vector<float>{1.5f, 2.5f, 3.5f, 4.5f}));
-  EXPECT_EQ(m.iele, (std::vector<std::int32_t>{1, 2, 3, 1, 3, 4}));
+  EXPECT_EQ(m.iele, (std::vector<Triangle>{{1, 2, 3}, {1, 3, 4}}));
   EXPECT_EQ(m.isegm, (std::vector<std::int32_t>{1, 2, 2, 3, 3, 4, 4, 1}));
   EXPECT_EQ(m.xord.size(), 2u);
   EXPECT_EQ(m.iord.size(), 2u);
@@ -59,7 +59,7 @@ TEST_F(MeshStoreTest, ZeroBasedFilesNoAttributesAndOtherElementKinds) {
   MeshStore m;
   ASSERT_TRUE(read("z", m).ok);
   EXPECT_EQ(m.zn, (std::vector<float>{0, 0, 0}));
-  EXPECT_EQ(m.iele, (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(m.iele, (std::vector<Triangle>{{1, 2, 3}}));
   EXPECT_EQ(m.nsegm, 0);
 
   write_file("z.ele", "1 6\n1 1 2 3 1 2 3\n");  // six-node elements are not triangles
@@ -109,7 +109,7 @@ TEST_F(MeshStoreTest, OpenReadsTheChosenFileAndAFailedReadChangesNothing) {
   EXPECT_EQ(mod_mesh.nele, 2);
   EXPECT_EQ(mod_mesh.node, 4);
   EXPECT_EQ(mod_mesh.i_mesh, 4);
-  EXPECT_EQ(mod_mesh.iele.size(), 6u);
+  EXPECT_EQ(mod_mesh.iele.size(), 2u);
 
   // A node file of the same count under another name gives that name.
   write_file("other.node", kNode);
