@@ -40,6 +40,7 @@ bool click(std::string_view prompt, float& x, float& y);
 // a repeat after a change so that the picture shows it.
 void move_menu(ViewContext& v, EditData& d);
 void alter_menu(ViewContext& v, EditData& d);
+void new_menu(ViewContext& v, EditData& d);
 
 // Alter Spline: the form and the splines (spline.cpp); true when the
 // edges changed.

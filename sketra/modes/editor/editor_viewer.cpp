@@ -133,8 +133,6 @@ void help() {
   grtext(lines);
 }
 
-void not_yet(std::string_view what) { grmesg(std::string(what) + " is not available yet"); }
-
 }  // namespace
 
 std::vector<ModeEntry> editor_entries(EditData& d) {
@@ -148,7 +146,7 @@ std::vector<ModeEntry> editor_entries(EditData& d) {
       {" CCut", [data](ViewContext& v) { cut_menu(v, *data); }},
       {" FFilter", [data](ViewContext& v) { filter_menu(v, *data); }},
       {" AAlter", [data](ViewContext& v) { detail::alter_menu(v, *data); }},
-      {" 6New", [](ViewContext&) { not_yet("New"); }},
+      {" 6New", [data](ViewContext& v) { detail::new_menu(v, *data); }},
       {"-SSymbol", {}},
       {" TTransform", [data](ViewContext& v) {
          if (detail::transform(*data)) v.request(ViewRequest::replot);

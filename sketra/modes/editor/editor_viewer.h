@@ -86,6 +86,9 @@ struct EditorState {
   CutRecord cut;                 // the last cut, until it is committed
   std::string cop = "+2.0";      // Alter: the operation text (32 characters)
   float random = 0.1f;           // Alter Randomize: distance, metres
+  float znew = 0;                // New: z of new nodes and lines
+  int next_hole = 0;             // New Hole: number of the next hole point (0: ask)
+  int hull_level = 1;            // New Hull: 1 smooth, 2 medium, 3 coarse
 };
 extern EditorState gredst;
 void editor_reset();
@@ -198,6 +201,15 @@ std::int64_t filter_holes(const EditData& d, int unit);
 // interpolated. False, with a message and nothing changed, when the new
 // points or edges would pass the capacities.
 bool filter_split(EditData& d, float dmax);
+
+// New Hull: a convex hull by gift wrapping from the highest live point
+// (bearings from razimut, the smallest turn wins), then concave passes:
+// each active hull edge (a, b) takes the live point p off the hull that
+// sees it at the widest angle when threshold >= max(|pa x pb|, 10) *
+// cos(a-p-b) * 0.01, until a pass takes none. Hull points get code 102;
+// the hull's edges are appended. Each point joins the hull once. Returns
+// the number of hull edges (0, with a message, for fewer than 3 points).
+std::int64_t concave_hull(EditData& d, float threshold);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.

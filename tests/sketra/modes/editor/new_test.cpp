@@ -1,0 +1,129 @@
+// The editor's New entry on small stores: lines, polygons and edges with
+// interpolated heights, hole points and cross-sections on the output unit,
+// and the hull at its levels.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sketra/base/script.h"
+#include "sketra/base/units.h"
+#include "sketra/kernel/plot.h"
+#include "sketra/modes/editor/editor_viewer.h"
+#include "sketra/ui/dialogs.h"
+#include "support/recording.h"
+#include "support/testdir.h"
+
+namespace {
+
+using namespace sketra;
+using korvel::Edge;
+using korvel::testing::read_file;
+using Codes = std::vector<std::int32_t>;
+using Edges = std::vector<Edge>;
+using Entries = std::vector<std::string>;
+using V = std::vector<float>;
+
+class NewTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    set_dialog_ui(nullptr);
+    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
+    grcomn.joutgr = 40;
+    grvalu8("XORGR", 2600000.0);
+    grvalu8("YORGR", 1200000.0);
+    use_unit_mapping();
+  }
+  void point(float px, float py, float pz = 0, std::int32_t c = 101) {
+    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
+  }
+  ViewRequest add(const Entries& script) {
+    grscpt(script);
+    ViewContext v{-6, w, 0, 0};
+    editor_entries(d)[5].run(v);
+    return v.requested();
+  }
+  std::string output() {
+    unit_close(40);
+    return read_file("out.txt");
+  }
+  V x, y, z;
+  Codes code;
+  Edges seg;
+  EditData d{x, y, z, code, seg, 100, 100};
+  std::array<double, 4> w{};
+};
+
+TEST_F(NewTest, LinesAndPolygonsGetTheDefaultValue) {
+  add({"V", "12.5", "L", "P 0 0", "P 10 0", "P 10 10", "D"});
+  EXPECT_EQ(x, (V{0, 10, 10}));
+  EXPECT_EQ(z, (V{12.5f, 12.5f, 12.5f}));
+  EXPECT_EQ(seg, (Edges{{1, 2}, {2, 3}}));
+  EXPECT_EQ(add({"P", "P 20 0", "P 30 0", "P 30 10", "D"}), ViewRequest::repeat);
+  EXPECT_EQ(seg, (Edges{{1, 2}, {2, 3}, {4, 5}, {5, 6}, {6, 4}}));
+}
+
+TEST_F(NewTest, EdgesRunBetweenExistingNodesWithNewHeightsInterpolated) {
+  point(0, 0, 0), point(30, 0, 30);
+  EXPECT_EQ(add({"E", "C 1 1", "N 10 0", "N 20 0", "C 29 1", "D"}), ViewRequest::repeat);
+  EXPECT_EQ(z, (V{0, 30, 10, 20}));
+  EXPECT_EQ(seg, (Edges{{1, 3}, {3, 4}, {4, 2}}));
+  add({"E", "C 1 1", "N 10 5", "D", "D", "D"});
+  EXPECT_EQ(dialogs.messages[dialogs.messages.size() - 1], "first and last edge must connect to existing nodes");
+  EXPECT_EQ(x.size(), 4u);
+}
+
+TEST_F(NewTest, NothingIsAddedPastTheCapacity) {
+  EditData small{x, y, z, code, seg, 2, 100};
+  grscpt(Entries{"L", "P 0 0", "P 10 0", "P 10 10", "D", "D"});
+  ViewContext v{-6, w, 0, 0};
+  editor_entries(small)[5].run(v);
+  EXPECT_TRUE(x.empty());
+  EXPECT_EQ(dialogs.message_line, "no room for more points or edges");
+}
+
+TEST_F(NewTest, HolesAndSectionsGoToTheOutputUnit) {
+  point(0, 0, 5), point(25, 0, 5);
+  seg = {{1, 2}};
+  add({"H 3 4", "7", "H 5 6", "S", "D", "D"});
+  EXPECT_EQ(output(),
+            "   7  2600003.00  1200004.00 /\n"
+            "   8  2600005.00  1200006.00 /\n"
+            "locate  2600000.00  1200000.00 /\n"
+            "cs '000000'    0.000 /\n"
+            "   -2.00    6.00 /\n"
+            "   -1.00    5.00 /\n"
+            "    1.00    5.00 /\n"
+            "    2.00    6.00 /\n"
+            "locate  2600010.00  1200000.00 /\n"
+            "cs '000010'    0.010 /\n"
+            "   -2.00    6.00 /\n"
+            "   -1.00    5.00 /\n"
+            "    1.00    5.00 /\n"
+            "    2.00    6.00 /\n"
+            "locate  2600020.00  1200000.00 /\n"
+            "cs '000020'    0.020 /\n"
+            "   -2.00    6.00 /\n"
+            "   -1.00    5.00 /\n"
+            "    1.00    5.00 /\n"
+            "    2.00    6.00 /\n");
+  add({"S", "1 0", "D", "D"});
+  EXPECT_EQ(dialogs.message_line, "Spacing must be above 0");
+}
+
+TEST_F(NewTest, HullWrapsThePointsAndTheSmoothLevelTakesRightAngles) {
+  point(0, 10), point(-10, 0), point(10, 0), point(0, -10), point(0, 0);
+  EXPECT_EQ(concave_hull(d, -0.5f), 4);  // medium: the centre sees its edge at 90 degrees only
+  EXPECT_EQ(seg, (Edges{{1, 2}, {2, 4}, {4, 3}, {3, 1}}));
+  EXPECT_EQ(code, (Codes{102, 102, 102, 102, 101}));
+  seg.clear();
+  code = {101, 101, 101, 101, 101};
+  EXPECT_EQ(add({"#8", "1 1", "D"}), ViewRequest::repeat);  // smooth
+  EXPECT_EQ(seg, (Edges{{1, 5}, {2, 4}, {4, 3}, {3, 1}, {5, 2}}));
+  x.resize(2), y.resize(2), z.resize(2), code.resize(2), seg.clear();
+  EXPECT_EQ(concave_hull(d, 0), 0);
+  EXPECT_EQ(dialogs.message_line, "a hull needs at least 3 points");
+}
+
+}  // namespace
