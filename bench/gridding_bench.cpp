@@ -68,6 +68,30 @@ void BM_Nearest(benchmark::State& state) {
 }
 BENCHMARK(BM_Nearest)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// A river survey: the points in a band 200 m wide along the diagonal of a
+// 10 km x 10 km box, the grid of 1000 x 1000 nodes at 10 m over the whole
+// box, so that most nodes lie far from every point.
+void BM_NearestBand(benchmark::State& state) {
+  static const Cloud band = [] {
+    Cloud c;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> along(0.0f, 10000.0f), across(-100.0f, 100.0f);
+    for (int k = 0; k < kPoints; ++k) {
+      const float t = along(rng), s = across(rng);
+      c.x.push_back(t + s * 0.7071f);
+      c.y.push_back(t - s * 0.7071f);
+      c.z.push_back(400 + t / 100);
+    }
+    return c;
+  }();
+  const GridGeometry grid{0, 0, 10, 10, kSide, kSide, 0};
+  Columns g;
+  grid_nodes(grid, g.gx, g.gy);
+  NoGridProgress quiet;
+  for (auto _ : state) gridnear(kSide, kSide, g.gx, g.gy, {band.x, band.y, band.z}, g.gz, -9999.0f, quiet);
+}
+BENCHMARK(BM_NearestBand)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_Lowest(benchmark::State& state) {
   const Cloud& c = cloud();
   Columns g;

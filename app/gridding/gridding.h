@@ -14,9 +14,10 @@
 //
 // The results are those of the methods' full scans (every point for every
 // node, or a window sliding over the points sorted by y) to the last bit;
-// a uniform bucket grid over the points (point_buckets.h) finds the same
-// points while looking only at the buckets near each node, so the work
-// grows with the points near the nodes rather than with all points.
+// a 2-d tree (point_tree.h, for the nearest point) and a uniform bucket
+// grid (point_buckets.h, for the points within the radius) find the same
+// points while looking only near each node, so the work grows with the
+// points near the nodes rather than with all points.
 //
 // Coordinates are single precision relative to the store origin, as in the
 // point store. Nodes are numbered row by row, x fastest: node (i, j),

@@ -4,26 +4,34 @@
 // the previous node took, when it is close (squared distance below 0.1);
 // the point ny further on, when it is close; the close point with the
 // lowest number; the nearest point, the lowest number among equally near
-// ones. The last two answer what a scan over every point with a running
-// minimum (replaced only by a strictly nearer point, stopping at the first
-// close one) would; here a bucket grid answers them. The close search looks
-// at the buckets within 0.3163 m of the node; the nearest search visits
-// rings of buckets around the node's bucket and stops once every bucket not
-// yet visited lies farther away than the best point found.
+// ones, if nearer than 1e10 m. The last two answer what a scan over every
+// point with a running minimum from 1e20 (replaced only by a strictly
+// nearer point, stopping at the first close one) would.
+//
+// A bucket grid answers them where the points are (the close search reads
+// the buckets within 0.3163 m; the nearest search visits rings of buckets
+// around the node's bucket and stops once every bucket not yet visited lies
+// farther away than the best point found). A node far from every point,
+// where the rings would run long over empty buckets, asks a 2-d tree
+// instead, built the first time it is needed.
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <cstdint>
+#include <memory>
 
 #include "app/gridding/gridding.h"
 #include "app/gridding/point_buckets.h"
+#include "app/gridding/point_tree.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr float kClose = 0.1f;        // squared distance of a close point
+constexpr float kClose = 0.1f;          // squared distance of a close point
 constexpr double kCloseReach = 0.3163;  // a little beyond sqrt(0.1)
+constexpr float kFar = 1.0e20f;         // the running minimum's start
+constexpr int kRings = 3;               // rings of buckets before the tree is asked
 
 class NearestSearch {
  public:
@@ -48,17 +56,18 @@ class NearestSearch {
     return best;
   }
 
-  // The nearest point (0-based), the lowest number among equally near ones;
-  // -1 when no distance is a number.
-  std::int64_t nearest(float x, float y) const {
+  // The nearest point (0-based) below kFar, the lowest number among equally
+  // near ones; -1 when there is none.
+  std::int64_t nearest(float x, float y) {
     if (buckets_.empty() || !std::isfinite(x) || !std::isfinite(y)) return -1;
     const int cx = buckets_.column(x), cy = buckets_.row(y);
     const int rmax = std::max({cx, buckets_.nbx() - 1 - cx, cy, buckets_.nby() - 1 - cy});
-    float best = std::numeric_limits<float>::infinity();
+    float best = kFar;
     std::int64_t best_k = -1;
     for (int r = 0; r <= rmax; ++r) {
-      for (int by = cy - r; by <= cy + r; ++by) {
-        if (by < 0 || by >= buckets_.nby()) continue;
+      if (r > kRings) return tree().nearest(x, y, kFar);
+      const int by0 = std::max(cy - r, 0), by1 = std::min(cy + r, buckets_.nby() - 1);
+      for (int by = by0; by <= by1; ++by) {
         const bool edge_row = by == cy - r || by == cy + r;
         for (int bx = cx - r; bx <= cx + r; bx += edge_row ? 1 : 2 * r) {
           if (bx >= 0 && bx < buckets_.nbx()) visit(bx, by, x, y, best, best_k);
@@ -80,15 +89,21 @@ class NearestSearch {
   void visit(int bx, int by, float x, float y, float& best, std::int64_t& best_k) const {
     for (std::int32_t k : buckets_.items(bx, by)) {
       const float d = d2(k, x, y);
-      if (d < best || (d == best && k < best_k)) {
+      if (d < best || (d == best && best_k >= 0 && k < best_k)) {
         best = d;
         best_k = k;
       }
     }
   }
 
+  const PointTree& tree() {
+    if (!tree_) tree_ = std::make_unique<PointTree>(p_.x, p_.y);
+    return *tree_;
+  }
+
   const ScatteredPoints& p_;
   PointBuckets buckets_;
+  std::unique_ptr<PointTree> tree_;
 };
 
 }  // namespace
@@ -96,7 +111,7 @@ class NearestSearch {
 bool gridnear(int nx, int ny, std::span<const float> gx, std::span<const float> gy, const ScatteredPoints& p,
               std::span<float> gz, float nodata, GridProgress& progress) {
   const std::int64_t np = std::int64_t(p.size());
-  const NearestSearch search(p);
+  NearestSearch search(p);
   // k: the number (1-based) of the point the previous node took, 0 at first.
   std::int64_t k = 0;
   auto close = [&](std::int64_t number, float x, float y) {

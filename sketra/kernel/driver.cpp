@@ -55,6 +55,14 @@ std::unique_ptr<Driver>& active() {
 
 }  // namespace
 
+void Driver::fill_rectangles(std::span<const DeviceRect> rects) {
+  for (const DeviceRect& r : rects) {
+    if (r.w <= 0 || r.h <= 0) continue;
+    const DevicePoint corners[4] = {{r.x, r.y}, {r.x + r.w, r.y}, {r.x + r.w, r.y + r.h}, {r.x, r.y + r.h}};
+    fill_polygon(corners);
+  }
+}
+
 std::string Driver::time_stamp() { return format_time_stamp(std::time(nullptr)); }
 
 void Driver::sleep(int n) {

@@ -31,6 +31,13 @@ struct DevicePoint {
   friend bool operator==(const DevicePoint&, const DevicePoint&) = default;
 };
 
+// An axis-parallel rectangle of pixels: columns x ... x + w - 1, rows
+// y ... y + h - 1.
+struct DeviceRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  friend bool operator==(const DeviceRect&, const DeviceRect&) = default;
+};
+
 // Event types delivered by wait_event and poll_events (the X protocol's
 // numbers, which callers compare against).
 inline constexpr int kEventNone = 0;
@@ -109,6 +116,10 @@ class Driver {
   virtual void polyline(std::span<const DevicePoint> points) = 0;
   // A filled polygon of any number of vertices (even-odd rule).
   virtual void fill_polygon(std::span<const DevicePoint> points) = 0;
+  // Many filled rectangles in the current foreground, as one request where
+  // the window system allows (the cells of a bitmap). The default fills
+  // each as a polygon.
+  virtual void fill_rectangles(std::span<const DeviceRect> rects);
   // A string in the 6x12 font, baseline starting at `at`.
   virtual void text(DevicePoint at, std::string_view text) = 0;
 

@@ -88,6 +88,10 @@ void RecordingDriver::fill_polygon(std::span<const DevicePoint> points) {
   record(DriverCall::Polygon).points.assign(points.begin(), points.end());
 }
 
+void RecordingDriver::fill_rectangles(std::span<const DeviceRect> rects) {
+  record(DriverCall::Rectangles).rects.assign(rects.begin(), rects.end());
+}
+
 void RecordingDriver::text(DevicePoint at, std::string_view text) {
   DriverCall& c = record(DriverCall::Text);
   c.points = {at};

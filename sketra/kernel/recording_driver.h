@@ -24,11 +24,12 @@ namespace sketra {
 
 struct DriverCall {
   enum Kind {
-    Open, Close, Clear, UsePixmap, Flip, SetPixel, Dash, Line, Polyline, Polygon,
+    Open, Close, Clear, UsePixmap, Flip, SetPixel, Dash, Line, Polyline, Polygon, Rectangles,
     Text, AllocColours, WaitEvent, PollEvents, Bell, Sleep
   };
   Kind kind = Open;
   std::vector<DevicePoint> points;  // Line (2), Polyline, Polygon, Text (1)
+  std::vector<DeviceRect> rects;    // Rectangles
   std::string text;                 // Text; the title for Open
   int value = 0;                    // Dash style, Sleep count, AllocColours count
   unsigned long pixel = 0;          // foreground in force (the new one for SetPixel)
@@ -79,6 +80,7 @@ class RecordingDriver final : public Driver {
   void line(DevicePoint a, DevicePoint b) override;
   void polyline(std::span<const DevicePoint> points) override;
   void fill_polygon(std::span<const DevicePoint> points) override;
+  void fill_rectangles(std::span<const DeviceRect> rects) override;
   void text(DevicePoint at, std::string_view text) override;
   std::vector<unsigned long> alloc_colours(std::span<const std::uint32_t> rgb) override;
   void wait_event(InputEvent& ev) override;

@@ -8,10 +8,12 @@
 //                   the hooks of the file output modes
 //   fill_scratch    FillScratch (plot_internal.h)  grfil2's work buffers;
 //                   their contents never outlive a call
+//   grbmps          BitmapStore (bitmap.h)         the loaded bitmap
+//                   backgrounds: pixels and table
 //
 // kernel_state_reset() brings all of them back to the start of the process:
 // plot state at its defaults, no file device open, no opener and no message
-// handler installed, the work buffers released.
+// handler installed, the work buffers released, no bitmap loaded.
 //
 // The display driver (driver.h) is not state of the library: main or a test
 // installs it with set_driver, and no reset touches it. The table of named

@@ -274,6 +274,26 @@ void X11Driver::fill_polygon(std::span<const DevicePoint> points) {
                CoordModeOrigin);
 }
 
+// In requests of at most 8000 rectangles; sizes beyond the protocol's 16
+// bits are cut (a cell is never that large on a screen).
+void X11Driver::fill_rectangles(std::span<const DeviceRect> rects) {
+  Impl& m = *impl_;
+  if (!m.display || rects.empty()) return;
+  std::vector<XRectangle> out;
+  out.reserve(std::min<std::size_t>(rects.size(), 8000));
+  const auto flush = [&] {
+    if (!out.empty()) XFillRectangles(m.d(), m.drawable(), m.gc.get(), out.data(), int(out.size()));
+    out.clear();
+  };
+  for (const DeviceRect& r : rects) {
+    if (r.w <= 0 || r.h <= 0) continue;
+    out.push_back({to_short(r.x), to_short(r.y), (unsigned short)std::min(r.w, 65535),
+                   (unsigned short)std::min(r.h, 65535)});
+    if (out.size() == 8000) flush();
+  }
+  flush();
+}
+
 void X11Driver::text(DevicePoint at, std::string_view text) {
   Impl& m = *impl_;
   if (!m.display || text.empty()) return;

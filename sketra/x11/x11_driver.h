@@ -40,6 +40,7 @@ class X11Driver final : public Driver {
   void line(DevicePoint a, DevicePoint b) override;
   void polyline(std::span<const DevicePoint> points) override;
   void fill_polygon(std::span<const DevicePoint> points) override;
+  void fill_rectangles(std::span<const DeviceRect> rects) override;
   void text(DevicePoint at, std::string_view text) override;
   std::vector<unsigned long> alloc_colours(std::span<const std::uint32_t> rgb) override;
   void wait_event(InputEvent& ev) override;
