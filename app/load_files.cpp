@@ -65,18 +65,20 @@ void found_message() {
 
 // ---- Sections of the keyword and plain formats ----------------------------------------
 
-void load_points(int unit, const PointColumns& c, int log) {
+FileResult load_points(int unit, const PointColumns& c, int log) {
   LineReader* r = sketra::unit_reader(unit);
-  if (!r) return;
+  if (!r) return FileResult::success();
   StoreSink sink;
-  const std::int64_t ignored = read_points(*r, c, clip_window(), sink);
-  if (ignored > 0) sketra::unit_write(log, " ignored points (store full):" + fmt_i(ignored, 10));
+  const PointsRead got = read_points(*r, c, clip_window(), sink);
+  if (!got.result.ok) return got.result;
+  if (got.ignored > 0) sketra::unit_write(log, " ignored points (store full):" + fmt_i(got.ignored, 10));
   found_message();
+  return got.result;
 }
 
-void load_lines(int unit, const std::array<int, 4>& col) {
+FileResult load_lines(int unit, const std::array<int, 4>& col) {
   LineReader* r = sketra::unit_reader(unit);
-  if (!r) return;
+  if (!r) return FileResult::success();
   StoreSink sink;
   LineOptions o;
   o.columns = col;
@@ -84,37 +86,41 @@ void load_lines(int unit, const std::array<int, 4>& col) {
   o.dmean = reader.dmean;
   o.code = reader.icol;
   o.clip = clip_window();
-  read_lines(*r, o, sink);
-  found_message();
+  FileResult res = read_lines(*r, o, sink);
+  if (res.ok) found_message();
+  return res;
 }
 
-void load_cross_section(int unit, float km, float dz) {
+FileResult load_cross_section(int unit, float km, float dz) {
   LineReader* r = sketra::unit_reader(unit);
   ++reader.ncs;
+  FileResult res;
   if (r) {
     const double a = reader.angle;
     const double y0 = reader.y0;
     double x0 = reader.x0;
     if (std::fabs(x0) < 0.001) x0 = -1000.0 * double(km);
     std::array<double, 2> v{};
-    while (read_record(*r, v)) {
+    while (read_record(*r, v, res)) {
       if (cin1.np >= cin1.maxp) continue;
       store_add_point(float(x0 - std::sin(a) * v[0]), float(y0 - std::cos(a) * v[0]), float(v[1]) + dz, 0);
     }
   }
   reader.x0 = reader.y0 = reader.angle = 0;
-  sketra::grmesg("found" + fmt_i(reader.ncs, 9) + " sections");
+  if (res.ok) sketra::grmesg("found" + fmt_i(reader.ncs, 9) + " sections");
+  return res;
 }
 
-void load_table(int unit, int log, const TableParams& p) {
+FileResult load_table(int unit, int log, const TableParams& p) {
   LineReader* r = sketra::unit_reader(unit);
   ++reader.nl;
   ValueTable t{cin1.np + 1, 0, "ITEM " + fmt_i(reader.nl, 3)};
   double sum = 0;
+  FileResult res;
   if (r) {
     std::array<double, 64> v{};
     const auto ncol = std::size_t(std::clamp(std::max(p.ix, p.iy), 1, 64));
-    while (read_record(*r, std::span<double>(v.data(), ncol))) {
+    while (read_record(*r, std::span<double>(v.data(), ncol), res)) {
       const float x = p.ax * float(v[std::size_t(p.ix - 1)]) + p.bx;
       const float y = p.ay * float(v[std::size_t(p.iy - 1)]) + p.by;
       sketra::unit_write(log, sketra::fmt_f(x, 10, 3) + sketra::fmt_f(y, 10, 3));
@@ -123,17 +129,19 @@ void load_table(int unit, int log, const TableParams& p) {
       ++t.count;
     }
   }
+  if (!res.ok) return res;
   sketra::grmesg("found" + fmt_i(t.count, 5) + " values, sum is" + sketra::fmt_f(sum, 12, 2));
   tables.push_back(std::move(t));
+  return res;
 }
 
-bool load_blt(int unit, const std::string& name) {
+FileResult load_blt(int unit, const std::string& name) {
   LineReader* r = sketra::unit_reader(unit);
-  if (!r) return false;
+  if (!r) return FileResult::failure("no BLT file open", name);
   StoreSink sink;
-  if (!read_blt(*r, name, reader.isymb + reader.icol, sink).ok) return false;
-  sketra::grmesg("found" + fmt_i(cin1.np, 10) + " points");
-  return true;
+  FileResult res = read_blt(*r, name, reader.isymb + reader.icol, sink);
+  if (res.ok) sketra::grmesg("found" + fmt_i(cin1.np, 10) + " points");
+  return res;
 }
 
 void load_text_triangles(int unit, int log) {
@@ -189,10 +197,7 @@ FileResult load_mesh2d(int unit, const std::string& name, int log) {
   double xorig = cin1.xorig, yorig = cin1.yorig;
   LineReader* r = sketra::unit_reader(unit);
   const Mesh2dm m = r ? ir2dm(*r, xorig, yorig, req) : Mesh2dm{};
-  if (!m.error.empty()) {
-    sketra::unit_write(log, m.error + " of " + name);
-    sketra::grmesg(m.error);
-  }
+  if (!m.error.empty()) return FileResult::failure(m.error + " of " + name, name, m.error_line);
   if (!m.x.empty()) {
     cin1.xorig = xorig;
     cin1.yorig = yorig;
@@ -281,6 +286,7 @@ FileResult load_dxf(int unit, const std::string& name, int log) {
   const long nlines = sketra::igrlin(name);
   ProgressBar bar;
   read_dxf_layers(*r, nlines, log, bar, d);
+  if (!d.drawing) return FileResult::failure("not a readable DXF file: " + name, name);
   layer_dialog(d.layers);
   option_dialog();
   FileResult res =

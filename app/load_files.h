@@ -2,7 +2,8 @@
 // The loader's side of the readers (internal to the loader): each function
 // runs one reader of app/formats on the open file, fills the point store
 // with what it delivers under the loader's reader settings, and reports
-// counts on the message line and in the log.
+// counts on the message line and in the log. A failed result rejects the
+// file (the loader rolls the store back).
 
 #include <array>
 #include <string>
@@ -37,13 +38,13 @@ ClipWindow clip_window();
 void found_message();
 
 // Point section ("xyz", "xy", three numbers) from the file on `unit`.
-void load_points(int unit, const PointColumns& c, int log);
+FileResult load_points(int unit, const PointColumns& c, int log);
 
 // Line section ("lines", "bedlevel", four numbers): 1-based columns of x, y, z, I.
-void load_lines(int unit, const std::array<int, 4>& col);
+FileResult load_lines(int unit, const std::array<int, 4>& col);
 
 // Cross-section ("cs") of (distance, elevation) pairs, placed by "locate".
-void load_cross_section(int unit, float km, float dz);
+FileResult load_cross_section(int unit, float km, float dz);
 
 // Value table ("table"): columns ix, iy and the scales x = ax*value + bx,
 // y = ay*value + by; the points are stored as they are, without the origin.
@@ -55,10 +56,10 @@ struct TableParams {
   float ay = 1.0f;
   float by = 0.0f;
 };
-void load_table(int unit, int log, const TableParams& p);
+FileResult load_table(int unit, int log, const TableParams& p);
 
-// BLT lines; false when a line does not read (the file is rejected).
-bool load_blt(int unit, const std::string& name);
+// BLT lines; a failure names the line that does not read.
+FileResult load_blt(int unit, const std::string& name);
 
 // Text triangles (suffix "3ds", keyword "triangles").
 void load_text_triangles(int unit, int log);
@@ -68,7 +69,8 @@ void load_text_triangles(int unit, int log);
 // points that were in the store before. No finishing step.
 FileResult load_node_file(int unit, const std::string& name, bool with_poly, int log);
 
-// 2DM nodes (suffix "2dm", keyword "mesh2d"): every node of the file.
+// 2DM nodes (suffix "2dm", keyword "mesh2d"): every node of the file; a
+// node line that does not read rejects the file.
 FileResult load_mesh2d(int unit, const std::string& name, int log);
 
 // ESRI shapefile: every vertex a point, every part of a line or polygon a

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 #include <string_view>
+#include <variant>
 
 #include "app/formats/file_kind.h"
 #include "app/formats/grid_files.h"
@@ -84,6 +85,9 @@ class Transaction {
     sets_moved_ = true;
   }
 
+  // True when the load replaced the grid sets.
+  bool sets_replaced() const { return sets_moved_; }
+
   void rollback() {
     if (load_) {
       cin.x = std::move(x_);
@@ -131,37 +135,61 @@ struct Load {
   int unit = 3;
   int log = 4;
   std::int32_t p1 = 1;     // first point of the current group
+  int keyword = 0;         // the keyword being read (1..19), for messages
   bool failed = false;     // bad input: reject the file
   bool cancelled = false;  // the load dialog was cancelled
   std::string line;        // the parser's line buffer
   Transaction* tx = nullptr;
 };
 
-void bad_input(Load& ld) {
-  sketra::unit_write(sketra::kStdoutUnit, " -->error in input file");
+// Where the reading is: "line 4 of survey.txt".
+std::string where(const Load& ld) {
+  const sketra::LineReader* r = sketra::unit_reader(ld.unit);
+  return "line " + std::to_string(r ? r->record() : 0) + " of " + sketra::unit_name(ld.unit);
+}
+
+// Rejects the file; the reason goes to the message line and, on a log
+// line of its own, to the log.
+void reject(Load& ld, const std::string& reason) {
+  sketra::unit_new_record(ld.log);
+  sketra::grmesg(reason);
   ld.failed = true;
+}
+
+void bad_input(Load& ld, const std::string& reason) {
+  sketra::unit_write(sketra::kStdoutUnit, " -->error in input file");
+  reject(ld, reason);
 }
 
 // A reader's verdict: a failure shows its reason and rejects the file.
 bool accepted(Load& ld, const FileResult& r) {
   if (r.ok) return true;
-  sketra::grmesg(r.message);
-  ld.failed = true;
+  reject(ld, r.message);
   return false;
 }
 
 // Reads a keyword's parameters from the rest of its line. No values at all
-// keep the defaults, as a "/" does; a value that cannot be read is bad input.
+// keep the defaults, as a "/" does; a value that cannot be read, or a
+// number that is not finite, is bad input.
 bool params(Load& ld, std::span<const FreeTarget> t) {
   sketra::FreeResult r = sketra::read_free(ld.line, t);
-  if (r.error) bad_input(ld);
-  return !r.error;
+  bool finite = true;
+  for (const FreeTarget& v : t) {
+    if (auto* d = std::get_if<double*>(&v)) finite = finite && std::isfinite(**d);
+    if (auto* f = std::get_if<float*>(&v)) finite = finite && std::isfinite(**f);
+  }
+  if (r.error || !finite) {
+    const std::string_view kw = ld.keyword > 0 ? kUnstructKeywords[std::size_t(ld.keyword - 1)] : "";
+    bad_input(ld, "bad value for " + std::string(kw) + " at " + where(ld));
+    return false;
+  }
+  return true;
 }
 
 bool column_ok(Load& ld, std::initializer_list<int> cols) {
   for (int c : cols)
     if (c < 1 || c > 64) {
-      bad_input(ld);
+      bad_input(ld, "column " + std::to_string(c) + " is not from 1 to 64 at " + where(ld));
       return false;
     }
   return true;
@@ -257,7 +285,7 @@ void data_keyword(Load& ld, int k) {
       echo(ld, fmt_i(c.x, 3) + fmt_i(c.y, 3) + fmt_i(c.z, 3));
       if (!column_ok(ld, {c.x, c.y, k == kw::kXyz ? c.z : 1})) break;
       c.running_distance = k == kw::kXy;
-      load_points(ld.unit, c, ld.log);
+      accepted(ld, load_points(ld.unit, c, ld.log));
       break;
     }
     case kw::kCs: {
@@ -266,7 +294,7 @@ void data_keyword(Load& ld, int k) {
       FreeTarget t[] = {TextTarget{&name, 8}, &km, &dz};
       if (!params(ld, t)) break;
       echo(ld, " '" + sketra::fmt_a(name, 8) + "'" + fmt_f(km, 8, 3) + fmt_f(dz, 8, 2));
-      load_cross_section(ld.unit, km, dz);
+      accepted(ld, load_cross_section(ld.unit, km, dz));
       break;
     }
     case kw::kLines:
@@ -276,11 +304,9 @@ void data_keyword(Load& ld, int k) {
         FreeTarget t[] = {&c[0], &c[1], &c[2], &c[3]};
         if (!params(ld, t)) break;
         echo(ld, fmt_i(c[0], 3) + fmt_i(c[1], 3) + fmt_i(c[2], 3) + fmt_i(c[3], 3));
-      } else {
-        echo(ld, "");
       }
       if (!column_ok(ld, {c[0], c[1], c[2], c[3]})) break;
-      load_lines(ld.unit, c);
+      accepted(ld, load_lines(ld.unit, c));
       break;
     }
     case kw::kTable: {
@@ -288,15 +314,13 @@ void data_keyword(Load& ld, int k) {
       TableParams p;
       FreeTarget t[] = {&p.ix, &p.iy, &p.ax, &p.bx, &p.ay, &p.by};
       if (!params(ld, t) || !column_ok(ld, {p.ix, p.iy})) break;
-      load_table(ld.unit, ld.log, p);
+      accepted(ld, load_table(ld.unit, ld.log, p));
       break;
     }
-    case kw::kTriangles:
-      echo(ld, "");
+    case kw::kTriangles:  // "bedlevel", "triangles" and "mesh2d" have no parameters to echo
       load_text_triangles(ld.unit, ld.log);
       break;
     default:  // mesh2d
-      echo(ld, "");
       accepted(ld, load_mesh2d(ld.unit, sketra::unit_name(ld.unit), ld.log));
       break;
   }
@@ -304,6 +328,7 @@ void data_keyword(Load& ld, int k) {
 
 // One keyword of the unstruct format (index 1..19) with its data lines.
 void keyword(Load& ld, int k) {
+  ld.keyword = k;
   bool data = (k >= kw::kXyz && k <= kw::kLines) || k >= kw::kTable;
   if (data)
     data_keyword(ld, k);
@@ -352,9 +377,9 @@ void plain_scan(Load& ld) {
       Place before = here();
       if ((n == 3 || n == 4) && !(before == stuck)) {
         if (n == 3)
-          load_points(ld.unit, PointColumns{}, ld.log);
+          accepted(ld, load_points(ld.unit, PointColumns{}, ld.log));
         else
-          load_lines(ld.unit, {1, 2, 3, 4});
+          accepted(ld, load_lines(ld.unit, {1, 2, 3, 4}));
         if (here() == before) stuck = before;
         continue;
       }
@@ -372,7 +397,7 @@ void plain_scan(Load& ld) {
       }
       std::string rest(l);
       iierr(parser, 2, "keyword unknown> " + rrxwrd(rest), ld.log);
-      iilist(kScan, ld.log);
+      if (!parser.aborted) iilist(kScan, ld.log);
     } else if (k == kScanGrid) {
       grid(ld);
     } else if (k == kScanUnstruct) {
@@ -390,11 +415,14 @@ void plain_scan(Load& ld) {
 void grid(Load& ld) {
   sketra::grmesg("reading grid file");
   GridBlock g = iigrid(parser, ld.unit, ld.log, cin1.maxp);
-  if (parser.aborted) return;
-  if (g.too_large) {
-    ld.failed = true;
+  if (!g.error.empty()) {
+    reject(ld, g.error);
     return;
   }
+  if (parser.aborted) return;
+  const std::int64_t nodes = std::int64_t(g.nx) * g.ny;
+  if (g.read < nodes)
+    sketra::grmesg("grid of" + fmt_i(nodes, 10) + " nodes, values for" + fmt_i(g.read, 10) + " given");
   ld.tx->set_aside_sets();
   cin.value[0] = std::move(g.values);
   cin1.geometry = {};
@@ -414,7 +442,7 @@ void grid(Load& ld) {
   s.angle = 0;
   for (auto& n : cpch.set_name) n.clear();
   cpch.set_name[0].set(g.name);  // a grid written by korvel gets its name back
-  cplot.nodata = g.nodata;
+  cplot.nodata = kEmptyValue;  // the reader turned the file's NODATA value into it
   cplot.nsets = 1;
   store_grid_nodes(1);
 }
@@ -474,6 +502,20 @@ void finish(Load& ld) {
   ld.p1 = cin1.np + 1;
 }
 
+// Keeps the grid sets at their absolute place when a load moved the store
+// origin from (ox, oy): their corners and nodes are relative to it.
+void keep_sets_in_place(double ox, double oy) {
+  if (cplot.nsets <= 0 || (ox == cin1.xorig && oy == cin1.yorig)) return;
+  const double dx = ox - cin1.xorig, dy = oy - cin1.yorig;
+  for (int k = 1; k <= std::min(cplot.nsets, kMaxSets); ++k) {
+    GridGeometry& g = cin1.set(k);
+    g.x0 = float(double(g.x0) + dx);
+    g.y0 = float(double(g.y0) + dy);
+  }
+  for (float& x : cin.gx) x = float(double(x) + dx);
+  for (float& y : cin.gy) y = float(double(y) + dy);
+}
+
 // Hands the store origin to the graphics library, which draws everything
 // relative to it. It goes over in double precision: a single-precision copy
 // of a survey origin such as 2600247.89 would be off by a decimetre.
@@ -521,7 +563,7 @@ void dispatch(Load& ld, const std::string& name) {
       if (accepted(ld, load_mesh2d(ld.unit, name, ld.log))) finish(ld);
       break;
     case FileKind::blt:
-      if (!load_blt(ld.unit, name)) bad_input(ld);
+      accepted(ld, load_blt(ld.unit, name));
       break;
     default:
       plain_scan(ld);
@@ -554,6 +596,7 @@ LoadOutcome load(int mode) {
   cpch.file_filter.set(filter);
 
   Transaction tx(mode);
+  const double xorig = cin1.xorig, yorig = cin1.yorig;
   if (mode == kLoad) {
     cin1.np = cin1.nseg = 0;
     reader.ncs = reader.nl = 0;
@@ -577,9 +620,16 @@ LoadOutcome load(int mode) {
   if (!rejected) {
     if (sketra::igrerr(0, "", ld.log) == 1 && sketra::dialogs.summary_errors > 0) rejected = true;
   }
-  if (iierr(parser, 0, "", ld.log) > 0) rejected = true;
+  const bool aborted = parser.aborted;
+  if (const int errors = iierr(parser, 0, "", ld.log); errors > 0) {
+    rejected = true;
+    // The boxes are in the log; the message line says how many.
+    if (!ld.failed)
+      reject(ld, (aborted ? "reading ended at error" : "errors in the file:") + fmt_i(errors, 4) + ", see outp");
+  }
   sketra::unit_flush(ld.log);
   if (rejected) {
+    sketra::unit_new_record(ld.log);
     parser.level = 0;
     parser.ncall = 0;
     parser.nlab = 0;
@@ -589,6 +639,7 @@ LoadOutcome load(int mode) {
     publish_origin();
     return LoadOutcome::rejected;
   }
+  if (!tx.sets_replaced()) keep_sets_in_place(xorig, yorig);
   publish_origin();
   return ld.cancelled ? LoadOutcome::cancelled : LoadOutcome::loaded;
 }

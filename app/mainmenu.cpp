@@ -137,12 +137,24 @@ bool startup(std::span<char* const> files) {
   store_reset();
   cin1.maxp = kMaxPoints;
   sketra::grinit(kInputUnit, cunit.log, kProgramTitle, false);
-  if (!sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown)) return false;
+  if (!sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown)) {
+    std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
+    return false;
+  }
   sketra::set_log_unit(cunit.log);
   sketra::set_message_handler([](std::string_view text) { sketra::grmesg(text); });
   auto plate = startup_plate();
   sketra::grplate(plate);
-  if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) sketra::script_load_file(script);
+  // A scripted session runs whole or not at all: a script longer than the
+  // queue would stop and wait at its 8001st answer.
+  if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) {
+    std::string why;
+    if (!sketra::script_load_file(script, &why)) {
+      std::fputs(("korvel: " + why + "; nothing was run\n").c_str(), stderr);
+      sketra::unit_close_all();
+      return false;
+    }
+  }
   for (std::size_t i = 0; i < files.size(); ++i) {
     cpch.file_name.set(files[i]);
     load(i == 0 ? kLoad : kAdd);
@@ -201,10 +213,7 @@ MainAction main_menu_pass() {
 }
 
 int run(std::span<char* const> files) {
-  if (!startup(files)) {
-    std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
-    return 1;
-  }
+  if (!startup(files)) return 1;
   while (main_menu_pass() != MainAction::exit) {
   }
   shutdown();

@@ -55,8 +55,9 @@ std::vector<std::string> startup_plate();
 // sketra::FatalError before any file is touched), the log "outp" and the
 // dialogs' log unit, the plate, the entries of the file named by
 // SKETRA_SCRIPT queued as script answers, then every command-line file
-// loaded (the first with Load, the others with Add). Returns false when the
-// log cannot be opened.
+// loaded (the first with Load, the others with Add). Returns false, with
+// the reason on standard error, when the log cannot be opened or the script
+// cannot be run whole (unreadable, or more answers than the queue holds).
 bool startup(std::span<char* const> files);
 
 // Closes the log and every unit.

@@ -14,9 +14,10 @@ namespace korvel {
 
 // Reads the whole file: every line becomes a point with `code`, the first
 // fixes the origin unless it is fixed; a point with k > 21 gets an edge from
-// the point before it (none for the first point of an empty sink). Blank
-// lines are skipped. Fails, naming the line, when a line does not read as
-// x, y, z, k. Progress: "reading points".
+// the point before it (none for the file's first point: a line never joins
+// what an earlier file gave). Blank lines are skipped. Fails, naming the
+// line, when a line does not read as x, y, z, k or a value is not finite.
+// Progress: "reading points".
 FileResult read_blt(sketra::LineReader& r, const std::string& name, std::int32_t code, PointSink& sink);
 
 }  // namespace korvel

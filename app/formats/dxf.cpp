@@ -89,6 +89,8 @@ void read_dxf_layers(LineReader& r, long nlines, int log, Progress& progress, Dx
   std::string_view value;
   while (pr.next(code, value)) {
     gauge(pr.line(), nlines, "get layers");
+    if ((code == 2 && value == "ENTITIES") || (code == 0 && dxf::entity_kind(value) != dxf::Kind::none))
+      out.drawing = true;
     if (code == 8 && !layers.add(value) && !full) {
       full = true;
       sketra::unit_write(log, " more than" + sketra::fmt_i(kMaxDxfLayers, 4) + " layers: the others are ignored");

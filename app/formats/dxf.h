@@ -74,6 +74,7 @@ struct DxfDrawing {
   std::int64_t invalid = 0;       // vertices whose scaled co-ordinates overflow
   std::int64_t skipped = 0;       // entities inside block definitions and in paper space
   bool truncated = false;         // the file ended inside an entity
+  bool drawing = false;           // pass 1 met an ENTITIES section or an entity: the file is a DXF
 };
 
 // Pass 1: reads the file from its start and appends the layer names to

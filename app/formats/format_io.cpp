@@ -1,6 +1,7 @@
 #include "app/formats/format_io.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -50,21 +51,59 @@ void reserve_for_records(const sketra::LineReader& r, PointSink& sink) {
   sink.reserve(std::size_t((r.size() - r.offset()) / 6) + 1);
 }
 
-bool read_record(sketra::LineReader& r, std::span<double> v) {
+FileResult failure_at(const sketra::LineReader& r, std::string_view what) {
+  return FileResult::failure(std::string(what) + " at " + r.where(), r.path(), r.record());
+}
+
+namespace {
+
+bool all_finite(std::span<const double> v) {
+  return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
+}
+
+}  // namespace
+
+bool read_record(sketra::LineReader& r, std::span<double> v, FileResult& verdict) {
   std::string_view line;
   if (!r.next(line)) return false;
   sketra::FreeResult res = sketra::read_reals(line, v);
-  std::size_t got = std::size_t(res.filled);
-  while (!res.error && !res.slash && got < v.size()) {
-    if (!r.next(line)) return false;
-    res = sketra::read_reals(line, v.subspan(got));
-    got += std::size_t(res.filled);
-  }
-  if (res.error) {
+  if (res.error && res.filled == 0) {
     r.backspace();
     return false;
   }
-  return true;
+  std::size_t got = std::size_t(res.filled);
+  std::int64_t first = r.record();  // the line of the record's first value
+  auto fail = [&](std::string_view what) {
+    verdict = failure_at(r, what);
+    return false;
+  };
+  auto short_record = [&] {
+    verdict = FileResult::failure("record with too few values at line " + std::to_string(first) + " of " + r.path(),
+                                  r.path(), first);
+    return false;
+  };
+  for (;;) {
+    if (res.error) return fail("value that does not read");
+    if (!all_finite(v.subspan(got - std::size_t(res.filled), std::size_t(res.filled))))
+      return fail("value that is not a finite number");
+    if (res.slash || got == v.size()) return true;
+    // Lines without values before a record (blank ones) are passed over;
+    // the section ends where the next line is not a number.
+    if (!r.next(line)) return got == 0 ? false : short_record();
+    res = sketra::read_reals(line, v.subspan(got));
+    if (res.error && res.filled == 0) {
+      r.backspace();
+      return got == 0 ? false : short_record();
+    }
+    if (got == 0) first = r.record();
+    got += std::size_t(res.filled);
+    // A continuation line that holds more than the record still needs
+    // belongs to a record of its own: the record before it was short.
+    if (got == v.size() && !res.slash && sketra::count_reals(line, res.filled + 1) > res.filled) {
+      r.backspace();
+      return short_record();
+    }
+  }
 }
 
 }  // namespace korvel

@@ -144,10 +144,18 @@ bool blank_line(std::string_view line);
 // (one per 6 bytes, "1 2 3" and its line end).
 void reserve_for_records(const sketra::LineReader& r, PointSink& sink);
 
-// Reads one free-format record of v.size() values, continuing on the next
-// lines while a line holds fewer; after a "/" the remaining values keep what
-// they held. False at the end of the file, or at a line that does not read
-// (which is stepped back for the next reader).
-bool read_record(sketra::LineReader& r, std::span<double> v);
+// Reads one free-format record of v.size() values; after a "/" the
+// remaining values keep what they held. A line with fewer values continues
+// on the next line, which must then complete the record exactly. Returns
+// true with a record; false at the end of the file or at a line that does
+// not begin with a number (stepped back for the next reader), with
+// `verdict` untouched, or false with `verdict` failed, naming the line, for
+// a record that is short of values ("1 2" in a block of three, where the
+// next line would give its x as this record's z), a value that does not
+// read, or a value that is not a finite number.
+bool read_record(sketra::LineReader& r, std::span<double> v, FileResult& verdict);
+
+// A failure at the line read last: "WHAT at line 3 of survey.xyz".
+FileResult failure_at(const sketra::LineReader& r, std::string_view what);
 
 }  // namespace korvel

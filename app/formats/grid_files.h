@@ -16,7 +16,9 @@
 // A ">>grid" file lists its rows from the south (the row at y0) up; an ESRI
 // grid ("cellsize") from the north down, and the reader turns it so that
 // row 1 is the southern row either way. The reader takes "xllcenter" like
-// "xllcorner": the value is the position of the first node.
+// "xllcorner": the value is the position of the first node. Values are read
+// in free format as GIS tools write them ("4.0e+02", "1,2,3"); the file's
+// NODATA value becomes korvel's empty value -9999.
 
 #include <cstdint>
 #include <span>
@@ -30,6 +32,9 @@
 
 namespace korvel {
 
+// The value that marks an empty grid node in korvel.
+inline constexpr float kEmptyValue = -9999.0f;
+
 struct GridBlock {
   int nx = 0;
   int ny = 0;
@@ -38,18 +43,22 @@ struct GridBlock {
   float dx = 0;
   float dy = 0;
   std::string name;       // "item"
-  float nodata = -9999.0f;
+  float nodata = -9999.0f;   // the NODATA value the file gave
   bool flipped = false;   // "cellsize" given: rows were turned north-up to south-up
   bool too_large = false; // nx*ny above the limit: nx = ny = 0, nothing read
-  std::vector<float> values;  // nx*ny values, row 1 (south) first
+  std::vector<float> values;  // nx*ny values, row 1 (south) first; empty nodes kEmptyValue
+  std::int64_t read = 0;      // values the file gave (the rest are empty)
+  std::string error;          // why the file cannot be a grid ("ncols 0 at line 1 of dem.asc")
 };
 
 // Reads a grid header (iigrid_head) and its values (iigrid_body) from
 // `unit` through the keyword parser, echoing the header to `logunit`; at
 // most `maxnodes` values. A header or value that cannot be read writes
 // " -->error in input file" to standard output and aborts the file
-// (`p.aborted`); the caller rejects it. Reading stops at the first line
-// without numbers, which is left for the caller.
+// (`p.aborted`); the caller rejects it. A header without a size above 0
+// sets `error` and reads no values. Reading stops at the first line that
+// does not begin with a number, which is left for the caller; a value that
+// is not a finite number (other than the NODATA value) is a bad value.
 GridBlock iigrid(ParserState& p, int& unit, int logunit, std::int64_t maxnodes);
 
 // The values of a grid held with a leading dimension: node (i, j), counted

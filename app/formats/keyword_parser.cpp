@@ -95,11 +95,24 @@ void read_line(ParserState& p, std::string& line, int unit) {
   }
 }
 
+// True when `name` is the main input or an include file open now.
+bool already_open(const ParserState& p, const std::string& name, int unit) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(name, sketra::unit_name(p.nin0), ec)) return true;
+  for (int u = p.nfinc; u <= unit && unit != p.nin0; ++u)
+    if (sketra::unit_is_open(u) && std::filesystem::equivalent(name, sketra::unit_name(u), ec)) return true;
+  return false;
+}
+
 // Opens an include file on the next unit. False when it is missing.
 bool open_include(ParserState& p, const std::string& name, int& unit, int logunit) {
   std::error_code ec;
   if (name.empty() || !std::filesystem::is_regular_file(name, ec)) {
     iierr(p, 2, "file not found: " + name, logunit);
+    return false;
+  }
+  if (already_open(p, name, unit)) {
+    iierr(p, 2, "include cycle: " + name + " is being read already", logunit);
     return false;
   }
   int next = unit == p.nin0 ? p.nfinc : unit + 1;
@@ -124,6 +137,8 @@ void close_include(const ParserState& p, int& unit, int logunit) {
   sketra::unit_close(unit);
   unit = unit == p.nfinc ? p.nin0 : unit - 1;
 }
+
+bool in_include(const ParserState& p, int unit) { return unit != p.nin0 && unit >= p.nfinc; }
 
 void header(ParserState& p, int& unit, int logunit) {
   ++p.ncall;
@@ -151,7 +166,7 @@ constexpr int kNextLine = -1000;  // a word handler's answer: go on with the nex
 // ">>" alone, also the end of a file: ends the command section of the main
 // input (the line is left for the caller), or ends an include file.
 int end_marker(ParserState& p, int& unit, int logunit) {
-  if (unit != p.nin0 && unit >= p.nfinc) {
+  if (in_include(p, unit)) {
     close_include(p, unit, logunit);
     return kNextLine;
   }
@@ -171,7 +186,7 @@ int end_marker(ParserState& p, int& unit, int logunit) {
 int command_word(ParserState& p, const std::string& word, std::span<const std::string_view> keywords, int& unit, int logunit,
                  int mode) {
   if (int k = find_keyword(keywords, word); k > 0) {
-    ++p.level;
+    if (++p.level == 1) p.section = word;
     unit_write_part(logunit, (p.level > 1 ? "   " : " ") + word);
     if (mode != kKeepLogLine) sketra::unit_end_line(logunit);
     return k;
@@ -179,8 +194,7 @@ int command_word(ParserState& p, const std::string& word, std::span<const std::s
   if (mode == kQuietUnknown) return 0;
   if (--p.level < 0) {
     p.level = 0;
-    iierr(p, 2, "command unknown> " + word, logunit);
-    iilist(keywords, logunit);
+    if (iierr(p, 2, "command unknown> " + word, logunit) > 0 && !p.aborted) iilist(keywords, logunit);
     return kNextLine;
   }
   sketra::unit_backspace(unit);
@@ -197,8 +211,17 @@ int other_word(ParserState& p, const std::string& word, std::span<const std::str
     return -1;
   }
   iierr(p, 2, "keyword unknown> " + word, logunit);
-  iilist(keywords, logunit);
+  if (!p.aborted) iilist(keywords, logunit);  // a sixth error ends the reading at once
   return kNextLine;
+}
+
+// A ">>" command met in an include file while a section is open: the
+// section's own command is passed over (the include is part of the
+// section); another one is an error and ends the include.
+void include_command(ParserState& p, const std::string& word, int& unit, int logunit) {
+  if (word == p.section) return;
+  iierr(p, 2, "include of another kind of file: " + word + " in " + sketra::unit_name(unit), logunit);
+  close_include(p, unit, logunit);
 }
 
 }  // namespace
@@ -245,9 +268,13 @@ int iicmd(ParserState& p, std::span<const std::string_view> keywords, std::strin
         open_include(p, name, unit, logunit);
         break;
       }
+      const bool command = word.size() > 2 && word[0] == '>' && word[1] == '>';
+      if (command && p.level > 0 && in_include(p, unit)) {
+        include_command(p, word, unit, logunit);
+        break;
+      }
       int r = word == ">>" ? end_marker(p, unit, logunit)
-              : word.size() > 2 && word[0] == '>' && word[1] == '>'
-                  ? command_word(p, word, keywords, unit, logunit, mode)
+              : command ? command_word(p, word, keywords, unit, logunit, mode)
                   : other_word(p, word, keywords, line, unit, logunit, mode, status);
       if (r == kNextLine) break;
       close_blocks(p);

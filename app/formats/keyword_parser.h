@@ -63,9 +63,16 @@ struct ParserState {
   int errors = 0;
   bool aborted = false;  // a sixth or fatal error: the file is to be rejected
   bool at_eof = false;   // the last read met the end of the file
+  std::string section;   // the ">>" command of the open section (">>unstruct")
   std::string directory; // recorded by a call with no keywords
   std::vector<std::string> options;  // names of the conditional blocks (kept empty)
 };
+// Include files: an include that begins with the command of the section
+// it is read into (a part kept in a file that also loads on its own) is
+// read as part of that section, its command line passed over; any other
+// command in an include is an error and ends the include. An include of a
+// file already open (itself, or one including it) is an error.
+//
 // Reads the next keyword or command. `keywords` are compared whole (trailing
 // blanks ignored). `line` in/out: on return with a keyword it holds the rest
 // of the keyword's line, left-trimmed. `unit` in/out: changed while include

@@ -105,14 +105,21 @@ FileResult getshape(const std::string& name_in, std::int64_t capacity, ShapeVert
   report(std::string("Shapefile Type: ") + SHPTypeName(type) + "   # of Shapes: " + std::to_string(out.shapes), log);
   reserve(out, name, capacity);
   Gauge gauge(progress);
+  const std::string unreadable = "not a readable shapefile: " + name;
+  bool vertices = false;
   for (int k = 0; k < out.shapes; ++k) {
     ShpObject s(SHPReadObject(shp.get(), k));
     if (!s) return FileResult::failure("shape " + std::to_string(k + 1) + " unreadable in " + name, name);
+    // A record of another type than the file's is not one the file wrote.
+    if (s->nSHPType != SHPT_NULL && s->nSHPType != type) return FileResult::failure(unreadable, name);
+    vertices = vertices || s->nVertices > 0;
     if (!add_shape(*s, capacity, out))
       return FileResult::failure(
           "shape " + std::to_string(k + 1) + " holds a coordinate that is not a number in " + name, name);
     gauge(k + 1, out.shapes, "reading shapes");
   }
+  // Shapes without a single vertex: what a damaged file reads as.
+  if (out.shapes > 0 && !vertices) return FileResult::failure(unreadable, name);
   return FileResult::success();
 }
 

@@ -43,8 +43,11 @@ struct ShapeVertices {
 // "Shapefile Type: " with the type name and "   # of Shapes: " with the
 // count, to standard output and the log. Fails with "Unable to open:" and
 // the name when shapelib cannot open it (its own explanation goes to the
-// log), and when a shape record cannot be read or holds a coordinate that is
-// not a finite number. Progress: "reading shapes".
+// log), when a shape record cannot be read or holds a coordinate that is
+// not a finite number, and with "not a readable shapefile: " and the name
+// when a record is of another type than the file or no shape holds a
+// vertex (what a damaged .shp beside a good .shx reads as). Progress:
+// "reading shapes".
 FileResult getshape(const std::string& name, std::int64_t capacity, ShapeVertices& out, int log, Progress& progress);
 
 }  // namespace korvel

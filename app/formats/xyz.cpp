@@ -14,7 +14,7 @@ constexpr int kMaxColumns = 64;
 
 }  // namespace
 
-std::int64_t read_points(sketra::LineReader& r, const PointColumns& c, const ClipWindow& clip, PointSink& sink) {
+PointsRead read_points(sketra::LineReader& r, const PointColumns& c, const ClipWindow& clip, PointSink& sink) {
   const int ncol = std::clamp(std::max({c.x, c.y, c.running_distance ? 1 : c.z}), 1, kMaxColumns);
   const auto cx = std::size_t(c.x - 1), cy = std::size_t(c.y - 1), cz = std::size_t(c.z - 1);
   reserve_for_records(r, sink);
@@ -25,8 +25,8 @@ std::int64_t read_points(sketra::LineReader& r, const PointColumns& c, const Cli
   const std::span<double> record(v.data(), std::size_t(ncol));
   double dist = 0, px = 0, py = 0;
   bool first = true, origin = false;
-  std::int64_t ignored = 0;
-  while (read_record(r, record)) {
+  PointsRead out;
+  while (read_record(r, record, out.result)) {
     double x = v[cx], y = v[cy], z;
     if (c.running_distance) {
       if (!first) dist += std::hypot(x - px, y - py);
@@ -38,7 +38,7 @@ std::int64_t read_points(sketra::LineReader& r, const PointColumns& c, const Cli
       z = double(float(v[cz]));
     }
     if (held >= capacity) {
-      ++ignored;
+      ++out.ignored;
       gauge(std::int64_t(r.offset()), std::int64_t(r.size()), "ignoring points");
       continue;
     }
@@ -50,7 +50,7 @@ std::int64_t read_points(sketra::LineReader& r, const PointColumns& c, const Cli
     if (sink.add_point(x, y, float(z), 0)) ++held;
     gauge(held, capacity, "reading points");
   }
-  return ignored;
+  return out;
 }
 
 // ---- Writers -------------------------------------------------------------------

@@ -47,11 +47,17 @@ struct PointColumns {
   bool running_distance = false;
 };
 
-// Reads records until one does not read (stepped back) or the file ends.
-// Each record inside the clip window becomes a point with code 0; the first
-// fixes the origin unless it is fixed. Records that find the sink full are
-// counted and returned. Progress: "reading points", "ignoring points".
-std::int64_t read_points(sketra::LineReader& r, const PointColumns& c, const ClipWindow& clip, PointSink& sink);
+// What a point section gave beyond its points.
+struct PointsRead {
+  std::int64_t ignored = 0;  // records that found the sink full
+  FileResult result;         // a broken record (read_record), which ends the section
+};
+
+// Reads records until a line does not begin with a number (stepped back),
+// the file ends or a record is broken (see read_record). Each record inside
+// the clip window becomes a point with code 0; the first fixes the origin
+// unless it is fixed. Progress: "reading points", "ignoring points".
+PointsRead read_points(sketra::LineReader& r, const PointColumns& c, const ClipWindow& clip, PointSink& sink);
 
 // The nodes of a grid held by the grid viewer: node (i, j), counted from 0,
 // at element i + j*ld of x, y (relative to the origin) and value. A node

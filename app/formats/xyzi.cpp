@@ -23,6 +23,30 @@ class LineStore {
   LineStore(const LineOptions& o, PointSink& sink) : o_(o), sink_(sink), held_(sink.points()) {}
   std::int64_t held() const { return held_; }
 
+  // The number of points that storing line b makes, densified and thinned
+  // (in double precision: a tiny max_distance gives counts beyond any
+  // integer).
+  double count(const std::vector<Vertex>& b) const {
+    double total = 1;
+    Vertex last = b[0];
+    for (std::size_t j = 1; j < b.size(); ++j) {
+      const double d = std::hypot(b[j].x - last.x, b[j].y - last.y);
+      if (o_.distmax > 0) {
+        const double k = std::floor(d / double(o_.distmax));
+        if (k > 0) {
+          const double t = k / (k + 1);
+          last = {last.x + t * (b[j].x - last.x), last.y + t * (b[j].y - last.y), 0};
+          total += k;
+        }
+      }
+      if (kept(j, b.size(), d)) {
+        total += 1;
+        last = b[j];
+      }
+    }
+    return total;
+  }
+
   // Stores one assembled line (see read_lines); false when the sink is full.
   bool store(const std::vector<Vertex>& b, double last_x, double last_y) {
     sink_.fix_origin(last_x, last_y);
@@ -42,7 +66,7 @@ class LineStore {
           last = p;
         }
       }
-      if (o_.dmean <= 0 || d >= double(o_.dmean) || j == n - 1) {
+      if (kept(j, n, d)) {
         if (!add(b[j], 0, true)) return false;
         last = b[j];
       }
@@ -51,6 +75,12 @@ class LineStore {
   }
 
  private:
+  // Vertex j of n at distance d from the last point stored is stored: the
+  // last vertex always, the others unless they lie closer than dmean.
+  bool kept(std::size_t j, std::size_t n, double d) const {
+    return o_.dmean <= 0 || d >= double(o_.dmean) || j == n - 1;
+  }
+
   bool add(const Vertex& v, std::int32_t code, bool joined) {
     if (!sink_.add_point(v.x, v.y, float(v.z), code)) return false;
     ++held_;
@@ -65,7 +95,7 @@ class LineStore {
 
 }  // namespace
 
-void read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink) {
+FileResult read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink) {
   const int ncol = std::clamp(*std::max_element(o.columns.begin(), o.columns.end()), 1, kMaxColumns);
   std::array<std::size_t, 4> c{};
   for (std::size_t i = 0; i < 4; ++i) c[i] = std::size_t(std::clamp(o.columns[i], 1, kMaxColumns) - 1);
@@ -77,14 +107,31 @@ void read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink) {
   std::vector<Vertex> buf;
   double marker = 0, last_x = 0, last_y = 0;
   bool have_marker = false, break_pending = false;
+  std::int64_t buf_end = 0;  // line of the file that gave the buffer's last record
+  // Densifying must not fill the store: the count comes first.
+  auto store = [&] {
+    if (o.distmax > 0 && double(lines.held()) + lines.count(buf) > double(capacity))
+      return FileResult::failure("max_distance" + sketra::fmt_g(o.distmax, 12, 4) + " makes" +
+                                     sketra::fmt_g(lines.count(buf), 12, 4) + " points, more than the store holds, at line " +
+                                     std::to_string(buf_end) + " of " + r.path(),
+                                 r.path(), buf_end);
+    lines.store(buf, last_x, last_y);
+    buf.clear();
+    return FileResult::success();
+  };
   std::string_view line;
   while (r.next(line)) {
     if (blank_line(line)) continue;
-    sketra::FreeResult res = sketra::read_reals(line, std::span<double>(v.data(), std::size_t(ncol)));
-    if (res.error || (!res.slash && res.filled < ncol)) {
+    const std::span<double> record(v.data(), std::size_t(ncol));
+    sketra::FreeResult res = sketra::read_reals(line, record);
+    if (res.error && res.filled == 0) {
       r.backspace();
       break;
     }
+    if (res.error) return failure_at(r, "value that does not read");
+    if (!res.slash && res.filled < ncol) return failure_at(r, "record with too few values");
+    for (std::size_t i : c)
+      if (!std::isfinite(v[i])) return failure_at(r, "value that is not a finite number");
     const Vertex p{v[c[0]], v[c[1]], double(float(v[c[2]]))};
     const double mark = std::trunc(v[c[3]]);
     last_x = p.x;
@@ -101,14 +148,17 @@ void read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink) {
       if (buf.size() >= 2) break_pending = true;
       continue;
     }
-    if (mark == marker || break_pending) {
-      if (buf.size() >= 2) lines.store(buf, last_x, last_y);
-      buf.clear();
-      break_pending = false;
+    // A new line starts here unless the buffer holds a single point, which
+    // then joins this record.
+    if ((mark == marker || break_pending) && buf.size() >= 2) {
+      if (FileResult res2 = store(); !res2.ok) return res2;
     }
+    break_pending = false;
     if (buf.size() < kMaxLineVertices) buf.push_back(p);
+    buf_end = r.record();
   }
-  if (buf.size() >= 2) lines.store(buf, last_x, last_y);
+  if (buf.size() >= 2) return store();
+  return FileResult::success();
 }
 
 FileResult write_grid_breaklines(TextOut& out, const GridNodesView& g, Origin origin, Progress& progress) {

@@ -30,16 +30,21 @@ struct LineOptions {
 // The loader's line buffer: a line longer than this keeps its first vertices.
 inline constexpr std::size_t kMaxLineVertices = 19600000;
 
-// Reads records until a line does not read (stepped back) or the file ends
-// (blank lines are skipped) and assembles them into lines. A line of n >= 2
-// records is stored when the next one starts or the section ends (a
-// single-point line is dropped): the origin, when not fixed, becomes the
-// record read last; then the first point, and for each following point the
-// points that densifying inserts on the way, each with an edge from the
-// point before it; a point closer than dmean to the last one stored is
-// skipped unless it is the last. Points get code 0 (inserted ones
-// `code`). Progress: "reading lines", "ignoring lines".
-void read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink);
+// Reads records until a line does not begin with a number (stepped back)
+// or the file ends (blank lines are skipped) and assembles them into lines:
+// a record whose I value is the start marker begins a new line unless the
+// line before holds a single point, which then joins it; a single point
+// left at the end of the section is dropped. A line of n >= 2 records is
+// stored when the next one starts or the section ends: the origin, when
+// not fixed, becomes the record read last; then the first point, and for
+// each following point the points that densifying inserts on the way, each
+// with an edge from the point before it; a point closer than dmean to the
+// last one stored is skipped unless it is the last. Points get code 0
+// (inserted ones `code`). Progress: "reading lines", "ignoring lines".
+// Fails, naming the line, at a record short of values, a value that does
+// not read or is not finite, and a line that densifying would make larger
+// than the sink holds (nothing of that line is stored).
+FileResult read_lines(sketra::LineReader& r, const LineOptions& o, PointSink& sink);
 
 // Writes each column of grid `g` (i outer) as one breakline from its first
 // row up: x, y absolute in fields 12.2, the value in 12.2, and the I value

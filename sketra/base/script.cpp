@@ -54,14 +54,21 @@ void script_set_length(int n) {
   if (scriptq.pos > scriptq.length) scriptq.pos = scriptq.length;
 }
 
-bool script_load_file(const std::string& path) {
+bool script_load_file(const std::string& path, std::string* why) {
   std::ifstream in(path);
-  if (!in) return false;
+  if (!in) {
+    if (why) *why = "the script " + path + " cannot be read";
+    return false;
+  }
   std::vector<std::string> lines;
   std::string line;
-  while (lines.size() < size_t(kScriptCapacity) && std::getline(in, line)) {
+  while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with(kScriptComment)) continue;
+    if (lines.size() == std::size_t(kScriptCapacity)) {
+      if (why) *why = "the script " + path + " holds more than " + std::to_string(kScriptCapacity) + " answers";
+      return false;
+    }
     lines.push_back(std::move(line));
   }
   grscpt(lines);

@@ -65,8 +65,9 @@ inline constexpr std::string_view kScriptComment = "##";
 
 // Reads a script file: one entry per line, blank lines included, comment
 // lines left out, each entry cut or blank-padded to kScriptWidth
-// characters. Returns false when the file cannot be read (the queue is
-// then unchanged).
-bool script_load_file(const std::string& path);
+// characters. Returns false, with the queue unchanged and the reason in
+// `why`, when the file cannot be read or holds more than kScriptCapacity
+// answers (a longer session would stop waiting at its 8001st answer).
+bool script_load_file(const std::string& path, std::string* why = nullptr);
 
 }  // namespace sketra

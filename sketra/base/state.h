@@ -24,6 +24,7 @@ struct FileUnit {
   std::unique_ptr<LineReader> reader;
   std::FILE* out = nullptr;
   int error = 0;  // errno of the first failed write, flush or close
+  bool open_line = false;  // text written without ending its record
 };
 
 // The unit table of the process: entry k is unit k (unit 6, standard

@@ -33,6 +33,7 @@ bool LineReader::open(const std::string& path) {
     return false;
   }
   fd_ = fd;
+  path_ = path;
   size_ = S_ISREG(st.st_mode) ? std::uint64_t(st.st_size) : UINT64_MAX;
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -45,6 +46,7 @@ bool LineReader::open(const std::string& path) {
 void LineReader::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  path_.clear();
   size_ = 0;
   buf_.clear();
   buf_.shrink_to_fit();
@@ -195,6 +197,7 @@ int unit_close(int unit) {
   int error = u->error;
   u->out = nullptr;
   u->error = 0;
+  u->open_line = false;
   u->name.clear();
   return error;
 }
@@ -225,7 +228,16 @@ LineReader* unit_reader(int unit) {
   return u ? u->reader.get() : nullptr;
 }
 
+namespace {
+
+void set_open_line(int unit, bool open) {
+  if (FileUnit* u = find(unit)) u->open_line = open;
+}
+
+}  // namespace
+
 void unit_write(int unit, std::string_view text) {
+  set_open_line(unit, false);
   if (std::FILE* f = output_of(unit)) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fputc('\n', f) == EOF)
@@ -234,6 +246,7 @@ void unit_write(int unit, std::string_view text) {
 }
 
 void unit_write_part(int unit, std::string_view text) {
+  if (!text.empty()) set_open_line(unit, true);
   if (std::FILE* f = output_of(unit)) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) note_failure(unit);
@@ -241,10 +254,16 @@ void unit_write_part(int unit, std::string_view text) {
 }
 
 void unit_end_line(int unit) {
+  set_open_line(unit, false);
   if (std::FILE* f = output_of(unit)) {
     errno = 0;
     if (std::fputc('\n', f) == EOF) note_failure(unit);
   }
+}
+
+void unit_new_record(int unit) {
+  const FileUnit* u = find(unit);
+  if (u && u->open_line) unit_end_line(unit);
 }
 
 void unit_flush(int unit) {

@@ -71,11 +71,17 @@ class LineReader {
   // Number of records read so far (1 after the first `next`).
   std::int64_t record() const { return record_; }
 
+  // The file as opened, and where the record read last is, for messages:
+  // "line 3 of survey.xyz".
+  const std::string& path() const { return path_; }
+  std::string where() const { return "line " + std::to_string(record_) + " of " + path_; }
+
  private:
   bool fill(std::uint64_t from);
   std::uint64_t previous_record_start(std::uint64_t at);
 
   int fd_ = -1;
+  std::string path_;
   std::uint64_t size_ = 0;
   std::vector<char> buf_;
   std::uint64_t buf_start_ = 0;  // file offset of buf_[0]
@@ -112,6 +118,7 @@ LineReader* unit_reader(int unit);
 void unit_write(int unit, std::string_view text);       // one whole record
 void unit_write_part(int unit, std::string_view text);  // no line end
 void unit_end_line(int unit);                           // ends the record
+void unit_new_record(int unit);  // ends the record only when text of it is written
 void unit_flush(int unit);
 // Error number of the first failed write to an output unit since it was
 // opened; 0 while every write has succeeded (and for other units).

@@ -51,8 +51,9 @@ TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
       {"xyzi start markers", "banks.xyzi", "0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n", 5,
        {{1, 2}, {2, 3}, {4, 5}}, 1},
       // The first record's I value is the start marker, whatever it is; the
-      // one-point line at (5, 5) is dropped.
-      {"xyzi reversed markers", "r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n", 4, {{1, 2}, {3, 4}}, 10},
+      // one-point line at (5, 5) joins the line that starts after it.
+      {"xyzi reversed markers", "r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n", 5,
+       {{1, 2}, {3, 4}, {4, 5}}, 10},
       {"blt codes above 21 join", "river.blt", "100 200 1 0\n110 200 2 22\n120 200 3 22\n130 210 4 0\n", 4,
        {{1, 2}, {2, 3}}, 130},
   };
@@ -387,6 +388,33 @@ TEST_F(LoaderTest, PointsAddedAfterAGridShareItsOriginExactly) {
   EXPECT_EQ(cin.gx[1], cin.x[0]);
   EXPECT_EQ(cin.gy[1], cin.y[0]);
   EXPECT_NEAR(double(cin1.set(1).x0) + cin1.xorig, 2600128.37, 1e-9);
+}
+
+// A grid keeps its absolute place when a later load moves the store origin.
+TEST_F(LoaderTest, AGridKeepsItsPlaceWhenTheOriginMoves) {
+  load_text("g.asc", "ncols 2\nnrows 2\nxllcorner 1000.13\nyllcorner 500.25\ncellsize 2\n1 2\n3 4\n", kLoad, {});
+  ASSERT_EQ(cin1.xorig, 1000.13);
+  load_text("p.xyz", "3500 3000 1\n", kLoad);
+  ASSERT_EQ(cin1.xorig, 3500.0);
+  EXPECT_NEAR(double(cin1.set(1).x0) + cin1.xorig, 1000.13, 1e-3);
+  EXPECT_NEAR(double(cin1.set(1).y0) + cin1.yorig, 500.25, 1e-3);
+  EXPECT_NEAR(double(cin.gx[1]) + cin1.xorig, 1002.13, 1e-3);
+  EXPECT_NEAR(double(cin.gy[2]) + cin1.yorig, 502.25, 1e-3);
+}
+
+// The keyword echo: keywords without parameters leave their log line to
+// what follows; a sixth error ends the reading before the keyword list.
+TEST_F(LoaderTest, LogLinesOfKeywordsAndOfTheSixthError) {
+  load_text("b.txt", ">>unstruct\nbedlevel\n0 0 1 1\n1 0 1 0\nboundary\nxyz\n5 5 5\n");
+  EXPECT_NE(log().find("   bedlevel found        2 points (        1 edges)\n   boundary \n   xyz"), std::string::npos)
+      << log();
+  ::testing::internal::CaptureStdout();
+  load_text("bad.txt", ">>unstruct\na\nb\nc\nd\ne\nf\n", kAdd);
+  ::testing::internal::GetCapturedStdout();
+  const std::string log = this->log();
+  const std::size_t sixth = log.find("**error: keyword unknown> f\n");
+  ASSERT_NE(sixth, std::string::npos) << log;
+  EXPECT_EQ(log.find("* available keywords are:", sixth), std::string::npos) << log;
 }
 
 TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {

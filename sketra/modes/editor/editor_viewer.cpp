@@ -176,7 +176,7 @@ void gredi1(ViewContext& v, EditData& d) {
       draw_edit(d, [&v] { return v.interrupted(); });
       return;
     case kViewOverlay:
-      if (gredst.xcent > -99998.0f && gredst.ycent > -99998.0f) detail::mark_point(gredst.xcent, gredst.ycent, 1404);
+      if (gredst.xcent > -99998.0f && gredst.ycent > -99998.0f) detail::mark_point(gredst.xcent, gredst.ycent, detail::kCentreMark);
       return;
     default: return;
   }

@@ -29,6 +29,7 @@
 
 #include "app/formats/geometry.h"
 #include "sketra/control/control.h"
+#include "sketra/modes/common/polygons.h"
 
 namespace sketra {
 
@@ -151,6 +152,11 @@ float grspint(std::span<const float> xa, std::span<const float> ya, std::span<co
 // Commits the pending cut: its edges go to the output unit as line records
 // (absolute x, y, z, I) and Undo has nothing left to restore.
 void commit_cut(const EditData& d);
+
+// Cut Inside / Outside with a given polygon: the live points inside it
+// (outside it) are deleted and their edges taken out, as one cut that
+// Undo can restore. Returns the number of points deleted.
+std::int64_t cut_by_polygon(EditData& d, const Polygon& p, bool inside);
 
 // The Cut submenu (its own file); requests a repeat after each change so
 // that the picture shows it.

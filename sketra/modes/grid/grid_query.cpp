@@ -77,10 +77,28 @@ void node_points(const GridData& g) {
   grflip();
 }
 
+// Samples of a section at most: a spacing too fine for its length (or
+// vertices far apart) is refused before any sample is written.
+constexpr double kMaxSectionSamples = 1.0e7;
+
+// The number of samples of the section through p at `spacing`.
+double section_samples(const Polygon& p, float spacing) {
+  double n = 1;
+  for (int k = 0; k + 1 < p.count(); ++k) {
+    const double dx = double(p.x[size_t(k + 1)]) - p.x[size_t(k)], dy = double(p.y[size_t(k + 1)]) - p.y[size_t(k)];
+    n += std::floor(std::sqrt(dx * dx + dy * dy) / double(spacing));
+  }
+  return n;
+}
+
 void section(const GridData& g) {
   if (!read_points()) return;
   const GridLocator where(g);
   const Polygon& p = grcnt.xp;
+  if (grcnt.spacing > 0 && !(section_samples(p, grcnt.spacing) <= kMaxSectionSamples)) {
+    grmesg("the section would take more than 10000000 samples: choose a larger spacing");
+    return;
+  }
   std::vector<float> samples;
   auto sample = [&](float px, float py, float station) {
     detail::mark(px, py);
@@ -196,12 +214,9 @@ bool sum_dialog(const GridData& g, SumCurve& s, std::string& hull) {
   s.minimum = float(a);
   s.maximum = float(b);
   s.spacing = float(d);
+  // At most 100 classes of the spacing given (level k = k * spacing +
+  // minimum); values above the last class are counted in it.
   const double classes = std::floor((b - a) / d) + 1;
-  if (classes > kMaxSumClasses) {
-    // Keep every value in a class: a spacing too fine for 100 classes is widened.
-    s.spacing = float((b - a) / (kMaxSumClasses - 1));
-    grmesg("spacing raised to " + number_field(s.spacing, 4));
-  }
   s.counts.assign(size_t(std::min(classes, double(kMaxSumClasses))), 0.0);
   hull = std::string(trim_right(values[3]));
   return true;

@@ -13,6 +13,7 @@
 
 #include "sketra/base/textfmt.h"
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 #include "support/run_program.h"
 
 namespace {
@@ -297,5 +298,29 @@ TEST_P(DxfDrawingTest, WhatTheWriterDrewOnTheChosenLayers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfDrawingTest, ::testing::Values("r12", "r2000"));
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class DxfLoadTest : public korvel::testing::LoadCaseTest {};
+
+// A file that is no readable drawing is a failed load, not "found 0 points".
+TEST_F(DxfLoadTest, FilesThatAreNoDrawingAreRejected) {
+  std::string noise;
+  for (int i = 0; i < 600; ++i) noise += char((i * 37 + 11) % 251 + 1);
+  const std::string header = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n";
+  const std::vector<std::string> answers = {"D", "D"};
+  const LoadCase cases[] = {
+      {"a drawing", {{"d.dxf", Dxf().point(5, 5).text()}}, 3, {}, "", answers},
+      {"an empty drawing", {{"e.dxf", Dxf().text()}}, 2, {}, "", answers},
+      {"random bytes", {{"r.dxf", noise}}, kRejected, {}, "not a readable DXF file: r.dxf", answers},
+      {"cut before its entities", {{"c.dxf", header}}, kRejected, {}, "not a readable DXF file: c.dxf", answers},
+  };
+  for (const LoadCase& c : cases) run(c);
+}
 
 }  // namespace

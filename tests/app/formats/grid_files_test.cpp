@@ -6,7 +6,9 @@
 
 #include <sstream>
 
+#include "support/app_fixture.h"
 #include "support/format_fixture.h"
+#include "support/fresh.h"
 #include "support/run_program.h"
 
 namespace {
@@ -33,7 +35,7 @@ class GridFilesTest : public korvel::testing::FormatTest {
 
 TEST_F(GridFilesTest, TheHeaderIsEchoedAndValuesMaySpanLines) {
   GridBlock g = read("nx 2\nny 3\nxllcorner 100.5\ndx 1.5\nitem 'depth'\nNODATA_value -1\n1 2 3\n4\n5\nend\n");
-  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -1}));  // a missing value stays nodata
+  EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -9999}));  // a missing value is empty
   std::string_view l;
   ASSERT_TRUE(sketra::unit_read(kIn, l));
   EXPECT_EQ(l, "end");  // left for the caller
@@ -107,6 +109,61 @@ TEST_F(EsriGridTest, GdalReadsTheSameHeaderAndValues) {
     EXPECT_EQ(z, double(values[std::size_t(i + 4 * j)])) << n;
   }
   EXPECT_EQ(n, 12);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace korvel;
+
+// Grids through the loader as GIS tools write them, and broken ones: a grid
+// is read whole or the file is rejected with its reason, never half read.
+class GridLoadTest : public korvel::testing::AppTest {};
+
+TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
+  const std::string head = "ncols 3\nnrows 2\nxllcorner 2600000\nyllcorner 1200000\ncellsize 25\n";
+  struct Case {
+    std::string what, text;
+    std::vector<float> values;  // empty: rejected
+    std::string log;            // a line the log holds afterwards
+  };
+  const Case cases[] = {
+      {"exponent forms and the NODATA value of single-precision tools",
+       head + "NODATA_value -3.4028234663852886e+38\n4.0e+02 4.02E2 -3.4028234663852886e+38\n1.5D+01 2 3\n",
+       {15, 2, 3, 400, 402, -9999},
+       "   NODATA_value  -0.340282347E+39\n"},
+      {"commas separate like blanks", head + "1,2,3\n4, 5 ,6\n", {4, 5, 6, 1, 2, 3}, "   cellsize      25.00\n"},
+      {"a corner too wide for its field", "ncols 2\nnrows 1\nxllcorner 32600000.5\ncellsize 1\n7 8\n", {7, 8},
+       "   xllcorner  32600000.5000000\n"},
+      {"ncols 0", "ncols 0\nnrows 2\ncellsize 1\n1 2\n", {}, "grid size ncols 0 at line 1 of g.asc\n"},
+      {"nrows below 0", "nx 2\nny -1\n1 2\n", {}, "grid size ny -1 at line 2 of g.asc\n"},
+      {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
+      {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
+      {"a word after values", head + "1 2 3\n4 5 x6\n", {}, "bad grid value at line 7 of g.asc\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    korvel::testing::fresh_start();
+    ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
+    sketra::set_log_unit(cunit.log);
+    load_text("a.xyz", "1 2 3\n");
+    ::testing::internal::CaptureStdout();
+    const LoadOutcome got = load_text("g.asc", c.text, kAdd);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cin1.np, 1);
+    const std::string log = this->log();
+    EXPECT_NE(log.find("\n" + c.log), std::string::npos) << log;
+    if (c.values.empty()) {
+      EXPECT_EQ(got, LoadOutcome::rejected);
+      EXPECT_EQ(cplot.nsets, 0);
+      EXPECT_NE(log.find(c.log + "load failed: g.asc\n"), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(got, LoadOutcome::loaded);
+      EXPECT_EQ(cin.value[0], c.values);
+      EXPECT_EQ(cplot.nodata, -9999.0f);
+    }
+  }
 }
 
 }  // namespace

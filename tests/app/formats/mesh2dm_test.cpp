@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 
 namespace {
 
@@ -84,6 +85,28 @@ TEST_F(Mesh2dmTest, CapacitiesAreHeldWithoutOverwriting) {
   EXPECT_EQ(m.ignored_nodes, 1);
   EXPECT_EQ(m.triangles, (std::vector<Triangle>{{1, 2, 2}}));
   EXPECT_EQ(m.ignored_triangles, 1);
+}
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class Mesh2dmLoadTest : public korvel::testing::LoadCaseTest {};
+
+// A 2DM file replaces the points of the store; a node line that does not
+// read rejects it like every other reader, leaving the store as it was.
+TEST_F(Mesh2dmLoadTest, ABadNodeLineRejectsTheFile) {
+  const std::string head = "MESH2D\nND 1 2600000 1200000 400\n";
+  const LoadCase cases[] = {
+      {"good nodes", {{"g.2dm", head + "ND 2 2600010 1200000 401\nE3T 1 1 2 1 1\n"}}, 4, {}, ""},
+      {"a word for x", {{"x.2dm", head + "ND 2 x 0 0\n"}}, kRejected, {}, "ir2dm: error at line 3 of x.2dm"},
+      {"not a number", {{"n.2dm", head + "ND 2 nan 0 0\n"}}, kRejected, {}, "ir2dm: error at line 3 of n.2dm"},
+      {"three values", {{"t.2dm", head + "ND 2 0 0\n"}}, kRejected, {}, "ir2dm: error at line 3 of t.2dm"},
+  };
+  for (const LoadCase& c : cases) run(c);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 
 namespace {
 
@@ -167,5 +168,41 @@ TEST_P(RealShapefileTest, VerticesPartsChainsAndExtentMatchOgrinfo) {
 INSTANTIATE_TEST_SUITE_P(Debian, RealShapefileTest,
                          ::testing::Values("nc", "olinda1", "storms_xyz", "storms_xyzm", "naturalearth_lowres",
                                            "naturalearth_cities", "nybb"));
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class ShapefileLoadTest : public korvel::testing::LoadCaseTest {};
+
+// A .shp whose records are damaged beside a good .shx is a failed load.
+TEST_F(ShapefileLoadTest, DamagedRecordsAreRejected) {
+  write_shapes("good", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
+  write_shapes("zeros", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
+  write_shapes("noise", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
+  auto damage = [](const std::string& name, char fill) {
+    std::fstream f(name, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(100 + 8);  // the first record's content
+    for (int i = 0; i < 80; ++i) f.put(fill == 0 ? '\0' : char(i * 37 + 5));
+  };
+  damage("zeros.shp", 0);
+  damage("noise.shp", 1);
+  const std::string read_back = korvel::testing::read_file("good.shp");
+  const LoadCase cases[] = {
+      {"a good file", {{"good.shp", read_back}}, 5, {{3, 4}, {4, 5}}, ""},
+      {"records of zeros", {{"zeros.shx", korvel::testing::read_file("zeros.shx")}, {"zeros.shp", korvel::testing::read_file("zeros.shp")}},
+       kRejected, {}, "not a readable shapefile: zeros.shp"},
+      {"records of noise", {{"noise.shx", korvel::testing::read_file("noise.shx")}, {"noise.shp", korvel::testing::read_file("noise.shp")}},
+       kRejected, {}, "not a readable shapefile: noise.shp"},
+  };
+  const std::string good_shx = korvel::testing::read_file("good.shx");
+  for (const LoadCase& c : cases) {
+    korvel::testing::write_file("good.shx", good_shx);
+    run(c);
+  }
+}
 
 }  // namespace

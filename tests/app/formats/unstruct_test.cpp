@@ -6,6 +6,7 @@
 #include "app/formats/xyz.h"
 #include "app/formats/xyzi.h"
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 
 namespace {
 
@@ -87,6 +88,34 @@ TEST_F(UnstructTest, TheSectionsReadBackAsTheLinesAndPointsWritten) {
   EXPECT_EQ(lines.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}, {5, 6}}));
   EXPECT_EQ(points.x, (std::vector<double>{2600050.0}));
   EXPECT_EQ(points.z, (std::vector<float>{402}));
+}
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class IncludeLoadTest : public korvel::testing::LoadCaseTest {};
+
+// Include files read as part of the including section, or reported; never
+// the rest of a file dropped without a word.
+TEST_F(IncludeLoadTest, IncludesAreReadOrReported) {
+  const std::string main = ">>unstruct\nxyz\n1 1 1\ninclude part.txt\nxyz\n3 3 3\n>>\n";
+  const LoadCase cases[] = {
+      {"an include without a header", {{"part.txt", "xyz\n2 2 2\n"}, {"main.txt", main}}, 5, {}, "/end_include"},
+      {"an include that loads on its own too",
+       {{"part.txt", ">>unstruct\nxyz\n2 2 2\n>>\n"}, {"main.txt", main}}, 5, {}, "/end_include"},
+      {"an include of itself", {{"self.txt", ">>unstruct\ninclude self.txt\nxyz\n1 1 1\n"}}, kRejected, {},
+       "**error: include cycle: self.txt is being read already"},
+      {"a mutual include",
+       {{"b.inc", "include a.inc\n"}, {"a.inc", "include b.inc\n"}, {"m.txt", ">>unstruct\ninclude a.inc\n"}},
+       kRejected, {}, "**error: include cycle: a.inc is being read already"},
+      {"an include of a grid", {{"g.inc", ">>grid\nnx 1\nny 1\n5\n"}, {"m.txt", ">>unstruct\ninclude g.inc\n"}},
+       kRejected, {}, "**error: include of another kind of file: >>grid in g.inc"},
+  };
+  for (const LoadCase& c : cases) run(c);
 }
 
 }  // namespace

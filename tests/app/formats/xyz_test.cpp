@@ -9,6 +9,7 @@
 
 #include "sketra/base/textfmt.h"
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 
 namespace {
 
@@ -84,6 +85,36 @@ TEST_F(XyzTest, GridPointsWriteDataAndTheEmptyRimDisplacedAtRandom) {
   o = out("d.xyz");
   ASSERT_TRUE(write_grid_points(o, g, {}, 4, [&] { return seq[k++ % 2]; }, quiet).ok);
   EXPECT_EQ(read_file("d.xyz").substr(0, 36), "       -2.00        2.00      7.500\n");
+}
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class PointFileLoadTest : public korvel::testing::LoadCaseTest {};
+
+// Point files are read wholly or rejected naming the line: never a value
+// taken from the next record, never a point at infinity.
+TEST_F(PointFileLoadTest, BrokenRecordsRejectTheFileNamingTheLine) {
+  const LoadCase cases[] = {
+      {"a record spanning lines that completes it", {{"s.txt", ">>unstruct\nxyz\n1 2\n3\n4 5 6\n"}}, 4, {}, ""},
+      {"a record short of its z", {{"p.xyz", "1 2 3\n2600001 1200001\n2600002 1200002 400\n"}}, kRejected, {},
+       "record with too few values at line 2 of p.xyz"},
+      {"a short record at the end of the file", {{"e.xyz", "1 2 3\n4 5\n"}}, kRejected, {},
+       "record with too few values at line 2 of e.xyz"},
+      {"infinity", {{"i.xyz", "1 2 3\ninf 2 3\n"}}, kRejected, {}, "value that is not a finite number at line 2 of i.xyz"},
+      {"not a number as z", {{"n.txt", ">>unstruct\nxyz\n1 2 3\n4 5 -nan\n"}}, kRejected, {},
+       "value that is not a finite number at line 4 of n.txt"},
+      {"a word after the values", {{"w.xyz", "1 2 3\n4 5 x\n"}}, kRejected, {}, "value that does not read at line 2 of w.xyz"},
+      {"a shift at infinity", {{"m.txt", ">>unstruct\nmove -inf 0\nxyz\n1 2 3\n"}}, kRejected, {},
+       "bad value for move at line 2 of m.txt"},
+      {"a cross-section pair short of its elevation", {{"c.txt", ">>unstruct\ncs P1 1.0 0\n0 10\n5\n7 11\n"}},
+       kRejected, {}, "record with too few values at line 4 of c.txt"},
+  };
+  for (const LoadCase& c : cases) run(c);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/format_fixture.h"
+#include "support/load_cases.h"
 
 namespace {
 
@@ -41,6 +42,38 @@ TEST_F(XyziTest, BreaklinesReadBackAsOneLinePerColumn) {
   EXPECT_EQ(sink.y, (std::vector<double>{1200000, 1200010, 1200000, 1200010}));
   EXPECT_EQ(sink.z, (std::vector<float>{1, 3, 2, 4}));
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {3, 4}}));
+}
+
+}  // namespace
+
+namespace {
+
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+
+class LineFileLoadTest : public korvel::testing::LoadCaseTest {};
+
+// Lines as the loader assembles them (points 1 and 2 come from the base
+// file), and broken line files.
+TEST_F(LineFileLoadTest, LinesAreAssembledOrTheFileRejectedNamingTheLine) {
+  std::string densify = ">>unstruct\nmax_distance 1e-30\nlines\n0 0 0 1\n1400 0 0 0\n";
+  const LoadCase cases[] = {
+      // I = 1, 1, 0, 1, 0: the lone start joins the next record.
+      {"a single-point line joins the next record",
+       {{"j.xyzi", "1000 0 1 1\n1001 0 1 1\n1002 0 1 0\n1003 0 1 1\n1004 0 1 0\n"}}, 7, {{3, 4}, {4, 5}, {6, 7}}, ""},
+      {"a single point at the end of the section is dropped", {{"d.xyzi", "0 0 1 1\n1 0 1 0\n5 5 1 1\n"}}, 4, {{3, 4}},
+       ""},
+      {"a record short of its I value", {{"s.xyzi", "0 0 1 1\n1 0 1\n2 0 1 0\n"}}, kRejected, {},
+       "record with too few values at line 2 of s.xyzi"},
+      {"not a number", {{"n.xyzi", "0 0 1 1\n1 nan 1 0\n"}}, kRejected, {},
+       "value that is not a finite number at line 2 of n.xyzi"},
+      {"densifying that would fill the store", {{"m.txt", densify}}, kRejected, {},
+       "max_distance  0.1000E-29 makes  0.1400E+34 points, more than the store holds, at line 5 of m.txt"},
+      {"a BLT file starts its own line", {{"b.blt", "100 200 1 22\n110 200 2 22\n"}}, 4, {{3, 4}}, ""},
+      {"a BLT value at infinity", {{"i.blt", "100 200 1 0\n110 inf 2 22\n"}}, kRejected, {},
+       "value that is not a finite number at line 2 of i.blt"},
+  };
+  for (const LoadCase& c : cases) run(c);
 }
 
 }  // namespace

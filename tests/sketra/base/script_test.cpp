@@ -80,3 +80,17 @@ TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {
 }
 
 }  // namespace
+
+TEST_F(ScriptFileTest, AScriptLongerThanTheQueueIsRefusedWhole) {
+  std::string text = "## comments do not count\n";
+  for (int i = 0; i < sketra::kScriptCapacity; ++i) text += "D\n";
+  korvel::testing::write_file("session.txt", text);
+  ASSERT_TRUE(sketra::script_load_file("session.txt"));
+  EXPECT_EQ(sketra::scriptq.length, sketra::kScriptCapacity);
+  sketra::scriptq.reset();
+  korvel::testing::write_file("long.txt", text + "E\n");
+  std::string why;
+  EXPECT_FALSE(sketra::script_load_file("long.txt", &why));
+  EXPECT_EQ(why, "the script long.txt holds more than 8000 answers");
+  EXPECT_EQ(sketra::scriptq.length, 0);
+}

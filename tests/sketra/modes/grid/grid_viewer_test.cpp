@@ -217,6 +217,32 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   EXPECT_FLOAT_EQ(grcnt.dist, 70);
 }
 
+TEST_F(ContourViewTest, ASectionOfTooManySamplesIsRefusedBeforeTheWork) {
+  const GridData g = hill(11, 11, 10);
+  korvel::testing::write_file("sec.txt", "2600000 1200050\n2600030 1200050\n2600030 1200090\n");
+  grscpt(Entries{"A", "0.000001", "S", "sec.txt", "D"});
+  call(-5, g);
+  EXPECT_EQ(dialogs.message_line, "the section would take more than 10000000 samples: choose a larger spacing");
+  EXPECT_EQ(out().find("        0.00"), std::string::npos);  // no sample written
+}
+
+// Values 1, 2, 3 and 9.5: the defaults are minimum 1, maximum 10 and
+// spacing 0.09, which makes 101 classes; the first 100 keep the spacing
+// (level k = k * 0.09 + 1), so 2 lies in class 12 at level 2.08.
+TEST_F(ContourViewTest, SumCurveKeepsTheSpacingOfItsDialog) {
+  x_ = {0, 10, 0, 10}, y_ = {0, 0, 10, 10}, v_ = {1, 2, 3, 9.5f};
+  const GridData g{x_, y_, v_, 2, 2, 2, -9999.0f};
+  grscpt(Entries{"D", "S", "frac.txt", "X", "S", "area.txt"});
+  call(-6, g);
+  const std::string frac = read_file("frac.txt");
+  EXPECT_EQ(std::count(frac.begin(), frac.end(), '\n'), 102);
+  EXPECT_NE(frac.find("LEVEL[M]   AREA[-]\n    1.09   0.250\n"), std::string::npos) << frac;
+  EXPECT_NE(frac.find("\n    2.08   0.500\n"), std::string::npos) << frac;
+  EXPECT_NE(frac.find("\n    3.07   0.750\n"), std::string::npos) << frac;
+  EXPECT_NE(frac.find("\n    9.55   1.000\n"), std::string::npos) << frac;
+  EXPECT_NE(frac.find("\n   10.00   1.000\n"), std::string::npos) << frac;
+}
+
 TEST_F(ContourViewTest, StatisticsOfRealisations) {
   korvel::testing::write_file("co.txt", "3 2\n0 0  10 0  20 0\n0 10 10 10 20 10\n");
   korvel::testing::write_file("va.txt", "0 0 1\n10 0 2\n20 0 3\n0 10 5\n10 10 5\n20 10 5\n");
