@@ -42,7 +42,9 @@ class KeepFileReader {
 
   Loaded read_all() {
     std::string_view line;
-    while (in_.next(line)) {
+    const bool large = in_.size() > (std::uint64_t(1) << 22);  // worth a progress bar
+    for (std::uint64_t n = 0; in_.next(line); ++n) {
+      if (large && n % 4096 == 0) grbeam(std::int64_t(in_.offset()), std::int64_t(in_.size()), "reading keep files");
       const std::string_view tag = trim_right(line.substr(0, std::min<std::size_t>(line.size(), 4)));
       if (tag.empty()) continue;
       const std::size_t points = l_.x.size();
