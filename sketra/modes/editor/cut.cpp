@@ -77,12 +77,7 @@ void take_edges_of_deleted(EditData& d) {
 void cut_polygon(EditData& d, bool inside) {
   Polygon p;
   if (igplyp(p, kPolygonCapacity, grcomn.joutgr) == 0 || p.count() < 3) return;
-  for (std::int32_t i = 1; i <= d.np(); ++i) {
-    if (d.pcode(i) <= 0) continue;
-    const bool in = igpoly(p.x, p.y, d.px(i), d.py(i)) == 1;
-    if (in == inside) set_code(d, i, 0);
-  }
-  take_edges_of_deleted(d);
+  cut_by_polygon(d, p, inside);
 }
 
 void cut_point(EditData& d, bool vertex) {
@@ -207,6 +202,18 @@ bool run_cut(EditData& d, int sel) {
 }
 
 }  // namespace
+
+std::int64_t cut_by_polygon(EditData& d, const Polygon& p, bool inside) {
+  std::int64_t n = 0;
+  if (p.count() < 3) return 0;
+  for (std::int32_t i = 1; i <= d.np(); ++i) {
+    if (d.pcode(i) <= 0) continue;
+    const bool in = p.box.contains(d.px(i), d.py(i)) && igpoly(p.x, p.y, d.px(i), d.py(i)) == 1;
+    if (in == inside) set_code(d, i, 0), ++n;
+  }
+  take_edges_of_deleted(d);
+  return n;
+}
 
 void commit_cut(const EditData& d) {
   CutRecord& r = gredst.cut;

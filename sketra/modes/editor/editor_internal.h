@@ -20,6 +20,9 @@ bool form_number(std::string_view prompt, std::string_view text, double& v);
 // The Transform dialog and the transformation; true when the points moved.
 bool transform(EditData& d);
 
+// Marker of the centre of rotation while it is set.
+inline constexpr int kCentreMark = 1404;
+
 // Marks world point (x, y) with `code`.
 void mark_point(float x, float y, int code);
 

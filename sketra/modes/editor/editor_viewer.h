@@ -29,6 +29,7 @@
 
 #include "app/formats/geometry.h"
 #include "sketra/control/control.h"
+#include "sketra/modes/common/polygons.h"
 
 namespace sketra {
 
@@ -152,6 +153,11 @@ float grspint(std::span<const float> xa, std::span<const float> ya, std::span<co
 // (absolute x, y, z, I) and Undo has nothing left to restore.
 void commit_cut(const EditData& d);
 
+// Cut Inside / Outside with a given polygon: the live points inside it
+// (outside it) are deleted and their edges taken out, as one cut that
+// Undo can restore. Returns the number of points deleted.
+std::int64_t cut_by_polygon(EditData& d, const Polygon& p, bool inside);
+
 // The Cut submenu (its own file); requests a repeat after each change so
 // that the picture shows it.
 void cut_menu(ViewContext& v, EditData& d);
@@ -209,7 +215,9 @@ bool filter_split(EditData& d, float dmax);
 // cos(a-p-b) * 0.01, until a pass takes none. Hull points get code 102;
 // the hull's edges are appended. Each point joins the hull once. Returns
 // the number of hull edges (0, with a message, for fewer than 3 points).
-std::int64_t concave_hull(EditData& d, float threshold);
+// `plain` scans every point for every edge instead of asking a bucket grid
+// for the points near it (the same hull, for tests and benchmarks).
+std::int64_t concave_hull(EditData& d, float threshold, bool plain = false);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.

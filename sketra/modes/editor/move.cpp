@@ -25,8 +25,6 @@ bool click(std::string_view prompt, float& x, float& y) {
 
 namespace {
 
-constexpr int kCentreMark = 1404;
-
 bool centre_set() { return gredst.xcent > -99998.0f && gredst.ycent > -99998.0f; }
 
 bool shift(EditData& d) {
@@ -41,7 +39,7 @@ bool centre() {
   float x = 0, y = 0;
   if (!detail::click("click on center of rotation", x, y)) return false;
   gredst.xcent = x, gredst.ycent = y;
-  detail::mark_point(x, y, kCentreMark);
+  detail::mark_point(x, y, detail::kCentreMark);
   return true;
 }
 

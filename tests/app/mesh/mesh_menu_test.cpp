@@ -10,6 +10,7 @@
 #include "app/mesh/mesh.h"
 #include "sketra/control/control.h"
 #include "support/app_fixture.h"
+#include "support/recording.h"
 
 namespace {
 
@@ -164,8 +165,8 @@ TEST_F(MeshMenuTest, RefineRefusesParametersWithoutProgressAndAMissingWaveFile) 
   EXPECT_EQ(sketra::dialogs.message_line, "refine factor must be greater than 1");
   choose(3, {"1 0", "D"});
   EXPECT_EQ(sketra::dialogs.message_line, "min_area [m2] must be greater than 0");
-  choose(3, {"2 x", "D"});
-  EXPECT_EQ(sketra::dialogs.message_line, "time step [s] not read: x");
+  choose(3, {"2 x", "D"});  // a word for a number: the script is dropped
+  EXPECT_EQ(sketra::dialogs.message_line, "unknown script line: 2 x");
   choose(3, {"D"});
   EXPECT_EQ(sketra::dialogs.message_line, "File not found: wave.xyz");
   EXPECT_FALSE(std::filesystem::exists("wave.xyz"));
@@ -196,3 +197,27 @@ TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
 }
 
 }  // namespace
+
+class MeshRefineEscapeTest : public korvel::testing::WithRecordingDriver {};
+
+TEST_F(MeshRefineEscapeTest, EscapeStopsRefineWithTheLastCompleteMesh) {
+  setenv("KORVEL_TRIANGLE", MESHGEN_BINARY, 1);
+  write_file("river.node", kSurveyNode);
+  write_file("river.poly", kSurveyPoly);
+  write_file("wave.xyz", "700010 5300010 0.5\n");
+  sketra::grscpt(std::vector<std::string>{"river.node"});
+  mesh_action(1);
+  sketra::grscpt(std::vector<std::string>{"D"});
+  mesh_action(2);
+  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
+  const int cells = mod_mesh.nele;
+
+  rec().push_key(0xFF1B);  // Escape, pending when the first pass begins
+  sketra::grscpt(std::vector<std::string>{"1 4", "D"});
+  mesh_action(3);
+  unsetenv("KORVEL_TRIANGLE");
+  EXPECT_EQ(sketra::dialogs.message_line, "Refine stopped at river.1");
+  EXPECT_EQ(mod_mesh.mesh_name, "river.1");
+  EXPECT_EQ(mod_mesh.nele, cells);
+  EXPECT_FALSE(std::filesystem::exists("river.2.node"));
+}
