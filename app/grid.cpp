@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/gridding/gridding.h"
+#include "app/map.h"
 #include "app/store.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -59,6 +60,14 @@ class MenuProgress : public GridProgress {
 std::string label(const char* text) { return sketra::fmt_a(text, 32); }
 std::string field(const std::string& text) { return sketra::fmt_a(text, 24); }
 
+// A value in fixed point, width 10; one too wide for that (an origin beyond
+// 99999999.9) in fixed point as wide as it needs, rather than as asterisks
+// that the form could not read back.
+std::string fixed(double v, int decimals) {
+  const std::string s = sketra::fmt_f(v, 10, decimals);
+  return s.find('*') == std::string::npos ? s : sketra::number_field(v, decimals);
+}
+
 bool read_number(const std::string& text, double& v) {
   return sketra::read_field(text, v) && std::isfinite(v) && std::fabs(v) < kLargest;
 }
@@ -69,13 +78,13 @@ bool ask_geometry(GridGeometry& g, float& nodata) {
   std::string prompts[] = {label("X-Origin"),          label("Y-Origin"),          label("X-Grid size"),
                            label("Y-Grid size"),       label("Number of x_grids"), label("Number of y_grids"),
                            label("NODATA value")};
-  std::string values[] = {field(sketra::fmt_f(double(g.x0) + cin1.xorig, 10, 1)),
-                          field(sketra::fmt_f(double(g.y0) + cin1.yorig, 10, 1)),
-                          field(sketra::fmt_f(g.dx, 10, 3)),
-                          field(sketra::fmt_f(g.dy, 10, 3)),
+  std::string values[] = {field(fixed(double(g.x0) + cin1.xorig, 1)),
+                          field(fixed(double(g.y0) + cin1.yorig, 1)),
+                          field(fixed(g.dx, 3)),
+                          field(fixed(g.dy, 3)),
                           field(sketra::list_i(g.nx)),
                           field(sketra::list_i(g.ny)),
-                          field(sketra::fmt_f(nodata, 10, 1))};
+                          field(fixed(nodata, 1))};
   for (;;) {
     if (!sketra::grinfo(prompts, values)) return false;
     double x0 = 0, y0 = 0, dx = 0, dy = 0, nd = 0;
@@ -141,6 +150,14 @@ GridResult interpolate(int choice, NewGrid& out) {
     if (!ask_inverse(o)) return GridResult::cancelled;
     o.nodata = out.nodata;
     done = gridinv(out.g, points, o, out.gx, out.gy, out.gz, progress);
+  } else if (choice == 4) {
+    // The surface of the last node file or mesh, viewed, then its values.
+    grid_nodes(out.g, out.gx, out.gy);
+    const auto step = [&progress](std::int64_t triangles, std::int64_t all) {
+      return progress.step("interpolating", triangles, all);
+    };
+    const bool mapped = map(out.g, out.gx, out.gy, out.nodata, out.gz, step);
+    return mapped ? GridResult::shown : GridResult::cancelled;
   } else {
     grid_nodes(out.g, out.gx, out.gy);
     if (choice == 1) {
@@ -183,7 +200,7 @@ GridResult show_and_name(int g) {
 }  // namespace
 
 std::array<MenuCell, 5> grid_menu_cells() {
-  return {MenuCell(" NNearest"), MenuCell(" LLowest"), MenuCell(" IInvers"), MenuCell("-TTin"), MenuCell(" ??")};
+  return {MenuCell(" NNearest"), MenuCell(" LLowest"), MenuCell(" IInvers"), MenuCell(" TTin"), MenuCell(" ??")};
 }
 
 std::vector<std::string> grid_help_text() {
@@ -234,7 +251,7 @@ GridResult grid_action(int choice) {
     sketra::grtext(text);
     return GridResult::help;
   }
-  if (choice < 1 || choice > 3) return GridResult::none;
+  if (choice < 1 || choice > 4) return GridResult::none;
   const std::optional<GridGeometry> proposal = default_grid_geometry(cin.x, cin.y);
   if (cin1.np <= 0 || !proposal) {
     sketra::grmesg("no points to grid");

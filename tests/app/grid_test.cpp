@@ -106,6 +106,14 @@ TEST_F(GridTest, InversStoresANamedSetAndKeepsThePoints) {
   EXPECT_EQ(cin.value[1].size(), 100u);
 }
 
+TEST_F(GridTest, AFarOriginCanBeAppliedAsProposed) {
+  // -123456789.0 does not fit the origin's 10 characters.
+  ASSERT_EQ(load_text("far.xyz", "-123456789 -23456789 1\n-123456779 -23456779 2\n"), LoadOutcome::loaded);
+  EXPECT_EQ(run(1, {"D", "X", "far"}), GridResult::stored);
+  EXPECT_EQ(cin1.set(1).x0, 0.0f);
+  EXPECT_EQ(cin1.set(1).nx, 10);
+}
+
 TEST_F(GridTest, LowestWritesThePointsThatHoldTheirNodesValues) {
   load_points();
   // 2 m spacing on the points: every point is its node's lowest.
@@ -118,7 +126,7 @@ TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
   EXPECT_EQ(run(1, {}), GridResult::refused);  // empty store
   EXPECT_TRUE(messaged("no points to grid"));
   load_points();
-  EXPECT_EQ(run(4, {}), GridResult::none);   // Tin: not built
+  EXPECT_EQ(run(4, {}), GridResult::cancelled);  // Tin: nobody answers the form
   EXPECT_EQ(run(1, {}), GridResult::cancelled);  // nobody answers the form
   EXPECT_EQ(run(3, {"D"}), GridResult::cancelled);  // nor the radius form
   EXPECT_EQ(cin.gx.size(), 0u);
