@@ -23,6 +23,7 @@ namespace korvel {
 ReaderSettings reader;
 std::vector<ValueTable> tables;
 PublishedOrigin published_origin;
+MeshPoints last_mesh_points;
 ParserState parser;
 
 namespace {
@@ -584,6 +585,7 @@ void parser_reset() { parser = ParserState{}; }
 
 void loader_reset() {
   reader = ReaderSettings{};
+  last_mesh_points = MeshPoints{};
   tables.clear();
   published_origin = PublishedOrigin{};
 }
@@ -596,6 +598,7 @@ LoadOutcome load(int mode) {
   cpch.file_filter.set(filter);
 
   Transaction tx(mode);
+  const MeshPoints mesh_before = last_mesh_points;
   const double xorig = cin1.xorig, yorig = cin1.yorig;
   if (mode == kLoad) {
     cin1.np = cin1.nseg = 0;
@@ -635,6 +638,7 @@ LoadOutcome load(int mode) {
     parser.nlab = 0;
     parser.aborted = false;
     tx.rollback();
+    last_mesh_points = mesh_before;
     sketra::grmesg("load failed: " + name);
     publish_origin();
     return LoadOutcome::rejected;

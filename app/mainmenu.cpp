@@ -9,6 +9,7 @@
 #include "app/grid.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
+#include "app/map.h"
 #include "app/mesh/mesh.h"
 #include "app/store.h"
 #include "sketra/base/script.h"
@@ -34,9 +35,6 @@ std::string line60(std::string_view s) { return sketra::fmt_a(s, 60); }
 
 // Input unit handed to the graphics library (it reads nothing from it).
 constexpr int kInputUnit = 5;
-
-// A main-menu entry whose routine arrives with a later part of korvel.
-void not_available(std::string_view entry) { sketra::grmesg(std::string(entry) + ": not available yet"); }
 
 // The File submenu, a pull-down under the File entry.
 MainAction file_menu() {
@@ -188,7 +186,11 @@ MainAction main_menu_action(int choice) {
   switch (choice) {
     case 1: return file_menu();
     case 2: edit(); break;
-    case 3: not_available("Map"); break;
+    case 3: {
+      int set = -1;
+      map(set);
+      break;
+    }
     case 4: grid(); break;
     case 5: mesh(); break;
     case 6: fsave(); break;

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "sketra/base/replace_file.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/control/keeplist.h"
@@ -322,28 +323,7 @@ std::vector<std::string> settings_lines() {
   return l;
 }
 
-bool grwset() {
-  const std::filesystem::path target(kSettingsFile);
-  const std::filesystem::path fresh(std::string(kSettingsFile) + ".new");
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const std::string& l : settings_lines()) out << l << '\n';
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      std::filesystem::remove(fresh, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(fresh, target, ec);
-  if (!ec) return true;
-  std::error_code ignored;
-  std::filesystem::remove(fresh, ignored);
-  return false;
-}
+bool grwset() { return write_lines_replacing(kSettingsFile, settings_lines()); }
 
 int read_settings(const std::filesystem::path& path) {
   std::error_code ec;

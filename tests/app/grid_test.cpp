@@ -126,7 +126,7 @@ TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
   EXPECT_EQ(run(1, {}), GridResult::refused);  // empty store
   EXPECT_TRUE(messaged("no points to grid"));
   load_points();
-  EXPECT_EQ(run(4, {}), GridResult::none);   // Tin: not built
+  EXPECT_EQ(run(4, {}), GridResult::cancelled);  // Tin: nobody answers the form
   EXPECT_EQ(run(1, {}), GridResult::cancelled);  // nobody answers the form
   EXPECT_EQ(run(3, {"D"}), GridResult::cancelled);  // nor the radius form
   EXPECT_EQ(cin.gx.size(), 0u);
