@@ -12,6 +12,7 @@
 #include "app/map.h"
 #include "app/mesh/mesh.h"
 #include "app/store.h"
+#include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -153,6 +154,8 @@ bool startup(std::span<char* const> files) {
       return false;
     }
   }
+  if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
+    sketra::scriptq.batch = true;
   for (std::size_t i = 0; i < files.size(); ++i) {
     cpch.file_name.set(files[i]);
     load(i == 0 ? kLoad : kAdd);
@@ -216,7 +219,18 @@ MainAction main_menu_pass() {
 
 int run(std::span<char* const> files) {
   if (!startup(files)) return 1;
-  while (main_menu_pass() != MainAction::exit) {
+  try {
+    while (main_menu_pass() != MainAction::exit) {
+    }
+  } catch (const sketra::WindowGone&) {
+    // The window closed by the window manager or the display lost: the
+    // settings are kept as a display mode's eXit keeps them.
+    sketra::grwset();
+    shutdown();
+    throw;
+  } catch (const sketra::FatalError&) {
+    shutdown();  // the log keeps what happened up to here
+    throw;
   }
   shutdown();
   return 0;

@@ -189,7 +189,10 @@ bool read_views(LineCursor& in) {
 void check_after_reading() {
   PlotState& c = grcomn;
   ColourState& col = c.colour;
-  if (col.mode == 0) col.mode = 2;
+  // Colour modes are 1 ... 4, negative through the user colour map; the
+  // bank picks one of 20 rows or columns. Anything else is not a setting.
+  if (col.mode == 0 || col.mode < -4 || col.mode > 4) col.mode = 2;
+  if (col.bank < 0 || col.bank > 20) col.bank = 5;
   if (col.mode < 4) col.ncolgr = std::min(col.ncolgr, 19);
   col.ncolgr = std::clamp(col.ncolgr, 1, kPaletteSize - 1);
   c.nxingr = std::clamp(c.nxingr, 6, kMaxIntervals);
