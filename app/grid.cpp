@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/gridding/gridding.h"
+#include "app/map.h"
 #include "app/store.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -149,6 +150,14 @@ GridResult interpolate(int choice, NewGrid& out) {
     if (!ask_inverse(o)) return GridResult::cancelled;
     o.nodata = out.nodata;
     done = gridinv(out.g, points, o, out.gx, out.gy, out.gz, progress);
+  } else if (choice == 4) {
+    // The surface of the last node file or mesh, viewed, then its values.
+    grid_nodes(out.g, out.gx, out.gy);
+    const auto step = [&progress](std::int64_t triangles, std::int64_t all) {
+      return progress.step("interpolating", triangles, all);
+    };
+    const bool mapped = map(out.g, out.gx, out.gy, out.nodata, out.gz, step);
+    return mapped ? GridResult::shown : GridResult::cancelled;
   } else {
     grid_nodes(out.g, out.gx, out.gy);
     if (choice == 1) {
@@ -191,7 +200,7 @@ GridResult show_and_name(int g) {
 }  // namespace
 
 std::array<MenuCell, 5> grid_menu_cells() {
-  return {MenuCell(" NNearest"), MenuCell(" LLowest"), MenuCell(" IInvers"), MenuCell("-TTin"), MenuCell(" ??")};
+  return {MenuCell(" NNearest"), MenuCell(" LLowest"), MenuCell(" IInvers"), MenuCell(" TTin"), MenuCell(" ??")};
 }
 
 std::vector<std::string> grid_help_text() {
@@ -242,7 +251,7 @@ GridResult grid_action(int choice) {
     sketra::grtext(text);
     return GridResult::help;
   }
-  if (choice < 1 || choice > 3) return GridResult::none;
+  if (choice < 1 || choice > 4) return GridResult::none;
   const std::optional<GridGeometry> proposal = default_grid_geometry(cin.x, cin.y);
   if (cin1.np <= 0 || !proposal) {
     sketra::grmesg("no points to grid");

@@ -3,8 +3,8 @@
 // scattered points, shown in the grid contour viewer and kept as a set.
 //
 // The Grid menu offers Nearest, Lowest, Invers (the methods of
-// app/gridding/gridding.h), Tin (values from a triangulated surface, not
-// available yet: disabled) and help. A method first proposes a geometry
+// app/gridding/gridding.h), Tin (values from the triangulated surface of
+// the node file or 2DM mesh loaded last, app/map.h) and help. A method first proposes a geometry
 // from the points' extent in a form (origin, spacings, node counts, NODATA)
 // and asks again while the values are unusable; Invers then asks for its
 // radius and quadrant search. The values are computed into new columns
@@ -38,7 +38,7 @@ extern GridSettings grid_settings;  // the one instance
 void grid_reset();
 
 // The five cells of the Grid menu: " NNearest", " LLowest", " IInvers",
-// "-TTin" (disabled), " ??".
+// " TTin", " ??".
 std::array<MenuCell, 5> grid_menu_cells();
 
 // The help text: ten lines of 64 characters.
@@ -54,8 +54,9 @@ std::optional<GridGeometry> default_grid_geometry(std::span<const float> x, std:
 // What a Grid menu entry did.
 enum class GridResult { none, help, refused, cancelled, interrupted, shown, stored };
 
-// Runs Grid menu entry `choice` (1 Nearest, 2 Lowest, 3 Invers, 5 help;
-// anything else does nothing).
+// Runs Grid menu entry `choice` (1 Nearest, 2 Lowest, 3 Invers, 4 Tin,
+// 5 help; anything else does nothing). Tin shows the surface before the
+// grid; a surface that cannot be built cancels the gridding.
 GridResult grid_action(int choice);
 
 // The Grid menu as a pull-down under the main menu's Grid entry, and the

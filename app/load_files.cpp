@@ -165,6 +165,7 @@ FileResult load_node_file(int unit, const std::string& name, bool with_poly, int
   NodeFile nodes;
   FileResult res = read_node_file(*r, name, reader.icol, sink, nodes);
   if (!res.ok) return res;
+  if (with_poly) last_mesh_points = {name, p0 + 1, std::int32_t(nodes.count), nodes.base};
   sketra::grmesg("found" + fmt_i(cin1.np, 10) + " points");
   sketra::unit_close(unit);
   if (!with_poly) return res;
@@ -204,6 +205,7 @@ FileResult load_mesh2d(int unit, const std::string& name, int log) {
     reader.lorig = true;
   }
   store_reserve_points(m.x.size());
+  last_mesh_points = {name, cin1.np + 1, std::int32_t(m.x.size()), 1};
   for (std::size_t i = 0; i < m.x.size(); ++i) store_add_point(m.x[i], m.y[i], m.z[i], reader.icol);
   if (m.ignored_nodes > 0) sketra::unit_write(log, " ignored nodes (store full):" + fmt_i(m.ignored_nodes, 10));
   sketra::grmesg("found nodes:" + fmt_i(std::int64_t(m.x.size()), 8));

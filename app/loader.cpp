@@ -23,6 +23,7 @@ namespace korvel {
 ReaderSettings reader;
 std::vector<ValueTable> tables;
 PublishedOrigin published_origin;
+MeshPoints last_mesh_points;
 ParserState parser;
 
 namespace {
@@ -266,7 +267,13 @@ void setting_keyword(Load& ld, int k) {
     }
     case kw::kColor: {
       FreeTarget t[] = {&reader.icolor};
-      if (params(ld, t)) echo(ld, fmt_i(reader.icolor, 4));
+      if (!params(ld, t)) break;
+      echo(ld, fmt_i(reader.icolor, 4));
+      if (reader.icolor > kMaxPointColour) {
+        // colour * 100 + symbol must stay a point code.
+        reader.icolor = -1;
+        accepted(ld, FileResult::failure("color out of range 0 ... 200"));
+      }
       break;
     }
     default:
@@ -447,25 +454,36 @@ void grid(Load& ld) {
   store_grid_nodes(1);
 }
 
-// The load dialog; false when it was cancelled or a field did not read.
+// The load dialog; false when it was cancelled or a field did not read. A
+// colour or symbol outside its range is refused with a message and the
+// dialog asked again, so that colour * 100 + symbol stays a point code.
 bool load_dialog() {
   std::string prompts[] = {"X-Move", "Y-Move", "Z-Move", "Rotate", "ZFactor", "Color", "Node symbol", "Nodata value"};
   std::string values[] = {fmt_f(reader.xmv, 12, 3), fmt_f(reader.ymv, 12, 3), fmt_f(reader.zmv, 12, 3),
                           fmt_f(reader.arot, 12, 3), fmt_f(reader.zfac, 12, 3), fmt_i(reader.icol / 100, 3),
                           fmt_i(reader.isymb, 3),   fmt_f(cplot.zmin, 12, 0)};
-  const bool applied = sketra::grinfo(prompts, values);
-  for (std::size_t i = 0; i < 8; ++i) cpch.dialog[i].set(values[i]);
-  if (!applied) return false;
-  int color = reader.icol / 100;
-  FreeTarget t[] = {&reader.xmv, &reader.ymv, &reader.zmv, &reader.arot,
-                    &reader.zfac, &color,     &reader.isymb, &cplot.zmin};
-  for (std::size_t i = 0; i < 8; ++i) {
-    sketra::FreeResult r = sketra::read_free(values[i], std::span<const FreeTarget>(&t[i], 1));
-    if (r.error || (!r.slash && r.filled == 0)) return false;
+  for (;;) {
+    const bool applied = sketra::grinfo(prompts, values);
+    for (std::size_t i = 0; i < 8; ++i) cpch.dialog[i].set(values[i]);
+    if (!applied) return false;
+    ReaderSettings r = reader;
+    float zmin = cplot.zmin;
+    int color = r.icol / 100;
+    FreeTarget t[] = {&r.xmv, &r.ymv, &r.zmv, &r.arot, &r.zfac, &color, &r.isymb, &zmin};
+    for (std::size_t i = 0; i < 8; ++i) {
+      sketra::FreeResult f = sketra::read_free(values[i], std::span<const FreeTarget>(&t[i], 1));
+      if (f.error || (!f.slash && f.filled == 0)) return false;
+    }
+    if (color < 0 || color > kMaxPointColour || r.isymb < 0 || r.isymb > kMaxPointSymbol) {
+      sketra::grmesg("Color must be 0 ... 200 and Node symbol 0 ... 99");
+      continue;
+    }
+    r.icol = color * 100;
+    reader = r;
+    cplot.zmin = zmin;
+    cplot.clip = cplot.zmin > -99998.0f ? 1 : 0;
+    return true;
   }
-  cplot.clip = cplot.zmin > -99998.0f ? 1 : 0;
-  reader.icol = color * 100;
-  return true;
 }
 
 // The finishing step of a section group: codes, shift, rotation, z scaling
@@ -584,6 +602,7 @@ void parser_reset() { parser = ParserState{}; }
 
 void loader_reset() {
   reader = ReaderSettings{};
+  last_mesh_points = MeshPoints{};
   tables.clear();
   published_origin = PublishedOrigin{};
 }
@@ -596,6 +615,7 @@ LoadOutcome load(int mode) {
   cpch.file_filter.set(filter);
 
   Transaction tx(mode);
+  const MeshPoints mesh_before = last_mesh_points;
   const double xorig = cin1.xorig, yorig = cin1.yorig;
   if (mode == kLoad) {
     cin1.np = cin1.nseg = 0;
@@ -635,6 +655,7 @@ LoadOutcome load(int mode) {
     parser.nlab = 0;
     parser.aborted = false;
     tx.rollback();
+    last_mesh_points = mesh_before;
     sketra::grmesg("load failed: " + name);
     publish_origin();
     return LoadOutcome::rejected;

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/formats/keyword_parser.h"
+#include "app/mapping/mapping.h"
 
 namespace korvel {
 
@@ -81,6 +82,10 @@ struct PublishedOrigin {
 };
 extern PublishedOrigin published_origin;
 
+// Where the points of the node file or 2DM mesh loaded last went (Map
+// builds its surface over them).
+extern MeshPoints last_mesh_points;
+
 // The keyword parser's state, kept for the life of the process: nesting,
 // open blocks and include files, the error counts of the file being read.
 extern ParserState parser;
@@ -88,7 +93,8 @@ extern ParserState parser;
 // The parser to its start-up state.
 void parser_reset();
 
-// Reader settings, tables and the published origin to their start-up state.
+// Reader settings, tables, the published origin and the last mesh points
+// to their start-up state.
 void loader_reset();
 
 }  // namespace korvel

@@ -9,8 +9,10 @@
 #include "app/grid.h"
 #include "app/formats/keyword_parser.h"
 #include "app/loader.h"
+#include "app/map.h"
 #include "app/mesh/mesh.h"
 #include "app/store.h"
+#include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -34,9 +36,6 @@ std::string line60(std::string_view s) { return sketra::fmt_a(s, 60); }
 
 // Input unit handed to the graphics library (it reads nothing from it).
 constexpr int kInputUnit = 5;
-
-// A main-menu entry whose routine arrives with a later part of korvel.
-void not_available(std::string_view entry) { sketra::grmesg(std::string(entry) + ": not available yet"); }
 
 // The File submenu, a pull-down under the File entry.
 MainAction file_menu() {
@@ -155,6 +154,8 @@ bool startup(std::span<char* const> files) {
       return false;
     }
   }
+  if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
+    sketra::scriptq.batch = true;
   for (std::size_t i = 0; i < files.size(); ++i) {
     cpch.file_name.set(files[i]);
     load(i == 0 ? kLoad : kAdd);
@@ -188,7 +189,11 @@ MainAction main_menu_action(int choice) {
   switch (choice) {
     case 1: return file_menu();
     case 2: edit(); break;
-    case 3: not_available("Map"); break;
+    case 3: {
+      int set = -1;
+      map(set);
+      break;
+    }
     case 4: grid(); break;
     case 5: mesh(); break;
     case 6: fsave(); break;
@@ -214,7 +219,18 @@ MainAction main_menu_pass() {
 
 int run(std::span<char* const> files) {
   if (!startup(files)) return 1;
-  while (main_menu_pass() != MainAction::exit) {
+  try {
+    while (main_menu_pass() != MainAction::exit) {
+    }
+  } catch (const sketra::WindowGone&) {
+    // The window closed by the window manager or the display lost: the
+    // settings are kept as a display mode's eXit keeps them.
+    sketra::grwset();
+    shutdown();
+    throw;
+  } catch (const sketra::FatalError&) {
+    shutdown();  // the log keeps what happened up to here
+    throw;
   }
   shutdown();
   return 0;

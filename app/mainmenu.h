@@ -68,6 +68,8 @@ void shutdown();
 //   reader, tables, published_origin  loader.h          reader settings kept
 //                                                       from file to file,
 //                                                       value tables, origin
+//   last_mesh_points                  loader.h          where the last node
+//                                                       file or 2DM mesh went
 //   parser                            loader.h          include nesting,
 //                                                       call and error counts
 //   export_settings                   export.h          the XYZ export's
@@ -92,9 +94,7 @@ int menu_choice(std::span<const MenuCell> cells, int sel);
 enum class MainAction { none, ran, exit };
 
 // Runs main-menu entry `choice` (1..7): the File submenu, Edit, Map, Grid,
-// Mesh, eXport or the help screen. Entries whose routines are not built yet
-// show "<entry>: not available yet" on the message line. Returns exit when
-// File eXit was chosen.
+// Mesh, eXport or the help screen. Returns exit when File eXit was chosen.
 MainAction main_menu_action(int choice);
 
 // One pass of the main menu: the bar rebuilt from the store's counts, shown

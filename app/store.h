@@ -49,6 +49,10 @@ namespace korvel {
 inline constexpr std::int32_t kMaxPoints = 19600000;
 inline constexpr std::int32_t kMaxEdges = 10300000;
 inline constexpr int kMaxSets = 6;
+// A point code is colour * 100 + symbol: colours 0 ... 200 (the palette),
+// symbols 0 ... 99.
+inline constexpr int kMaxPointColour = 200;
+inline constexpr int kMaxPointSymbol = 99;
 
 // The point store.
 struct Cin {

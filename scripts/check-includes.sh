@@ -5,10 +5,11 @@
 #   sketra/library.h sits on every layer (the whole-library entry points);
 #   sketra/x11 sits on the kernel; the file formats (app/formats) sit on
 #   sketra/base only, and the display modes may use them; the gridding
-#   (app/gridding) sits on sketra/base and the formats' geometry; the application
-#   (app/) sits on top of sketra; meshgen sees the text module only; the
-#   mesh store and menu (app/mesh) sit below the rest of app/ and share the
-#   generator's naming rule (meshgen/meshgen.h).
+#   (app/gridding) sits on sketra/base and the formats' geometry; mapping
+#   (app/mapping) sits on sketra, the formats and the gridding, not on the
+#   store; the application (app/) sits on top of sketra; meshgen sees the
+#   text module only; the mesh store and menu (app/mesh) sit below the rest
+#   of app/ and share the generator's naming rule (meshgen/meshgen.h).
 #
 # Xlib headers are included only in sketra/x11. Prints each offending line
 # and exits with 1; exits with 0 when the tree keeps to the layers.
@@ -32,6 +33,7 @@ allowed() {
     sketra) echo "$base $kernel $ui $devices $control sketra/modes sketra/library.h" ;;
     app/formats) echo "$base app/formats" ;;
     app/gridding) echo "$base app/formats/geometry.h app/gridding" ;;
+    app/mapping) echo "$base $kernel $ui $devices $control sketra/modes app/formats app/gridding app/mapping" ;;
     app/mesh) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes app/formats app/mesh meshgen/meshgen.h" ;;
     app) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;
     app/*) echo "sketra/base sketra/kernel sketra/ui sketra/devices sketra/control sketra/modes sketra/library.h app" ;;

@@ -7,12 +7,14 @@
 #include "sketra/modes/editor/state.h"
 #include "sketra/modes/grid/state.h"
 #include "sketra/modes/section/state.h"
+#include "sketra/modes/surface/state.h"
 #include "sketra/ui/state.h"
 
 namespace sketra {
 
 void reset_library() {
   section_state_reset();
+  surface_state_reset();
   grid_state_reset();
   editor_state_reset();
   common_state_reset();

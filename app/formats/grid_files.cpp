@@ -247,8 +247,10 @@ FileResult write_esri_grid(TextOut& out, const GridValues& g, double xll, double
   Gauge gauge(progress);
   out.line("ncols" + fmt_i(g.nx, 8));
   out.line("nrows" + fmt_i(g.ny, 8));
-  out.line("xllcorner" + fmt_f(xll, 12, 2));
-  out.line("yllcorner" + fmt_f(yll, 12, 2));
+  // korvel's nodes sit at the header's position: to GIS programs that is
+  // the centre of the lower left cell, not its corner.
+  out.line("xllcenter" + fmt_f(xll, 12, 2));
+  out.line("yllcenter" + fmt_f(yll, 12, 2));
   out.line("cellsize" + fmt_f(cellsize, 12, 4));
   out.line("NODATA_value" + fmt_f(nodata, 12, 0));
   for (int j = g.ny - 1; j >= 0 && out.ok(); --j) {

@@ -4,8 +4,8 @@
 //
 //   >>grid                          ncols       3
 //   nx       3                      nrows       2
-//   ny       2                      xllcorner  2600000.00
-//   xllcorner  2600012.50           yllcorner  1200000.00
+//   ny       2                      xllcenter  2600000.00
+//   xllcorner  2600012.50           yllcenter  1200000.00
 //   yllcorner  1199992.50           cellsize     16.0000
 //   dx      2.5000                  NODATA_value      -9999.
 //   dy      5.0000                       4.000     5.000     6.000
@@ -79,6 +79,7 @@ FileResult write_keyword_grid(TextOut& out, const GridGeometry& g, Origin origin
                               std::span<const float> values, Progress& progress);
 
 // Writes an ESRI ASCII grid: the lower left node at (xll, yll) absolute,
+// given as "xllcenter" and "yllcenter" (the node is the cell's centre),
 // square cells of `cellsize`, the rows from the northern one down. A value
 // too wide for the field 10.3 is written in general form, so no value is
 // lost.

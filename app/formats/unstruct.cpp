@@ -18,6 +18,9 @@ FileResult write_unstruct(TextOut& out, std::span<const float> x, std::span<cons
     sketra::append_f(out.text, double(z[k]), 11, 3);
   };
   auto exists = [&](std::int32_t p) { return p >= 1 && p <= np; };
+  // Points written as line vertices are not written again as free points:
+  // reading the file back would otherwise double them.
+  std::vector<bool> on_line(std::size_t(np), false);
   Gauge gauge(progress);
   out.line(">>unstruct");
   if (nseg > 0) out.line("lines /");
@@ -28,6 +31,7 @@ FileResult write_unstruct(TextOut& out, std::span<const float> x, std::span<cons
       last = 0;
       continue;
     }
+    on_line[std::size_t(e.a - 1)] = on_line[std::size_t(e.b - 1)] = true;
     if (e.a != last) {
       fields(e.a);
       out.line(" 1");
@@ -39,7 +43,7 @@ FileResult write_unstruct(TextOut& out, std::span<const float> x, std::span<cons
   }
   if (np > 0) out.line("xyz /");
   for (std::int64_t i = 1; i <= np && out.ok(); ++i) {
-    if (code[std::size_t(i - 1)] % 100 == 1) {
+    if (code[std::size_t(i - 1)] % 100 == 1 && !on_line[std::size_t(i - 1)]) {
       fields(std::int32_t(i));
       out.line(" /");
     }

@@ -29,12 +29,29 @@ class FatalError : public std::runtime_error {
   int status_;
 };
 
+// A batch run (SKETRA_BATCH=1) that would wait for a person: ends the
+// process with status 3, the message on standard error.
+class BatchEnd : public FatalError {
+ public:
+  explicit BatchEnd(const std::string& message) : FatalError(message, 3) {}
+};
+
+// The window was closed through the window manager (status 0, no message),
+// or the connection to the display was lost (status 1): the run ends as
+// eXit ends it.
+class WindowGone : public FatalError {
+ public:
+  using FatalError::FatalError;
+};
+
 // The message printed when no X display can be opened.
 inline constexpr const char* kNoDisplayMessage = " Cannot open display...aborting";
 
 // Runs `body` and returns its result. A FatalError escaping from it is
-// reported on standard output (its message and a newline) and its status is
-// returned instead. Other exceptions pass through.
+// reported on standard output (its message and a newline; a BatchEnd on
+// standard error; an empty message not at all) and its status is returned
+// instead. Other exceptions pass
+// through.
 int run_guarded(const std::function<int()>& body);
 
 }  // namespace sketra

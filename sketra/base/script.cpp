@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "sketra/base/fatal.h"
+
 namespace sketra {
 
 ScriptQueue scriptq;
@@ -47,6 +49,11 @@ std::string script_take() {
 void script_drop() {
   scriptq.length = 0;
   scriptq.pos = 0;
+}
+
+void script_check_batch() {
+  if (scriptq.batch && !script_pending())
+    throw BatchEnd("korvel: the script ended while an answer was awaited (SKETRA_BATCH=1)");
 }
 
 void script_set_length(int n) {

@@ -21,8 +21,9 @@ struct ScriptQueue {
   std::vector<std::string> entries;  // each exactly kScriptWidth characters
   int pos = 0;                       // 0-based read position
   int length = 0;                    // number of valid entries
+  bool batch = false;                // nobody at the screen (SKETRA_BATCH=1)
 
-  void reset() { entries.clear(); pos = 0; length = 0; }
+  void reset() { entries.clear(); pos = 0; length = 0; batch = false; }
 };
 
 // The one queue of the process.
@@ -43,6 +44,12 @@ std::string script_take();
 
 // Drops every unread entry (the queue's length becomes 0).
 void script_drop();
+
+// In a batch run (scriptq.batch, set from SKETRA_BATCH=1) nobody answers
+// at the screen: when the program is about to wait for input and nothing
+// is queued (the script ran out or was dropped), the run ends with
+// BatchEnd instead of waiting for ever.
+void script_check_batch();
 
 // Sets the queue length directly (the named variable NSCRGR); clamped to the
 // entries present.

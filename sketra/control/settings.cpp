@@ -15,6 +15,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "sketra/base/replace_file.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/control/keeplist.h"
@@ -188,7 +189,10 @@ bool read_views(LineCursor& in) {
 void check_after_reading() {
   PlotState& c = grcomn;
   ColourState& col = c.colour;
-  if (col.mode == 0) col.mode = 2;
+  // Colour modes are 1 ... 4, negative through the user colour map; the
+  // bank picks one of 20 rows or columns. Anything else is not a setting.
+  if (col.mode == 0 || col.mode < -4 || col.mode > 4) col.mode = 2;
+  if (col.bank < 0 || col.bank > 20) col.bank = 5;
   if (col.mode < 4) col.ncolgr = std::min(col.ncolgr, 19);
   col.ncolgr = std::clamp(col.ncolgr, 1, kPaletteSize - 1);
   c.nxingr = std::clamp(c.nxingr, 6, kMaxIntervals);
@@ -322,28 +326,7 @@ std::vector<std::string> settings_lines() {
   return l;
 }
 
-bool grwset() {
-  const std::filesystem::path target(kSettingsFile);
-  const std::filesystem::path fresh(std::string(kSettingsFile) + ".new");
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const std::string& l : settings_lines()) out << l << '\n';
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      std::filesystem::remove(fresh, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(fresh, target, ec);
-  if (!ec) return true;
-  std::error_code ignored;
-  std::filesystem::remove(fresh, ignored);
-  return false;
-}
+bool grwset() { return write_lines_replacing(kSettingsFile, settings_lines()); }
 
 int read_settings(const std::filesystem::path& path) {
   std::error_code ec;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "sketra/base/replace_file.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/kernel/bitmap.h"
 
@@ -203,25 +204,7 @@ std::vector<std::string> world_file_lines(const BitmapGeometry& g) {
 }
 
 bool write_world_file(const std::string& path, const BitmapGeometry& g) {
-  const std::filesystem::path target(path);
-  const std::filesystem::path fresh(path + ".new");
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const std::string& l : world_file_lines(g)) out << l << '\n';
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      std::filesystem::remove(fresh, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(fresh, target, ec);
-  if (!ec) return true;
-  std::filesystem::remove(fresh, ec);
-  return false;
+  return write_lines_replacing(path, world_file_lines(g));
 }
 
 }  // namespace sketra

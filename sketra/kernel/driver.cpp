@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "sketra/base/script.h"
+
 namespace sketra {
 
 namespace {
@@ -109,7 +111,10 @@ int translate_keysym(unsigned long keysym) {
   return int(keysym & 0x7FFFFFFF);
 }
 
-void grxevn(InputEvent& ev) { driver().wait_event(ev); }
+void grxevn(InputEvent& ev) {
+  script_check_batch();
+  driver().wait_event(ev);
+}
 void grxcvn(InputEvent& ev) { driver().poll_events(ev); }
 
 }  // namespace sketra

@@ -77,9 +77,10 @@ bool WindowDialogs::prompt(std::string_view prompt, std::string& text) {
   const int pc = std::max(1, int(trim_right(prompt).size()));
   const detail::FieldBox b = detail::field_box(p.x, 0, pc);
   detail::draw_box(p.x, p.y - detail::kFormRow - 8, b.x + b.w + 6 - p.x, detail::kFormRow + 8);
-  grgstr(p.x, p.y - 4 - detail::kFormRow, prompt, text, pc);
+  const InputEvent end = grgstr(p.x, p.y - 4 - detail::kFormRow, prompt, text, pc);
   grclean(1);
-  return true;
+  // Escape ends the prompt without an answer.
+  return !(end.type == kKeyPress && end.code == kKeyEscape);
 }
 
 namespace {

@@ -38,12 +38,24 @@ Source answer(std::string_view prompt, std::string& text) {
 }
 
 // A script entry the dialog cannot use: an error box, the message line,
-// and the rest of the queue dropped, so the person takes over.
+// and the rest of the queue dropped, so the person takes over. The box is
+// not counted as an error: counted errors reject the file being read, and
+// the person who answers instead must get what the dialog normally does.
 void unknown_script_line(std::string_view entry) {
   const std::string text = "unknown script line: " + std::string(trim_right(entry));
-  igrerr(2, text, dialogs.log_unit);
+  unit_write(dialogs.log_unit, kStars);
+  unit_write(dialogs.log_unit, "**error: " + text);
+  unit_write(dialogs.log_unit, kStars);
   grmesg(text);
   script_drop();
+}
+
+// True when `text` is one number (blank-padded).
+bool is_number(std::string_view text) {
+  double d = 0;
+  const FreeTarget t[] = {&d};
+  const FreeResult r = read_free(text, t);
+  return !r.error && r.filled == 1;
 }
 
 bool is_toggle(std::string_view v) { return v.size() >= 2 && (v[0] == '+' || v[0] == '_') && v[1] == ' '; }
@@ -78,6 +90,9 @@ int form_entry(std::string_view e, std::span<std::string> prompts, std::span<std
     } else if (is_choice(values[f])) {
       if (!rest.empty() && rest[0] >= '1' && rest[0] <= '9') values[f][1] = rest[0];
     } else {
+      // A field that shows a number takes a number (or blank, which keeps
+      // the value); anything else is no answer for it.
+      if (is_number(values[f]) && !rest.empty() && !is_number(rest)) return -1;
       values[f] = std::string(rest);
     }
     return 0;
@@ -110,7 +125,11 @@ void grmesg(std::string_view text) {
     dialogs.messages.push_back(std::move(logged));
   else
     dialogs.messages.back() = std::move(logged);
-  if (dialogs.log_unit >= 0) unit_write(dialogs.log_unit, t);
+  if (dialogs.log_unit >= 0) {
+    // The log is complete at every moment: a killed session keeps its history.
+    unit_write(dialogs.log_unit, t);
+    unit_flush(dialogs.log_unit);
+  }
 }
 
 void grinpa(std::string_view prompt, std::string& text) { answer(prompt, text); }
@@ -128,6 +147,7 @@ bool grinpf(std::string_view prompt, float& value) {
       return true;
     }
     if (from == Source::script) unknown_script_line(text);
+    else grmesg("not a number: " + std::string(trim(text)));
   }
 }
 
@@ -144,6 +164,7 @@ bool grinpi(std::string_view prompt, int& value) {
       return true;
     }
     if (from == Source::script) unknown_script_line(text);
+    else grmesg("not a number: " + std::string(trim(text)));
   }
 }
 
@@ -371,13 +392,13 @@ int igrerr(int level, std::string_view text, int unit) {
   unit_write(unit, kStars);
   unit_write(unit, std::string(head) + std::string(text));
   unit_write(unit, kStars);
-  if (level == 1) return ++dialogs.warnings;
-  ++dialogs.errors;
   if (level >= 3) {
     unit_write(unit, "***fatal error detected");
     dialogs.fatal = true;
   }
-  return dialogs.errors;
+  unit_flush(unit);
+  if (level == 1) return ++dialogs.warnings;
+  return ++dialogs.errors;
 }
 
 long igrlin(const std::string& path) {

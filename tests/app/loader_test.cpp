@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "support/answer_ui.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -303,16 +304,52 @@ TEST_F(LoaderTest, SixthErrorRejectsAtOnce) {
   EXPECT_EQ(cin1.np, 2);
 }
 
-TEST_F(LoaderTest, GraphicsErrorRejectsWarningKeeps) {
+// An answer the load dialog cannot use ("zz", or a word for a number) is
+// reported and the person takes over: what the person applies is loaded as
+// if the script had never been there.
+TEST_F(LoaderTest, UnusableScriptAnswerHandsTheLoadDialogToThePerson) {
   load_text("a.xyz", "1 2 3\n");
-  // An answer the load dialog cannot use is reported as a graphics error.
-  EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, {"zz"}), LoadOutcome::rejected);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_NE(log().find("**error: unknown script line: zz\n"), std::string::npos);
+  korvel::testing::AnswerUi person;
+  sketra::set_dialog_ui(&person);
+  for (const char* bad : {"zz", "5 abc"}) {
+    person.form_answers = {{}};
+    EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, {bad, "D", "F"}), LoadOutcome::loaded) << bad;
+    EXPECT_NE(log().find("**error: unknown script line: " + std::string(bad) + "\n"), std::string::npos);
+    EXPECT_FALSE(sketra::script_pending());  // the rest of the script is dropped
+  }
+  sketra::set_dialog_ui(nullptr);
+  EXPECT_EQ(cin1.np, 3);
+  EXPECT_EQ(code(3), 1);
+  // A warning alone keeps the file.
   sketra::igrerr(1, "just a note", cunit.log);
   EXPECT_EQ(load_text("c.xyz", "4 5 6\n", kAdd), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin1.np, 4);
   EXPECT_NE(log().find(" >>errors/ 0/  >>warnings/ 1/\n"), std::string::npos);
+}
+
+// colour * 100 + symbol is a point code: colours above 200 and symbols
+// outside 0 ... 99 never reach the arithmetic. A file is rejected; the load
+// dialog refuses them and asks again.
+TEST_F(LoaderTest, ColoursAndSymbolsOutOfRangeAreRefused) {
+  load_text("a.xyz", "1 2 3\n");
+  for (const char* c : {"2147483647", "99999999", "201"}) {
+    EXPECT_EQ(load_text("c.txt", std::string(">>unstruct\ncolor ") + c + "\nxyz\n1 2 3\n", kAdd),
+              LoadOutcome::rejected) << c;
+    EXPECT_EQ(cin1.np, 1) << c;
+  }
+  EXPECT_EQ(sketra::dialogs.messages.back(), "load failed: c.txt");
+  korvel::testing::AnswerUi person;
+  sketra::set_dialog_ui(&person);
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"6 2147483647", "D"}, {"7 2147483647", "D"},
+                                            {"6 -3", "D"}, {"7 100", "D"}}) {
+    person.form_answers = {{"", "", "", "", "", "3", "2", ""}};
+    EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, bad), LoadOutcome::loaded) << bad[0];
+    EXPECT_EQ(code(cin1.np), 302) << bad[0];
+    EXPECT_EQ(person.forms_seen.size(), 1u);  // asked again
+    person.forms_seen.clear();
+  }
+  sketra::set_dialog_ui(nullptr);
+  EXPECT_NE(log().find("Color must be 0 ... 200 and Node symbol 0 ... 99"), std::string::npos);
 }
 
 TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {

@@ -3,9 +3,6 @@
 // what the viewer changed.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "sketra/kernel/recording_driver.h"
 #include "sketra/modes/section/section_viewer.h"
 #include "support/app_fixture.h"
 
@@ -15,21 +12,7 @@ using namespace korvel;
 using korvel::testing::example_path;
 using korvel::testing::read_file;
 
-class TableViewerTest : public korvel::testing::AppTest {
- protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
-    sketra::grmode(2);
-    sketra::set_dialog_ui(nullptr);
-  }
-  void TearDown() override {
-    sketra::grmode(0);
-    sketra::set_driver(std::move(previous_));
-    AppTest::TearDown();
-  }
-  std::unique_ptr<sketra::Driver> previous_;
-};
+class TableViewerTest : public korvel::testing::AppWindowTest {};
 
 TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
   ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);

@@ -58,7 +58,7 @@ paste <(values "$grid") <(values raised.asc) |
 if command -v gdalinfo > /dev/null; then
   info=$(gdalinfo -stats grid_out.asc)
   grep -q 'Size is 200, 110' <<< "$info" || fail "gdal: size"
-  grep -q 'Origin = (2600128.000000000000000,1200628.000000000000000)' <<< "$info" || fail "gdal: corner"
+  grep -q 'Origin = (2600120.000000000000000,1200620.000000000000000)' <<< "$info" || fail "gdal: corner (the nodes are cell centres, as in the example grid)"
   grep -q 'Pixel Size = (16.000000000000000,-16.000000000000000)' <<< "$info" || fail "gdal: cell size"
   grep -q 'NoData Value=-9999' <<< "$info" || fail "gdal: no-data value"
   grep -q 'Minimum=417.520, Maximum=478.390' <<< "$info" || fail "gdal: values"

@@ -7,7 +7,7 @@
 # The saved pages are compared byte for byte; the screen shot must show
 # both curves' markers inside the plot.
 #
-# Clicks go by label through the layout log (see test_click_through.sh).
+# Clicks go by label through the layout log (tests/e2e/person.sh).
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 work=$(mktemp -d)
@@ -22,23 +22,7 @@ pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
 fail() { echo "$*"; kill "$pid" 2>/dev/null || true; exit 1; }
 
-seen=0
-click_on() {
-  local box=""
-  for _ in $(seq 150); do
-    box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
-      awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
-                        label == want { box = int($1 + $3 / 2) " " int($2 + $4 / 2) }
-                        END { print box }')
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || fail "\"$1\" was not drawn"
-  sleep 0.3
-  seen=$(wc -l < "$layout")
-  # shellcheck disable=SC2086  # $box is "x y"
-  xdotool mousemove --window "$wid" $box click 1
-}
+. "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
 
 # A pick entry, then a click at the top right of the plot, where the last
 # node of the first curve (395.61 m3/s at 426.90 m) lies; its page is saved

@@ -3,6 +3,7 @@
 // directory, every state block at its start-up state), and the log "outp"
 // open on unit 4.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "sketra/base/units.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "support/fresh.h"
 #include "support/testdir.h"
@@ -55,6 +57,27 @@ class AppTest : public FreshState {
   static float z(int i) { return cin.z[std::size_t(i - 1)]; }
   static int code(int i) { return cin.code[std::size_t(i - 1)]; }
   static Edge edge(int k) { return cin.seg[std::size_t(k - 1)]; }
+};
+
+// AppTest with the window open on the recording driver (screen mode 2)
+// and no window layer for dialogs: the display modes run, answered from
+// the script queue.
+class AppWindowTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
+    sketra::grmode(2);
+    sketra::set_dialog_ui(nullptr);
+  }
+  void TearDown() override {
+    sketra::grmode(0);
+    sketra::set_driver(std::move(previous_));
+    AppTest::TearDown();
+  }
+
+ private:
+  std::unique_ptr<sketra::Driver> previous_;
 };
 
 }  // namespace korvel::testing

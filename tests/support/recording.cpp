@@ -1,5 +1,9 @@
 #include "support/recording.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "sketra/kernel/plot.h"
 
 namespace korvel::testing {
@@ -28,6 +32,33 @@ void WithRecordingDriver::use_unit_mapping() {
   c.yfacgr = -1;
   c.xorggr = 0;
   c.yorggr = 1000;
+}
+
+// Pixels of the recorded fills: each pixel whose centre lies inside a
+// polygon (half-open on the edges, so polygons that share an edge split
+// its pixels) takes the polygon's colour; later fills cover earlier ones.
+Raster raster(const sketra::RecordingDriver& r) {
+  using sketra::DriverCall;
+  Raster px;
+  for (const auto* c : r.of(DriverCall::Polygon)) {
+    const auto& p = c->points;
+    int y0 = 1 << 30, y1 = -(1 << 30);
+    for (const auto& q : p) y0 = std::min(y0, q.y), y1 = std::max(y1, q.y);
+    for (int y = y0; y <= y1; ++y) {
+      const double yc = y + 0.5;
+      std::vector<double> xs;
+      for (size_t k = 0; k < p.size(); ++k) {
+        const auto& a = p[k];
+        const auto& b = p[(k + 1) % p.size()];
+        if ((a.y <= yc) == (b.y <= yc)) continue;
+        xs.push_back(a.x + (yc - a.y) * double(b.x - a.x) / double(b.y - a.y));
+      }
+      std::sort(xs.begin(), xs.end());
+      for (size_t k = 0; k + 1 < xs.size(); k += 2)
+        for (int x = int(std::ceil(xs[k] - 0.5)); x + 0.5 < xs[k + 1]; ++x) px[{x, y}] = c->pixel;
+    }
+  }
+  return px;
 }
 
 }  // namespace korvel::testing

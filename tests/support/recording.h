@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "sketra/kernel/driver.h"
 #include "sketra/kernel/recording_driver.h"
@@ -30,5 +32,11 @@ class WithRecordingDriver : public FreshState {
   sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
+
+// Pixels of the recorded fills: each pixel whose centre lies inside a
+// polygon (half-open on the edges, so polygons that share an edge split
+// its pixels) takes the polygon's colour; later fills cover earlier ones.
+using Raster = std::map<std::pair<int, int>, unsigned long>;
+Raster raster(const sketra::RecordingDriver& r);
 
 }  // namespace korvel::testing

@@ -137,7 +137,7 @@ void help() {
 
 std::vector<ModeEntry> editor_entries(EditData& d) {
   EditData* data = &d;
-  return {
+  std::vector<ModeEntry> entries = {
       {"<NNearest", [data](ViewContext&) { nearest(*data); }},
       {" LLabel", [](ViewContext& v) {
          gredst.ilabel = (gredst.ilabel + 1) % 3;
@@ -157,6 +157,16 @@ std::vector<ModeEntry> editor_entries(EditData& d) {
       {" ??", [](ViewContext&) { help(); }},
       {"", {}},
   };
+  // Cut may be left for another entry (Escape during its redraw, then a
+  // click): a cut still pending is committed before any other entry runs.
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    if (k == 2 || !entries[k].run) continue;
+    entries[k].run = [data, run = std::move(entries[k].run)](ViewContext& v) {
+      commit_cut(*data);
+      run(v);
+    };
+  }
+  return entries;
 }
 
 bool draw_edit(const EditData& d, const std::function<bool()>& stop) {

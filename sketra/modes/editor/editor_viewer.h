@@ -215,7 +215,9 @@ bool filter_split(EditData& d, float dmax);
 // cos(a-p-b) * 0.01, until a pass takes none. Hull points get code 102;
 // the hull's edges are appended. Each point joins the hull once. Returns
 // the number of hull edges (0, with a message, for fewer than 3 points).
-std::int64_t concave_hull(EditData& d, float threshold);
+// `plain` scans every point for every edge instead of asking a bucket grid
+// for the points near it (the same hull, for tests and benchmarks).
+std::int64_t concave_hull(EditData& d, float threshold, bool plain = false);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.

@@ -15,6 +15,7 @@
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/polygons.h"
+#include "sketra/modes/editor/bucket_grid.h"
 #include "sketra/modes/editor/editor_internal.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
@@ -228,7 +229,7 @@ void help() {
 
 // ---------------------------------------------------------------- Hull
 
-std::int64_t concave_hull(EditData& d, float threshold) {
+std::int64_t concave_hull(EditData& d, float threshold, bool plain) {
   const std::int32_t n = d.np();
   std::int32_t live = 0, start = 0;
   for (std::int32_t i = 1; i <= n; ++i) {
@@ -265,7 +266,17 @@ std::int64_t concave_hull(EditData& d, float threshold) {
   }
   if (current != start || !room(d, 0, std::int64_t(hull.size()) + live)) return 0;
   // Concave passes: an edge takes the point that sees it at the widest angle
-  // while the threshold allows; each point joins the hull once.
+  // while the threshold allows; each point joins the hull once. With a
+  // threshold of 0 or below only a point that sees its edge at 90 degrees
+  // or more (cos <= 0) can be taken, and those lie in the disc over the
+  // edge as diameter: the bucket grid hands out that disc's neighbourhood,
+  // and the point of smallest cosine there (of equal ones the lowest
+  // number) is the one the scan over all points finds.
+  std::vector<std::int32_t> off_hull;
+  for (std::int32_t p = 1; p <= n; ++p)
+    if (d.pcode(p) > 0 && !on_hull[std::size_t(p)]) off_hull.push_back(p);
+  const detail::BucketGrid grid(d.x, d.y, off_hull, 1.0);
+  const bool disc = threshold <= 0 && !plain;
   std::vector<char> active(hull.size(), 1);
   if (hull.size() > 2) {
     for (bool inserted = true; inserted;) {
@@ -275,12 +286,20 @@ std::int64_t concave_hull(EditData& d, float threshold) {
         const std::int32_t a = hull[k].a, b = hull[k].b;
         double best = 1.0, cross = 0;
         std::int32_t pick = 0;
-        for (std::int32_t p = 1; p <= n; ++p) {
-          if (d.pcode(p) <= 0 || p == a || p == b || on_hull[std::size_t(p)]) continue;
+        auto consider = [&](std::int32_t p) {
+          if (d.pcode(p) <= 0 || p == a || p == b || on_hull[std::size_t(p)]) return;
           const double ax = double(d.px(a)) - d.px(p), ay = double(d.py(a)) - d.py(p);
           const double bx = double(d.px(b)) - d.px(p), by = double(d.py(b)) - d.py(p);
           const double c = (ax * bx + ay * by) / (std::hypot(ax, ay) * std::hypot(bx, by));
-          if (c < best) best = c, pick = p, cross = std::fabs(ax * by - ay * bx);
+          if (c < best || (c == best && p < pick)) best = c, pick = p, cross = std::fabs(ax * by - ay * bx);
+        };
+        if (disc) {
+          const double cx = 0.5 * (double(d.px(a)) + d.px(b)), cy = 0.5 * (double(d.py(a)) + d.py(b));
+          const double r = 0.5 * std::hypot(double(d.px(b)) - d.px(a), double(d.py(b)) - d.py(a));
+          grid.visit(cx - r, cy - r, cx + r, cy + r, consider);
+          if (best > 0) pick = 0;  // nobody sees it at 90 degrees: nothing to take
+        } else {
+          for (std::int32_t p = 1; p <= n; ++p) consider(p);
         }
         const double w = std::isnan(cross) ? 10 : std::max(cross, 10.0);
         if (pick == 0 || !(threshold >= w * best * 0.01)) {
@@ -295,7 +314,7 @@ std::int64_t concave_hull(EditData& d, float threshold) {
         detail::mark_point(d.px(pick), d.py(pick), kHullInsertMark);
         inserted = true;
       }
-      grbeam(std::int64_t(std::count(on_hull.begin(), on_hull.end(), 1)), live, "create hull>");
+      grbeam(std::int64_t(hull.size()), live, "create hull>");
     }
   }
   for (const korvel::Edge& e : hull) {

@@ -76,8 +76,9 @@ double plane(const double* x, const double* y, const double* z, double px, doubl
 }
 
 // The triangle of the centre fan that holds the point, and the value;
-// greror and "not found" when none does.
-GridHit in_fan(const Cell& c, int i, int j, double px, double py, double s) {
+// greror and "not found" when none does. A cell with an empty corner gives
+// the no-data value.
+GridHit in_fan(const Cell& c, int i, int j, double px, double py, double s, float nodata) {
   double mx = 0, my = 0, mz = 0;
   for (int k = 0; k < 4; ++k) mx += c.x[k], my += c.y[k], mz += c.z[k];
   mx /= 4, my /= 4, mz /= 4;
@@ -89,7 +90,10 @@ GridHit in_fan(const Cell& c, int i, int j, double px, double py, double s) {
       const int f = (e + 1) % 3;
       inside = side(px, py, tx[e], ty[e], tx[f], ty[f], s) <= 0;
     }
-    if (inside) return {i, j, float(plane(tx, ty, tz, px, py))};
+    if (!inside) continue;
+    for (const double z : c.z)
+      if (!(float(z) > nodata + 0.1f)) return {i, j, nodata};
+    return {i, j, float(plane(tx, ty, tz, px, py))};
   }
   greror("Could not find cell in GRLOCT", float(i), float(j));
   return {};
@@ -102,7 +106,7 @@ GridHit grloct_at(const GridData& g, float pxf, float pyf) {
   for (int i = 1; i < g.nx; ++i)
     for (int j = 1; j < g.ny; ++j) {
       const Cell c = cell_at(g, i, j);
-      if (in_cell(c, px, py, s)) return in_fan(c, i, j, px, py, s);
+      if (in_cell(c, px, py, s)) return in_fan(c, i, j, px, py, s, g.nodata);
     }
   return {};
 }
@@ -172,7 +176,7 @@ GridHit GridLocator::locate(float pxf, float pyf) const {
     const int i = int(cells_[n] / std::uint32_t(g_.ny - 1)) + 1;
     const int j = int(cells_[n] % std::uint32_t(g_.ny - 1)) + 1;
     const Cell c = cell_at(g_, i, j);
-    if (in_cell(c, px, py, s)) return in_fan(c, i, j, px, py, s);
+    if (in_cell(c, px, py, s)) return in_fan(c, i, j, px, py, s, g_.nodata);
   }
   return {};
 }

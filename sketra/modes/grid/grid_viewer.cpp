@@ -259,6 +259,10 @@ void examine(const GridData& g) {
     grmesg("no grid cell at the cursor");
     return;
   }
+  if (!(h.value > g.nodata + 0.1f)) {
+    grmesg("no data at the cursor");
+    return;
+  }
   detail::mark(px, py);
   unit_write(grcomn.joutgr,
              ListLine().d(double(px) + grcomn.xorgr).d(double(py) + grcomn.yorgr).r(h.value).text(" /xyz").str());

@@ -105,7 +105,9 @@ struct GridHit {
 // that of the first cell's diagonals); then the triangle of the cell's
 // centre fan holding it, and the linear interpolation in that triangle. A
 // cell none of whose triangles holds the point is reported by greror and
-// counts as not found.
+// counts as not found. A cell with an empty corner (not above no-data +
+// 0.1) is found but gives the no-data value: empty nodes are never blended
+// into values.
 GridHit grloct(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                int nx, int ny, int ld);
 // The same at (px, py).

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "support/app_fixture.h"
@@ -79,7 +80,7 @@ class EsriGridTest : public GridFilesTest {
 TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
   const std::string text = write({1.5f, 2, -9999, 4, 5, 6, 7, 8, 1234567.5f, -123456.25f, 11, 12});
   EXPECT_EQ(text.substr(0, text.find("     1.500")),
-            "ncols       4\nnrows       3\nxllcorner  2600000.00\nyllcorner  1200000.00\ncellsize      2.5000\n"
+            "ncols       4\nnrows       3\nxllcenter  2600000.00\nyllcenter  1200000.00\ncellsize      2.5000\n"
             "NODATA_value      -9999.\n 1234567.50 -123456.250    11.000    12.000\n"
             "     5.000     6.000     7.000     8.000\n");
   GridBlock g = read(text);  // read back with the rows turned south up again
@@ -88,7 +89,9 @@ TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
   EXPECT_EQ(g.y0, 1200000.0);
 }
 
-TEST_F(EsriGridTest, GdalReadsTheSameHeaderAndValues) {
+// GDAL places every value where korvel has its node: the header names the
+// centre of the lower left cell.
+TEST_F(EsriGridTest, GdalPlacesTheValuesAtKorvelsNodes) {
   std::vector<float> values;
   for (int k = 0; k < 12; ++k) values.push_back(k == 5 ? -9999.0f : 400.0f + 0.25f * float(k));
   write(values);
@@ -96,7 +99,7 @@ TEST_F(EsriGridTest, GdalReadsTheSameHeaderAndValues) {
   if (info.status == -1) GTEST_SKIP() << "gdalinfo not installed";
   ASSERT_EQ(info.status, 0) << info.out;
   EXPECT_NE(info.out.find("Size is 4, 3"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("Origin = (2600000.000000000000000,1200007.500000000000000)"), std::string::npos)
+  EXPECT_NE(info.out.find("Origin = (2599998.750000000000000,1200006.250000000000000)"), std::string::npos)
       << info.out;
   EXPECT_NE(info.out.find("Pixel Size = (2.500000000000000,-2.500000000000000)"), std::string::npos);
   EXPECT_NE(info.out.find("NoData Value=-9999"), std::string::npos);
@@ -105,7 +108,9 @@ TEST_F(EsriGridTest, GdalReadsTheSameHeaderAndValues) {
   std::istringstream in(read_file("e.xyz"));
   int n = 0;
   for (double x, y, z; in >> x >> y >> z; ++n) {
-    const int i = int((x - 2600000.0) / 2.5), j = int((y - 1200000.0) / 2.5);  // cell centres
+    const int i = int(std::lround((x - 2600000.0) / 2.5)), j = int(std::lround((y - 1200000.0) / 2.5));
+    EXPECT_EQ(x, 2600000.0 + 2.5 * i) << n;  // exactly at the node
+    EXPECT_EQ(y, 1200000.0 + 2.5 * j) << n;
     EXPECT_EQ(z, double(values[std::size_t(i + 4 * j)])) << n;
   }
   EXPECT_EQ(n, 12);

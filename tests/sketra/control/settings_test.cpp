@@ -182,6 +182,22 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   EXPECT_EQ(c.views[0].nyingr, 6);
 }
 
+// Colour modes and banks far outside their ranges (the magnitude of the
+// most negative integer has no int) are replaced before any colour is
+// looked up through them.
+TEST_F(SettingsTest, ExtremeColourModesAndBanksAreNotUsed) {
+  for (const char* modes : {"-2147483648 5  12 /COLOR MODES", " 7 2147483647  12 /COLOR MODES"}) {
+    std::vector<std::string> l = default_lines();
+    l[8] = modes;
+    write_lines(l);
+    grinit(5, 6, "Korvel_4.01", false);
+    EXPECT_EQ(grcomn.colour.mode, 2) << modes;
+    EXPECT_EQ(grcomn.colour.bank, 5) << modes;
+    const int k = palette_index(7);
+    EXPECT_TRUE(k >= 0 && k < kPaletteSize) << modes;
+  }
+}
+
 TEST_F(SettingsTest, BrokenOrShortFilesKeepTheDefaultsTheyLack) {
   std::vector<std::string> base = default_lines();
   base[3] = " 0 /DRAW AXES";                            // read before every break below

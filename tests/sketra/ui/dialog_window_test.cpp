@@ -122,6 +122,22 @@ TEST_F(DialogWindowTest, UnknownScriptEntryIsReportedTheRestDroppedAndThePersonA
   EXPECT_FALSE(sketra::script_pending());
 }
 
+// Escape in a prompt gives no answer (the caller keeps its value); a word
+// where a number is wanted is named on the message line and asked again.
+TEST_F(DialogWindowTest, PromptsEndWithEscapeAndSayWhenANumberIsWanted) {
+  float size = 2.5f;
+  person().type("7").key(kEscape);
+  EXPECT_FALSE(sketra::grinpf("size of data range", size));
+  EXPECT_EQ(size, 2.5f);
+  int n = 3;
+  person().key(kBackSpace).type("abc").key(kReturn);
+  person().key(kBackSpace).key(kBackSpace).key(kBackSpace).type("5").key(kReturn);
+  EXPECT_TRUE(sketra::grinpi("Count", n));
+  EXPECT_EQ(n, 5);
+  EXPECT_NE(std::find(sketra::dialogs.messages.begin(), sketra::dialogs.messages.end(), "not a number: abc"),
+            sketra::dialogs.messages.end());
+}
+
 TEST_F(DialogWindowTest, TextPageSavesAndAppendsThroughTheFilenamePrompt) {
   const std::vector<std::string> lines = {"line 1", "line 2"};
   person().click("Save").type("page.txt").key(kReturn);

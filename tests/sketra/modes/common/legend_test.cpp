@@ -13,6 +13,7 @@
 #include "sketra/modes/common/classes.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
+#include "support/answer_ui.h"
 #include "support/recording.h"
 
 namespace {
@@ -122,8 +123,11 @@ TEST_F(LegendTest, SettingsRebuildTheLevelsFromOriginAndIncrement) {
 }
 
 TEST_F(LegendTest, UnreadableFieldKeepsTheDialogOpen) {
-  grscpt(Entries{"2 abc", "D", "2 7", "D"});
+  korvel::testing::AnswerUi person;  // types a word for the origin, then 7
+  person.form_answers = {{"", "abc"}, {"", "7"}};
+  set_dialog_ui(&person);
   EXPECT_TRUE(key_settings(levels_));
+  set_dialog_ui(nullptr);
   EXPECT_EQ(dialogs.messages.front(), "not a valid number: Origin");
   EXPECT_EQ(levels_, (std::vector<float>{7, 9, 11, 13}));
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <vector>
 
@@ -189,10 +191,15 @@ TEST_F(EditorTest, WriteGivesFreePointsAndLinesEachOnce) {
   EXPECT_EQ(text.find("temp"), std::string::npos);
 }
 
-TEST_F(EditorTest, WriteIntoAMissingFolderFailsAndSaysSo) {
+TEST_F(EditorTest, AWriteThatCannotBeMadeSaysSoAndLeavesTheOldFile) {
   survey();
   entry(kWrite, {"no/dir/out.dat"});
   EXPECT_EQ(dialogs.message_line, "Cannot write file: no/dir/out.dat");
+  std::ofstream("keep.dat") << "old\n";
+  std::filesystem::create_directory("keep.dat.korvel-tmp");  // the temporary file cannot be made
+  entry(kWrite, {"keep.dat", "Y"});
+  EXPECT_EQ(dialogs.message_line, "Cannot write file: keep.dat");
+  EXPECT_EQ(read_file("keep.dat"), "old\n");
 }
 
 // ---------------------------------------------------------------- Cut
@@ -268,6 +275,11 @@ TEST_F(EditorTest, CommittedCutWritesItsEdgesAsLineRecords) {
   entry(kCut, {"#9"});
   EXPECT_EQ(entry(kCut, {"D"}), ViewRequest::replot);
   EXPECT_TRUE(gredst.cut.empty());
+  // Another entry commits a cut that Cut did not (left during its redraw).
+  entry(kCut, {"N 1 1"});
+  entry(kLabel);
+  EXPECT_TRUE(gredst.cut.empty());
+  EXPECT_EQ(code[0], 0);
   EXPECT_EQ(output(),
             " 2600000.000 1200050.000    20.000 1 /\n"
             " 2600050.000 1200050.000    21.000 0 /\n"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
 #include <vector>
 
 #include "sketra/base/script.h"
@@ -124,6 +126,28 @@ TEST_F(NewTest, HullWrapsThePointsAndTheSmoothLevelTakesRightAngles) {
   x.resize(2), y.resize(2), z.resize(2), code.resize(2), seg.clear();
   EXPECT_EQ(concave_hull(d, 0), 0);
   EXPECT_EQ(dialogs.message_line, "a hull needs at least 3 points");
+}
+
+TEST_F(NewTest, HullFromTheBucketGridIsTheHullOfThePlainScan) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<float> u(0, 100);
+  for (int i = 0; i < 2000; ++i) {
+    const float r = u(rng), a = u(rng) * 0.0628f;  // a ring with a dense core
+    point(50 + 0.5f * r * std::cos(a), 50 + 0.4f * r * std::sin(a), 0, i % 50 == 0 ? 0 : 101);
+  }
+  EditData big{x, y, z, code, seg, 100000, 100000};
+  for (const float threshold : {0.0f, -0.5f, -1.0f}) {
+    Codes c0 = code;
+    seg.clear();
+    const auto n = concave_hull(big, threshold);
+    const Edges fast = seg;
+    const Codes cf = code;
+    code = c0, seg.clear();
+    EXPECT_EQ(concave_hull(big, threshold, true), n);
+    EXPECT_EQ(seg, fast);
+    EXPECT_EQ(code, cf);
+    code = c0;
+  }
 }
 
 }  // namespace

@@ -61,6 +61,23 @@ TEST(GridLocation, NodesCentresAndEdgesOfARegularGrid) {
   EXPECT_NEAR(h.value, 125, 1e-4);
 }
 
+// Empty nodes are never blended into values: every point of a cell with an
+// empty corner is empty, by the scan and by the bucket index alike, while
+// the cells beside it keep their plane.
+TEST(GridLocation, CellsWithAnEmptyCornerGiveNoData) {
+  TestGrid t(5, 4, 10, 0);
+  t.v[std::size_t(2 + 5 * 1)] = -9999.0f;  // node (3, 2)
+  const GridLocator where(t.g);
+  for (const auto& [px, py] : {std::pair{12.5f, 12.5f}, {27.5f, 17.5f}, {25.0f, 5.0f}, {29.0f, 11.0f}}) {
+    const GridHit h = grloct_at(t.g, px, py);
+    EXPECT_TRUE(h.found()) << px << " " << py;
+    EXPECT_EQ(h.value, -9999.0f) << px << " " << py;
+    EXPECT_EQ(where.locate(px, py).value, -9999.0f) << px << " " << py;
+  }
+  EXPECT_NEAR(grloct_at(t.g, 35, 25).value, 2 * 35 + 3 * 25, 1e-4);
+  EXPECT_NEAR(where.locate(5, 25).value, 2 * 5 + 3 * 25, 1e-4);
+}
+
 TEST(GridLocation, SharedEdgesGoToTheFirstCellInScanOrder) {
   TestGrid t(5, 4, 10, 0);
   // x = 20 is shared by cells i = 2 and 3: i is the outer loop.

@@ -24,6 +24,7 @@
 namespace {
 
 using namespace sketra;
+using korvel::testing::raster;
 using korvel::testing::read_file;
 using V = std::vector<float>;
 using Entries = std::vector<std::string>;
@@ -96,32 +97,6 @@ TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsAndBuildsClassesOnce) {
 }
 
 // ---------------------------------------------------------------- the picture
-
-// Pixels of the recorded fills: each pixel whose centre lies inside a
-// polygon (half-open on the edges, so polygons that share an edge split
-// its pixels) takes the polygon's colour; later fills cover earlier ones.
-std::map<std::pair<int, int>, unsigned long> raster(const RecordingDriver& r) {
-  std::map<std::pair<int, int>, unsigned long> px;
-  for (const auto* c : r.of(DriverCall::Polygon)) {
-    const auto& p = c->points;
-    int y0 = 1 << 30, y1 = -(1 << 30);
-    for (const auto& q : p) y0 = std::min(y0, q.y), y1 = std::max(y1, q.y);
-    for (int y = y0; y <= y1; ++y) {
-      const double yc = y + 0.5;
-      std::vector<double> xs;
-      for (size_t k = 0; k < p.size(); ++k) {
-        const auto& a = p[k];
-        const auto& b = p[(k + 1) % p.size()];
-        if ((a.y <= yc) == (b.y <= yc)) continue;
-        xs.push_back(a.x + (yc - a.y) * double(b.x - a.x) / double(b.y - a.y));
-      }
-      std::sort(xs.begin(), xs.end());
-      for (size_t k = 0; k + 1 < xs.size(); k += 2)
-        for (int x = int(std::ceil(xs[k] - 0.5)); x + 0.5 < xs[k + 1]; ++x) px[{x, y}] = c->pixel;
-    }
-  }
-  return px;
-}
 
 TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
   for (int n : {30, 240}) {  // cells of several pixels, and cells below a pixel

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Batch runs: with SKETRA_BATCH=1 korvel ends with status 3 and a message on
+# standard error as soon as it would wait for a person -- when the script
+# runs out at a menu, when a dialog drops a script it cannot use, when there
+# is no script at all, and after a flood of keys no menu knows. What was
+# done before stays in the log.
+set -euo pipefail
+: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+cp "$KORVEL_SOURCE_DIR/examples/river_points.xyz" points.xyz
+
+fail() { echo "$*"; exit 1; }
+
+# batch NAME FILE... : runs korvel on the script NAME with SKETRA_BATCH=1 and
+# expects the batch end.
+batch() {
+  local script=$1
+  shift
+  local status=0
+  SKETRA_BATCH=1 SKETRA_SCRIPT=$script timeout 60 "$KORVEL" "$@" > out.txt 2> err.txt || status=$?
+  [ "$status" -eq 3 ] || fail "$script: exit status $status, not 3"
+  grep -qx 'korvel: the script ended while an answer was awaited (SKETRA_BATCH=1)' err.txt ||
+    fail "$script: no message on standard error"
+}
+
+printf 'D\nF\n' > runs_out
+batch runs_out points.xyz
+grep -qx 'found    29993 points (        0 edges)' outp || fail "the load before the end is not in the log"
+
+printf 'hello\nD\n' > dropped
+batch dropped points.xyz
+grep -qx '\*\*error: unknown script line: hello' outp || fail "the dropped line is not in the log"
+
+: > empty
+batch empty
+
+awk 'BEGIN { for (i = 0; i < 8000; ++i) print "q" }' > keys
+start=$(date +%s)
+batch keys
+[ $(($(date +%s) - start)) -lt 20 ] || fail "8000 unknown keys took too long"
+
+# Without SKETRA_BATCH a finished script leaves korvel waiting for a
+# person: it is still running when the timeout ends it.
+status=0
+SKETRA_SCRIPT=runs_out timeout 3 "$KORVEL" points.xyz > out.txt 2>&1 || status=$?
+[ "$status" -eq 124 ] || fail "without SKETRA_BATCH korvel did not wait (status $status)"
+echo "batch runs ok"
