@@ -15,6 +15,7 @@
 
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
+#include "sketra/devices/bitmaps.h"
 #include "sketra/devices/devices.h"
 #include "sketra/devices/devices_internal.h"
 #include "sketra/kernel/plot.h"
@@ -207,7 +208,7 @@ bool load_file(KeepEntry& e) {
   }
   std::string name = e.name;
   if (igrsuffx(name, ".kep", 0) != 1) {
-    grmesg("Bitmap backgrounds are not available in this version: " + e.name);
+    grbitmap(2, e.name, e.state);
     return true;
   }
   const int unit = grcomn.jdv3gr;
@@ -236,6 +237,7 @@ bool load_file(KeepEntry& e) {
 
 void load(std::span<KeepEntry> list) {
   display_list = DisplayList{};
+  grbitmap(0);
   for (int pass : {kKeepBackground, kKeepForeground}) {
     for (KeepEntry& e : list) {
       if (e.state != pass) continue;
@@ -271,15 +273,18 @@ void draw_entry(const DisplayList& l, const DisplayEntry& e) {
   }
 }
 
-void draw(std::size_t from, std::size_t to) {
+// Draws layer `mode` (3 background, 4 foreground): its bitmaps, then the
+// entries [from, to).
+void draw(int mode, std::size_t from, std::size_t to) {
   PlotState& c = grcomn;
-  const int mode = c.colour.mode, bank = c.colour.bank;
+  const int colour_mode = c.colour.mode, bank = c.colour.bank;
   const double xo = c.xorgr, yo = c.yorgr;
   grvalu8("XORGR", 0.0);
   grvalu8("YORGR", 0.0);
+  grbitmap(mode);
   const DisplayList& l = display_list;
   for (std::size_t i = from; i < to && i < l.entries.size(); ++i) draw_entry(l, l.entries[i]);
-  c.colour.mode = mode;
+  c.colour.mode = colour_mode;
   c.colour.bank = bank;
   grvalu8("XORGR", xo);
   grvalu8("YORGR", yo);
@@ -290,8 +295,8 @@ void draw(std::size_t from, std::size_t to) {
 void grkpla(std::span<KeepEntry> list, int mode) {
   switch (mode) {
     case 2: load(list); break;
-    case 3: draw(0, display_list.nback); break;
-    case 4: draw(display_list.nback, display_list.entries.size()); break;
+    case 3: draw(3, 0, display_list.nback); break;
+    case 4: draw(4, display_list.nback, display_list.entries.size()); break;
     default: break;
   }
 }

@@ -100,6 +100,7 @@ TEST_F(KeepFileTest, RecordedAtOneOriginReplaysAtTheSameAbsolutePlaceUnderAnothe
 
 TEST_F(KeepFileTest, LoadGoesOnPastMissingFilesAndStopsAtBrokenOnes) {
   write_file("ortho.pgm", "P5\n2 2\n255\nxxxx");
+  write_file("ortho.wld", "1.00\n0.00\n0.00\n-1.00\n0.00\n2.00\n");
   write_file("bad.kep", "COLR\nthree\n");
   write_file("late.kep", "COLR\n   4\n");
   keeplist.entries = {{"gone.kep", kKeepBackground}, {"ortho.pgm", kKeepBackground},
@@ -107,7 +108,7 @@ TEST_F(KeepFileTest, LoadGoesOnPastMissingFilesAndStopsAtBrokenOnes) {
   keeplist.lnew = true;
   grklst(3);
   EXPECT_EQ(keeplist.entries[0].state, kKeepRemove);
-  EXPECT_EQ(keeplist.entries[1].state, kKeepBackground);  // listed, handed on, never parsed
+  EXPECT_EQ(keeplist.entries[1].state, kKeepBackground);  // a bitmap, never parsed as records
   EXPECT_EQ(keeplist.entries[2].state, kKeepHidden);
   EXPECT_EQ(keeplist.entries[3].state, kKeepForeground);
   EXPECT_TRUE(display_list.entries.empty());  // the load stopped at bad.kep
