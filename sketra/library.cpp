@@ -2,6 +2,7 @@
 
 #include "sketra/base/state.h"
 #include "sketra/control/state.h"
+#include "sketra/devices/state.h"
 #include "sketra/kernel/state.h"
 #include "sketra/modes/common/state.h"
 #include "sketra/modes/editor/state.h"
@@ -19,6 +20,7 @@ void reset_library() {
   editor_state_reset();
   common_state_reset();
   control_state_reset();
+  devices_state_reset();
   ui_state_reset();
   kernel_state_reset();
   base_state_reset();

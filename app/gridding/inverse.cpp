@@ -15,7 +15,7 @@
 // instead of by scanning the whole window: a bucket lists its points in
 // sorted order, the buckets of the square around the node are read strip by
 // strip from the bottom (a lower strip holds only earlier points), and the
-// few points of one strip are put in order by insertion. A candidate counts
+// ascending runs of one strip's buckets are merged. A candidate counts
 // when it lies in the window and within R; testing the window by position
 // keeps even the points whose rounding puts them both beyond R in y and
 // within R in distance exactly where the window scan would have them.
@@ -75,9 +75,13 @@ void candidates(const SortedPoints& sp, float x, float y, float r2, double reach
   if (b.empty() || lo >= hi) return;
   const int bx0 = b.column(double(x) - reach), bx1 = b.column(double(x) + reach);
   const int by0 = b.row(double(y) - reach), by1 = b.row(double(y) + reach);
+  const auto by_position = [](const Candidate& u, const Candidate& v) { return u.pos < v.pos; };
   for (int by = by0; by <= by1; ++by) {
+    // Each bucket of the strip adds an ascending run; the runs are merged
+    // into one as they come (a lower strip holds only earlier points).
     const std::size_t strip = out.size();
     for (int bx = bx0; bx <= bx1; ++bx) {
+      const std::size_t run = out.size();
       const auto items = b.items(bx, by);
       // The bucket's items ascend: skip to lo, stop at hi.
       auto it = items.size() > 8 ? std::lower_bound(items.begin(), items.end(), lo) : items.begin();
@@ -86,17 +90,11 @@ void candidates(const SortedPoints& sp, float x, float y, float r2, double reach
         if (k < lo) continue;
         if (k >= hi) break;
         const float d2 = squared_distance(sp.x[std::size_t(k)], sp.y[std::size_t(k)], x, y);
-        if (d2 <= r2) {
-          // Insertion into the strip's ascending run.
-          std::size_t at = out.size();
-          out.push_back({k, d2});
-          while (at > strip && out[at - 1].pos > k) {
-            out[at] = out[at - 1];
-            --at;
-          }
-          out[at] = {k, d2};
-        }
+        if (d2 <= r2) out.push_back({k, d2});
       }
+      if (run > strip && out.size() > run && out[run].pos < out[run - 1].pos)
+        std::inplace_merge(out.begin() + std::ptrdiff_t(strip), out.begin() + std::ptrdiff_t(run), out.end(),
+                           by_position);
     }
   }
 }

@@ -180,7 +180,13 @@ bool keep_menu() {
     float x = 0, y = 0;
     switch (submenu(cells, x, y)) {
       case 1: draw_into_file(kModeRecord, "Keep"); break;
-      case 2: grmesg("Keep files are not available in this version"); break;
+      case 2: {
+        // Recall: add a file, then show the list to set each entry's layer.
+        grklst(1);
+        grklst(2);
+        if (keeplist.lnew) detail::redraw();
+        break;
+      }
       case 3: return true;
       case 4: grtext(help); break;
       case 5: return false;

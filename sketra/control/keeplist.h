@@ -21,20 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "sketra/devices/devices.h"
+
 namespace sketra {
-
-inline constexpr int kKeepCapacity = 40;
-inline constexpr int kKeepNameWidth = 128;
-
-inline constexpr int kKeepHidden = 1;
-inline constexpr int kKeepBackground = 2;
-inline constexpr int kKeepForeground = 3;
-inline constexpr int kKeepRemove = 4;
-
-struct KeepEntry {
-  std::string name;  // trimmed, at most kKeepNameWidth characters
-  int state = kKeepBackground;
-};
 
 struct KeepList {
   std::vector<KeepEntry> entries;  // at most kKeepCapacity
@@ -48,9 +37,12 @@ extern KeepList keeplist;
 // Back to an empty list (tests, and grklst(0)).
 void keeplist_reset();
 
-// grklst(mode): 0 empties the list; -4 returns the number of entries;
-// 3 and 4 replay the background and foreground layers (nothing to replay
-// until recorded files can be loaded). Other modes return -1 and change
+// grklst(mode): 0 empties the list; 1 adds a file chosen with the file
+// dialog (suffixes ".kep", ".pbm", ".pgm"; a name already listed shows
+// "File already on list: " and is not added); 2 edits the list in one form
+// (hide, background, foreground, remove); 3 and 4 replay the background and
+// foreground layers, loading the files again first when the list changed;
+// -4 returns the number of entries. Other modes return -1 and change
 // nothing. Returns the number of entries otherwise.
 int grklst(int mode);
 

@@ -19,6 +19,7 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/control/keeplist.h"
+#include "sketra/devices/devices.h"
 #include "sketra/control/state.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
@@ -255,6 +256,7 @@ void grinit(int jin, int jout, std::string_view program_name, bool small_window)
   for (int i = 0; i < 3 && c.imodgr != kModeNone; ++i) grmode(kModeNone);
   c.imodgr = kModeNone;
   if (!library_start.started) first_start();
+  install_file_devices();
   c.in[7] = 0;   // IN08GR
   c.in[14] = 0;  // IN15GR
   c.jingr = jin;

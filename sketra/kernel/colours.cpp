@@ -74,6 +74,12 @@ int palette_index(int colour) {
     c = s.user_map[size_t(std::clamp<long long>(c, 1, kUserColours) - 1)];
     mode = -mode;
   }
+  if (c >= 1 && mode == kRampMode) {
+    // Class k of n at the ramp position (k - 1) / (n - 1): n classes, n <= kRampSize, stay distinct.
+    const long long n = std::clamp(s.ncolgr, 2, kRampSize);
+    const long long k = std::clamp<long long>(c, 1, n);
+    return int(kPaletteSize + ((k - 1) * (kRampSize - 1) + (n - 1) / 2) / (n - 1));
+  }
   if (c >= 1) {
     const long long k = (c - 1) % 200 + 1;
     if (k <= 20) {
@@ -84,6 +90,32 @@ int palette_index(int colour) {
     return int(k);
   }
   return kFixed[size_t(-std::max<long long>(c, kLowestFixedColour))];
+}
+
+bool set_class_ramp(std::span<const std::uint32_t> anchors) {
+  ColourState& s = grcomn.colour;
+  if (anchors.size() < 2) return false;
+  std::array<std::uint32_t, kRampSize> ramp{};
+  const double last = double(anchors.size() - 1);
+  for (int i = 0; i < kRampSize; ++i) {
+    const double t = double(i) / (kRampSize - 1) * last;
+    const auto a = std::min(std::size_t(t), anchors.size() - 2);
+    const double f = t - double(a);
+    std::uint32_t rgb = 0;
+    for (int shift = 16; shift >= 0; shift -= 8) {
+      const double from = double((anchors[a] >> shift) & 0xFF), to = double((anchors[a + 1] >> shift) & 0xFF);
+      rgb |= std::uint32_t(std::lround(from + f * (to - from))) << shift;
+    }
+    ramp[size_t(i)] = rgb;
+  }
+  if (std::equal(ramp.begin(), ramp.end(), s.palette.begin() + kPaletteSize)) return false;
+  std::copy(ramp.begin(), ramp.end(), s.palette.begin() + kPaletteSize);
+  if (driver().is_open()) {
+    const std::vector<unsigned long> pixels = driver().alloc_colours(ramp);
+    std::copy_n(pixels.begin(), std::min<std::size_t>(pixels.size(), kRampSize), s.pixels.begin() + kPaletteSize);
+  }
+  grcomn.last_colour_mode = -1;  // a colour number may now select another pixel
+  return true;
 }
 
 int dxf_colour(int colour) {

@@ -24,13 +24,19 @@
 
 namespace sketra {
 
-inline constexpr int kPaletteSize = 201;
+inline constexpr int kPaletteSize = 201;  // the numbered colours 0 ... 200
+// After them the palette holds the class ramp: kRampSize colours of one
+// kind from pale to dark, for colour-filled plots with more classes than a
+// palette row or column gives distinct colours. Colour mode kRampMode
+// spreads colours 1 ... NCOLGR evenly over it.
+inline constexpr int kRampSize = 100;
+inline constexpr int kRampMode = 5;
 inline constexpr int kUserColours = 20;
 inline constexpr int kLowestFixedColour = -11;
 
 struct ColourState {
-  std::array<std::uint32_t, kPaletteSize> palette{};  // 0xRRGGBB
-  std::array<unsigned long, kPaletteSize> pixels{};   // device pixels of the entries
+  std::array<std::uint32_t, kPaletteSize + kRampSize> palette{};  // 0xRRGGBB; the ramp at the end
+  std::array<unsigned long, kPaletteSize + kRampSize> pixels{};   // device pixels of the entries
   int mode = 2;                                       // colour mode (see above)
   int bank = 5;                                       // colour bank 0 ... 9
   std::array<int, kUserColours> user_map{1, 2,  3,  4,  5,  6,  7,  8,  9,  10,
@@ -44,8 +50,14 @@ struct ColourState {
 void grmcol();
 
 // Palette index 0 ... 200 that colour `colour` selects under the current
-// colour mode, bank and user colour map. Pure: no device is touched.
+// colour mode, bank and user colour map (in colour mode kRampMode, colours
+// 1 ... NCOLGR select ramp entries). Pure: no device is touched.
 int palette_index(int colour);
+
+// Fills the class ramp with `anchors` (0xRRGGBB, pale to dark, at least
+// two) interpolated evenly, and allocates it on the open window. Returns
+// false when the ramp held these colours already.
+bool set_class_ramp(std::span<const std::uint32_t> anchors);
 
 // DXF colour number of library colour `colour` (clamped to -9 ... 13).
 int dxf_colour(int colour);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "sketra/base/fatal.h"
+#include "sketra/base/units.h"
 #include "sketra/kernel/plot_internal.h"
 #include "sketra/kernel/state.h"
 
@@ -133,7 +134,11 @@ int grmode(int mode) {
     return mode;
   }
   if (is_file_mode(mode)) return open_file(mode);
-  throw FatalError("Mode not currently supported");
+  // A caller's mistake, never the user's: reported, and the output stays
+  // where it was, so no drawing or data is lost over it.
+  unit_write(kStdoutUnit, "Mode not currently supported");
+  if (file_output.show_message) file_output.show_message("Mode not currently supported");
+  return 0;
 }
 
 void grdash(int style) {

@@ -293,8 +293,9 @@ void grflip();
 // returns to the mode active before it); 1 ... 6 open the window; 8 ... 11
 // open a file device through its opener. Returns `mode`, or 0 when a file
 // mode was not opened (no name, cancelled, no opener). Throws FatalError
-// (kNoDisplayMessage) when the window cannot be opened and FatalError("Mode
-// not currently supported") for 7, negative modes and modes above 11.
+// (kNoDisplayMessage) when the window cannot be opened. Mode 7, negative
+// modes and modes above 11 show "Mode not currently supported" (standard
+// output and the message handler), return 0 and leave the output as it is.
 int grmode(int mode);
 // The 20-character date-time stamp.
 std::string grtime();

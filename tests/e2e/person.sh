@@ -1,13 +1,17 @@
-# Sourced by end-to-end tests that play a person with xdotool.
+# Helpers for end-to-end sessions of a person, sourced by the test
+# scripts: clicks go by the label of a menu cell or button, found in the
+# layout log that korvel writes when SKETRA_LAYOUT_LOG names it (one line
+# per drawn cell: x y width height label).
 #
-# click_on LABEL waits until something drawn since the last click shows
-# LABEL in the layout log, lets the drawing finish, and clicks the centre of
-# LABEL's box (see sketra/ui/menus.h). The test sets `layout` (the file
-# named by SKETRA_LAYOUT_LOG) and `wid` (korvel's window) first.
+# The caller sets `layout` (the log), `wid` (the window) and a `fail`
+# function; `seen` counts the log lines that belong to the past.
+
 seen=0
+
+# Clicks the middle of the last cell labelled $1 drawn since the last click.
 click_on() {
   local box=""
-  for _ in $(seq 150); do
+  for _ in $(seq 600); do
     box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
       awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
                         label == want { box = int($1 + $3 / 2) " " int($2 + $4 / 2) }
@@ -15,9 +19,17 @@ click_on() {
     [ -n "$box" ] && break
     sleep 0.1
   done
-  [ -n "$box" ] || { echo "\"$1\" was not drawn"; tail -n 20 "$layout"; return 1; }
+  [ -n "$box" ] || fail "\"$1\" was not drawn"
   sleep 0.3
   seen=$(wc -l < "$layout")
   # shellcheck disable=SC2086  # $box is "x y"
   xdotool mousemove --window "$wid" $box click 1
+}
+# Waits until a menu cell labelled $1 is drawn after the last click.
+wait_for_menu() {
+  for _ in $(seq 600); do
+    tail -n "+$((seen + 1))" "$layout" | grep -q " $1\$" && return
+    sleep 0.1
+  done
+  fail "\"$1\" did not appear"
 }

@@ -3,9 +3,10 @@
 # point file; the person applies the load dialog, clicks Grid and Invers,
 # accepts the proposed geometry and the search radius, waits for the
 # contour viewer, takes a screen shot, leaves the viewer with eXit, names
-# the set "river" and ends korvel with the keys F and X. The log must say
-# the set was stored; the screen shot must show the grid filled in the
-# value classes' colours and the viewer's menu.
+# the set "river"; then starts a second, long gridding (radius 2000 m) and
+# stops it with Escape, and ends korvel with the keys F and X. The log must
+# say the first set was stored and the second gridding stopped; the screen
+# shot must show the grid filled in the value classes' colours.
 #
 # Clicks go by label through the layout log (see test_click_through.sh).
 set -euo pipefail
@@ -61,6 +62,21 @@ sleep 0.5
 xdotool type --delay 20 "river"
 xdotool key Return
 for _ in $(seq 50); do grep -q 'DATA STORED' outp && break; sleep 0.1; done
+
+# A second gridding with a radius of 2000 m, which takes long: the person
+# presses Escape while the bar runs, and nothing is stored.
+click_on Grid
+click_on Invers
+click_on Apply   # the proposed geometry
+click_on "Search Radius[m]"
+sleep 0.3
+xdotool key --delay 30 BackSpace BackSpace BackSpace BackSpace
+xdotool type --delay 30 "2000"
+xdotool key Return
+click_on Apply
+sleep 0.3
+xdotool key Escape
+for _ in $(seq 100); do grep -q 'gridding interrupted' outp && break; sleep 0.1; done
 xdotool mousemove --window "$wid" 500 400
 xdotool key f
 sleep 0.3
@@ -70,6 +86,8 @@ wait "$pid" || status=$?
 [ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/korvel.out"; exit 1; }
 
 grep -qx 'DATA STORED AS NUMBER    1' outp || fail "the set was not stored"
+grep -qx 'gridding interrupted: nothing changed' outp || fail "Escape did not stop the gridding"
+! grep -q 'DATA STORED AS NUMBER    2' outp || fail "the stopped gridding stored a set"
 
 # The screen shot: the plot is filled with many colours (the value
 # classes and their legend).

@@ -9,8 +9,8 @@
 # afterwards still holds every survey point.
 #
 # Session 2 (a person): Mesh, Open, river.5.node in the file browser,
-# Remesh with Apply, Info; the page is saved, the screen captured, Done,
-# and F X leave. Clicks go by label through the layout log (see
+# Remesh with Apply, Info; the page is saved, the screen captured, Done;
+# Show, the screen captured, x leaves the viewer and F X korvel. Clicks go by label through the layout log (see
 # test_click_through.sh).
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
@@ -55,9 +55,10 @@ D
 #3
 1 25
 D
-## Show
+## Show, and the viewer left
 #5
 S
+X
 ## eXport Unstruct, File eXit
 X
 U
@@ -108,8 +109,8 @@ sed -n '/^lines \//,/^xyz \//p' after.unstruct | awk 'NF >= 3 && $1 ~ /^[0-9]/ {
 diff -q survey.expected survey.after > /dev/null || fail "the survey points changed: $(diff survey.expected survey.after | head -3)"
 echo "scripted mesh session ok: river.5 with $nodes nodes and $cells cells"
 
-# Session 2: a person opens river.5 in the file browser, remeshes it and
-# looks at Info.
+# Session 2: a person opens river.5 in the file browser, remeshes it,
+# looks at Info and at the mesh.
 layout=$work/layout.log
 SKETRA_LAYOUT_LOG=$layout timeout 120 "$KORVEL" > person.out &
 pid=$!
@@ -153,6 +154,12 @@ for _ in $(seq 50); do [ -s person.txt ] && break; sleep 0.1; done
 sleep 0.5
 import -window "$wid" "$work/info.png"
 click_on Done
+click_on Mesh
+click_on Show
+for _ in $(seq 150); do grep -q ' Examine$' <(tail -n "+$((seen + 1))" "$layout") && break; sleep 0.1; done
+sleep 1
+import -window "$wid" "$work/show.png"
+xdotool key x
 sleep 0.5
 xdotool key f
 sleep 0.3
@@ -170,4 +177,7 @@ dark=$(convert "$work/info.png" -colorspace gray -threshold 50% -negate -format 
   echo 0)
 echo "dark pixels: $dark"
 [ "$dark" -gt 500 ] || fail "the Info page is not on the screen"
+colours=$(convert "$work/show.png" -format %k info:)
+echo "colours of the mesh on the screen: $colours"
+[ "$colours" -ge 12 ] || fail "the mesh is not on the screen"
 echo "mesh menu ok"

@@ -88,17 +88,36 @@ int class_fill_colour(int k) { return grclass.transparent_below ? k - 1 : k; }
 
 // ---------------------------------------------------------------- palettes
 
+// Distinct colours a palette row of greys and a palette column of one hue
+// give; more classes take the class ramp.
+constexpr int kGreys = 20;
+constexpr int kColumnRows = 9;
+
 ClassPalette::ClassPalette() : mode_(grcomn.colour.mode), bank_(grcomn.colour.bank) {
   ColourState& c = grcomn.colour;
+  const auto& pal = c.palette;
   switch (grclass.scale) {
     case ScaleType::grey:
       c.mode = 2;  // colours 1 ... 20 select the greys of row 0
       c.bank = 0;
+      if (c.ncolgr > kGreys) {
+        const std::uint32_t greys[] = {pal[1], pal[kGreys]};
+        set_class_ramp(greys);
+        c.mode = kRampMode;
+      }
       break;
-    case ScaleType::uniform:
-      c.mode = 3;  // colours k select rows min(k, 9) of one column
-      c.bank = std::clamp(grclass.uniform_column, 1, 9);
+    case ScaleType::uniform: {
+      const int column = std::clamp(grclass.uniform_column, 1, 9);
+      c.mode = 3;  // colours k select rows k (1 ... 9) of one column
+      c.bank = column;
+      if (c.ncolgr > kColumnRows) {
+        // Palest tint, full colour and darkest shade of the column.
+        const std::uint32_t hue[] = {pal[size_t(column + 20)], pal[size_t(column + 100)], pal[size_t(column + 180)]};
+        set_class_ramp(hue);
+        c.mode = kRampMode;
+      }
       break;
+    }
     case ScaleType::rainbow:
     case ScaleType::none:
       break;

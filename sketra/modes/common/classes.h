@@ -118,7 +118,10 @@ int class_fill_colour(int k);
 
 // While alive, colour numbers select the palette of the scale type
 // (grey: the greys, uniform: one hue's tints and shades, rainbow: the
-// user's bank). Restores the colour mode and bank when it goes.
+// user's bank). With more classes than the palette has greys (20) or
+// shades of a hue (9), the classes spread over a class ramp of that kind,
+// so that every class keeps a colour of its own. Restores the colour mode
+// and bank when it goes.
 class ClassPalette {
  public:
   ClassPalette();

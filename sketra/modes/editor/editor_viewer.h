@@ -23,6 +23,7 @@
 //   sketra::gredit(d, titles);
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -167,15 +168,35 @@ void cut_menu(ViewContext& v, EditData& d);
 // picture is redrawn and the submenu comes back.
 void filter_menu(ViewContext& v, EditData& d);
 
+// What the long operations ask every so often whether to stop. Once it has
+// said stop, the operation puts back what it changed and returns: an
+// interrupted operation leaves the data as before.
+struct StopCheck {
+  std::function<bool()> ask;  // empty: never stops
+  bool stopped = false;
+  std::int64_t next = 0;      // the work count at which `ask` is called next
+  // True once asked to stop. `work` counts what was done so far (points,
+  // edges); `ask` is called again after 65536 more.
+  bool operator()(std::int64_t work) {
+    if (!stopped && ask && work >= next) {
+      next = work + 65536;
+      stopped = ask();
+    }
+    return stopped;
+  }
+};
+
 // The z kept by a group of merged points.
 enum class NodeValue { first = 1, minimum = 2, maximum = 3 };
 
+// The filters and the hull below take an optional StopCheck (see above).
+//
 // Filter Nodes: in the order of x (grqsrt), each live point that has not
 // been merged takes every later live point within `tol` of it (squared
 // distances compared); the later points get code -p (merged into p) and p
 // keeps the first, the smallest or the largest z of its group. The edges
 // follow (grclne). Returns the number of points merged.
-std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule);
+std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule, StopCheck* stop = nullptr);
 
 // Filter Weed: the edges in table order are cut into chains (a chain goes
 // on while the next edge starts where the last one ended, at a point of
@@ -185,17 +206,17 @@ std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule);
 struct WeedResult {
   std::int64_t before = 0, after = 0;  // edges
 };
-WeedResult filter_weed(EditData& d, float htol, float vtol);
+WeedResult filter_weed(EditData& d, float htol, float vtol, StopCheck* stop = nullptr);
 
 // Filter Buffer: every free point (symbol part 1) whose distance from an
 // edge (segment distance, absolute) is below `size` is deleted. Returns
 // the number deleted.
-std::int64_t filter_buffer(EditData& d, float size);
+std::int64_t filter_buffer(EditData& d, float size, StopCheck* stop = nullptr);
 
 // Filter Join: for each edge i in order, the first later edge that starts
 // or ends at edge i's end point moves to position i + 1 (turned round when
 // it ends there) and the edge it displaces takes its place.
-void filter_join(EditData& d);
+void filter_join(EditData& d, StopCheck* stop = nullptr);
 
 // Filter Holes: writes the closed runs of edges ("VERTICES", one line per
 // vertex, "END") and one point inside each ("HOLES", numbered) to `unit`;
@@ -217,7 +238,7 @@ bool filter_split(EditData& d, float dmax);
 // the number of hull edges (0, with a message, for fewer than 3 points).
 // `plain` scans every point for every edge instead of asking a bucket grid
 // for the points near it (the same hull, for tests and benchmarks).
-std::int64_t concave_hull(EditData& d, float threshold, bool plain = false);
+std::int64_t concave_hull(EditData& d, float threshold, bool plain = false, StopCheck* stop = nullptr);
 
 // Write: the unstruct file of the free points and the edges, replacing the
 // chosen file only when the whole text reached the disk.

@@ -49,7 +49,9 @@ std::vector<std::int32_t> edge_counts(const EditData& d) {
 
 // ---------------------------------------------------------------- Nodes
 
-std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule) {
+std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule, StopCheck* stop) {
+  const std::vector<std::int32_t> codes_before = stop ? d.code : std::vector<std::int32_t>{};
+  const std::vector<float> z_before = stop ? d.z : std::vector<float>{};
   std::vector<std::int32_t> ord;
   grqsrt(ord, std::span<const float>(d.x));
   std::vector<std::int32_t> rank(std::size_t(d.np()) + 1, 0);
@@ -57,8 +59,12 @@ std::int64_t filter_nodes(EditData& d, float tol, NodeValue rule) {
   const std::vector<std::int32_t> live = live_points(d, false);
   const double t = tol, t2 = t * t;
   const detail::BucketGrid grid(d.x, d.y, live, std::max(t, 1e-6));
-  std::int64_t merged = 0;
+  std::int64_t merged = 0, step = 0;
   for (const std::int32_t o : ord) {
+    if (stop && (*stop)(++step)) {
+      d.code = codes_before, d.z = z_before;
+      return 0;
+    }
     const std::int32_t p = o + 1;
     if (d.pcode(p) <= 0) continue;
     const double px = d.px(p), py = d.py(p);
@@ -131,7 +137,7 @@ std::vector<std::int32_t> thin(const EditData& d, std::span<const std::int32_t> 
 
 }  // namespace
 
-WeedResult filter_weed(EditData& d, float htol, float vtol) {
+WeedResult filter_weed(EditData& d, float htol, float vtol, StopCheck* stop) {
   grclne(d.code, d.seg);
   WeedResult r{d.nseg(), 0};
   const double zscale = double(htol) / std::max(double(vtol), 0.001);
@@ -141,6 +147,7 @@ WeedResult filter_weed(EditData& d, float htol, float vtol) {
   std::vector<std::int32_t> chain;
   std::size_t s = 0;
   while (s < d.seg.size()) {
+    if (stop && (*stop)(std::int64_t(s))) return {r.before, r.before};  // nothing rewritten yet
     std::size_t e = s;
     while (e + 1 < d.seg.size() && d.seg[e + 1].a == d.seg[e].b && deg[std::size_t(d.seg[e].b)] < 3) ++e;
     chain.assign(1, d.seg[s].a);
@@ -158,13 +165,18 @@ WeedResult filter_weed(EditData& d, float htol, float vtol) {
 
 // ---------------------------------------------------------------- Buffer
 
-std::int64_t filter_buffer(EditData& d, float size) {
+std::int64_t filter_buffer(EditData& d, float size, StopCheck* stop) {
   grclne(d.code, d.seg);
   const std::vector<std::int32_t> free = live_points(d, true);
   const double s = size;
   const detail::BucketGrid grid(d.x, d.y, free, std::max(s, 1e-6));
+  const std::vector<std::int32_t> codes_before = stop ? d.code : std::vector<std::int32_t>{};
   std::int64_t removed = 0;
   for (std::size_t k = 0; k < d.seg.size(); ++k) {
+    if (stop && (*stop)(std::int64_t(k))) {
+      d.code = codes_before;
+      return 0;
+    }
     const korvel::Edge e = d.seg[k];
     const float x1 = d.px(e.a), y1 = d.py(e.a), x2 = d.px(e.b), y2 = d.py(e.b);
     grid.visit(std::min(x1, x2) - s, std::min(y1, y2) - s, std::max(x1, x2) + s, std::max(y1, y2) + s,
@@ -182,7 +194,7 @@ std::int64_t filter_buffer(EditData& d, float size) {
 
 // ---------------------------------------------------------------- Join
 
-void filter_join(EditData& d) {
+void filter_join(EditData& d, StopCheck* stop) {
   grclne(d.code, d.seg);
   std::vector<korvel::Edge>& seg = d.seg;
   const std::size_t n = seg.size();
@@ -205,6 +217,7 @@ void filter_join(EditData& d) {
     push(edge[k].b, std::int64_t(k), std::int64_t(k));
   }
   for (std::size_t i = 0; i + 1 < n; ++i) {
+    if (stop && (*stop)(std::int64_t(i))) return;  // the table is written only at the end
     const std::int32_t p = edge[std::size_t(at[i])].b;
     Heap& h = heaps[std::size_t(slot[std::size_t(p)])];
     while (!h.empty() && (h.top().first <= std::int64_t(i) || pos[std::size_t(h.top().second)] != h.top().first)) h.pop();
@@ -324,7 +337,17 @@ bool ask(std::span<std::string> prompts, std::span<std::string> values, std::spa
   return true;
 }
 
-void nodes(EditData& d) {
+// The stop check of an operation run from the menu: Escape, a click or a
+// control-menu entry stops it.
+StopCheck menu_stop(ViewContext& v) { return StopCheck{[&v] { return v.interrupted(); }}; }
+
+// True (and said) when the operation was stopped.
+bool stopped(const StopCheck& s) {
+  if (s.stopped) grmesg("interrupted: nothing changed");
+  return s.stopped;
+}
+
+void nodes(ViewContext& v, EditData& d) {
   std::string prompts[] = {"Tolerance [m]", "Value"};
   std::string values[] = {fmt_f(gredst.node_tolerance, 10, 3), "|" + std::to_string(gredst.node_value) + "|first|minimum|maximum"};
   double tol = 0;
@@ -337,26 +360,28 @@ void nodes(EditData& d) {
   }
   gredst.node_tolerance = float(tol);
   gredst.node_value = std::clamp(rule, 1, 3);
-  const std::int64_t n = filter_nodes(d, float(tol), NodeValue(gredst.node_value));
-  grmesg("REMOVED" + fmt_i(n, 9) + " NODE(S)");
+  StopCheck stop = menu_stop(v);
+  const std::int64_t n = filter_nodes(d, float(tol), NodeValue(gredst.node_value), &stop);
+  if (!stopped(stop)) grmesg("REMOVED" + fmt_i(n, 9) + " NODE(S)");
 }
 
-void weed(EditData& d) {
+void weed(ViewContext& v, EditData& d) {
   std::string prompts[] = {"xy-tolerance [m]", "z -tolerance [m]"};
   std::string values[] = {fmt_f(gredst.htol, 10, 3), fmt_f(gredst.vtol, 10, 3)};
-  double v[2] = {};
-  if (!ask(prompts, values, v)) return;
-  if (v[0] < 0) {
+  double tol[2] = {};
+  if (!ask(prompts, values, tol)) return;
+  if (tol[0] < 0) {
     grmesg("bad value for xy-tolerance [m]");
     return;
   }
-  gredst.htol = float(v[0]);
-  gredst.vtol = float(std::max(v[1], 0.001));
-  const WeedResult r = filter_weed(d, gredst.htol, gredst.vtol);
-  if (r.before > 0) grmesg("DEFLATED TO" + fmt_i(r.after * 100 / r.before, 3) + "%");
+  gredst.htol = float(tol[0]);
+  gredst.vtol = float(std::max(tol[1], 0.001));
+  StopCheck stop = menu_stop(v);
+  const WeedResult r = filter_weed(d, gredst.htol, gredst.vtol, &stop);
+  if (!stopped(stop) && r.before > 0) grmesg("DEFLATED TO" + fmt_i(r.after * 100 / r.before, 3) + "%");
 }
 
-void buffer(EditData& d) {
+void buffer(ViewContext& v, EditData& d) {
   float size = gredst.buffer;
   if (!grinpf("Size of buffer [m]", size)) return;
   if (!std::isfinite(size) || size <= 0 || size > detail::kFormLimit) {
@@ -364,7 +389,9 @@ void buffer(EditData& d) {
     return;
   }
   gredst.buffer = size;
-  grmesg("BUFFERED" + fmt_i(filter_buffer(d, size), 6) + " NODE(S)");
+  StopCheck stop = menu_stop(v);
+  const std::int64_t n = filter_buffer(d, size, &stop);
+  if (!stopped(stop)) grmesg("BUFFERED" + fmt_i(n, 6) + " NODE(S)");
 }
 
 void split(EditData& d) {
@@ -403,10 +430,15 @@ void filter_menu(ViewContext& v, EditData& d) {
     float x = 0, y = 0;
     grcurs(captions, sel, x, y);
     switch (sel) {
-      case 1: nodes(d); break;
-      case 2: weed(d); break;
-      case 3: buffer(d); break;
-      case 4: filter_join(d); break;
+      case 1: nodes(v, d); break;
+      case 2: weed(v, d); break;
+      case 3: buffer(v, d); break;
+      case 4: {
+        StopCheck stop = menu_stop(v);
+        filter_join(d, &stop);
+        stopped(stop);
+        break;
+      }
       case 5: grmesg("FOUND" + fmt_i(filter_holes(d, grcomn.joutgr), 5) + " POLYGONS"); break;
       case 6: split(d); break;
       case 7: help(); continue;

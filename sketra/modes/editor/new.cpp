@@ -229,7 +229,7 @@ void help() {
 
 // ---------------------------------------------------------------- Hull
 
-std::int64_t concave_hull(EditData& d, float threshold, bool plain) {
+std::int64_t concave_hull(EditData& d, float threshold, bool plain, StopCheck* stop) {
   const std::int32_t n = d.np();
   std::int32_t live = 0, start = 0;
   for (std::int32_t i = 1; i <= n; ++i) {
@@ -243,11 +243,20 @@ std::int64_t concave_hull(EditData& d, float threshold, bool plain) {
   }
   std::vector<char> on_hull(std::size_t(n) + 1, 0);
   std::vector<korvel::Edge> hull;
+  const std::vector<std::int32_t> codes_before = stop ? d.code : std::vector<std::int32_t>{};
+  std::int64_t work = 0;  // points looked at, for the stop check
+  auto stopping = [&] {
+    if (!stop || !(*stop)(work)) return false;
+    d.code = codes_before;
+    return true;
+  };
   // Convex pass: gift wrapping from the highest point, turning by bearings.
   const double two_pi = 2 * std::numbers::pi;
   std::int32_t current = start, previous = 0;
   double reference = 0;
   for (std::int32_t step = 0; step < live; ++step) {
+    work += n;
+    if (stopping()) return 0;
     double best = 100;
     std::int32_t winner = 0;
     for (std::int32_t p = 1; p <= n; ++p) {
@@ -283,6 +292,8 @@ std::int64_t concave_hull(EditData& d, float threshold, bool plain) {
       inserted = false;
       for (std::size_t k = 0; k < hull.size(); ++k) {
         if (!active[k]) continue;
+        if (stopping()) return 0;
+        work += disc ? 64 : n;
         const std::int32_t a = hull[k].a, b = hull[k].b;
         double best = 1.0, cross = 0;
         std::int32_t pick = 0;
@@ -326,7 +337,7 @@ std::int64_t concave_hull(EditData& d, float threshold, bool plain) {
 
 namespace {
 
-bool hull(EditData& d) {
+bool hull(ViewContext& v, EditData& d) {
   std::string prompts[] = {"concave [-]"};
   std::string values[] = {"|" + std::to_string(gredst.hull_level) + "|smooth|medium|coarse"};
   if (grinfo(prompts, values)) {
@@ -334,7 +345,10 @@ bool hull(EditData& d) {
     choice_options(values[0], level);
     gredst.hull_level = std::clamp(level, 1, 3);
   }
-  return concave_hull(d, -float(gredst.hull_level - 1) * 0.5f) > 0;
+  StopCheck stop{[&v] { return v.interrupted(); }};
+  const bool made = concave_hull(d, -float(gredst.hull_level - 1) * 0.5f, false, &stop) > 0;
+  if (stop.stopped) grmesg("interrupted: nothing changed");
+  return made;
 }
 
 }  // namespace
@@ -362,7 +376,7 @@ void new_menu(ViewContext& v, EditData& d) {
       case 5: changed = edge_menu(d); break;
       case 6: hole(x, y); break;
       case 7: section(d); break;
-      case 8: changed = hull(d); break;
+      case 8: changed = hull(v, d); break;
       case 9: changed = axis(d); break;
       case 10: help(); break;
       case 11: v.request(ViewRequest::replot); return;

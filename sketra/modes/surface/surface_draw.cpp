@@ -3,9 +3,9 @@
 //
 // On the screen in plan view two short cuts keep large surfaces quick and
 // leave the picture as it is: a triangle wholly outside the window is
-// skipped, and one that fills in one colour but covers no pixel centre is
-// left out (the display fills exactly the pixels whose centres a polygon
-// covers). Hard copies, keep files and 3-D views get every triangle.
+// skipped, and one that covers no pixel centre is left out (the display
+// fills exactly the pixels whose centres a polygon covers, and the pieces
+// of a triangle split by classes lie inside it). Hard copies, keep files and 3-D views get every triangle.
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +52,10 @@ bool covers_a_pixel_centre(const Corners& c) {
   for (int k = 0; k < 3; ++k) d[k] = world_to_device(c.x[k], c.y[k]);
   const auto [x0, x1] = std::minmax({d[0].x, d[1].x, d[2].x});
   const auto [y0, y1] = std::minmax({d[0].y, d[1].y, d[2].y});
+  // Corners that meet in device pixels leave no area to fill.
+  const long long twice_area = (long long)(d[1].x - d[0].x) * (d[2].y - d[0].y) -
+                               (long long)(d[2].x - d[0].x) * (d[1].y - d[0].y);
+  if (twice_area == 0) return false;
   if (x1 - x0 > 2 || y1 - y0 > 2) return true;
   auto edge = [&](int a, int b, double px, double py) {
     return double(d[b].x - d[a].x) * (py - d[a].y) - double(d[b].y - d[a].y) * (px - d[a].x);
@@ -133,10 +137,9 @@ bool fill_triangles(SurfaceView& sv, std::span<const float> levels, const std::f
     }
     if (screen) {
       const int colour = uniform_fill_colour(w, work, PieceRule::triangle);
-      if (colour > 0) {
-        if (covers_a_pixel_centre(c)) grfil2(c.x, c.y, colour);
-      } else if (colour == 0) {
-        grcol3(c.x, c.y, c.v, w, work);
+      if (colour >= 0 && covers_a_pixel_centre(c)) {
+        if (colour > 0) grfil2(c.x, c.y, colour);
+        else grcol3(c.x, c.y, c.v, w, work);
       }
     } else {
       grcol3(c.x, c.y, c.v, w, work);

@@ -113,7 +113,8 @@ class TriangleIndex {
 // ---------------------------------------------------------------- the viewer
 
 // The surface with what the viewer keeps beside it: the index of Nearest
-// and Examine (built on first use) and the painter's order.
+// and Examine (built on first use; grtrig builds it on entry) and the
+// painter's order.
 class SurfaceView {
  public:
   explicit SurfaceView(const SurfaceData& s) : data(s) {}

@@ -8,7 +8,9 @@
 #include <fstream>
 
 #include "app/mesh/mesh.h"
+#include "sketra/base/script.h"
 #include "sketra/control/control.h"
+#include "sketra/kernel/plot.h"
 #include "support/app_fixture.h"
 #include "support/recording.h"
 
@@ -220,4 +222,19 @@ TEST_F(MeshRefineEscapeTest, EscapeStopsRefineWithTheLastCompleteMesh) {
   EXPECT_EQ(mod_mesh.mesh_name, "river.1");
   EXPECT_EQ(mod_mesh.nele, cells);
   EXPECT_FALSE(std::filesystem::exists("river.2.node"));
+}
+
+TEST_F(MeshRefineEscapeTest, ShowLeavesThePlotOriginAsItWas) {
+  write_file("m.node", "3 2 1 0\n1 700000 5300000 1\n2 700010 5300000 2\n3 700000 5300010 3\n");
+  write_file("m.ele", "1 3\n1 1 2 3\n");
+  sketra::grscpt(std::vector<std::string>{"m.node"});
+  mesh_action(1);
+  ASSERT_EQ(mod_mesh.nele, 1);
+  sketra::grvalu8("XORGR", 2600000.5);
+  sketra::grvalu8("YORGR", 1200000.25);
+  sketra::grscpt(std::vector<std::string>{"X"});  // the viewer is left at once
+  mesh_action(4);
+  EXPECT_EQ(sketra::grvalu8("XORGR"), 2600000.5);
+  EXPECT_EQ(sketra::grvalu8("YORGR"), 1200000.25);
+  EXPECT_FALSE(sketra::script_pending());  // the viewer took its answer
 }

@@ -14,6 +14,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/control/keeplist.h"
+#include "sketra/devices/devices.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/kernel/recording_driver.h"
@@ -401,6 +402,23 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   EXPECT_EQ(commands_[0], (std::vector<std::string>{"import", "-window", "sketra-test", "-frame", "gr0000.tif"}));
   EXPECT_EQ(commands_[1].back(), "gr0000.jpg");
   EXPECT_EQ(dialogs.messages.back(), "screen shot failed: gr0000.jpg");
+}
+
+// ---------------------------------------------------------------- keep files and hard copies
+
+TEST_F(ControlTest, KeepSaveRecallAndHardcopiesDrawTheViewIntoFiles) {
+  // Keep: Save "view", Recall it (file dialog, then the list form), Done;
+  // Hardcopy: DXF "plan", ArcPolygon "plan.pol", eXit; eXit.
+  run({"K", "S", "view", "R", "view.kep", "D", "D", "H", "D", "plan", "A", "plan.pol", "X", "X"});
+  ASSERT_TRUE(std::filesystem::exists("view.kep"));
+  ASSERT_EQ(keeplist.entries.size(), 1u);
+  EXPECT_EQ(keeplist.entries[0].state, kKeepBackground);
+  EXPECT_FALSE(display_list.entries.empty());  // recalled and drawn behind the view
+  const std::string dxf = korvel::testing::read_file("plan.dxf");
+  EXPECT_NE(dxf.find("SOLID\n8\nfill03\n"), std::string::npos);
+  EXPECT_EQ(dxf.substr(dxf.size() - 13), "ENDSEC\n0\nEOF\n");
+  EXPECT_NE(korvel::testing::read_file("plan.pol").find("END\nEND\n"), std::string::npos);
+  EXPECT_EQ(grcomn.imodgr, 2);
 }
 
 // ---------------------------------------------------------------- exit

@@ -224,3 +224,46 @@ TEST_F(ClassesTest, OutliersAreHeldToMeanPlusFourDeviations) {
 // ---------------------------------------------------------------- shading
 
 }  // namespace
+
+namespace {
+
+using namespace sketra;
+
+// Every class keeps a colour of its own and of the scale's kind, for as
+// many classes as the legend takes: greys stay grey, a uniform scale stays
+// one hue from pale to dark.
+TEST_F(ClassesTest, EveryClassOfAScaleHasAColourOfItsOwn) {
+  struct Case {
+    ScaleType scale;
+    int column, classes;
+  };
+  const Case cases[] = {{ScaleType::grey, 1, 20},    {ScaleType::grey, 1, 25},     {ScaleType::grey, 1, kMaxClasses},
+                        {ScaleType::uniform, 7, 9}, {ScaleType::uniform, 7, 12}, {ScaleType::uniform, 1, kMaxClasses},
+                        {ScaleType::uniform, 9, 30}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(int(c.scale)) + " column " + std::to_string(c.column) + " classes " +
+                 std::to_string(c.classes));
+    grclass.scale = c.scale;
+    grclass.uniform_column = c.column;
+    set_class_count(c.classes);
+    std::vector<std::uint32_t> rgb;
+    {
+      ClassPalette palette;
+      for (int k = 1; k <= c.classes; ++k) rgb.push_back(grcomn.colour.palette[size_t(palette_index(k))]);
+    }
+    EXPECT_EQ(grcomn.colour.mode, 2);  // restored
+    auto channel = [](std::uint32_t v, int shift) { return int((v >> shift) & 0xFF); };
+    for (std::size_t k = 1; k < rgb.size(); ++k) {
+      EXPECT_NE(rgb[k], rgb[k - 1]) << k;
+      const int sum = channel(rgb[k], 16) + channel(rgb[k], 8) + channel(rgb[k], 0);
+      const int before = channel(rgb[k - 1], 16) + channel(rgb[k - 1], 8) + channel(rgb[k - 1], 0);
+      EXPECT_LT(sum, before) << "class " << k + 1 << " is not darker than the one before";
+      if (c.scale == ScaleType::grey) {
+        EXPECT_EQ(channel(rgb[k], 16), channel(rgb[k], 0));
+        EXPECT_EQ(channel(rgb[k], 8), channel(rgb[k], 0));
+      }
+    }
+  }
+}
+
+}  // namespace

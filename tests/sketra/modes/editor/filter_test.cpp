@@ -151,6 +151,27 @@ TEST_F(FilterTest, SplitEdgeAddsEvenlySpacedPointsOrRefusesWithoutRoom) {
   EXPECT_EQ(dialogs.message_line, "max_distance must be above 0");
 }
 
+TEST_F(FilterTest, AnInterruptedOperationLeavesTheStoreAsItWas) {
+  for (int i = 0; i < 40; ++i) point(float(i % 7), float(i / 7) * 0.05f, float(i));
+  for (int i = 1; i < 30; i += 2) seg.push_back({i, i + 1});
+  seg.push_back({2, 3});
+  grclne(code, seg);
+  const V z0 = z;
+  const Codes c0 = code;
+  const Edges s0 = seg;
+  auto stop_at_once = [] { return StopCheck{[] { return true; }}; };
+  StopCheck a = stop_at_once(), b = stop_at_once(), c = stop_at_once(), e = stop_at_once(), h = stop_at_once();
+  filter_nodes(d, 1.0f, NodeValue::maximum, &a);
+  filter_buffer(d, 5.0f, &b);
+  filter_join(d, &c);
+  filter_weed(d, 10.0f, 1.0f, &e);
+  EXPECT_EQ(concave_hull(d, 0, false, &h), 0);
+  for (const StopCheck* s : {&a, &b, &c, &e, &h}) EXPECT_TRUE(s->stopped);
+  EXPECT_EQ(z, z0);
+  EXPECT_EQ(code, c0);
+  EXPECT_EQ(seg, s0);
+}
+
 // ---------------------------------------------------------------- against the plain scans
 
 // A clustered random store: points, some deleted, chains of edges.

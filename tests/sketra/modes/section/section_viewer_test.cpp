@@ -160,6 +160,22 @@ TEST_F(SectionViewTest, SmoothingKeepsEndsAndNeverBlendsMissingValues) {
   EXPECT_EQ(shown_y(lines(), 1, 1), 7.0f);
 }
 
+TEST_F(SectionViewTest, DrawingBreaksAtMissingValuesAndHiddenLinesKeepTheirSymbols) {
+  y_[2] = -9999.0f;  // the first line: (0, 5) (10, 7) | (40, 10)
+  style_[1] = -202;  // the second: hidden, no symbol
+  grsect.label = 2;
+  rec().clear_calls();
+  ViewContext v{kViewDraw, w_};
+  grkli1(v, lines(), options_);
+  int segments = 0;
+  for (const auto* c : rec().of(DriverCall::Polyline))
+    if (c->points.size() == 2 && c->points[0] == DevicePoint{0, 995} && c->points[1] == DevicePoint{10, 993}) ++segments;
+  EXPECT_EQ(segments, 1);
+  // Label mode 2 writes the attribute of every node that has one: three of
+  // the first line and three of the hidden second.
+  EXPECT_EQ(rec().count(DriverCall::Text), 6);
+}
+
 TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLines) {
   grvalu8("XORGR", 2600000.0);
   grcomn.ikeygr = 0;

@@ -1,4 +1,4 @@
-#include "sketra/control/bitmaps.h"
+#include "sketra/devices/bitmaps.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,8 +1,9 @@
 #pragma once
-// The bitmap backgrounds of the keep-file list: loading an image with its
-// world file (or asking for its geometry and writing one), and drawing the
-// loaded images behind or on top of a view. The images themselves live in
-// the kernel's bitmap store (sketra/kernel/bitmap.h).
+// The bitmap backgrounds of the keep-file list, replayed with the keep
+// files: loading an image with its world file (or asking for its geometry
+// and writing one), and drawing the loaded images behind or on top of a
+// view. The images themselves live in the kernel's bitmap store
+// (sketra/kernel/bitmap.h).
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sketra/base/script.h"
-#include "sketra/control/bitmaps.h"
+#include "sketra/devices/bitmaps.h"
 #include "sketra/kernel/bitmap.h"
 #include "sketra/ui/dialogs.h"
 #include "support/fresh.h"

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Hard copies of a 1000 x 1000 filled grid view, whole process against
+# whole process: korvel loads the grid (an ESRI grid), opens it in the
+# contour viewer and writes the view as a Polygon shapefile, as DXF, as a
+# keep file, and replays the keep file; GDAL's gdal_contour -p writes
+# contour polygons of the same grid, in the same number of classes, to a
+# shapefile.
+#
+#   KORVEL=build/korvel bash bench/hardcopy_vs_gdal_contour.sh
+#
+# Each korvel run is timed whole; a run that only opens and leaves the
+# viewer is timed too, and its time taken off to give the cost of the hard
+# copy itself. Targets: Polygon shapefile <= 5 s, DXF <= 3 s, keep file
+# written <= 2 s and replayed <= 1 s; the whole shapefile run no slower
+# than gdal_contour -p.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+korvel=$(realpath "${KORVEL:-$here/../build/korvel}")
+python=/usr/bin/python3
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+mkdir -p "$here/data"
+grid=$here/data/valley_1000.asc
+if [ ! -f "$grid" ]; then
+  "$python" - "$grid" <<'PY'
+import sys
+import numpy as np
+n = 1000
+x = np.linspace(0, 1200, n)[None, :]
+y = np.linspace(900, 0, n)[:, None]
+axis = 450 + 120 * np.sin(x / 160)
+v = 430 - 8 * np.exp(-((y - axis) / 35) ** 2) + 18 * np.sin(x / 310) * np.cos(y / 230) \
+    + 0.02 * np.abs(y - axis) + 0.25 * np.sin(x / 6.3) * np.sin(y / 8.9)
+with open(sys.argv[1], 'w') as f:
+    f.write('ncols 1000\nnrows 1000\nxllcenter 2600000.0\nyllcenter 1200000.0\n')
+    f.write('cellsize %.6f\nNODATA_value -9999\n' % (1200 / (n - 1)))
+    np.savetxt(f, v, fmt='%.3f')
+PY
+fi
+work=$(mktemp -d "$here/data/run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Runs korvel on the grid with the script lines given; prints seconds.
+run() {
+  printf '%s\n' "$@" > session
+  local t0 t1
+  t0=$(date +%s.%N)
+  SKETRA_SCRIPT=session timeout 600 "$korvel" "$grid" > korvel.out 2>&1 || { cat korvel.out; exit 1; }
+  t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }'
+}
+best() {  # the fastest of three runs
+  local b=999999 t
+  for _ in 1 2 3; do
+    t=$(run "$@")
+    b=$(awk -v a="$t" -v c="$b" 'BEGIN { print (a < c) ? a : c }')
+  done
+  echo "$b"
+}
+view=(E 2)
+leave=(X F X)
+base=$(best "${view[@]}" "${leave[@]}")
+shape=$(best "${view[@]}" H S "1 valley" "3 3" D X "${leave[@]}")
+grep -qx 'Shapefile done' outp || { echo "no shapefile written"; exit 1; }
+dxf=$(best "${view[@]}" H D valley X "${leave[@]}")
+keep=$(best "${view[@]}" K S valley D "${leave[@]}")
+# The replay: Recall loads the keep file and redraws the view with it
+# behind; a plain Replot is timed the same way and taken off.
+replot=$(best "${view[@]}" R "${leave[@]}")
+replay=$(best "${view[@]}" K R valley.kep D D "${leave[@]}")
+
+features=$(ogrinfo -al -so valley.shp | sed -n 's/^Feature Count: //p')
+interval=$(awk 'NR > 6 { for (i = 1; i <= NF; ++i) { if (min == "" || $i < min) min = $i; if ($i > max) max = $i } }
+                END { printf "%.4f", (max - min) / 12 }' "$grid")
+gdal=999999
+for _ in 1 2 3; do
+  rm -f contours.*
+  t0=$(date +%s.%N)
+  gdal_contour -q -p -amin lo -amax hi -i "$interval" "$grid" contours.shp
+  t1=$(date +%s.%N)
+  gdal=$(awk -v a="$t0" -v b="$t1" -v c="$gdal" 'BEGIN { t = b - a; print (t < c) ? t : c }')
+done
+gdal_features=$(ogrinfo -al -so contours.shp | sed -n 's/^Feature Count: //p')
+
+cost() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a - b }'; }
+echo "korvel_view_only_s $base"
+echo "korvel_shapefile_run_s $shape (hard copy $(cost "$shape" "$base") s, $features polygons)"
+echo "korvel_dxf_run_s $dxf (hard copy $(cost "$dxf" "$base") s, $(stat -c %s valley.dxf) bytes)"
+echo "korvel_keep_run_s $keep (keep file $(cost "$keep" "$base") s, $(stat -c %s valley.kep) bytes)"
+echo "korvel_replay_run_s $replay (load and replay $(cost "$replay" "$replot") s)"
+echo "gdal_contour_p_s $gdal ($gdal_features polygons)"
+ratio=$(awk -v a="$shape" -v b="$gdal" 'BEGIN { printf "%.2f", a / b }')
+echo "korvel_shapefile_over_gdal_contour $ratio"
+status=0
+check() { if awk -v v="$2" -v lim="$3" 'BEGIN { exit !(v <= lim) }'; then echo "PASS $1"; else echo "FAIL $1"; status=1; fi; }
+check "shapefile hard copy <= 5 s" "$(cost "$shape" "$base")" 5
+check "DXF hard copy <= 3 s" "$(cost "$dxf" "$base")" 3
+check "keep file written <= 2 s" "$(cost "$keep" "$base")" 2
+check "keep file replayed <= 1 s" "$(cost "$replay" "$replot")" 1
+check "not slower than gdal_contour -p" "$ratio" 1
+exit $status

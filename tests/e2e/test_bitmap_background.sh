@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# A scanned plan behind the contour viewer: the keep list in ".grset" names
+# a grey image (raw PGM) whose world file places it around the example
+# grid. The left half of the image is black, the right half white. A person
+# opens the grid in the viewer, takes a screen shot and leaves.
+#
+# On the screen: black pixels are drawn in the palette's dark grey behind
+# the grid, white ones (grey level 255) are not drawn at all, and the grid's
+# classes are drawn over the image.
+set -euo pipefail
+: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/run"
+cd "$work/run"
+
+# 400 x 300 pixels of 10 m; the upper left pixel's centre at
+# (2599805, 1200995): the image covers x 2599800..2603800, y 1198000..1201000.
+convert -size 200x300 xc:black -size 200x300 xc:white +append -depth 8 plan.pgm
+printf '10.0\n0.0\n0.0\n-10.0\n2599805.0\n1200995.0\n' > plan.wld
+
+# The settings file as korvel writes it, with one background keep file.
+{
+  printf '%s\n' "/GRAPHIC ATTRIBUTES" " 1 /CALC SCALES" " 1 /DEP SCALING" " 1 /DRAW AXES" " 0 /DRAW GRID" \
+    " 1 /INTERACTIVE MODE" " 1 /TIC SPACING CENTIMETERS" " 1 /DRAW NO-DATA VALUES" " 2   5  12 /COLOR MODES" \
+    " 0 /SINGLE BUFFERED" " 1 /SAVE HARDCOPY FILE" " 1 /COLOR POSTSCRIPT" " 1 /DOMAIN BOUNDARY" \
+    " 1 /REDRAW KEEP FILES" " 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE" \
+    "  24 /NUMBER OF X-AXIS INTERVALS" "  18 /NUMBER OF Y-AXIS INTERVALS" \
+    "           0.00 /XMIN" "           1.00 /XMAX" "           0.00 /YMIN" "           1.00 /YMAX" \
+    "        0.50 /SYMBOL FACTOR" "        0.71 /ZOOM FACTOR" "        1.00 /SCALING FACTOR" \
+    " 1        0.00       10.00   1.0 1 /KEY" "       10.00    1  103     0.010 /VECTORS" " 0 /SHADING" \
+    "'' /" "'[]' /" "'Title' /" "'' /" \
+    "   1 /NUMBER OF KEEP FILES" "'plan.pgm'  2 /" "  0 /NUMBER OF VIEWS"
+  for _ in $(seq 10); do echo "0 /not used"; done
+} > .grset
+
+## Edit, then the second item of its choice list: the grid set.
+printf '%s\n' "## Edit: the grid set, shown in the contour viewer" E 2 > session
+SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > "$work/korvel.out" 2>&1 &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+fail() { echo "$*"; kill "$pid" 2>/dev/null || true; exit 1; }
+
+# Give the viewer time to draw, look, then leave: eXit, File, eXit.
+sleep 4
+import -window "$wid" "$work/viewer.png"
+xdotool mousemove --window "$wid" 500 400
+xdotool key x
+sleep 0.5
+xdotool key f
+sleep 0.3
+xdotool key x
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/korvel.out"; exit 1; }
+
+count() {  # pixels of colour $1 in the screen shot
+  convert "$work/viewer.png" -fill black +opaque "$1" -fill white -opaque "$1" \
+    -format '%[fx:int(mean*w*h)]' info:
+}
+grey=$(count '#5A5A5A')
+grid=$(count '#3856FF')
+echo "image pixels: $grey, grid pixels: $grid"
+[ "$grey" -gt 20000 ] || fail "the image is not behind the view"
+[ "$grid" -gt 20000 ] || fail "the grid is not drawn over the image"
+# The black half is 2000 m wide and 3000 m high, the view keeps equal
+# scales: the grey area is higher than wide, as the white half is left out.
+box=$(convert "$work/viewer.png" -fill black +opaque '#5A5A5A' -fill white -opaque '#5A5A5A' -trim \
+  -format '%w %h' info:)
+read -r w h <<< "$box"
+echo "grey area: ${w} x ${h} pixels"
+[ "$w" -lt "$h" ] || fail "the white half of the image was drawn"
+echo "bitmap background ok"

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The typical run with hard copies and keep files.
+#
+# Session 1, from a script: korvel starts with the example survey points,
+# the load dialog is applied, Grid -> Invers grids them with the proposed
+# geometry, and in the contour viewer Hardcopy -> DXF writes plan.dxf,
+# Keep -> Save records the view as view.kep and Recall lists it again; the
+# viewer is left, the set named, eXport -> Grid writes river.grd and File
+# eXit ends the session. The DXF passes ezdxf's audit and GDAL counts its
+# entities; the keep file holds the view's records.
+#
+# Session 2, a person with mouse and keys: the same start, then a turn of
+# the mouse wheel zooms into the grid, Hardcopy -> DXF writes zoomed.dxf,
+# a screen shot shows the zoomed grid back on the screen, and eXit, the
+# set's name and the keys F, X end korvel. The zoomed drawing covers a
+# smaller area than the whole one.
+set -euo pipefail
+: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/run"
+cd "$work/run"
+points=$KORVEL_SOURCE_DIR/examples/river_points.xyz
+fail() { echo "$*"; exit 1; }
+
+cat > session <<'SCRIPT'
+## the load dialog: apply; Grid, Invers, the proposed geometry and radius
+D
+G
+I
+D
+D
+## the contour viewer: Hardcopy, DXF "plan", eXit the hard-copy menu
+H
+D
+plan
+X
+## Keep: Save "view", Recall view.kep (file, then the list form), Done
+K
+S
+view
+R
+view.kep
+D
+D
+## eXit the viewer and name the set
+X
+river
+## eXport Grid to river.grd; File eXit
+X
+G
+river.grd
+F
+X
+SCRIPT
+SKETRA_SCRIPT=session timeout 200 "$KORVEL" "$points" > korvel.out || { cat korvel.out; fail "korvel failed"; }
+! grep -q 'unknown script line' outp || fail "the script was misread"
+grep -qx 'DXF File done' outp || fail "no DXF message"
+grep -qx 'saved on keep file' outp || fail "no keep message"
+head -2 river.grd | grep -q '^>>grid' || fail "the grid was not exported"
+
+audit() {
+  /usr/bin/python3 - "$1" <<'PY'
+import collections, sys
+import ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+auditor = doc.audit()
+kinds = collections.Counter(e.dxftype() for e in doc.modelspace())
+print(len(auditor.errors), kinds['SOLID'], kinds['LINE'], kinds['TEXT'])
+PY
+}
+read -r errors solids lines texts < <(audit plan.dxf)
+echo "plan.dxf: $errors errors, $solids solids, $lines lines, $texts texts"
+[ "$errors" -eq 0 ] || fail "ezdxf audit reports errors"
+[ "$solids" -gt 1000 ] || fail "the filled grid is missing from the DXF"
+[ "$lines" -gt 100 ] || fail "the contour lines are missing from the DXF"
+sed -n '8,10p' plan.dxf | tr '\n' ' ' | grep -qx '\$ACADVER 1 AC1006 ' || fail "not an AC1006 drawing"
+count=$(ogrinfo -al -so plan.dxf | sed -n 's/^Feature Count: //p')
+[ "$count" -eq "$(grep -cxE 'SOLID|LINE|TEXT|POINT' plan.dxf)" ] || fail "ogrinfo counts $count features"
+head -8 view.kep | tr '\n' ' ' | grep -q '^MCOL .* RCOL .* XORG  0.2[0-9.]*D+07 YORG  0.1[0-9.]*D+07 ' ||
+  fail "keep file header"
+[ "$(grep -cxE 'FIL2|FIL3' view.kep)" -gt 1000 ] || fail "the keep file lacks the filled grid"
+
+# Session 2: a person.
+rm -f outp
+layout=$work/layout.log
+SKETRA_LAYOUT_LOG=$layout timeout 200 "$KORVEL" "$points" > "$work/person.out" &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+fail() { echo "$*"; kill "$pid" 2>/dev/null || true; exit 1; }
+# shellcheck source=person.sh
+source "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
+
+click_on Apply   # the load dialog
+for _ in $(seq 100); do grep -q '^found' outp 2>/dev/null && break; sleep 0.2; done
+click_on Grid
+click_on Invers
+click_on Apply   # the proposed geometry
+click_on Apply   # the search radius
+wait_for_menu Alter
+sleep 0.5
+seen=$(wc -l < "$layout")
+xdotool mousemove --window "$wid" 500 380 click 4   # the wheel zooms in
+wait_for_menu Alter
+click_on Hardcopy
+click_on DXF
+sleep 0.5
+xdotool type --delay 20 "zoomed"
+xdotool key Return
+for _ in $(seq 300); do grep -qx 'DXF File done' outp && break; sleep 0.1; done
+click_on eXit    # the hard-copy menu
+wait_for_menu Alter
+sleep 0.5
+import -window "$wid" "$work/zoomed.png"
+click_on eXit    # the viewer
+sleep 0.5
+xdotool type --delay 20 "river"
+xdotool key Return
+for _ in $(seq 50); do grep -q 'DATA STORED' outp && break; sleep 0.1; done
+xdotool mousemove --window "$wid" 500 400
+xdotool key f
+sleep 0.3
+xdotool key x
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { cat "$work/person.out"; fail "exit status $status"; }
+
+read -r errors solids lines texts < <(audit zoomed.dxf)
+echo "zoomed.dxf: $errors errors, $solids solids"
+[ "$errors" -eq 0 ] || fail "ezdxf audit of the zoomed view"
+[ "$solids" -gt 100 ] || fail "the zoomed DXF holds no filled grid"
+extent() { awk -v key="$2" '$0 == key { getline; getline; x = $1; getline; getline; print x, $1; exit }' "$1"; }
+read -r x0 y0 < <(extent plan.dxf '$EXTMIN')
+read -r x1 y1 < <(extent plan.dxf '$EXTMAX')
+read -r zx0 zy0 < <(extent zoomed.dxf '$EXTMIN')
+read -r zx1 zy1 < <(extent zoomed.dxf '$EXTMAX')
+awk -v a="$x0 $x1 $y0 $y1" -v b="$zx0 $zx1 $zy0 $zy1" 'BEGIN {
+  split(a, p); split(b, q)
+  if (!((q[2] - q[1]) < 0.9 * (p[2] - p[1]) && (q[4] - q[3]) < 0.9 * (p[4] - p[3]))) exit 1 }' ||
+  fail "the zoomed drawing is not smaller than the whole one"
+
+# The screen shot: the zoomed grid in its classes' colours is back on the
+# screen after the hard copy.
+colours=$(convert "$work/zoomed.png" -crop 900x650+70+40 +repage -format '%k' info:)
+echo "colours in the plot: $colours"
+[ "$colours" -gt 12 ] || fail "the grid is not on the screen after the hard copy"
+cp "$work/zoomed.png" "${KORVEL_SHOT_DIR:-$work}/hardcopy_zoomed.png" 2>/dev/null || true
+echo "hard copy session ok"
