@@ -262,7 +262,9 @@ int iicmd(ParserState& p, std::span<const std::string_view> keywords, std::strin
         block_token(p, word);
         continue;
       }
-      if (!block_active(p, p.nlab)) break;
+      // The end of a file ends its section or include even inside a skipped
+      // block: skipping it would read the same end again and again.
+      if (!block_active(p, p.nlab) && !(p.at_eof && word == ">>")) break;
       if (word == "include") {
         std::string name = rrxwrd(line);
         open_include(p, name, unit, logunit);
