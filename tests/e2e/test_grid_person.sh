@@ -23,23 +23,7 @@ pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
 fail() { echo "$*"; kill "$pid" 2>/dev/null || true; exit 1; }
 
-seen=0
-click_on() {
-  local box=""
-  for _ in $(seq 300); do
-    box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
-      awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
-                        label == want { box = int($1 + $3 / 2) " " int($2 + $4 / 2) }
-                        END { print box }')
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || fail "\"$1\" was not drawn"
-  sleep 0.3
-  seen=$(wc -l < "$layout")
-  # shellcheck disable=SC2086  # $box is "x y"
-  xdotool mousemove --window "$wid" $box click 1
-}
+. "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"  # click_on LABEL, wait_for_menu LABEL
 
 click_on Apply   # the load dialog
 for _ in $(seq 100); do
