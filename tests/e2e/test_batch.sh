@@ -41,6 +41,31 @@ start=$(date +%s)
 batch keys
 [ $(($(date +%s) - start)) -lt 20 ] || fail "8000 unknown keys took too long"
 
+# Input that once kept korvel busy for good ends promptly: an option block
+# never closed (one, and 100,000 on one line), a 10 MB script line, a binary
+# script, and in the grid viewer queries at non-finite and huge co-ordinates
+# and a section along a polygon of 1e308 vertices.
+quick() {
+  local start
+  start=$(date +%s)
+  batch "$@"
+  [ $(($(date +%s) - start)) -lt 20 ] || fail "$1 took too long"
+}
+printf '>>unstruct\n{name\nxyz /\n1 2 3\n' > open.unstruct
+awk 'BEGIN { printf ">>unstruct\n"; for (i = 0; i < 100000; ++i) printf "{a "; print ""; print "xyz /"; print "1 2 3" }' > deep.unstruct
+printf 'D\n' > apply
+quick apply open.unstruct
+quick apply deep.unstruct
+grep -q '^ >>$' outp || fail "the unclosed blocks did not reach the end of the file"
+awk 'BEGIN { s = "x"; while (length(s) < 10000000) s = s s; print s }' > long_line
+quick long_line
+head -c 200000 /dev/urandom > binary
+quick binary
+cp "$KORVEL_SOURCE_DIR/examples/river_grid.asc" grid.asc
+printf '1e308 1e308\n-1e308 1e308\n-1e308 -1e308\n1e308 -1e308\n' > huge.txt
+printf 'E\n2\nN nan nan\nE nan nan\nN inf -inf\nE 1e308 -1e308\nI\nS\nhuge.txt\nD\nA\nO\n=500\nF\nR\nhuge.txt\nD\nD\n' > viewer
+quick viewer grid.asc
+
 # Without SKETRA_BATCH a finished script leaves korvel waiting for a
 # person: it is still running when the timeout ends it.
 status=0
