@@ -12,7 +12,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
+#include "support/editor_fixture.h"
 
 namespace {
 
@@ -23,31 +23,12 @@ using Edges = std::vector<Edge>;
 using Entries = std::vector<std::string>;
 using V = std::vector<float>;
 
-class AlterMoveTest : public korvel::testing::WithRecordingDriver {
+class AlterMoveTest : public korvel::testing::EditorFixture {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    grvalu8("XORGR", 1000.0);
-    grvalu8("YORGR", 2000.0);
-    use_unit_mapping();
-  }
-  void point(float px, float py, float pz = 0, std::int32_t c = 101) {
-    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
-  }
-  ViewRequest entry(int k, const Entries& script) {
-    grscpt(script);
-    ViewContext v{-k, w, 0, 0};
-    editor_entries(d)[size_t(k - 1)].run(v);
-    return v.requested();
-  }
+  AlterMoveTest() : EditorFixture(korvel::testing::EditorOptions{
+                                      .capacity = 100000, .origin_x = 1000.0, .origin_y = 2000.0, .output_unit = false}) {}
   ViewRequest alter(const Entries& script) { return entry(5, script); }
   ViewRequest move(const Entries& script) { return entry(9, script); }
-  V x, y, z;
-  Codes code;
-  Edges seg;
-  EditData d{x, y, z, code, seg, 100000, 100000};
-  std::array<double, 4> w{};
 };
 
 TEST_F(AlterMoveTest, OperatorAppliesInsideAPolygonAndToAllLivePoints) {

@@ -15,7 +15,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
+#include "support/editor_fixture.h"
 #include "support/testdir.h"
 
 namespace {
@@ -27,20 +27,10 @@ using Codes = std::vector<std::int32_t>;
 using Edges = std::vector<Edge>;
 using Entries = std::vector<std::string>;
 
-class EditorTest : public korvel::testing::WithRecordingDriver {
+class EditorTest : public korvel::testing::EditorFixture {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-    use_unit_mapping();
-  }
-  void point(float px, float py, float pz, std::int32_t c = 101) {
-    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
-  }
+  // Every point of these tests states its height.
+  void point(float px, float py, float pz, std::int32_t c = 101) { EditorFixture::point(px, py, pz, c); }
   // Free points 1 (0,0) and 2 (100,0); a line 3-4-5 along y = 50.
   void survey() {
     point(0, 0, 10), point(100, 0, 11);
@@ -48,24 +38,6 @@ class EditorTest : public korvel::testing::WithRecordingDriver {
     seg = {{3, 4}, {4, 5}};
     grclne(code, seg);
   }
-  // Runs entry k (1-based) with the cursor at (cx, cy) after queueing
-  // `script`; returns what the entry asked of the loop.
-  ViewRequest entry(int k, const Entries& script = {}, float cx = 0, float cy = 0) {
-    grscpt(script);
-    grcomn.xcrsgr = cx, grcomn.ycrsgr = cy;
-    ViewContext v{-k, w, cx, cy};
-    editor_entries(d)[size_t(k - 1)].run(v);
-    return v.requested();
-  }
-  std::string output() {
-    unit_close(40);
-    return read_file("out.txt");
-  }
-  std::vector<float> x, y, z;
-  Codes code;
-  Edges seg;
-  EditData d{x, y, z, code, seg, 1000, 1000};
-  std::array<double, 4> w{};
 };
 
 constexpr int kNearest = 1, kLabel = 2, kCut = 3, kTransform = 8, kWrite = 10, kInfo = 11;

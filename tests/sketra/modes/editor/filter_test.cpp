@@ -14,7 +14,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
+#include "support/editor_fixture.h"
 #include "support/testdir.h"
 
 namespace {
@@ -27,30 +27,12 @@ using Edges = std::vector<Edge>;
 using Entries = std::vector<std::string>;
 using V = std::vector<float>;
 
-class FilterTest : public korvel::testing::WithRecordingDriver {
+class FilterTest : public korvel::testing::EditorFixture {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-  }
-  void point(float px, float py, float pz = 0, std::int32_t c = 101) {
-    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
-  }
-  void clear() { x.clear(), y.clear(), z.clear(), code.clear(), seg.clear(); }
+  FilterTest() : EditorFixture(korvel::testing::EditorOptions{
+                                   .capacity = 1000000, .output_unit = false, .unit_mapping = false}) {}
   // The Filter entry (cell 4 of the mode) with `script` queued.
-  ViewRequest filter(const Entries& script) {
-    grscpt(script);
-    ViewContext v{-4, w, 0, 0};
-    editor_entries(d)[3].run(v);
-    return v.requested();
-  }
-  V x, y, z;
-  Codes code;
-  Edges seg;
-  EditData d{x, y, z, code, seg, 1000000, 1000000};
-  std::array<double, 4> w{};
+  ViewRequest filter(const Entries& script) { return entry(4, script); }
 };
 
 TEST_F(FilterTest, NodesMergesLaterPointsWithinTheToleranceKeepingTheChosenZ) {

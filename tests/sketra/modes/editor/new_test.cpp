@@ -13,7 +13,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
+#include "support/editor_fixture.h"
 #include "support/testdir.h"
 
 namespace {
@@ -26,35 +26,10 @@ using Edges = std::vector<Edge>;
 using Entries = std::vector<std::string>;
 using V = std::vector<float>;
 
-class NewTest : public korvel::testing::WithRecordingDriver {
+class NewTest : public korvel::testing::EditorFixture {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-    use_unit_mapping();
-  }
-  void point(float px, float py, float pz = 0, std::int32_t c = 101) {
-    x.push_back(px), y.push_back(py), z.push_back(pz), code.push_back(c);
-  }
-  ViewRequest add(const Entries& script) {
-    grscpt(script);
-    ViewContext v{-6, w, 0, 0};
-    editor_entries(d)[5].run(v);
-    return v.requested();
-  }
-  std::string output() {
-    unit_close(40);
-    return read_file("out.txt");
-  }
-  V x, y, z;
-  Codes code;
-  Edges seg;
-  EditData d{x, y, z, code, seg, 100, 100};
-  std::array<double, 4> w{};
+  NewTest() : EditorFixture(korvel::testing::EditorOptions{.capacity = 100}) {}
+  ViewRequest add(const Entries& script) { return entry(6, script); }
 };
 
 TEST_F(NewTest, LinesAndPolygonsGetTheDefaultValue) {
