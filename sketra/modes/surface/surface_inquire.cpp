@@ -80,7 +80,7 @@ bool within_budget(const Polygon& p, double spacing, double per_sample, double& 
     left -= n;
     return true;
   }
-  grmesg("more than " + fmt_i(std::int64_t(limit), 1) +
+  grmesg("more than " + std::to_string(std::int64_t(limit)) +
          " points: choose a larger spacing (stopped at line " +
          std::to_string(unit_reader(kInquireReadUnit) ? unit_reader(kInquireReadUnit)->record() : 0) + ")");
   return false;
@@ -170,9 +170,9 @@ bool section_entry(ViewContext& v, SurfaceView& sv) {
   const std::string title = "/Section " + comment;
   grdisp(title);
   double left = kMaxInquireSamples;
-  bool stopped = false;
+  bool stopped = false, refused = false;
   each_polyline(kInquireReadUnit, [&](const Polygon& p) {
-    if (!within_budget(p, d.spacing, 1, left, kMaxInquireSamples)) return false;
+    if (!within_budget(p, d.spacing, 1, left, kMaxInquireSamples)) return !(refused = true);
     const std::vector<LineSample> samples = line_samples(p, d.spacing);
     for (std::size_t i = 0; i < samples.size(); ++i) {
       if (i % 4096 == 4095 && v.interrupted()) return !(stopped = true);
@@ -190,7 +190,7 @@ bool section_entry(ViewContext& v, SurfaceView& sv) {
   unit_close(kInquireReadUnit);
   grdump();
   grflip();
-  if (stopped) display_buffer.lines.clear();  // an interrupted section shows nothing
+  if (stopped || refused) display_buffer.lines.clear();  // nothing shown of a section stopped half-way
   else grdisp("/disp");
   return stopped;
 }
@@ -214,7 +214,7 @@ bool channel_form(ChannelForm& c) {
     return false;
   c.resolution = std::max(c.resolution, 0.001);
   if (!(std::floor(c.width / c.resolution) + 1 <= kMaxAcross)) {
-    grmesg("more than " + fmt_i(std::int64_t(kMaxAcross), 1) + " points across: choose a larger resolution");
+    grmesg("more than " + std::to_string(std::int64_t(kMaxAcross)) + " points across: choose a larger resolution");
     return false;
   }
   grtrs.adist = float(c.width);
