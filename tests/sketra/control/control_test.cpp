@@ -105,32 +105,25 @@ TEST_F(ControlTest, OriginalStartsANewOuterRoundFromTheDataExtents) {
   EXPECT_EQ(grcomn.indsgr, 1);
 }
 
-TEST_F(ControlTest, ModeEntriesFollowTheGapAsNegativeCodes) {
-  mode_.entries = {" AAlpha", " BBeta", " GGamma"};
-  mode_.extra = [](ViewContext& v) {
-    if (v.code == -2) {
-      EXPECT_EQ(v.x, 12.5f);
-    }
-  };
-  run({"A", "B 12.5 30", "G", "X"});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -1, 3, -2, 3, -3, 3}));
-  EXPECT_EQ(grcomn.control.shown, 16);
-  EXPECT_EQ(grcomn.control.cells[12], std::string(16, ' '));
-  EXPECT_EQ(grcomn.control.cells[13], fixed_width(" AAlpha", 16));
-  EXPECT_FLOAT_EQ(grcomn.xcrsgr, 12.5f);  // the mode sees the cursor in world units
-  EXPECT_FLOAT_EQ(grcomn.ycrsgr, 30.0f);
-}
-
-// Thirteen entries and help: the thirteenth's hot key V belongs to Value,
-// yet the script line "#26" and a click reach it; the column still fits.
+// Mode entries follow the gap as negative codes, with the cursor. Thirteen
+// entries and help: the thirteenth's hot key V belongs to Value, yet the
+// script line "#26" and a click reach it; the column still fits.
 TEST_F(ControlTest, EntryTableOfFourteenReachesEveryEntry) {
   for (const char* c : {" AAlpha", " BBeta", " CGamma", " EDelta", " GEps", " IZeta", " JEta", " LTheta", " MIota",
                         " NKappa", " PLambda", " SMu", " VVolume", " ??"})
     mode_.entries.push_back(c);
+  mode_.extra = [](ViewContext& v) {
+    if (v.code == -2) {  // the cursor in world units
+      EXPECT_EQ(v.x, 12.5f);
+      EXPECT_EQ(std::pair(grcomn.xcrsgr, grcomn.ycrsgr), std::pair(12.5f, 30.0f));
+    }
+  };
   person().click("?").key('x');  // the mode's help, drawn after the loop's own "?"
-  run({"#26", "B"});
+  run({"#26", "B 12.5 30"});
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -13, 3, -2, 3, -14, 3}));
   EXPECT_EQ(grcomn.control.shown, 27);
+  EXPECT_EQ(grcomn.control.cells[12], std::string(16, ' '));  // the gap after the loop's entries
+  EXPECT_EQ(grcomn.control.cells[13], fixed_width(" AAlpha", 16));
   EXPECT_EQ(grcomn.control.cells[26], fixed_width(" ??", 16));
   EXPECT_GE(menus.ys.back(), grcomn.yorggr - float(grcomn.wndwgr[3]));  // inside the window
   std::array<double, 4> w{};

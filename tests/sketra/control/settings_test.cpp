@@ -180,16 +180,13 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   ASSERT_EQ(c.views.size(), 1u);
   EXPECT_EQ(c.views[0].nxingr, 6);
   EXPECT_EQ(c.views[0].nyingr, 6);
-}
-
-// Colour modes and banks far outside their ranges (the magnitude of the
-// most negative integer has no int) are replaced before any colour is
-// looked up through them.
-TEST_F(SettingsTest, ExtremeColourModesAndBanksAreNotUsed) {
+  // Colour modes and banks far outside their ranges (the magnitude of the
+  // most negative integer has no int) are replaced before any colour is
+  // looked up through them.
   for (const char* modes : {"-2147483648 5  12 /COLOR MODES", " 7 2147483647  12 /COLOR MODES"}) {
-    std::vector<std::string> l = default_lines();
     l[8] = modes;
     write_lines(l);
+    fresh_run();
     grinit(5, 6, "Korvel_4.01", false);
     EXPECT_EQ(grcomn.colour.mode, 2) << modes;
     EXPECT_EQ(grcomn.colour.bank, 5) << modes;

@@ -157,7 +157,7 @@ TEST_F(FilterTest, AnInterruptedOperationLeavesTheStoreAsItWas) {
 // ---------------------------------------------------------------- against the plain scans
 
 // A clustered random store: points, some deleted, chains of edges.
-void random_store(FilterTest* t, std::mt19937& rng, int n, V& x, V& y, V& z, Codes& code, Edges& seg) {
+void random_store(std::mt19937& rng, int n, V& x, V& y, V& z, Codes& code, Edges& seg) {
   std::uniform_real_distribution<float> u(0, 100), small(-0.3f, 0.3f);
   for (int i = 0; i < n; ++i) {
     const bool near = i > 0 && rng() % 3 == 0;  // many near an earlier point
@@ -176,14 +176,13 @@ void random_store(FilterTest* t, std::mt19937& rng, int n, V& x, V& y, V& z, Cod
     }
   }
   grclne(code, seg);
-  (void)t;
 }
 
 TEST_F(FilterTest, NodesBufferAndJoinGiveThePlainScansResults) {
   std::mt19937 rng(7);
   for (int round = 0; round < 3; ++round) {
     clear();
-    random_store(this, rng, 3000, x, y, z, code, seg);
+    random_store(rng, 3000, x, y, z, code, seg);
     const V x0 = x, y0 = y, z0 = z;
     const Codes c0 = code;
     const Edges s0 = seg;
