@@ -13,7 +13,7 @@ void WithRecordingDriver::SetUp() {
   auto rec = std::make_unique<sketra::RecordingDriver>();
   rec_ = rec.get();
   previous_ = sketra::set_driver(std::move(rec));
-  sketra::grmode(2);
+  if (open_window_) sketra::grmode(2);
   rec_->clear_calls();
 }
 

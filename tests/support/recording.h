@@ -20,6 +20,10 @@ namespace korvel::testing {
 
 class WithRecordingDriver : public FreshState {
  protected:
+  WithRecordingDriver() = default;
+  // open_window false: no window is opened (for tests that start the
+  // library themselves with grinit).
+  explicit WithRecordingDriver(bool open_window) : open_window_(open_window) {}
   void SetUp() override;
   void TearDown() override;
   sketra::RecordingDriver& rec() { return *rec_; }
@@ -29,6 +33,7 @@ class WithRecordingDriver : public FreshState {
   static void use_unit_mapping();
 
  private:
+  bool open_window_ = true;
   sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };

@@ -23,6 +23,7 @@
 #include "support/answer_ui.h"
 #include "support/fresh.h"
 #include "support/person.h"
+#include "support/recording.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"
 
@@ -32,14 +33,13 @@ using namespace sketra;
 using korvel::testing::TestMode;
 using Codes = std::vector<int>;
 
-class ControlTest : public korvel::testing::FreshState {
+class ControlTest : public korvel::testing::WithRecordingDriver {
  protected:
+  ControlTest() : WithRecordingDriver(false) {}
   void SetUp() override {
-    FreshState::SetUp();
-    auto rec = std::make_unique<RecordingDriver>();
-    rec_ = rec.get();
+    WithRecordingDriver::SetUp();
+    rec_ = &rec();
     rec_->set_time(0);
-    previous_ = set_driver(std::move(rec));
     set_dialog_ui(&ui_);
     grinit(5, 4, "sketra-test", false);
     grvalu8("XORGR", 2600000.0);  // as the application does after a load
@@ -54,8 +54,7 @@ class ControlTest : public korvel::testing::FreshState {
   }
   void TearDown() override {
     person_.reset();
-    FreshState::TearDown();
-    set_driver(std::move(previous_));
+    WithRecordingDriver::TearDown();
   }
   // Runs the test mode with the script entries queued.
   void run(const std::vector<std::string>& script, int options = 0) {
@@ -71,7 +70,6 @@ class ControlTest : public korvel::testing::FreshState {
   korvel::testing::Person& person() { return *person_; }
 
   RecordingDriver* rec_ = nullptr;
-  std::unique_ptr<Driver> previous_;
   std::unique_ptr<korvel::testing::Person> person_;  // clicks by label
   korvel::testing::AnswerUi ui_;
   TestMode mode_;

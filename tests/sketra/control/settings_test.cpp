@@ -14,6 +14,7 @@
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "support/fresh.h"
+#include "support/recording.h"
 #include "support/testdir.h"
 
 namespace {
@@ -22,18 +23,12 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class SettingsTest : public korvel::testing::FreshState {
+class SettingsTest : public korvel::testing::WithRecordingDriver {
  protected:
+  SettingsTest() : WithRecordingDriver(false) {}
   void SetUp() override {
-    FreshState::SetUp();
-    auto rec = std::make_unique<RecordingDriver>();
-    rec_ = rec.get();
-    rec_->set_time(0);
-    previous_ = set_driver(std::move(rec));
-  }
-  void TearDown() override {
-    FreshState::TearDown();
-    set_driver(std::move(previous_));
+    WithRecordingDriver::SetUp();
+    rec().set_time(0);
   }
   // A new run of the program: everything back to what a fresh process has.
   static void fresh_run() { korvel::testing::fresh_start(); }
@@ -47,8 +42,6 @@ class SettingsTest : public korvel::testing::FreshState {
     for (const auto& l : lines) text += l + "\n";
     write_file(kSettingsFile, text);
   }
-  RecordingDriver* rec_ = nullptr;
-  std::unique_ptr<Driver> previous_;
 };
 
 TEST_F(SettingsTest, FreshFileHasTheDocumentedLayout) {
