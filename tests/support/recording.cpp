@@ -34,6 +34,13 @@ void WithRecordingDriver::use_unit_mapping() {
   c.yorggr = 1000;
 }
 
+void show_extents(const std::array<double, 4>& w) {
+  auto& c = sketra::grcomn;
+  sketra::grsset(w[0] - c.xorgr, w[1] - c.xorgr, w[2] - c.yorgr, w[3] - c.yorgr);
+  c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
+  sketra::grsfac();
+}
+
 // Pixels of the recorded fills: each pixel whose centre lies inside a
 // polygon (half-open on the edges, so polygons that share an edge split
 // its pixels) takes the polygon's colour; later fills cover earlier ones.

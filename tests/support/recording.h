@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <utility>
@@ -37,6 +38,11 @@ class WithRecordingDriver : public FreshState {
   sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
+
+// Shows the absolute extents w (xmin, xmax, ymin, ymax, as a display mode
+// reports them) in the window as the control loop does: window and clip
+// window relative to the origin, and the factors.
+void show_extents(const std::array<double, 4>& w);
 
 // Pixels of the recorded fills: each pixel whose centre lies inside a
 // polygon (half-open on the edges, so polygons that share an edge split
