@@ -36,14 +36,6 @@ P point(std::uint64_t k) {
   return {double(std::bit_cast<float>(std::uint32_t(k >> 32))), double(std::bit_cast<float>(std::uint32_t(k)))};
 }
 
-std::uint64_t mix(std::uint64_t h) {
-  h ^= h >> 30;
-  h *= 0xBF58476D1CE4E5B9ull;
-  h ^= h >> 27;
-  h *= 0x94D049BB133111EBull;
-  return h ^ (h >> 31);
-}
-
 double orient(P a, P b, P c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); }
 
 int sign(double v) { return (v > 0) - (v < 0); }
@@ -394,13 +386,17 @@ void append_reversed(const Rings& rings, std::size_t r, MergedPolygon& out) {
 // ---------------------------------------------------------------- edge table
 
 std::size_t EdgeTable::home(const MergeEdge& e) const {
+  // Multiplicative hashing of the undirected edge; the top bits pick the slot.
   const std::uint64_t lo = std::min(e.a, e.b), hi = std::max(e.a, e.b);
-  return std::size_t(mix(lo ^ mix(hi ^ std::uint64_t(std::uint32_t(e.colour))))) & (slots_.size() - 1);
+  const std::uint64_t h = (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^
+                          (std::uint64_t(std::uint32_t(e.colour)) * 0x165667B19E3779F9ull);
+  return std::size_t((h ^ (h >> 29)) >> shift_);
 }
 
 void EdgeTable::grow() {
   std::vector<MergeEdge> old = std::move(slots_);
   slots_.assign(std::max<std::size_t>(4096, old.size() * 2), MergeEdge{});
+  shift_ = 64 - std::countr_zero(slots_.size());
   count_ = 0;
   for (const MergeEdge& e : old)
     if (e.a != e.b) toggle(e.a, e.b, e.colour);
@@ -463,10 +459,14 @@ PieceMerger::~PieceMerger() {
 bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int colour) {
   const std::size_t n = std::min(x.size(), y.size());
   const std::int32_t head[2] = {colour, std::int32_t(n)};
-  if (!spool_failed_)
-    spool_failed_ = std::fwrite(head, sizeof head, 1, spool_) != 1 || std::fwrite(x.data(), sizeof(float), n, spool_) != n ||
-                    std::fwrite(y.data(), sizeof(float), n, spool_) != n;
-  if (spool_failed_) return false;
+  const auto put = [this](const void* p, std::size_t bytes) {
+    const char* c = static_cast<const char*>(p);
+    spooled_.insert(spooled_.end(), c, c + bytes);
+  };
+  put(head, sizeof head);
+  put(x.data(), n * sizeof(float));
+  put(y.data(), n * sizeof(float));
+  if (spooled_.size() >= kSpoolBlock && !flush_spool()) return false;
   ClassTotals& totals = classes_[colour];
   ++totals.pieces;
   if (!merging_ || broken_.contains(colour)) return true;
@@ -493,13 +493,40 @@ bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int co
   for (std::size_t k = 0; k < m; ++k) {
     std::uint64_t a = keys_[k], b = keys_[(k + 1) % m];
     if (twice < 0) std::swap(a, b);  // every piece counter-clockwise
-    if (open_.toggle(a, b, colour) == EdgeTable::Added::duplicate) broken_.insert(colour);
+    stage({a, b, colour});
   }
   if (open_.size() > kEdgeLimit) {
     merging_ = false;
     open_.clear();
   }
   return true;
+}
+
+void PieceMerger::stage(const MergeEdge& e) {
+  for (std::size_t k = staged_; k-- > 0;) {  // newest first: the likeliest partner
+    const MergeEdge& s = stage_[k];
+    if (s.colour != e.colour || s.b != e.a || s.a != e.b) continue;
+    std::copy(stage_.begin() + std::ptrdiff_t(k + 1), stage_.begin() + std::ptrdiff_t(staged_),
+              stage_.begin() + std::ptrdiff_t(k));
+    --staged_;  // met from both sides: gone
+    return;
+  }
+  if (staged_ == stage_.size()) unstage();
+  stage_[staged_++] = e;
+}
+
+void PieceMerger::unstage() {
+  const MergeEdge e = stage_[0];
+  std::copy(stage_.begin() + 1, stage_.begin() + std::ptrdiff_t(staged_), stage_.begin());
+  --staged_;
+  if (open_.toggle(e.a, e.b, e.colour) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
+}
+
+bool PieceMerger::flush_spool() {
+  if (!spool_failed_ && !spooled_.empty())
+    spool_failed_ = std::fwrite(spooled_.data(), 1, spooled_.size(), spool_) != spooled_.size();
+  spooled_.clear();
+  return !spool_failed_;
 }
 
 bool PieceMerger::merge_class(std::span<MergeEdge> boundary, const ClassTotals& totals, MergedPolygon& out) const {
@@ -538,6 +565,7 @@ bool PieceMerger::merge_class(std::span<MergeEdge> boundary, const ClassTotals& 
 }
 
 bool PieceMerger::finish(const WriteMerged& merged, const WritePiece& piece) {
+  while (staged_ > 0) unstage();
   std::vector<MergeEdge> edges = merging_ ? open_.edges() : std::vector<MergeEdge>{};
   open_.clear();
   std::sort(edges.begin(), edges.end(), [](const MergeEdge& p, const MergeEdge& q) { return p.colour < q.colour; });
@@ -560,7 +588,7 @@ bool PieceMerger::finish(const WriteMerged& merged, const WritePiece& piece) {
 }
 
 bool PieceMerger::replay(const std::set<int>& colours, const WritePiece& piece) {
-  if (!spool_ || std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0) return false;
+  if (!flush_spool() || std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0) return false;
   std::int32_t head[2];
   std::vector<float> x, y;
   while (std::fread(head, sizeof head, 1, spool_) == 1) {

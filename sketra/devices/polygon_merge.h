@@ -22,6 +22,7 @@
 // failing any of these, or drawn as a single piece, falls back to its
 // pieces.
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -63,6 +64,7 @@ class EdgeTable {
   void grow();
 
   std::vector<MergeEdge> slots_;  // a == b marks a free slot
+  int shift_ = 64;                // 64 - log2(slots)
   std::size_t count_ = 0;
 };
 
@@ -95,6 +97,14 @@ class PieceMerger {
   };
   bool merge_class(std::span<MergeEdge> edges, const ClassTotals& totals, MergedPolygon& out) const;
   bool replay(const std::set<int>& colours, const WritePiece& piece);
+  bool flush_spool();  // false once a spool write failed
+  // Edges pass a few places of staging (oldest out first) before the
+  // table: neighbouring pieces drawn one after the other cancel there
+  // without a table look-up.
+  void stage(const MergeEdge& e);
+  void unstage();
+
+  static constexpr std::size_t kSpoolBlock = 1 << 20;  // bytes gathered per write
 
   std::string spool_path_;
   std::FILE* spool_ = nullptr;
@@ -104,6 +114,9 @@ class PieceMerger {
   std::map<int, ClassTotals> classes_;
   std::set<int> broken_;  // colours with pieces that cannot be merged
   std::vector<std::uint64_t> keys_;  // vertices of the piece being added
+  std::vector<char> spooled_;        // pieces not yet written to the spool
+  std::array<MergeEdge, 16> stage_;
+  std::size_t staged_ = 0;
 };
 
 }  // namespace sketra::detail

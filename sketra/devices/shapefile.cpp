@@ -149,7 +149,7 @@ class ShapeWriter {
     }
     if (!shape_io.failed) return {};
     remove_temporaries();
-    return shape_io.message.empty() ? "Error writing: " + base_ + ".shp" : shape_io.message;
+    return "Error writing: " + base_ + ".shp";
   }
 
  private:
@@ -277,7 +277,7 @@ class ShapeDevice final : public FileDevice {
                             [this](std::span<const float> x, std::span<const float> y, int colour) {
                               return write_piece(x, y, colour);
                             });
-      if (!ok_) shape_io.failed = true;
+      if (!ok_) check(false);
     }
     merger_.reset();
     std::string failed = out_->finish();
@@ -298,10 +298,7 @@ class ShapeDevice final : public FileDevice {
 
   void fill(std::span<const float> x, std::span<const float> y, int colour) override {
     if (type_ != kShapePolygon || !ok_ || x.empty()) return;
-    if (!merger_->add(x, y, colour)) {
-      shape_io.failed = true;
-      check(false);
-    }
+    check(merger_->add(x, y, colour));
   }
 
  private:
@@ -330,9 +327,11 @@ class ShapeDevice final : public FileDevice {
     return out_->add(int(n + 1), xs_.data(), ys_.data(), zs_.data(), colour, colour);
   }
 
-  // After a failure nothing more is written; the message shows once.
+  // After a failure nothing more is written; shapelib's explanation shows
+  // once (the closing message names the file).
   void check(bool ok) {
     if (ok) return;
+    shape_io.failed = true;
     ok_ = false;
     grmesg(shape_io.message.empty() ? "Error writing shapefile" : shape_io.message);
   }
