@@ -16,6 +16,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/ui/dialogs.h"
+#include "sketra/ui/display_buffer.h"
 #include "support/recording.h"
 #include "support/testdir.h"
 
@@ -121,6 +122,14 @@ TEST_F(InquireTest, SectionOfATiltedPlaneIsStraightAndItsDefaultLineStays) {
   EXPECT_EQ(grtrs.dfac, 2.0f);
   // A blank name returns to the submenu.
   inquire(s, {"S", " "});
+  // Escape stops a long section: no page, and Inquire is left at once.
+  rec().push_key(0xFF1B);
+  grscpt(std::vector<std::string>{"S", "sec.xyz", "1 0.001", "D"});
+  std::array<double, 4> w{};
+  ViewContext v{-6, w};
+  surface_entries(s)[5].run(v);
+  EXPECT_EQ(dialogs.messages.back(), "interrupted");
+  EXPECT_TRUE(display_buffer.lines.empty());
 }
 
 TEST_F(InquireTest, ChannelCrossSectionsLieAcrossTheAxis) {
