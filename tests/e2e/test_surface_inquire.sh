@@ -2,7 +2,8 @@
 # Inquire on a surface of the example survey, scripted: the river banks
 # are loaded, written as Node/Poly, meshed (convex hull, 200 m2) and shown;
 # Inquire lists a Section across the river and the Volume below 425 m in a
-# rectangle across the channel (both pages saved), Done, korvel left.
+# rectangle across the channel (both pages saved) and a Flowtrace from
+# the channel to the log, Done, korvel left.
 . "$(dirname "$0")/session.sh"
 
 # A line across the river, a point every 5 m from the left bank.
@@ -25,7 +26,7 @@ M
 D
 #5
 S
-## Inquire: Section (file, form, page saved), Volume (corners, level, page saved), Done
+## Inquire: Section (file, form, page saved), Volume (corners, level, page saved), Flowtrace, Done
 I
 S
 across.xyz
@@ -44,6 +45,7 @@ D
 S
 volume.txt
 D
+#7 737.26 66.53
 D
 X
 F
@@ -89,4 +91,7 @@ awk '
 head -1 section.txt | grep -qx '/Section km 0.7' && tail -1 section.txt | grep -qx '/Section km 0.7' ||
   fail "section.txt: no comment lines"
 grep -q '^Area        \[m2\]=.*[0-9]\.$' volume.txt || fail "volume.txt: $(cat volume.txt)"
+# The flow path in the log: from the clicked node (code 1) ever lower.
+awk 'NF == 5 && $4 ~ /^[01]$/ && $1 ~ /^26[0-9]+\.[0-9][0-9]$/ { n++; if (n == 1 && $4 != 1 || n > 1 && ($4 != 0 || $3 > z)) bad = 1; z = $3 }
+     END { exit bad || n < 2 }' outp || fail "no flow path in outp"
 echo "surface inquire session ok: $(tr '\n' ' ' < volume.txt)"

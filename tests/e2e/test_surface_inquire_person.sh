@@ -25,6 +25,7 @@ click_on Slope
 at $((cx - 100)) $((cy + 60))
 at $((cx + 120)) $((cy - 40))
 wait_log "^distance="
+shot slope
 click_on Volume
 wait_for_menu Read
 at $((cx - 80)) $((cy - 60))

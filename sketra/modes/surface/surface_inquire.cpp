@@ -80,9 +80,9 @@ bool within_budget(const Polygon& p, double spacing, double per_sample, double& 
     left -= n;
     return true;
   }
-  grmesg("more than " + std::to_string(std::int64_t(limit)) +
-         " points: choose a larger spacing (stopped at line " +
-         std::to_string(unit_reader(kInquireReadUnit) ? unit_reader(kInquireReadUnit)->record() : 0) + ")");
+  const LineReader* file = unit_reader(kInquireReadUnit);
+  grmesg("more than " + std::to_string(std::int64_t(limit)) + " points: choose a larger spacing" +
+         (file ? " (stopped at " + file->where() + ")" : std::string()));
   return false;
 }
 
