@@ -11,6 +11,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 using korvel::testing::read_file;
 using korvel::testing::VectorSink;
 
@@ -90,18 +93,9 @@ TEST_F(UnstructTest, TheSectionsReadBackAsTheLinesAndPointsWritten) {
   EXPECT_EQ(points.z, (std::vector<float>{402}));
 }
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class IncludeLoadTest : public korvel::testing::LoadCaseTest {};
-
 // Include files read as part of the including section, or reported; never
 // the rest of a file dropped without a word.
-TEST_F(IncludeLoadTest, IncludesAreReadOrReported) {
+TEST_F(LoadCaseTest, IncludesAreReadOrReported) {
   const std::string main = ">>unstruct\nxyz\n1 1 1\ninclude part.txt\nxyz\n3 3 3\n>>\n";
   const LoadCase cases[] = {
       {"an include without a header", {{"part.txt", "xyz\n2 2 2\n"}, {"main.txt", main}}, 5, {}, "/end_include"},

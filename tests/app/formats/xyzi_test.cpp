@@ -10,6 +10,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 using korvel::testing::read_file;
 using korvel::testing::VectorSink;
 
@@ -44,18 +47,9 @@ TEST_F(XyziTest, BreaklinesReadBackAsOneLinePerColumn) {
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {3, 4}}));
 }
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class LineFileLoadTest : public korvel::testing::LoadCaseTest {};
-
 // Lines as the loader assembles them (points 1 and 2 come from the base
 // file), and broken line files.
-TEST_F(LineFileLoadTest, LinesAreAssembledOrTheFileRejectedNamingTheLine) {
+TEST_F(LoadCaseTest, LineFilesAreAssembledOrRejectedNamingTheLine) {
   std::string densify = ">>unstruct\nmax_distance 1e-30\nlines\n0 0 0 1\n1400 0 0 0\n";
   const LoadCase cases[] = {
       // I = 1, 1, 0, 1, 0: the lone start joins the next record.
