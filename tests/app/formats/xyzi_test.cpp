@@ -29,6 +29,9 @@ TEST_F(XyziTest, PointsThatDensifyingInsertsGetTheirOwnCode) {
   read("0 0 0 1\n25 0 3 0\n", o);
   EXPECT_EQ(sink.code, (std::vector<std::int32_t>{0, 300, 300, 0}));
   EXPECT_NEAR(sink.x[1], 25.0 / 3, 1e-12);
+  EXPECT_NEAR(sink.x[2], 50.0 / 3, 1e-12);
+  EXPECT_NEAR(sink.z[1], 1.0f, 1e-5);  // z is interpolated too
+  EXPECT_NEAR(sink.z[2], 2.0f, 1e-5);
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}}));
 }
 
