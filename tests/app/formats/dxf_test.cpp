@@ -137,6 +137,11 @@ TEST_F(DxfTest, CapacityOverflowAndBrokenFiles) {
   EXPECT_EQ(r.message, "not a number at line 10 of d.dxf");
   EXPECT_EQ(r.line, 10);
   EXPECT_FALSE(read("  0\nPOINT\n 10\nnan\n  0\nEOF\n").ok);
+  // Flags, counts and edge types beyond the integer range (found by fuzz_dxf).
+  r = read(Dxf().entity("HATCH", "H").g(91, "1").g(92, "2.88889e+31").text());
+  EXPECT_EQ(r.message, "not a number at line 12 of d.dxf");
+  EXPECT_FALSE(read(Dxf().entity("LWPOLYLINE", "B").g(70, "-3e9").at(10, 0, 0).text()).ok);
+  EXPECT_FALSE(read(Dxf().entity("HATCH", "H").g(91, "1").g(92, "1").g(93, "1").g(72, "1e20").text()).ok);
 
   ASSERT_TRUE(read("  0\r\nSECTION\r\nxx\r\nskipped\r\n  0\r\nPOINT\r\n  8\r\nP\r\n 10\r\n3.5\r\n 20\r\n4.5\r\n"
                    " 30\r\n5.5\r\n  0\r\nEOF\r\n")

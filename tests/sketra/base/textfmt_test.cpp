@@ -186,22 +186,15 @@ TEST(FreeInput, MixedTargetsReadWordsQuotedTextAndNumbers) {
   EXPECT_EQ(name, "km12");
 }
 
-TEST(FreeRoundTrip, FixedLayoutsReadBackWithinHalfAUnitOfTheLastPlace) {
+// fmt_f and parse_real are each checked exactly (against to_chars and
+// from_chars); the D layout reads back to twelve significant digits.
+TEST(FreeRoundTrip, DoublePrecisionLayoutsReadBackToTwelveDigits) {
   for (double v : {0.0, 1.0, -2.5, 123.456789, 2600123.4567, -0.000123, 98765.4321}) {
-    for (int d : {0, 1, 3, 5}) {
-      std::string s = fmt_f(v, 20, d);
-      double back = 1e300;
-      ASSERT_TRUE(parse_real(trim(s), back)) << s;
-      EXPECT_LE(std::fabs(back - v), 0.5 * std::pow(10.0, -d) + 1e-9) << s;
-    }
-    std::string e = fmt_d(v, 24, 12);
+    const std::string e = fmt_d(v, 24, 12);
     double back = 1e300;
     ASSERT_TRUE(parse_real(trim(e), back)) << e;
     EXPECT_NEAR(back, v, std::fabs(v) * 1e-11) << e;
   }
-  double back = 0;
-  ASSERT_TRUE(parse_real(trim(list_r(0.1f)), back));
-  EXPECT_EQ(float(back), 0.1f);
 }
 
 // The fast decimal paths and the general reader agree with from_chars on
