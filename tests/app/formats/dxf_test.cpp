@@ -19,6 +19,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 namespace fs = std::filesystem;
 constexpr double kPi = std::numbers::pi;
 
@@ -304,17 +307,9 @@ TEST_P(DxfDrawingTest, WhatTheWriterDrewOnTheChosenLayers) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfDrawingTest, ::testing::Values("r12", "r2000"));
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class DxfLoadTest : public korvel::testing::LoadCaseTest {};
 
 // A file that is no readable drawing is a failed load, not "found 0 points".
-TEST_F(DxfLoadTest, FilesThatAreNoDrawingAreRejected) {
+TEST_F(LoadCaseTest, DxfFilesThatAreNoDrawingAreRejected) {
   std::string noise;
   for (int i = 0; i < 600; ++i) noise += char((i * 37 + 11) % 251 + 1);
   const std::string header = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n";
