@@ -167,7 +167,10 @@ void sum_count(const GridData& g, SumCurve& s, const Polygon* hull, bool mark) {
       const float v = g.value[k];
       if (!(v >= s.minimum && v <= s.maximum)) continue;
       if (hull && (!hull->box.contains(g.x[k], g.y[k]) || igpoly(hull->x, hull->y, g.x[k], g.y[k]) <= 0)) continue;
-      const int c = std::clamp(int((v - s.minimum) / s.spacing), 0, classes - 1);
+      // The class number is bounded before it becomes an integer: a fine
+      // spacing puts values far above the last class.
+      const double q = (double(v) - s.minimum) / s.spacing;
+      const int c = q < classes - 1 ? std::max(int(q), 0) : classes - 1;
       s.counts[size_t(c)] += 1;
       s.total += 1;
       if (mark) {
@@ -206,8 +209,8 @@ bool sum_dialog(const GridData& g, SumCurve& s, std::string& hull) {
                           number_field((maximum - minimum) / 100, 2), ""};
   if (!grinfo(prompts, values)) return false;
   double a = 0, b = 0, d = 0;
-  if (!read_field(values[0], a) || !read_field(values[1], b) || !read_field(values[2], d) || !(d > 0) ||
-      !(b >= a)) {
+  if (!read_field(values[0], a) || !read_field(values[1], b) || !read_field(values[2], d) || !(float(d) > 0) ||
+      !(b >= a) || !std::isfinite(float(a)) || !std::isfinite(float(b))) {
     grmesg("no sum curve for these limits");
     return false;
   }

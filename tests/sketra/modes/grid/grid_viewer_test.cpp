@@ -265,6 +265,12 @@ TEST_F(ContourViewTest, SumCurveKeepsTheSpacingOfItsDialog) {
   EXPECT_NE(frac.find("\n    3.07   0.750\n"), std::string::npos) << frac;
   EXPECT_NE(frac.find("\n    9.55   1.000\n"), std::string::npos) << frac;
   EXPECT_NE(frac.find("\n   10.00   1.000\n"), std::string::npos) << frac;
+  // A spacing far finer than the values: 1 lies in the first class, the
+  // others beyond the 100th and are counted in it.
+  grscpt(Entries{"3 1e-30", "D", "S", "fine.txt", "X", "X"});
+  call(-6, g);
+  const std::string fine = read_file("fine.txt");
+  EXPECT_EQ(fine.rfind("SUM CURVE\nLEVEL[M]   AREA[-]\n    1.00   0.250\n", 0), 0u) << fine;
 }
 
 TEST_F(ContourViewTest, StatisticsOfRealisations) {
