@@ -454,10 +454,39 @@ void grid(Load& ld) {
   store_grid_nodes(1);
 }
 
-// The load dialog; false when it was cancelled or a field did not read. A
-// colour or symbol outside its range is refused with a message and the
-// dialog asked again, so that colour * 100 + symbol stays a point code.
-bool load_dialog() {
+// Store point i after the move, rotation and z scaling of `r`.
+struct MovedPoint {
+  float x, y, z;
+};
+MovedPoint moved(const ReaderSettings& r, std::size_t i) {
+  MovedPoint m{cin.x[i], cin.y[i], cin.z[i]};
+  if (std::fabs(double(r.arot) + r.xmv + r.ymv) > 0.001) {
+    const double a = double(r.arot) * 0.017453;
+    const double c = std::cos(a), s = std::sin(a);
+    const double X = double(m.x) + cin1.xorig, Y = double(m.y) + cin1.yorig;
+    m.x = float(X * c + Y * s - cin1.xorig + r.xmv);
+    m.y = float(Y * c - X * s - cin1.yorig + r.ymv);
+  }
+  if (std::fabs(r.zfac - 1.0f + r.zmv) > 1.0f) m.z = r.zfac * m.z + r.zmv;
+  return m;
+}
+
+// True when the move, rotation and z scaling of `r` keep the points from
+// index `from` on within the range of numbers.
+bool stays_finite(const ReaderSettings& r, std::size_t from) {
+  for (std::size_t i = from; i < std::size_t(cin1.np); ++i) {
+    const MovedPoint m = moved(r, i);
+    if (!std::isfinite(m.x) || !std::isfinite(m.y) || !std::isfinite(m.z)) return false;
+  }
+  return true;
+}
+
+// The load dialog for the points from index `from` on; false when it was
+// cancelled or a field did not read. A colour or symbol outside its range
+// is refused with a message and the dialog asked again, so that colour *
+// 100 + symbol stays a point code; so is a move, rotation or z factor that
+// would take a point beyond the range of numbers.
+bool load_dialog(std::size_t from) {
   std::string prompts[] = {"X-Move", "Y-Move", "Z-Move", "Rotate", "ZFactor", "Color", "Node symbol", "Nodata value"};
   std::string values[] = {fmt_f(reader.xmv, 12, 3), fmt_f(reader.ymv, 12, 3), fmt_f(reader.zmv, 12, 3),
                           fmt_f(reader.arot, 12, 3), fmt_f(reader.zfac, 12, 3), fmt_i(reader.icol / 100, 3),
@@ -478,6 +507,10 @@ bool load_dialog() {
       sketra::grmesg("Color must be 0 ... 200 and Node symbol 0 ... 99");
       continue;
     }
+    if (!stays_finite(r, from)) {
+      sketra::grmesg("Move, Rotate and ZFactor take the points beyond the range of numbers");
+      continue;
+    }
     r.icol = color * 100;
     reader = r;
     cplot.zmin = zmin;
@@ -494,29 +527,27 @@ void finish(Load& ld) {
     view_tables();
     return;
   }
+  auto from = std::size_t(std::max(ld.p1, 1) - 1), to = std::size_t(cin1.np);
   if (reader.icolor < 0) {
-    if (!load_dialog()) {
+    if (!load_dialog(from)) {
       ld.cancelled = true;
       reader.icolor = -1;
       return;
     }
   } else {
     reader.icol = reader.icolor * 100;
-  }
-  reader.icolor = -1;
-  auto from = std::size_t(std::max(ld.p1, 1) - 1), to = std::size_t(cin1.np);
-  std::fill(cin.code.begin() + std::ptrdiff_t(from), cin.code.begin() + std::ptrdiff_t(to), reader.isymb + reader.icol);
-  if (std::fabs(double(reader.arot) + reader.xmv + reader.ymv) > 0.001) {
-    double a = double(reader.arot) * 0.017453;
-    double c = std::cos(a), s = std::sin(a);
-    for (std::size_t i = from; i < to; ++i) {
-      double X = double(cin.x[i]) + cin1.xorig, Y = double(cin.y[i]) + cin1.yorig;
-      cin.x[i] = float(X * c + Y * s - cin1.xorig + reader.xmv);
-      cin.y[i] = float(Y * c - X * s - cin1.yorig + reader.ymv);
+    if (!stays_finite(reader, from)) {
+      reader.icolor = -1;
+      reject(ld, "move and rotate take the points beyond the range of numbers");
+      return;
     }
   }
-  if (std::fabs(reader.zfac - 1.0f + reader.zmv) > 1.0f)
-    for (std::size_t i = from; i < to; ++i) cin.z[i] = reader.zfac * cin.z[i] + reader.zmv;
+  reader.icolor = -1;
+  std::fill(cin.code.begin() + std::ptrdiff_t(from), cin.code.begin() + std::ptrdiff_t(to), reader.isymb + reader.icol);
+  for (std::size_t i = from; i < to; ++i) {
+    const MovedPoint m = moved(reader, i);
+    cin.x[i] = m.x, cin.y[i] = m.y, cin.z[i] = m.z;
+  }
   ld.p1 = cin1.np + 1;
 }
 
@@ -607,9 +638,9 @@ void loader_reset() {
   published_origin = PublishedOrigin{};
 }
 
-LoadOutcome load(int mode) { return load_file(mode, std::string(cpch.file_name.trimmed()), false); }
+LoadOutcome load(int mode) { return load_named(mode, std::string(cpch.file_name.trimmed()), false); }
 
-LoadOutcome load_file(int mode, std::string name, bool as_given) {
+LoadOutcome load_named(int mode, std::string name, bool as_given) {
   std::string filter(cpch.file_filter.trimmed());
   if (!sketra::gropn(name, filter, cunit.data, as_given)) return LoadOutcome::nothing;
   cpch.file_name.set(name);

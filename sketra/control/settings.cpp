@@ -207,6 +207,7 @@ void check_after_reading() {
   if (!(d.key_x >= 0)) d.key_x = 0;
   if (!(d.key_y >= 0)) d.key_y = 0;
   if (!std::isfinite(d.key_size)) d.key_size = 1;
+  d.key_size = std::min(d.key_size, kMaxKeySize);
   if (!(d.vector_scale >= 0.1f)) d.vector_scale = 0.1f;
   if (!std::isfinite(d.vector_factor)) d.vector_factor = 0.01f;
   d.vector_count = std::clamp(d.vector_count, 1, 10);

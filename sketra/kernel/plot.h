@@ -124,6 +124,9 @@ struct CleanArea {
 // saved in the settings file: the legend ("key") position and size, the
 // label language (1 English, 2 German), the vector plot settings, shading,
 // and the two contour switches that follow switch 14.
+// The key size is a factor of the normal size: at most kMaxKeySize, beyond
+// which the key is larger than any screen.
+inline constexpr float kMaxKeySize = 20.0f;
 struct DisplaySettings {
   float key_x = 0, key_y = 10, key_size = 1;
   int language = 1;

@@ -329,6 +329,26 @@ TEST_F(LoaderTest, ColoursAndSymbolsOutOfRangeAreRefused) {
   EXPECT_NE(log().find("Color must be 0 ... 200 and Node symbol 0 ... 99"), std::string::npos);
 }
 
+// A move, rotation or z factor that would take points beyond the range of
+// numbers is refused: in the load dialog it is asked again, in a file the
+// file is rejected.
+TEST_F(LoaderTest, MovesBeyondTheRangeOfNumbersAreRefused) {
+  korvel::testing::AnswerUi person;
+  sketra::set_dialog_ui(&person);
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"5 1e38", "3 1e38", "D"}, {"1 1e308", "D"}}) {
+    person.form_answers = {{"0", "", "0", "", "1", "", "", ""}};
+    reader = ReaderSettings{};
+    EXPECT_EQ(load_text("a.xyz", "1 2 3\n", kLoad, bad), LoadOutcome::loaded) << bad[0];
+    EXPECT_EQ(person.forms_seen.size(), 1u) << bad[0];  // asked again
+    person.forms_seen.clear();
+    EXPECT_TRUE(std::isfinite(cin.x[0]) && std::isfinite(cin.z[0])) << bad[0];
+  }
+  sketra::set_dialog_ui(nullptr);
+  reader = ReaderSettings{};
+  EXPECT_EQ(load_text("m.txt", ">>unstruct\ncolor 3\nmove 1e300 0\nxyz\n4 5 6\n", kAdd), LoadOutcome::rejected);
+  EXPECT_EQ(cin1.np, 1);
+}
+
 TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
   cin1.maxp = 3;
   load_text("full.xyz", "1 1 1\n2 2 2\n3 3 3\n4 4 4\n5 5 5\n");

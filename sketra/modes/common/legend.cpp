@@ -34,7 +34,10 @@ constexpr float kPinW = 18, kPinH = 12;
 
 float plot_width() { return float(grcomn.nxingr) * 50 * grcomn.xsclgr; }
 float plot_height() { return float(grcomn.nyingr) * 50 * grcomn.ysclgr; }
-float key_size() { return std::max(grcomn.display.key_size, 0.2f); }
+float key_size() {
+  const float s = grcomn.display.key_size;
+  return s >= 0.2f ? std::min(s, kMaxKeySize) : 0.2f;
+}
 
 size_t title_length() {
   return std::max(trim_right(grcomt.titlgr).size(), trim_right(grcomt.subtitle).size());
@@ -203,7 +206,7 @@ void apply_settings(const std::array<std::string, 12>& v, const SettingsNumbers&
   }
   if (const int s = choice_of(v[7]); s >= 1 && s <= 4) grclass.scale = ScaleType(s);
   if (const int t = choice_of(v[8]); t >= 1 && t <= 2) grcomn.ikeygr = t;
-  grcomn.display.key_size = std::max(float(r.size), 0.2f);
+  grcomn.display.key_size = r.size >= 0.2 ? float(std::min(r.size, double(kMaxKeySize))) : 0.2f;
   grcomn.hatch_style = std::max(r.pattern, 0);
   grcomn.hatch_spacing = float(std::max(r.distance, 1));
   const int n = std::min(r.n, kMaxClasses);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -136,6 +137,27 @@ TEST_F(LegendTest, KeyStaysInsideThePlotArea) {
   grcomt.titlgr = fixed_width(std::string(60, 'T'), kTitleWidth);
   EXPECT_GT(key_box().w, w);
   EXPECT_GE(key_box().w, 6.5f * 60);
+}
+
+// A key size far beyond any screen, from the settings file or the
+// settings dialog, is held to the largest size: the key is drawn at pixel
+// positions that exist (no integer overflow on the way).
+TEST_F(LegendTest, AKeySizeBeyondAnyScreenIsHeldToTheLargest) {
+  for (float size : {1e38f, 1e8f}) {
+    grcomn.display.key_size = size;
+    rec().clear_calls();
+    int imcol = 5;
+    grkey2(levels_, 1, imcol);
+    const float w = float(kMaxKeySize) * 48 * 5 + 1000;  // five boxes at the largest size, and the margins
+    for (auto kind : {DriverCall::Polygon, DriverCall::Polyline, DriverCall::Line})
+      for (const auto* c : rec().of(kind))
+        for (const DevicePoint& p : c->points) EXPECT_TRUE(std::abs(p.x) < w && std::abs(p.y) < w) << size;
+  }
+  grcomn.display.key_size = 1;
+  const KeyBox k = key_box();
+  grscpt(Entries{"10 1e30", "D"});
+  EXPECT_EQ(click(k.x + 10, k.y + 10), KeyClick::claimed);
+  EXPECT_FLOAT_EQ(grcomn.display.key_size, kMaxKeySize);
 }
 
 }  // namespace
