@@ -238,16 +238,16 @@ FileResult write_node_ele_file(TextOut& out, std::span<const float> x, std::span
                                Progress& progress) {
   Gauge gauge(progress);
   const auto np = std::int64_t(std::min({x.size(), y.size(), value.size()})), ne = std::int64_t(triangles.size());
-  sketra::ListLine(out.text).i(np).text(" 2 1 1");
-  out.end();
+  sketra::ListLine(out.text).i(np);
+  out.line(" 2 1 1");
   for (std::int64_t i = 1; i <= np && out.ok(); ++i) {
     const auto k = std::size_t(i - 1);
     append_node_line(out.text, i, double(x[k]) + origin.x, double(y[k]) + origin.y, value[k], 0);
     out.end();
     gauge(i, np + ne, "writing data");
   }
-  sketra::ListLine(out.text).i(ne).text(" 3 0");
-  out.end();
+  sketra::ListLine(out.text).i(ne);
+  out.line(" 3 0");
   for (std::int64_t k = 1; k <= ne && out.ok(); ++k) {
     append_element_line(out.text, k, triangles[std::size_t(k - 1)]);
     out.end();

@@ -33,6 +33,10 @@ float slopegr(const float x[3], const float y[3], const float z[3]);
 // as it was and the message says why.
 korvel::FileResult write_beside(const std::string& name, const std::function<korvel::FileResult(korvel::TextOut&)>& write);
 
+// True when a submenu's wait for a choice got no answer and none can come:
+// nothing queued and no window (a submenu then ends as by Done).
+bool nobody_answers(int sel);
+
 // The progress bar of the viewer's long reads and writes.
 class SurfaceBar : public korvel::Progress {
  public:

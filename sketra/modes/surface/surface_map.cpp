@@ -285,7 +285,9 @@ void map_menu(SurfaceView& s, ViewContext& v) {
       case 3: grtrs.lnear = 1 - grtrs.lnear; break;
       case 4: help(); break;
       case 5: return;
-      default: break;
+      default:
+        if (nobody_answers(sel)) return;
+        break;
     }
   }
 }

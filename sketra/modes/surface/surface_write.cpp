@@ -11,7 +11,9 @@
 #include "app/formats/triangle_files.h"
 #include "app/formats/xyz.h"
 #include "sketra/base/replace_file.h"
+#include "sketra/base/script.h"
 #include "sketra/base/units.h"
+#include "sketra/kernel/driver.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/surface/surface_files.h"
 #include "sketra/ui/dialogs.h"
@@ -20,6 +22,10 @@
 namespace sketra::detail {
 
 void SurfaceBar::percent(int p, std::string_view what) { grbeam(p, 100, what); }
+
+bool nobody_answers(int sel) {
+  return sel == kMenuNothing && !script_pending() && !(is_screen_mode(grcomn.imodgr) && driver().is_open());
+}
 
 float slopegr(const float x[3], const float y[3], const float z[3]) {
   const double ax = double(x[1]) - x[0], ay = double(y[1]) - y[0], az = double(z[1]) - z[0];
@@ -103,7 +109,7 @@ void write_menu(const SurfaceData& s) {
     int sel = kMenuColumn;
     float x = 0, y = 0;
     grcurs(captions, sel, x, y);
-    if (sel == 9) return;
+    if (sel == 9 || nobody_answers(sel)) return;
     if (sel == 8) help();
     if (sel == 7) grinpf("minimum of z-value is", grtrs.fmin);
     if (sel < 1 || sel > 6) continue;

