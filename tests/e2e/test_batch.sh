@@ -4,14 +4,8 @@
 # runs out at a menu, when a dialog drops a script it cannot use, when there
 # is no script at all, and after a flood of keys no menu knows. What was
 # done before stays in the log.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-cp "$KORVEL_SOURCE_DIR/examples/river_points.xyz" points.xyz
-
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/session.sh"
+cp "$ex/river_points.xyz" points.xyz
 
 # batch NAME FILE... : runs korvel on the script NAME with SKETRA_BATCH=1 and
 # expects the batch end.
@@ -61,7 +55,7 @@ awk 'BEGIN { s = "x"; while (length(s) < 10000000) s = s s; print s }' > long_li
 quick long_line
 head -c 200000 /dev/urandom > binary
 quick binary
-cp "$KORVEL_SOURCE_DIR/examples/river_grid.asc" grid.asc
+cp "$ex/river_grid.asc" grid.asc
 printf '1e308 1e308\n-1e308 1e308\n-1e308 -1e308\n1e308 -1e308\n' > huge.txt
 printf 'E\n2\nN nan nan\nE nan nan\nN inf -inf\nE 1e308 -1e308\nI\nS\nhuge.txt\nD\nA\nO\n=500\nF\nR\nhuge.txt\nD\nD\n' > viewer
 quick viewer grid.asc

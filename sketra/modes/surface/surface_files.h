@@ -14,8 +14,8 @@
 namespace sketra::detail {
 
 // Units of the files that Map reads and Map and Write write.
-inline constexpr int kSurfaceReadUnit = 18;
-inline constexpr int kSurfaceWriteUnit = 19;
+inline constexpr int kSurfaceReadUnit = 16;
+inline constexpr int kSurfaceWriteUnit = 17;
 
 // The Map and Write submenus (entries 5 and 7 of the viewer).
 void map_menu(SurfaceView& s, ViewContext& v);

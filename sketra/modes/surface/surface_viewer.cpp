@@ -13,6 +13,7 @@
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
 #include "sketra/modes/surface/surface_files.h"
+#include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/modes/surface/surface_internal.h"
 #include "sketra/ui/dialogs.h"
 
@@ -149,8 +150,6 @@ void help() {
   grtext(lines);
 }
 
-void not_yet(std::string_view entry) { grmesg(std::string(entry) + ": not available yet"); }
-
 }  // namespace
 
 std::vector<ModeEntry> surface_entries(SurfaceView& sv) {
@@ -164,7 +163,7 @@ std::vector<ModeEntry> surface_entries(SurfaceView& sv) {
       {" GGrid", [s](ViewContext& v) { toggle_grid(v, s->data); }},
       {" AAlter", [s](ViewContext& v) { alter(v, s->data); }},
       {" MMap", [s](ViewContext& v) { detail::map_menu(*s, v); }},
-      {" IInquire", [](ViewContext&) { not_yet("Inquire"); }},
+      {" IInquire", [s](ViewContext& v) { inquire_menu(v, *s); }},
       {" WWrite", [s](ViewContext&) { detail::write_menu(s->data); }},
       {" SShading", [](ViewContext& v) {
          if (grshade()) v.request(ViewRequest::replot);
