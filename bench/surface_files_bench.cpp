@@ -72,7 +72,7 @@ void BM_MapNodeFile(benchmark::State& state) {
     state.ResumeTiming();
     run_entry(s.view, 5, {"N", name, "D"});
   }
-  if (sketra::dialogs.messages.back() != "node file updated") state.SkipWithError(sketra::dialogs.messages.back());
+  if (sketra::dialogs.messages.back() != "node file updated") state.SkipWithError(sketra::dialogs.messages.back().c_str());
   state.counters["nodes"] = kNodes;
 }
 BENCHMARK(BM_MapNodeFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -7,14 +7,9 @@
 # and as Node/Ele, and korvel is left. Every mapped node is a vertex of the
 # surface, so it must get its survey height back; the 2DM and Node/Ele
 # files must hold the mesher's nodes and triangles.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+. "$(dirname "$0")/session.sh"
 meshgen=${MESHGEN:-$(dirname "$KORVEL")/meshgen}
-[ -x "$meshgen" ] || { echo "meshgen missing: $meshgen"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fail() { echo "$*"; exit 1; }
+[ -x "$meshgen" ] || fail "meshgen missing: $meshgen"
 
 # Session 1: the survey's points exported as survey.node and survey.poly.
 cat > export.script <<'SCRIPT'
@@ -27,8 +22,7 @@ survey
 F
 X
 SCRIPT
-SKETRA_SCRIPT=export.script SKETRA_BATCH=1 timeout 120 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_points.xyz" \
-  > export.out || { cat export.out; fail "export failed"; }
+SKETRA_BATCH=1 run_script export.script "$ex/river_points.xyz"
 "$meshgen" -pc survey > meshgen.out || { cat meshgen.out; fail "meshgen failed"; }
 [ -f survey.1.ele ] || fail "meshgen wrote no element file"
 
@@ -57,8 +51,7 @@ X
 F
 X
 SCRIPT
-SKETRA_SCRIPT=surface.script SKETRA_BATCH=1 timeout 120 "$KORVEL" survey.1.node > surface.out ||
-  { cat surface.out; tail -20 outp; fail "surface session failed"; }
+SKETRA_BATCH=1 run_script surface.script survey.1.node
 grep -q "node file updated" outp || { tail -20 outp; fail "no 'node file updated'"; }
 grep -q "^.2dm format stored on survey.2dm" outp || fail "no 2dm message"
 grep -q "^node/ele stored on survey.nodeele" outp || fail "no node/ele message"
@@ -67,7 +60,7 @@ grep -q "^node/ele stored on survey.nodeele" outp || fail "no node/ele message"
 [ "$(wc -l < map.node)" -eq "$(($(wc -l < survey.node) + 1))" ] || fail "map.node lost lines"
 head -2 map.node | tail -1 | cmp -s - <(head -1 survey.node) || fail "map.node header changed"
 tail -1 map.node | cmp -s - <(tail -1 survey.node) || fail "map.node trailer changed"
-awk 'FNR == 1 || /^#/ { next }
+awk '/^#/ || FNR == (FILENAME == ARGV[1] ? 1 : 2) { next }
      FILENAME == ARGV[1] { z[$1] = $4; x[$1] = $2; next }
      { n++; d = $4 - z[$1]; if (d < 0) d = -d; if (d > 0.001 || $2 != x[$1]) { bad++; if (bad < 4) print } }
      END { if (bad || n != 29993) { print n, bad; exit 1 } }' survey.node map.node || fail "map.node values wrong"

@@ -3,7 +3,9 @@
 // unstruct file (written to the output unit).
 //
 // A point takes the value of the triangle that holds it: the lowest-numbered
-// one, found through the viewer's triangle index. A point in no triangle
+// one, found through the viewer's triangle index; a triangle with an empty
+// corner (NODATA) holds no value, so empty values are never blended into
+// others. A point in no triangle
 // keeps its value in Keep mode. In Nearest mode it is tried again at four
 // nearby positions (+0.2 in x, then +0.2 in y, -0.4 in x, -0.4 in y, each
 // step from the last), and after that takes the value of the node nearest
@@ -138,12 +140,11 @@ class PointMapper {
     const bool nearest = grtrs.lnear == 1;
     float x = float(px), y = float(py);
     if (!nearest && !(x >= x0_ && x <= x1_ && y >= y0_ && y <= y1_)) return false;
-    const TriangleIndex& index = sv_.index();
-    TriangleIndex::Hit h = index.find(x, y);
+    TriangleIndex::Hit h = find(x, y);
     static constexpr float kShift[4][2] = {{0.2f, 0}, {0, 0.2f}, {-0.4f, 0}, {0, -0.4f}};
     for (int k = 0; k < 4 && nearest && !h.found(); ++k) {
       x += kShift[k][0], y += kShift[k][1];
-      h = index.find(x, y);
+      h = find(x, y);
     }
     if (h.found()) {
       v = h.value;
@@ -160,6 +161,17 @@ class PointMapper {
   }
 
  private:
+  // The triangle that holds (x, y), unless one of its corners is empty (at
+  // or below the no-data limit): empty values are never blended.
+  TriangleIndex::Hit find(float x, float y) {
+    const TriangleIndex::Hit h = sv_.index().find(x, y);
+    if (!h.found()) return h;
+    const auto t = std::size_t(h.triangle);
+    for (int k = 0; k < 3; ++k)
+      if (!(sv_.data.corner_value(t, k) > grtrs.zndt)) return {};
+    return h;
+  }
+
   SurfaceView& sv_;
   float x0_ = INFINITY, x1_ = -INFINITY, y0_ = INFINITY, y1_ = -INFINITY;
   std::unique_ptr<NearestNodes> nodes_;

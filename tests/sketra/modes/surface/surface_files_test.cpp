@@ -20,8 +20,8 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/surface/surface_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
@@ -29,16 +29,8 @@ using namespace sketra;
 using korvel::testing::read_file;
 using korvel::testing::write_file;
 
-class SurfaceFilesTest : public korvel::testing::WithRecordingDriver {
+class SurfaceFilesTest : public korvel::testing::ViewerTest {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-  }
   // A square of 10 m: z = 10 + x + y below its diagonal, z = 10 + 3x - y above.
   std::vector<float> x_{0, 10, 10, 0}, y_{0, 0, 10, 10}, v_{10, 20, 30, 0};
   std::vector<Triangle> t_{{1, 2, 3}, {1, 3, 4}};
@@ -146,6 +138,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "2 2 1 1\n1 2600005 1200002 17\n2 2600001 1200005 8\n1 3 0\n1 1 2 3\n"}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST_F(SurfaceFilesTest, AnEmptyCornerIsNeverBlended) {
+  v_[3] = -9999.0f;  // (1, 5) lies in the triangle of this corner only
+  grtrs.lnear = 0;
+  write_file("m.node", "1 2 1 0\n1 2600001 1200005 7.5\n");
+  run(5, {"N", "m.node", "D"});
+  EXPECT_EQ(read_file("m.node"), "1 2 1 0\n1 2600001 1200005 7.5\n");
+  grtrs.lnear = 1;  // the nodes (0, 0) and (0, 10) are equally near: the lower number
+  run(5, {"N", "m.node", "D"});
+  EXPECT_EQ(read_file("m.node"), "1 2 1 0\n1 2600001 1200005 10\n");
+}
+
 TEST_F(SurfaceFilesTest, OurOwnNodeEleFileMapsBackToItsValues) {
   run(7, {"N", "s.nodeele", "D"});
   const std::string written = read_file("s.nodeele");
@@ -193,7 +196,7 @@ TEST_F(SurfaceFilesTest, AReadOnlyFolderIsReportedAndTheFileKept) {
 TEST_F(SurfaceFilesTest, UnstructPointsGetValuesAndOtherLinesStay) {
   write_file("p.dat", "xyz\n2600002 1200001 5.0\nnot a point\n-abc\nline 1\n2600005 1200002 1.0 3\n/ end\n");
   run(5, {"U", "p.dat", "D"});
-  unit_close(40);
+  unit_close(kOutputUnit);
   EXPECT_EQ(read_file("outp").substr(read_file("outp").find("xyz\n")),
             "xyz\n 2600002.000 1200001.000   13.000 /\nnot a point\nline 1\n 2600005.000 1200002.000   17.000 3\n/ end\n");
   EXPECT_EQ(dialogs.messages.back(), "n=    2 Mean=     -12.000 Stdev=       5.657");
