@@ -61,22 +61,27 @@ class AppTest : public FreshState {
 
 // AppTest with the window open on the recording driver (screen mode 2)
 // and no window layer for dialogs: the display modes run, answered from
-// the script queue.
+// the script queue (and from keys pushed to rec()).
 class AppWindowTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
+    auto rec = std::make_unique<sketra::RecordingDriver>();
+    rec_ = rec.get();
+    previous_ = sketra::set_driver(std::move(rec));
     sketra::grmode(2);
     sketra::set_dialog_ui(nullptr);
   }
   void TearDown() override {
     sketra::grmode(0);
+    sketra::set_dialog_ui(nullptr);
     sketra::set_driver(std::move(previous_));
     AppTest::TearDown();
   }
+  sketra::RecordingDriver& rec() { return *rec_; }
 
  private:
+  sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
 

@@ -137,7 +137,11 @@ using Vertex = detail::ClassVertex;
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+// Where the edge a-b passes `level`. Computed from the same end whichever
+// way the edge is walked, so the pieces on both sides of an edge share the
+// crossing bit for bit (merged hard copies rely on it).
 Vertex crossing(const Vertex& a, const Vertex& b, float level) {
+  if (b.x < a.x || (b.x == a.x && b.y < a.y)) return crossing(b, a, level);
   const float t = (level - a.v) / (b.v - a.v);
   return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z), level};
 }

@@ -80,9 +80,9 @@ bool within_budget(const Polygon& p, double spacing, double per_sample, double& 
     left -= n;
     return true;
   }
-  grmesg("more than " + std::to_string(std::int64_t(limit)) +
-         " points: choose a larger spacing (stopped at line " +
-         std::to_string(unit_reader(kInquireReadUnit) ? unit_reader(kInquireReadUnit)->record() : 0) + ")");
+  const LineReader* file = unit_reader(kInquireReadUnit);
+  grmesg("more than " + std::to_string(std::int64_t(limit)) + " points: choose a larger spacing" +
+         (file ? " (stopped at " + file->where() + ")" : std::string()));
   return false;
 }
 
@@ -225,7 +225,7 @@ bool channel_form(ChannelForm& c) {
 // One cross-section at sample s of the axis: its points across (distance
 // from the left end, value), left out outside the hull or the surface.
 std::vector<std::pair<double, float>> cross_section(SurfaceView& sv, const LineSample& s, const ChannelForm& c,
-                                                    const Polygon* hull) {
+                                                    const PolygonTest* hull) {
   std::vector<std::pair<double, float>> out;
   const int m = int(std::floor(c.width / c.resolution));
   const double step = m > 0 ? c.width / m : 0;
@@ -235,7 +235,7 @@ std::vector<std::pair<double, float>> cross_section(SurfaceView& sv, const LineS
     const double a = c.width / 2 - i * step;
     const float px = float(s.x + a * nx), py = float(s.y + a * ny);
     float z = 0;
-    if (hull && igpoly(hull->x, hull->y, px, py) == 0) continue;
+    if (hull && !hull->inside(px, py)) continue;
     if (!surface_value(sv, px, py, z)) continue;
     out.emplace_back(i * step, z);
   }
@@ -268,6 +268,7 @@ bool channel_entry(ViewContext& v, SurfaceView& sv) {
   double left = kMaxInquireSamples * 10;
   if (!within_budget(axis, c.spacing, std::floor(c.width / c.resolution) + 1, left, left)) return false;
   const std::vector<LineSample> samples = line_samples(axis, c.spacing);
+  const PolygonTest in_hull(hull);
   const int out = grcomn.joutgr;
   const std::string text = fixed_width(axis_name, 32);
   int number = 0;
@@ -276,7 +277,7 @@ bool channel_entry(ViewContext& v, SurfaceView& sv) {
     if ((stopped = v.interrupted())) break;
     grbeam(std::int64_t(i), std::int64_t(samples.size()), "channel sections");
     const LineSample& s = samples[i];
-    const auto points = cross_section(sv, s, c, c.hull ? &hull : nullptr);
+    const auto points = cross_section(sv, s, c, c.hull ? &in_hull : nullptr);
     if (points.empty()) continue;
     ++number;
     const double km = (c.origin * 1000 + s.station * c.factor) / 1000;

@@ -1,4 +1,4 @@
-// The mesh store: reading a mesh whole or not at all, the next name, Info.
+// The mesh store: reading a mesh whole or not at all, the next name.
 
 #include <gtest/gtest.h>
 
@@ -127,18 +127,6 @@ TEST_F(MeshStoreTest, NextNameFollowsTheGeneratorAndIsNeverCut) {
   EXPECT_EQ(mesh_next("a.b"), "a.b.1");
   const std::string deep(100, 'd');
   EXPECT_EQ(mesh_next(deep + "/river.12"), deep + "/river.13");
-}
-
-TEST_F(MeshStoreTest, InfoShowsNameIterationAndCounts) {
-  river();
-  sketra::grscpt(std::vector<std::string>{"river.node"});
-  ASSERT_TRUE(mesh_read());
-  mod_mesh.i_mesh = 12;
-  EXPECT_EQ(mesh_info_lines(), (std::vector<std::string>{"Filename  = river               ",
-                                                         "Iteration = 12                  ",
-                                                         "Nodes     =         4           ",
-                                                         "Segments  =         4           ",
-                                                         "Elements  =         2           "}));
 }
 
 }  // namespace
