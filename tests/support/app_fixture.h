@@ -25,8 +25,11 @@ namespace korvel::testing {
 class AppTest : public FreshState {
  protected:
   // No window: dialogs get no answer from a person.
-  void SetUp() override {
-    FreshState::SetUp();
+  void SetUp() override { restart(); }
+
+  // A fresh start again within a test (between the cases of a table).
+  void restart() {
+    fresh_start();
     ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(cunit.log);
   }

@@ -127,19 +127,17 @@ TEST_F(ClassesTest, EveryPieceLiesInsideItsBand) {
   });
 }
 
-TEST_F(ClassesTest, RangeUnderTwoPercentOfFirstClassWidthIsOnePieceForCells) {
-  // Class width 10; a range of 0.19 straddling level 20 stays in one piece
-  // (of the lowest class), 0.21 is split.
+// A cell whose range is under 2 % of the first class width is one piece
+// (of the lowest class), a triangle's under one thousandth.
+TEST_F(ClassesTest, NarrowRangesAreOnePiece) {
+  // Class width 10: a range of 0.19 straddling level 20 stays in one piece,
+  // 0.21 is split.
   const V levels = {10, 20, 30};
   const auto a = areas(kSqX, kSqY, {19.9f, 20.09f, 20.0f, 19.95f}, levels);
   ASSERT_EQ(a.size(), 1u);
   EXPECT_NEAR(a.at(2), 1.0, 1e-6);
   EXPECT_EQ(uniform_fill_colour(V{19.9f, 20.11f, 20.0f, 19.95f}, levels, PieceRule::fan), 0);
   EXPECT_GT(pieces(kSqX, kSqY, {19.9f, 20.11f, 20.0f, 19.95f}, levels), 1);
-}
-
-TEST_F(ClassesTest, RangeUnderOneThousandthIsOnePieceForTriangles) {
-  const V levels = {10, 20, 30};
   const V x = {0, 1, 0}, y = {0, 0, 1};
   EXPECT_EQ(pieces(x, y, {19.996f, 20.005f, 20.0f}, levels, PieceRule::triangle), 1);
   EXPECT_GT(pieces(x, y, {19.99f, 20.02f, 20.0f}, levels, PieceRule::triangle), 1);

@@ -22,11 +22,7 @@
 namespace {
 
 using namespace sketra;
-using korvel::Edge;
 using korvel::testing::read_file;
-using Codes = std::vector<std::int32_t>;
-using Edges = std::vector<Edge>;
-using Entries = std::vector<std::string>;
 
 class EditorTest : public korvel::testing::EditorFixture {
  protected:

@@ -64,11 +64,7 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
   // Shows the grid's extents in the window, as the control loop does.
   void frame(const GridData& g) {
     call(kViewExtents, g);
-    grsset(float(w_[0] - grcomn.xorgr), float(w_[1] - grcomn.xorgr), float(w_[2] - grcomn.yorgr),
-           float(w_[3] - grcomn.yorgr));
-    auto& c = grcomn;
-    c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
-    grsfac();
+    korvel::testing::show_extents(w_);
   }
   std::string out() {
     unit_flush(40);
