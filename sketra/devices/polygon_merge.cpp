@@ -124,21 +124,22 @@ struct EdgeBoxes {
   std::size_t limit() const { return 16 * boxes.size() + 1000000; }
 };
 
-// True when p lies inside the segment a-b, away from its ends, within the
-// rounding of float co-ordinates; t is its place along the segment.
-bool inside_segment(P a, P b, P p, double& t) {
+// True when p lies inside the segment a-b, away from its ends, within
+// `ulps` roundings of float co-ordinates; t is its place along the segment.
+bool inside_segment(P a, P b, P p, double ulps, double& t) {
   const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
   if (!(len2 > 0)) return false;
   t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2;
   if (t <= 0 || t >= 1) return false;
   const double scale = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), std::sqrt(len2)});
-  return std::fabs(orient(a, b, p)) <= 16 * FLT_EPSILON * scale * std::sqrt(len2);
+  return std::fabs(orient(a, b, p)) <= ulps * FLT_EPSILON * scale * std::sqrt(len2);
 }
 
-// Splits every edge at the vertices of other edges that lie on it (a cell
-// filled whole beside a cell cut at a level meets it in the middle of its
-// edge). False when the edges are too spread out to index.
-bool split_at_vertices(std::vector<MergeEdge>& edges) {
+// Splits every edge at the vertices of other edges that lie on it, within
+// `ulps` roundings (a cell filled whole beside a cell cut at a level meets
+// it in the middle of its edge). False when the edges are too spread out
+// to index.
+bool split_at_vertices(std::vector<MergeEdge>& edges, double ulps) {
   std::vector<std::uint64_t> vertices;
   vertices.reserve(edges.size());
   for (const MergeEdge& e : edges) vertices.push_back(e.a);
@@ -158,12 +159,12 @@ bool split_at_vertices(std::vector<MergeEdge>& edges) {
     const P a = point(e.a), b = point(e.b);
     cuts.clear();
     Box near = geometry.boxes[i];
-    const double slack = 16 * FLT_EPSILON * std::max({std::fabs(near.x0), std::fabs(near.y0), std::fabs(near.x1),
+    const double slack = ulps * FLT_EPSILON * std::max({std::fabs(near.x0), std::fabs(near.y0), std::fabs(near.x1),
                                                       std::fabs(near.y1), near.x1 - near.x0, near.y1 - near.y0});
     near = {near.x0 - slack, near.y0 - slack, near.x1 + slack, near.y1 + slack};
     bins.visit(near, [&](std::uint32_t k) {
       double t = 0;
-      if (vertices[k] != e.a && vertices[k] != e.b && inside_segment(a, b, point(vertices[k]), t))
+      if (vertices[k] != e.a && vertices[k] != e.b && inside_segment(a, b, point(vertices[k]), ulps, t))
         cuts.emplace_back(t, vertices[k]);
     });
     std::sort(cuts.begin(), cuts.end());
@@ -530,9 +531,18 @@ bool PieceMerger::flush_spool() {
 }
 
 bool PieceMerger::merge_class(std::span<MergeEdge> boundary, const ClassTotals& totals, MergedPolygon& out) const {
+  // Vertices exactly on an edge first; only when that fails, those within
+  // a few roundings (a split there where a sliver's vertices lie within a
+  // rounding of each other would join what does not belong together).
+  return merge_class(boundary, totals, 0, out) || merge_class(boundary, totals, kSplitUlps, out);
+}
+
+bool PieceMerger::merge_class(std::span<MergeEdge> boundary, const ClassTotals& totals, double ulps,
+                              MergedPolygon& out) const {
+  out = MergedPolygon{};
   if (boundary.empty()) return false;
   std::vector<MergeEdge> edges(boundary.begin(), boundary.end());
-  if (!split_at_vertices(edges)) return false;
+  if (!split_at_vertices(edges, ulps)) return false;
   EdgeTable table;
   for (const MergeEdge& e : edges)
     if (e.a == e.b || table.toggle(e.a, e.b, e.colour) == EdgeTable::Added::duplicate) return false;

@@ -12,7 +12,8 @@
 // cleanly is written piece by piece as before.
 //
 // At the end, per colour: vertices lying inside another boundary edge (a
-// cell filled whole next to a cell cut at a level) split that edge, edges
+// cell filled whole next to a cell cut at a level; exactly on it, or
+// failing that within a few roundings) split that edge, edges
 // cancel again, the boundary must be free of crossings and overlaps, the
 // edges are chained into rings (at a vertex with several ways on, the one
 // turning most to the left, so that rings only touch there), rings with
@@ -96,6 +97,8 @@ class PieceMerger {
     double area = 0;  // sum of the pieces' areas
   };
   bool merge_class(std::span<MergeEdge> edges, const ClassTotals& totals, MergedPolygon& out) const;
+  bool merge_class(std::span<MergeEdge> edges, const ClassTotals& totals, double ulps, MergedPolygon& out) const;
+  static constexpr double kSplitUlps = 16;  // how near an edge a vertex splits it
   bool replay(const std::set<int>& colours, const WritePiece& piece);
   bool flush_spool();  // false once a spool write failed
   // Edges pass a few places of staging (oldest out first) before the

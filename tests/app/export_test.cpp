@@ -69,16 +69,6 @@ class ExportTest : public korvel::testing::AppTest {
 
 // ---- The menu ---------------------------------------------------------------------
 
-TEST_F(ExportTest, OmitSetsTolAndKeepsItWhenNoNumberIsGiven) {
-  EXPECT_EQ(export_settings.tol, -9999.0f);
-  sketra::grscpt("0.001");
-  EXPECT_EQ(export_action(5), ExportAction::omit);
-  EXPECT_EQ(export_settings.tol, 0.001f);
-  sketra::grscpt("dry");
-  export_action(5);
-  EXPECT_EQ(export_settings.tol, 0.001f);
-}
-
 TEST_F(ExportTest, DisabledOrUnknownChoicesDoNothing) {
   sketra::grscpt(std::vector<std::string>{"never.node"});
   EXPECT_EQ(export_action(1), ExportAction::none);  // no points
@@ -102,10 +92,11 @@ TEST_F(ExportTest, FsaveRunsEachEntryFromScriptedAnswers) {
   point(1010, 2000, 2, 2);
   store_add_edge(1, 2);
   grid(2, 1, 0, 0, 1, 1, {5, 6});
+  // Omit's tol: a number is taken, a word keeps the one before.
   sketra::grscpt(std::vector<std::string>{"n", "river", "U", "pts.unstruct", "G", "g.grd", "X", "g.xyz", "?", "D",
-                                          "O", "0.5"});
+                                          "O", "0.5", "O", "dry"});
   ::testing::internal::CaptureStdout();
-  for (int i = 0; i < 6; ++i) fsave();
+  for (int i = 0; i < 7; ++i) fsave();
   ::testing::internal::GetCapturedStdout();
   for (const char* f : {"river.node", "river.poly", "pts.unstruct", "g.grd", "g.xyz"})
     EXPECT_TRUE(std::filesystem::exists(f)) << f;

@@ -11,9 +11,13 @@
 #
 # Session 2, a person with mouse and keys: the same start, then a turn of
 # the mouse wheel zooms into the grid, Hardcopy -> DXF writes zoomed.dxf,
+# Hardcopy -> Shape with the file prefix "areas" and the field name
+# "class" typed and the shape type clicked on to Polygon writes areas.shp,
 # a screen shot shows the zoomed grid back on the screen, and eXit, the
 # set's name and the keys F, X end korvel. The zoomed drawing covers a
-# smaller area than the whole one.
+# smaller area than the whole one; in the shapefile most classes are one
+# polygon each, valid to GDAL (a class with cells too thin to join cleanly
+# comes cell by cell).
 . "$(dirname "$0")/session.sh"
 points=$ex/river_points.xyz
 
@@ -94,6 +98,18 @@ sleep 0.5
 xdotool type --delay 20 "zoomed"
 xdotool key Return
 wait_log '^DXF File done$'
+click_on Shape
+click_on "File prefix"
+xdotool type --delay 20 "areas"
+xdotool key Return
+click_on "Field name"
+for _ in $(seq 12); do xdotool key BackSpace; done
+xdotool type --delay 20 "class"
+xdotool key Return
+click_on Shape_type   # Point -> Arc
+click_on Shape_type   # Arc -> Polygon
+click_on Apply
+wait_log '^Shapefile done$'
 click_on eXit    # the hard-copy menu
 wait_for_menu Alter
 shot zoomed
@@ -117,6 +133,14 @@ awk -v a="$x0 $x1 $y0 $y1" -v b="$zx0 $zx1 $zy0 $zy1" 'BEGIN {
   split(a, p); split(b, q)
   if (!((q[2] - q[1]) < 0.9 * (p[2] - p[1]) && (q[4] - q[3]) < 0.9 * (p[4] - p[3]))) exit 1 }' ||
   fail "the zoomed drawing is not smaller than the whole one"
+
+# The classes written as one polygon each: GDAL finds every one valid.
+merged=$(ogrinfo -q -dialect sqlite -sql \
+  "select min(ST_IsValid(geometry)) as ok from areas group by class having count(*) = 1" areas.shp |
+  sed -n 's/^ *ok (Integer) = //p' | sort | uniq -c | tr -s ' ')
+echo "areas.shp: classes merged into one polygon, by validity:$merged"
+[[ "$merged" =~ ^\ ([0-9]+)\ 1$ ]] && [ "${BASH_REMATCH[1]}" -ge 5 ] ||
+  fail "fewer than five classes are one valid polygon each"
 
 # The screen shot: the zoomed grid in its classes' colours is back on the
 # screen after the hard copy.

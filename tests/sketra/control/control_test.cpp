@@ -320,10 +320,10 @@ TEST_F(ControlTest, DrawPutsItemsOnThePlotList) {
   EXPECT_TRUE(grplst.items.empty());
 }
 
-TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
-  sketra::dialogs_reset();
+using PlotListTest = korvel::testing::FreshState;
+
+TEST_F(PlotListTest, HoldsFourHundredItemsAndDeletesTheNearest) {
   sketra::set_dialog_ui(nullptr);
-  sketra::grplst = PlotList{};
   for (int k = 0; k < kPlotListCapacity; ++k)
     ASSERT_TRUE(plot_list_add({float(k), 0, 0, PlotItemType::symbol, 0, {}}));
   EXPECT_FALSE(plot_list_add({0, 0, 0, PlotItemType::symbol, 0, {}}));
@@ -334,7 +334,6 @@ TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
   EXPECT_EQ(grplst.items[10].x, 11);
   sketra::grplst = PlotList{};
   EXPECT_FALSE(plot_list_delete_nearest(0, 0));
-  sketra::dialogs_reset();
 }
 
 // ---------------------------------------------------------------- Yaw
@@ -353,9 +352,9 @@ TEST_F(ControlTest, YawActionReplotsAndReopensItself) {
   EXPECT_NEAR(ys, ctrl.yaw.yf, 1e-2);
 }
 
-TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
-  reset_plot_state();
-  control_reset();
+using RotationTest = korvel::testing::FreshState;
+
+TEST_F(RotationTest, TurnAboutTheFixedPointAndUndoEachOther) {
   ctrl.yaw = {true, 10, 20, 5, 10};
   auto project = [](float x, float y, float z) {
     std::array<float, 3> s{};
@@ -378,8 +377,6 @@ TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
   rotate_view(0, 1, 90);
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) EXPECT_NEAR(grcomn.trangr[size_t(i)][size_t(j)], i == j ? 1 : 0, 1e-5);
-  control_reset();
-  reset_plot_state();
 }
 
 // ---------------------------------------------------------------- screen shots
