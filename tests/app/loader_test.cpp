@@ -442,14 +442,6 @@ TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
   EXPECT_EQ(cin1.set(1).nx, 2);
 }
 
-TEST_F(LoaderTest, BadGridValueIsRejected) {
-  load_text("g.asc", "ncols 2\nnrows 1\ncellsize 1\n7 8\n");
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(load_text("bad.asc", "ncols 2\nnrows 1\ncellsize 1\n1 2-3-4\n", kLoad), LoadOutcome::rejected);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
-  EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
-}
-
 TEST_F(LoaderTest, GridThenPointsInOneFile) {
   EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
   EXPECT_EQ(cplot.nsets, 1);
