@@ -208,7 +208,7 @@ void map_node(SurfaceView& sv, ViewContext& v) {
     const std::vector<std::int32_t> order = in_strips(nodes.x, nodes.y);
     for (std::size_t k = 0; k < n; ++k) {
       if (k % 4096 == 0) {
-        grbeam(std::int64_t(k), std::int64_t(n), "mapping nodes");
+        grbeam(std::int64_t(k), std::int64_t(n), "%1mapping nodes");
         if (v.interrupted()) return false;
       }
       const auto i = std::size_t(order[k]);
@@ -251,7 +251,7 @@ void map_unstruct(SurfaceView& sv, ViewContext& v) {
   std::string text;
   while (in->next(line)) {
     if (++lines % 4096 == 0) {
-      grbeam(std::int64_t(in->offset()), std::int64_t(in->size()), "mapping nodes");
+      grbeam(std::int64_t(in->offset()), std::int64_t(in->size()), "%1mapping nodes");
       if (v.interrupted()) break;
     }
     const std::string k = keyword(line);
