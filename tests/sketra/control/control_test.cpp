@@ -13,8 +13,6 @@
 #include "sketra/base/fatal.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
-#include "sketra/control/keeplist.h"
-#include "sketra/devices/devices.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/kernel/recording_driver.h"
@@ -374,17 +372,10 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
 
 // ---------------------------------------------------------------- keep files and hard copies
 
-TEST_F(ControlTest, KeepSaveRecallAndHardcopiesDrawTheViewIntoFiles) {
-  // Keep: Save "view", Recall it (file dialog, then the list form), Done;
-  // Hardcopy: DXF "plan", ArcPolygon "plan.pol", eXit; eXit.
-  run({"K", "S", "view", "R", "view.kep", "D", "D", "H", "D", "plan", "A", "plan.pol", "X", "X"});
-  ASSERT_TRUE(std::filesystem::exists("view.kep"));
-  ASSERT_EQ(keeplist.entries.size(), 1u);
-  EXPECT_EQ(keeplist.entries[0].state, kKeepBackground);
-  EXPECT_FALSE(display_list.entries.empty());  // recalled and drawn behind the view
-  const std::string dxf = korvel::testing::read_file("plan.dxf");
-  EXPECT_NE(dxf.find("SOLID\n8\nfill03\n"), std::string::npos);
-  EXPECT_EQ(dxf.substr(dxf.size() - 13), "ENDSEC\n0\nEOF\n");
+// Keep files and DXF copies through these menus are run by the end-to-end
+// session test_hardcopy.sh.
+TEST_F(ControlTest, HardcopyArcPolygonDrawsTheViewIntoAFile) {
+  run({"H", "A", "plan.pol", "X", "X"});  // Hardcopy: ArcPolygon "plan.pol", eXit; eXit
   EXPECT_NE(korvel::testing::read_file("plan.pol").find("END\nEND\n"), std::string::npos);
   EXPECT_EQ(grcomn.imodgr, 2);
 }
