@@ -62,15 +62,9 @@ TEST(Operations, MinimumCapsMaximumRaisesAndNearZeroDivisionIsRefused) {
 
 TEST(RandomNumbers, MinimalStandardSequenceFromAFixedSeed) {
   int seed = 1;
-  const int expected[] = {16807, 282475249, 1622650073, 984943658, 1144108930};
-  for (int e : expected) {
-    const float r = rgrand(seed);
-    EXPECT_EQ(seed, e);
-    EXPECT_FLOAT_EQ(r, float(e) * 4.656613e-10f);
-  }
+  EXPECT_FLOAT_EQ(rgrand(seed), 16807 * 4.656613e-10f);
   // The published check value: the 10000th seed from 1.
-  seed = 1;
-  for (int k = 0; k < 10000; ++k) rgrand(seed);
+  for (int k = 1; k < 10000; ++k) rgrand(seed);
   EXPECT_EQ(seed, 1043618065);
 }
 
