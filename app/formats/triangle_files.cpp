@@ -324,19 +324,27 @@ std::string header_with_attribute(std::string_view line, std::span<const Word> w
 
 }  // namespace
 
-FileResult map_node_file(LineReader& in, TextOut& out, const std::string& name, const NodeValue& value,
-                         Progress& progress, NodeFileMapped& done) {
-  done = {};
+namespace {
+
+// One walk through a node file from its start: every node line parsed by
+// the header's counts. Without `out` the positions and old values are
+// collected into `nodes`; with it every line is written, node lines with
+// values[i]. A failure comes back in `verdict`.
+bool walk_node_file(LineReader& in, const std::string& name, NodePositions& nodes, const float* values,
+                    TextOut* out, Progress& progress, FileResult& verdict) {
   in.rewind();
   auto fail = [&](FileResult r) {
-    out.finish();
-    return r;
+    verdict = std::move(r);
+    return false;
+  };
+  auto copy = [out](std::string_view line) {
+    if (out) out->line(line);
   };
   std::string_view line;
   Word w[4];
   int n = 0;
   // Comment and blank lines before the header are carried over.
-  while ((n = in.next(line) ? split_words(line, w) : -1) == 0) out.line(line);
+  while ((n = in.next(line) ? split_words(line, w) : -1) == 0) copy(line);
   if (n < 0) return fail(FileResult::failure("no node count in " + name, name));
   double head[4] = {0, 2, 0, 0};
   for (int k = 0; k < std::min(n, 4); ++k)
@@ -345,47 +353,75 @@ FileResult map_node_file(LineReader& in, TextOut& out, const std::string& name, 
     return fail(at_line("bad node header", name, in.record()));
   const auto count = std::int64_t(head[0]);
   const int attributes = int(head[2]);
-  done.attribute_added = attributes == 0;
-  out.line(done.attribute_added ? header_with_attribute(line, std::span<const Word>(w, std::size_t(std::min(n, 4))))
-                                : std::string(line));
+  nodes.has_old = attributes > 0;
+  if (out && attributes == 0) out->line(header_with_attribute(line, std::span<const Word>(w, std::size_t(std::min(n, 4)))));
+  else copy(line);
+  if (!out) {
+    const std::size_t room = in.size() != UINT64_MAX ? std::size_t(in.size() / 16) + 1 : 1;
+    const auto want = std::size_t(std::min<std::int64_t>(count, std::int64_t(room)));
+    nodes.x.reserve(want), nodes.y.reserve(want), nodes.old.reserve(want);
+  }
   Gauge gauge(progress);
-  for (std::int64_t i = 0; i < count && out.ok();) {
+  for (std::int64_t i = 0; i < count && (!out || out->ok());) {
     if (!in.next(line)) return fail(short_file(name, i, count, "nodes"));
     n = split_words(line, w);
     if (n == 0) {  // a comment or blank line between the nodes
-      out.line(line);
+      copy(line);
       continue;
     }
-    // Number, x, y and every attribute must be there; a missing marker is
-    // no loss, as the marker is carried over, not read.
-    double p[4] = {0, 0, 0, 0};
-    bool good = n >= 3 + attributes;
-    for (int k = 0; k < 3 + std::min(attributes, 1) && good; ++k) good = word_value(line, w[k], p[k]);
-    if (!good || !whole(p[0], -9.0e15, 9.0e15)) return fail(at_line("bad node", name, in.record()));
-    const float old = float(p[3]);
-    const std::optional<float> given = value(p[1], p[2], attributes > 0 ? &old : nullptr);
-    if (!given) return fail(FileResult::failure("mapping stopped", name));
-    const float v = *given;
-    if (attributes > 0) {
-      out.text.append(line.substr(0, w[3].begin));
-      append_value(out.text, v);
-      out.text.append(line.substr(w[3].end));
+    if (out) {
+      if (n < 3 + std::min(attributes, 1)) return fail(FileResult::failure(name + " changed while it was read", name));
+      // The value replaces the first attribute, or follows y.
+      const float v = values[i];
+      const std::size_t cut = attributes > 0 ? w[3].begin : w[2].end, rest = attributes > 0 ? w[3].end : w[2].end;
+      out->text.append(line.substr(0, cut));
+      if (attributes == 0) out->text += ' ';
+      append_value(out->text, v);
+      out->text.append(line.substr(rest));
+      out->end();
     } else {
-      out.text.append(line.substr(0, w[2].end));
-      out.text += ' ';
-      append_value(out.text, v);
-      out.text.append(line.substr(w[2].end));
+      // Number, x, y and every attribute must be there; a missing marker
+      // is no loss, as the marker is carried over, not read.
+      double p[4] = {0, 0, 0, 0};
+      bool good = n >= 3 + attributes;
+      for (int k = 0; k < 3 + std::min(attributes, 1) && good; ++k) good = word_value(line, w[k], p[k]);
+      if (!good || !whole(p[0], -9.0e15, 9.0e15)) return fail(at_line("bad node", name, in.record()));
+      nodes.x.push_back(p[1]), nodes.y.push_back(p[2]), nodes.old.push_back(float(p[3]));
     }
-    out.end();
     ++i;
-    done.nodes = i;
-    gauge(i, count, "mapping nodes");
+    gauge(i, count, out ? "writing nodes" : "reading nodes");
   }
+  if (!out) return true;
   // Everything after the last node (the trailer, an element part) as it is.
-  while (out.ok() && in.next(line)) out.line(line);
-  if (!out.ok()) return out.finish();
-  if (in.size() != UINT64_MAX && in.offset() != in.size())
+  while (out->ok() && in.next(line)) out->line(line);
+  if (out->ok() && in.size() != UINT64_MAX && in.offset() != in.size())
     return fail(FileResult::failure("read error in " + name, name));
+  return true;
+}
+
+}  // namespace
+
+FileResult map_node_file(LineReader& in, TextOut& out, const std::string& name, const NodeValues& values,
+                         Progress& progress, NodeFileMapped& done) {
+  done = {};
+  NodePositions nodes;
+  FileResult verdict;
+  std::vector<float> v;
+  if (!walk_node_file(in, name, nodes, nullptr, nullptr, progress, verdict)) {
+    out.finish();
+    return verdict;
+  }
+  if (!values(nodes, v) || v.size() != nodes.x.size()) {
+    out.finish();
+    return FileResult::failure("mapping stopped", name);
+  }
+  if (!walk_node_file(in, name, nodes, v.data(), &out, progress, verdict)) {
+    out.finish();
+    return verdict;
+  }
+  // A file that changed between the two readings is caught here too.
+  done.nodes = std::int64_t(nodes.x.size());
+  done.attribute_added = !nodes.has_old;
   return out.finish();
 }
 

@@ -22,7 +22,6 @@
 
 #include <concepts>
 #include <functional>
-#include <optional>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -134,18 +133,27 @@ FileResult write_node_ele_file(TextOut& out, std::span<const float> x, std::span
 FileResult write_area_file(TextOut& out, std::span<const float> value, std::span<const Triangle> triangles,
                            Progress& progress);
 
-// The new value of a node at absolute (X, Y); `old` points to its first
-// attribute, nullptr when the node has none. No value stops the mapping
-// (the person interrupted it).
-using NodeValue = std::function<std::optional<float>(double X, double Y, const float* old)>;
+// The nodes of a node file: absolute positions and, when the file has
+// attributes, the first one of each node (else 0).
+struct NodePositions {
+  std::vector<double> x, y;
+  std::vector<float> old;
+  bool has_old = false;
+};
+
+// Fills `values` with the new value of every node (in file order); false
+// stops the mapping (the person interrupted it).
+using NodeValues = std::function<bool(const NodePositions& nodes, std::vector<float>& values)>;
 
 struct NodeFileMapped {
   std::int64_t nodes = 0;           // node lines rewritten
   bool attribute_added = false;     // the file had no attribute: one was added
 };
 
-// Copies the node file `in` (from its start) to `out` line by line, giving
-// every node the value `value` returns. The header's own counts say how a
+// Copies the node file `in` to `out` line by line, giving every node the
+// value that `values` returns for it. The file is read twice: once for the
+// nodes, which `values` gets all at once (so it may visit them in any
+// order), then again as it is written. The header's own counts say how a
 // node line reads: number, x, y, the attributes, then the marker when the
 // header announces markers (a line without it is taken as it stands). The
 // first attribute is replaced; a file without attributes gets one after y,
@@ -154,11 +162,11 @@ struct NodeFileMapped {
 // numbers' own spelling, and every line after the last node. Fails when
 // the header or a node line
 // does not read, the file holds fewer nodes than its header says, a read
-// stops before the end of the file, a write fails, or `value` stops it
+// stops before the end of the file, a write fails, or `values` stops it
 // ("mapping stopped"). `out` is finished
 // (closed) in every case; on a failure the caller throws its file away.
-// Progress: "mapping nodes".
-FileResult map_node_file(sketra::LineReader& in, TextOut& out, const std::string& name, const NodeValue& value,
+// Progress: "reading nodes", "writing nodes".
+FileResult map_node_file(sketra::LineReader& in, TextOut& out, const std::string& name, const NodeValues& values,
                          Progress& progress, NodeFileMapped& done);
 
 template <std::invocable<std::size_t> Marker>

@@ -18,10 +18,10 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "app/formats/triangle_files.h"
+#include "sketra/base/index_sort.h"
 #include "sketra/base/replace_file.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
@@ -177,6 +177,22 @@ class PointMapper {
   std::unique_ptr<NearestNodes> nodes_;
 };
 
+// The order in which to visit points so that neighbours follow each other:
+// strips across y (about a thousand), x ascending within a strip. The
+// surface's index and nodes then stay in the cache from point to point.
+std::vector<std::int32_t> in_strips(std::span<const double> x, std::span<const double> y) {
+  const auto [x0, x1] = std::minmax_element(x.begin(), x.end());
+  const auto [y0, y1] = std::minmax_element(y.begin(), y.end());
+  std::vector<double> key(x.size());
+  if (!x.empty() && std::isfinite(*x1 - *x0) && std::isfinite(*y1 - *y0)) {
+    const double width = *x1 - *x0 + 1.0, strip = std::max((*y1 - *y0) / 1024.0, 1e-9);
+    for (std::size_t i = 0; i < x.size(); ++i) key[i] = std::floor((y[i] - *y0) / strip) * width + (x[i] - *x0);
+  }
+  std::vector<std::int32_t> order;
+  mqsort(order, key);
+  return order;
+}
+
 // Node: the node file given the surface's values and replaced.
 void map_node(SurfaceView& sv, ViewContext& v) {
   grmesg("name of .node file");
@@ -185,17 +201,24 @@ void map_node(SurfaceView& sv, ViewContext& v) {
   LineReader* in = unit_reader(kSurfaceReadUnit);
   PointMapper mapper(sv);
   const double xo = grcomn.xorgr, yo = grcomn.yorgr;
-  std::int64_t count = 0;
   korvel::NodeFileMapped done;
-  const korvel::NodeValue value = [&](double X, double Y, const float* old) -> std::optional<float> {
-    if (++count % 4096 == 0 && v.interrupted()) return std::nullopt;
-    float z = 0;
-    if (mapper.value(X - xo, Y - yo, z)) return z;
-    return old ? *old : kNoValue;
+  const korvel::NodeValues values = [&](const korvel::NodePositions& nodes, std::vector<float>& z) {
+    const std::size_t n = nodes.x.size();
+    z.assign(n, kNoValue);
+    const std::vector<std::int32_t> order = in_strips(nodes.x, nodes.y);
+    for (std::size_t k = 0; k < n; ++k) {
+      if (k % 4096 == 0) {
+        grbeam(std::int64_t(k), std::int64_t(n), "%1mapping nodes");
+        if (v.interrupted()) return false;
+      }
+      const auto i = std::size_t(order[k]);
+      if (!mapper.value(nodes.x[i] - xo, nodes.y[i] - yo, z[i]) && nodes.has_old) z[i] = nodes.old[i];
+    }
+    return true;
   };
   const korvel::FileResult r = write_beside(name, [&](korvel::TextOut& out) {
     SurfaceBar bar;
-    return korvel::map_node_file(*in, out, name, value, bar, done);
+    return korvel::map_node_file(*in, out, name, values, bar, done);
   });
   unit_close(kSurfaceReadUnit);
   grdump();
@@ -228,7 +251,7 @@ void map_unstruct(SurfaceView& sv, ViewContext& v) {
   std::string text;
   while (in->next(line)) {
     if (++lines % 4096 == 0) {
-      grbeam(std::int64_t(in->offset()), std::int64_t(in->size()), "mapping nodes");
+      grbeam(std::int64_t(in->offset()), std::int64_t(in->size()), "%1mapping nodes");
       if (v.interrupted()) break;
     }
     const std::string k = keyword(line);

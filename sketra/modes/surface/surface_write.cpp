@@ -21,7 +21,7 @@
 
 namespace sketra::detail {
 
-void SurfaceBar::percent(int p, std::string_view what) { grbeam(p, 100, what); }
+void SurfaceBar::percent(int p, std::string_view what) { grbeam(p, 100, "%1" + std::string(what)); }
 
 bool nobody_answers(int sel) {
   return sel == kMenuNothing && !script_pending() && !(is_screen_mode(grcomn.imodgr) && driver().is_open());
