@@ -18,8 +18,8 @@
 #include "sketra/ui/menus.h"
 #include "support/answer_ui.h"
 #include "support/person.h"
-#include "support/recording.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
@@ -68,14 +68,14 @@ TEST(RandomNumbers, MinimalStandardSequenceFromAFixedSeed) {
   EXPECT_EQ(seed, 1043618065);
 }
 
-class AlterTest : public korvel::testing::WithRecordingDriver {
+class AlterTest : public korvel::testing::ViewerTest {
  protected:
   void SetUp() override {
-    WithRecordingDriver::SetUp();
+    ViewerTest::SetUp();
+    grvalu8("XORGR", 0.0);  // the nodes and polygon files in absolute co-ordinates
+    grvalu8("YORGR", 0.0);
     grsset(0, 100, 0, 100);
     grsfac();
-    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-    grcomn.joutgr = 40;
     // A 3 x 3 lattice of nodes 0, 10, 20 with values 1 ... 9; node 5 empty.
     for (int j = 0; j < 3; ++j)
       for (int i = 0; i < 3; ++i) {
@@ -90,8 +90,8 @@ class AlterTest : public korvel::testing::WithRecordingDriver {
     return gralter(x_, y_, v_, {}, -9999.0f);
   }
   std::string output() {
-    unit_close(40);
-    return korvel::testing::read_file("out.txt");
+    unit_close(kOutputUnit);
+    return korvel::testing::read_file("outp");
   }
   V x_, y_, v_;
 };
