@@ -80,17 +80,11 @@ class ControlTest : public korvel::testing::WithRecordingDriver {
 
 // ---------------------------------------------------------------- protocol
 
-TEST_F(ControlTest, CodesArriveInProtocolOrder) {
+TEST_F(ControlTest, OriginalStartsANewOuterRoundFromTheDataExtents) {
   run({"R", "X"});
   // extents, draw, overlay; overlay on entering the menu; Replot; eXit.
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
-  EXPECT_TRUE(std::filesystem::exists(kSettingsFile));
-}
-
-TEST_F(ControlTest, OriginalStartsANewOuterRoundFromTheDataExtents) {
-  run({"R", "X"});
   const auto data_window = window();
-  mode_.take_codes();
   // Zoom in by a click inside the frame, then Original.
   const DevicePoint p = device(data_window[0] + 300, data_window[2] + 300);
   rec_->push_button(1, p.x, p.y);
@@ -337,20 +331,6 @@ TEST_F(PlotListTest, HoldsFourHundredItemsAndDeletesTheNearest) {
 }
 
 // ---------------------------------------------------------------- Yaw
-
-TEST_F(ControlTest, YawActionReplotsAndReopensItself) {
-  run({"Y", "T", "X", "X"});
-  // Y: the Yaw menu; T: Top, after which the loop replots and opens the
-  // menu again, where X leaves it.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3, 3}));
-  EXPECT_TRUE(grcomn.projection);
-  EXPECT_FALSE(script_pending());
-  // The fixed point (the window's lower-left corner) kept its place.
-  float xs = 0, ys = 0, zs = 0;
-  grtran(ctrl.yaw.xf, ctrl.yaw.yf, ctrl.yaw.zf, xs, ys, zs);
-  EXPECT_NEAR(xs, ctrl.yaw.xf, 1e-2);
-  EXPECT_NEAR(ys, ctrl.yaw.yf, 1e-2);
-}
 
 using RotationTest = korvel::testing::FreshState;
 

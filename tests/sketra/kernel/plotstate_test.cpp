@@ -58,17 +58,6 @@ TEST_F(PlotStateTest, UnknownNamesAreFatalAndMainReportsTheMessage) {
   EXPECT_EQ(sketra::run_guarded([] { return 7; }), 7);
 }
 
-// ---------------------------------------------------------------- origin
-
-TEST_F(PlotStateTest, SurveyOriginSurvivesInDoublePrecision) {
-  sketra::grsset(2600000.25, 2600100.25, 1200000.5, 1200100.5);
-  sketra::grvalu8("XORGR", 2600000.0);
-  sketra::grvalu8("YORGR", 1200000.0);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmingr, 0.25);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.ymaxgr, 100.5);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xorgr + sketra::grcomn.xmingr, 2600000.25);
-}
-
 // ---------------------------------------------------------------- factors, zoom, pixel mode
 
 TEST_F(PlotStateTest, DegenerateWindowsNeverDivideByZero) {
