@@ -99,9 +99,6 @@ TEST_F(DxfTest, PlanAndPlanDxfNameTheSameFile) {
   EXPECT_FALSE(std::filesystem::exists("plan.dxf.dxf"));
   EXPECT_FALSE(std::filesystem::exists("plan.dxf.part"));
   EXPECT_EQ(dialogs.message_line, "DXF File done");
-  grscpt(std::vector<std::string>{""});
-  EXPECT_EQ(grmode(kModeDxf), 0);
-  EXPECT_EQ(dialogs.message_line, "Filename cannot be all blanks");
 }
 
 TEST_F(DxfTest, EntitiesAreAbsoluteAndSolidsCoverEveryPolygon) {
@@ -196,9 +193,6 @@ TEST_F(DxfTest, ArcPolygonHoldsFilledPolygonsOnly) {
             " 2600100.000 1200100.000\n"
             "END\n");
   EXPECT_EQ(text.substr(text.size() - 8), "END\nEND\n");
-  grscpt(std::vector<std::string>{" "});
-  EXPECT_EQ(grmode(kModeArcPolygon), 0);
-  EXPECT_EQ(grcomn.imodgr, 2);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "sketra/ui/menus.h"
 #include "support/recording.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
@@ -30,16 +31,8 @@ using korvel::testing::read_file;
 using V = std::vector<float>;
 using Entries = std::vector<std::string>;
 
-class ContourViewTest : public korvel::testing::WithRecordingDriver {
+class ContourViewTest : public korvel::testing::ViewerTest {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-  }
   // A smooth hill over nx x ny nodes of spacing d; node 1 empty.
   GridData hill(int nx, int ny, float d) {
     x_.clear(), y_.clear(), v_.clear();
@@ -68,7 +61,7 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
     korvel::testing::show_extents(w_);
   }
   std::string out() {
-    unit_flush(40);
+    unit_flush(kOutputUnit);
     return read_file("outp");
   }
   V x_, y_, v_;
