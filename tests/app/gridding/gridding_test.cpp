@@ -278,26 +278,5 @@ TEST_F(Gridding, LowestKeepsTheMinimumPerNodeAndWritesEveryPointThatHoldsIt) {
   EXPECT_EQ(written, expected);
 }
 
-// ---------------------------------------------------------------- stopping
-
-class StopAt : public GridProgress {
- public:
-  explicit StopAt(int n) : left_(n) {}
-  bool step(std::string_view, std::int64_t, std::int64_t) override { return --left_ > 0; }
-  int left_;
-};
-
-TEST_F(Gridding, EveryMethodStopsWhenItsProgressSaysSo) {
-  const Cloud c = lattice_cloud(200, 10.0f, 0.5f, 9);
-  const GridGeometry g = geometry(0, 0, 1, 1, 10, 10);
-  std::vector<float> gx(100), gy(100), gz(100);
-  grid_nodes(g, gx, gy);
-  StopAt near(3), low(3), inv(3);
-  EXPECT_FALSE(gridnear(10, 10, gx, gy, c.points(), gz, -9999.0f, near));
-  EXPECT_FALSE(gridlow(g, c.points(), gz, [](float, float, float) {}, low));
-  EXPECT_FALSE(gridinv(g, c.points(), InverseOptions{}, gx, gy, gz, inv));
-  EXPECT_EQ(near.left_ + low.left_ + inv.left_, 0);
-}
-
 }  // namespace
 }  // namespace korvel
