@@ -231,31 +231,6 @@ TEST_F(Gridding, InverseDistanceGivesTheSlidingWindowsResultsBitForBit) {
   }
 }
 
-TEST_F(Gridding, InverseDistanceByHand) {
-  const GridGeometry g = geometry(0, 0, 1, 1, 3, 1);  // nodes (0,0), (1,0), (2,0); d2min = 0.2
-  Cloud c;
-  c.add(0, 0, 10);    // on node 1: weight 1/0.2 = 5, not infinite
-  c.add(0, 0.5f, 40);  // d2 0.25 from node 1: weight 4
-  c.add(3, 0, -9999);  // empty: never blended
-  InverseOptions plain{0.6f, false, -9999.0f};
-  auto z = run_inverse(g, c, plain);
-  EXPECT_FLOAT_EQ(z[0], (5 * 10 + 4 * 40) / 9.0f);
-  EXPECT_EQ(z[1], -9999.0f);  // R below every distance: NODATA
-  EXPECT_EQ(z[2], -9999.0f);
-
-  // Quadrants, three points north-east of the node in ascending y: A
-  // (weight 1/2) takes the first slot; B (weight 1) takes it from A, which
-  // is dropped, not moved; C (weight 1/4) takes the second slot.
-  Cloud q;
-  q.add(1.4f, 0.2f, 1);              // A
-  q.add(0.6f, 0.8f, 2);              // B
-  q.add(std::sqrt(3.0f), 1.0f, 4);   // C
-  const GridGeometry one = geometry(0, 0, 1, 1, 1, 1);
-  const InverseOptions quad{3.0f, true, -9999.0f};
-  const float wb = 1.0f / squared_distance(0.6f, 0.8f, 0, 0), wc = 1.0f / squared_distance(std::sqrt(3.0f), 1, 0, 0);
-  EXPECT_FLOAT_EQ(run_inverse(one, q, quad)[0], (wb * 2 + wc * 4) / (wb + wc));
-}
-
 // ---------------------------------------------------------------- lowest
 
 TEST_F(Gridding, LowestKeepsTheMinimumPerNodeAndWritesEveryPointThatHoldsIt) {
