@@ -149,7 +149,7 @@ TEST_F(EditorTest, AWriteThatCannotBeMadeSaysSoAndLeavesTheOldFile) {
 
 // ---------------------------------------------------------------- Cut
 
-TEST_F(EditorTest, CutInsideRemovesPointsAndTheirEdgesUntilUndo) {
+TEST_F(EditorTest, CutInsideAndOutsideRemovePointsAndTheirEdgesUntilUndo) {
   survey();
   // A polygon around points 1 and 4 ("P" clicks a vertex, "D" ends it).
   EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 60 60", "P -10 60", "D"}),
@@ -164,10 +164,7 @@ TEST_F(EditorTest, CutInsideRemovesPointsAndTheirEdgesUntilUndo) {
   EXPECT_EQ(code, (Codes{101, 101, 102, 103, 102}));
   EXPECT_EQ(seg, (Edges{{3, 4}, {4, 5}}));
   EXPECT_TRUE(gredst.cut.empty());
-}
-
-TEST_F(EditorTest, CutOutsideKeepsOnlyThePointsInside) {
-  survey();
+  // Outside keeps only the points inside.
   entry(kCut, {"O", "P 40 40", "P 110 40", "P 110 60", "P 40 60", "D"});
   EXPECT_EQ(code, (Codes{0, 0, 0, 103, 102}));
   EXPECT_EQ(seg, (Edges{{4, 5}}));
