@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 #include <vector>
 
 #include "sketra/base/script.h"
@@ -60,20 +58,6 @@ TEST_F(EditorTest, NearestPointIsMeasuredOnTheScreenAndSkipsDeadPoints) {
   EXPECT_EQ(dialogs.message_line, "invalid node");
   x.clear(), y.clear(), z.clear(), code.clear();
   EXPECT_EQ(igrnear(d, 0), 0);
-}
-
-TEST_F(EditorTest, DistancesAndBearings) {
-  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 5, 3, 1), 3);     // left of 1 -> 2: positive
-  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 5, -3, 1), -3);
-  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 13, 4, 1), 5);    // beyond the end: to the end
-  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, -3, 4, 1), 5);
-  EXPECT_FLOAT_EQ(rgdist(0, 0, 10, 0, 13, 4, 0), 4);    // line mode: perpendicular
-  constexpr float pi = std::numbers::pi_v<float>;
-  EXPECT_NEAR(razimut(0, 1, 0, 0), 0, 1e-6);
-  EXPECT_NEAR(razimut(1, 0, 0, 0), pi / 2, 1e-3);
-  EXPECT_NEAR(razimut(0, -1, 0, 0), pi, 1e-6);
-  EXPECT_NEAR(razimut(-1, 0, 0, 0), 3 * pi / 2, 1e-3);
-  EXPECT_NEAR(razimut(-1, 1, 0, 0), 7 * pi / 4, 1e-6);
 }
 
 TEST_F(EditorTest, SetUpReportsTheExtentsOfLivePointsOnly) {
