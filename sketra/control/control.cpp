@@ -250,7 +250,7 @@ Next query() {
   if (zoom > 1) zoom = 1 / zoom;
   c.zoom = zoom >= 0.1f ? zoom : 0.1f;
   const float symf = field_value(values[7], c.symfgr);
-  c.symfgr = symf >= 0.1f ? symf : 0.1f;
+  c.symfgr = symf >= 0.1f ? std::min(symf, kMaxSymbolFactor) : 0.1f;
   float scaling = field_value(values[8], c.scaling);
   scaling = scaling >= 0.1f ? std::min(scaling, kMaxScaling) : 0.1f;
   c.xsclgr *= scaling / c.scaling;

@@ -199,7 +199,7 @@ void check_after_reading() {
   c.nxingr = std::clamp(c.nxingr, 6, kMaxIntervals);
   c.nyingr = std::clamp(c.nyingr, 6, kMaxIntervals);
   if (!(c.zoom >= 0.1f)) c.zoom = 0.1f;
-  if (!(c.symfgr >= 0.1f)) c.symfgr = 0.1f;
+  c.symfgr = c.symfgr >= 0.1f ? std::min(c.symfgr, kMaxSymbolFactor) : 0.1f;
   if (!(c.scaling >= 0.001f) || c.scaling > kMaxScaling) c.scaling = 1.0f;
   c.xsclgr = kDefaultScale * c.scaling;
   c.ysclgr = kDefaultScale * c.scaling;

@@ -48,6 +48,9 @@ inline constexpr const char* kSettingsFile = ".grset";
 // kMaxScaling become 1.0.
 inline constexpr int kMaxIntervals = 200;
 inline constexpr float kMaxScaling = 10.0f;
+// Symbol factors are held to 0.1 ... kMaxSymbolFactor: a larger one draws
+// symbols beyond any screen and no longer fits its field of the file.
+inline constexpr float kMaxSymbolFactor = 100.0f;
 
 // grinit(input unit, output unit, program name, small window).
 // First call of the run: palette, DATEGR, plot-state defaults, the settings

@@ -226,6 +226,17 @@ TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
 }
 
+// A symbol factor far too large is held to the largest: written as it was,
+// it filled its field of the settings file with asterisks, and reading
+// stopped there, losing every later setting.
+TEST_F(ControlTest, AHugeSymbolFactorIsHeldSoTheSettingsFileReadsBack) {
+  run({"Q", "8 1e38", "7 0.5", "D", "X"});
+  EXPECT_FLOAT_EQ(grcomn.symfgr, kMaxSymbolFactor);
+  grcomn.zoom = 0.9f;
+  read_settings(kSettingsFile);
+  EXPECT_FLOAT_EQ(grcomn.zoom, 0.5f);  // the line after the symbol factor was read
+}
+
 // ---------------------------------------------------------------- Value, Trace, help
 
 TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
