@@ -242,17 +242,15 @@ TEST_F(X11Test, CleanedWidgetsGiveBackThePictureTheyCovered) {
   const Image before = capture();
   sketra::grbutn(0, 100, 100, 120, 17, " OOpen");  // pixel mode: device (165 ... 285, 133 ... 150)
   sketra::grflip();
-  const Image covered = capture();
-  int changed = 0;
-  for (int yy = 0; yy < 300; ++yy)
-    for (int xx = 0; xx < 400; ++xx) changed += !(covered.at(xx, yy) == before.at(xx, yy));
-  ASSERT_GT(changed, 500) << "the button was not drawn in the window";
+  const auto differing = [&before](const Image& now) {
+    int n = 0;
+    for (int yy = 0; yy < 300; ++yy)
+      for (int xx = 0; xx < 400; ++xx) n += !(now.at(xx, yy) == before.at(xx, yy));
+    return n;
+  };
+  ASSERT_GT(differing(capture()), 500) << "the button was not drawn in the window";
   sketra::grclean(1);
-  const Image after = capture();
-  int differ = 0;
-  for (int yy = 0; yy < 300; ++yy)
-    for (int xx = 0; xx < 400; ++xx) differ += !(after.at(xx, yy) == before.at(xx, yy));
-  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(differing(capture()), 0);
 }
 
 // The window manager's close button (a WM_DELETE_WINDOW message) ends the

@@ -64,17 +64,14 @@ TEST_F(MenuTest, ColumnTallerThanTheWindowWrapsToTheLeft) {
   EXPECT_LT(sketra::menus.xs[26] + sketra::menus.width, sketra::menus.xs[0]);
 }
 
-TEST_F(MenuTest, HotKeysIgnoreCaseAndDisabledEntries) {
+// Disabled entries and Escape: MainLoopTest (the main menu's hot keys).
+TEST_F(MenuTest, HotKeysIgnoreCaseAndNeverMatchAGap) {
   rec().push_key('F');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 1);
-  rec().push_key('e');  // Edit is disabled
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
   rec().push_key('?');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 7);
   rec().push_key(' ');  // a blank never matches a gap
   EXPECT_EQ(menu({" AApply", "        ", " CCancel"}, sketra::kMenuColumn), 0);
-  rec().push_key(0xFF1B);  // Escape
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
 }
 
 TEST_F(MenuTest, PickButtonArmsAndTheNextClickReturnsItWithThatPosition) {
