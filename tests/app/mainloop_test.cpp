@@ -1,7 +1,7 @@
-// The main program on the menus and dialogs, seen through the recording
-// driver: disabled entries, Escape, and a person clicking through File,
-// Load, the file browser and the load dialog. A whole scripted session runs
-// in tests/e2e/test_scripted_session.sh.
+// The main program on the menus, seen through the recording driver:
+// disabled entries and Escape. A whole scripted session runs in
+// tests/e2e/test_scripted_session.sh, a person clicking through File, Load,
+// the file browser and the load dialog in tests/e2e/test_broken_file_person.sh.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include "sketra/base/units.h"
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
-#include "support/person.h"
 #include "support/recording.h"
 
 namespace {
@@ -54,18 +53,6 @@ TEST_F(MainLoopTest, DisabledEntriesWaitForAnotherChoice) {
   // help are enabled, so its Info key chooses nothing either.
   EXPECT_EQ(run_with({}, "E\nM\nI\nF\nX\n"), 0);
   EXPECT_EQ(log_text().find("not available yet"), std::string::npos);
-}
-
-TEST_F(MainLoopTest, PersonClicksThroughFileLoadBrowserAndLoadDialog) {
-  write_file("a.xyz", "100 200 1\n101 201 2\n");
-  korvel::testing::Person person(rec());
-  // The file is clicked twice in the browser: into the field, then opened.
-  person.click("File").click("Load").click("a.xyz").click("a.xyz").click("Apply").key('f').key('x');
-  EXPECT_EQ(run_with({}, ""), 0);
-  EXPECT_EQ(cin1.np, 2);
-  EXPECT_EQ(cpch.last_file.str(), "a.xyz");
-  EXPECT_GE(count_text("found        2 points (        0 edges)"), 1);
-  EXPECT_EQ(person.planned(), 0u);
 }
 
 TEST_F(MainLoopTest, EscapeLeavesTheFileMenuWithoutAction) {
