@@ -607,10 +607,11 @@ void loader_reset() {
   published_origin = PublishedOrigin{};
 }
 
-LoadOutcome load(int mode) {
-  std::string name(cpch.file_name.trimmed());
+LoadOutcome load(int mode) { return load_file(mode, std::string(cpch.file_name.trimmed()), false); }
+
+LoadOutcome load_file(int mode, std::string name, bool as_given) {
   std::string filter(cpch.file_filter.trimmed());
-  if (!sketra::gropn(name, filter, cunit.data)) return LoadOutcome::nothing;
+  if (!sketra::gropn(name, filter, cunit.data, as_given)) return LoadOutcome::nothing;
   cpch.file_name.set(name);
   cpch.file_filter.set(filter);
 

@@ -73,6 +73,9 @@ enum class LoadOutcome {
 
 // Loads the file named in cpch.file_name (mode kLoad or kAdd).
 LoadOutcome load(int mode);
+// Loads the file `name`; with `as_given` (a name from the command line) the
+// name is used as it is, blanks and all, and not cut to a field's width.
+LoadOutcome load_file(int mode, std::string name, bool as_given);
 
 // The origin as last published to the graphics library.
 struct PublishedOrigin {

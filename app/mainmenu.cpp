@@ -157,10 +157,7 @@ bool startup(std::span<char* const> files) {
   }
   if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
     sketra::scriptq.batch = true;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    cpch.file_name.set(files[i]);
-    load(i == 0 ? kLoad : kAdd);
-  }
+  for (std::size_t i = 0; i < files.size(); ++i) load_file(i == 0 ? kLoad : kAdd, files[i], true);
   sketra::unit_flush(cunit.log);
   return true;
 }

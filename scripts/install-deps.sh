@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config ccache
+  # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-dev
   # libraries
   libx11-dev libfmt-dev libshp-dev libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,6 +1,7 @@
 #include "app/formats/dxf_entity.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "sketra/base/textfmt.h"
@@ -113,6 +114,9 @@ bool EntityReader::group(int code, std::string_view value) {
   if (!coordinate && !other) return true;
   double v = 0;
   if (!number(value, v)) return false;
+  // Groups 60 to 99 hold integers (flags, counts, edge types): a value
+  // beyond the 32-bit range is not one of theirs.
+  if (code >= 60 && code <= 99 && !(v >= INT32_MIN && v <= INT32_MAX)) return false;
   if (code == 67) {
     paper_ = v == 1;
     return true;

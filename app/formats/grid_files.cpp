@@ -136,7 +136,9 @@ bool grid_body(ParserState& p, GridBlock& g, int unit) {
       sketra::unit_backspace(unit);
       break;
     }
-    buf.assign(total - filled, double(g.nodata));  // a null value (",,") is empty
+    // A line of n characters holds at most n + 1 values (",," between
+    // null values); a null value is empty.
+    buf.assign(std::min(total - filled, l.size() + 1), double(g.nodata));
     const sketra::FreeResult r = sketra::read_reals(l, buf);
     if (r.error) {
       bad_grid_input(p, g, unit);

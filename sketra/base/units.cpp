@@ -38,7 +38,9 @@ bool LineReader::open(const std::string& path) {
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-  buf_.resize(kBlock);
+  // A file smaller than a block gets a buffer of its size (one byte more,
+  // so that the first read already meets its end).
+  buf_.resize(size_ < kBlock ? std::size_t(size_) + 1 : kBlock);
   rewind();
   return true;
 }

@@ -7,8 +7,12 @@
 //            chains (arcs) when the collector is full and at the end; an
 //            arc's attribute is the z of its first node, so a contour line
 //            drawn at level z carries z.
-//   Polygon  a filled polygon becomes a polygon with its ring reversed and
-//            closed; its attribute is the fill colour.
+//   Polygon  the filled polygons of one colour are merged into one
+//            polygon with holes (polygon_merge.h): outer rings clockwise,
+//            holes counter-clockwise; its attribute is the fill colour. A
+//            colour that cannot be merged cleanly, or has one polygon
+//            only, is written polygon by polygon, each ring reversed and
+//            closed.
 //
 // The .shp, .shx and .dbf are created under temporary names beside the
 // target and stay open for the whole hard copy; shapelib's file hooks note
@@ -34,6 +38,7 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/devices/devices.h"
 #include "sketra/devices/devices_internal.h"
+#include "sketra/devices/polygon_merge.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 
@@ -116,8 +121,14 @@ class ShapeWriter {
 
   // Appends one object and its attribute; false once anything failed.
   bool add(int n, const double* x, const double* y, const double* z, double dvalue, int ivalue) {
+    return add_parts(0, nullptr, n, x, y, z, dvalue, ivalue);
+  }
+  // The same for an object of `parts` parts starting at `part_start`.
+  bool add_parts(int parts, const int* part_start, int n, const double* x, const double* y, const double* z,
+                 double dvalue, int ivalue) {
     if (shape_io.failed || !shp_) return false;
-    SHPObject* obj = SHPCreateSimpleObject(type_, n, x, y, z);
+    SHPObject* obj = parts > 0 ? SHPCreateObject(type_, -1, parts, part_start, nullptr, n, x, y, z, nullptr)
+                               : SHPCreateSimpleObject(type_, n, x, y, z);
     const int id = obj ? SHPWriteObject(shp_, -1, obj) : -1;
     if (obj) SHPDestroyObject(obj);
     const bool ok = id >= 0 && (attribute_type_ == kAttributeInteger ? DBFWriteIntegerAttribute(dbf_, id, 0, ivalue)
@@ -138,7 +149,7 @@ class ShapeWriter {
     }
     if (!shape_io.failed) return {};
     remove_temporaries();
-    return shape_io.message.empty() ? "Error writing: " + base_ + ".shp" : shape_io.message;
+    return "Error writing: " + base_ + ".shp";
   }
 
  private:
@@ -254,10 +265,21 @@ class ArcCollector {
 
 class ShapeDevice final : public FileDevice {
  public:
-  ShapeDevice(std::unique_ptr<ShapeWriter> out, int type) : out_(std::move(out)), type_(type) {}
+  ShapeDevice(std::unique_ptr<ShapeWriter> out, int type, const std::string& base)
+      : out_(std::move(out)), type_(type) {
+    if (type_ == kShapePolygon) merger_ = std::make_unique<PieceMerger>(temporary_name(base + ".pieces"));
+  }
 
   std::string close() override {
     if (type_ == kShapeArc && ok_) ok_ = arcs_.write(*out_);
+    if (type_ == kShapePolygon && ok_) {
+      ok_ = merger_->finish([this](int colour, const MergedPolygon& p) { return write_merged(colour, p); },
+                            [this](std::span<const float> x, std::span<const float> y, int colour) {
+                              return write_piece(x, y, colour);
+                            });
+      if (!ok_) check(false);
+    }
+    merger_.reset();
     std::string failed = out_->finish();
     shape_settings.attribute_type = kAttributeInteger;
     return failed.empty() ? "Shapefile done" : failed;
@@ -276,6 +298,23 @@ class ShapeDevice final : public FileDevice {
 
   void fill(std::span<const float> x, std::span<const float> y, int colour) override {
     if (type_ != kShapePolygon || !ok_ || x.empty()) return;
+    check(merger_->add(x, y, colour));
+  }
+
+ private:
+  bool write_merged(int colour, const MergedPolygon& p) {
+    xs_.resize(p.x.size());
+    ys_.resize(p.y.size());
+    for (std::size_t k = 0; k < p.x.size(); ++k) {
+      xs_[k] = p.x[k] + grcomn.xorgr;
+      ys_[k] = p.y[k] + grcomn.yorgr;
+    }
+    return out_->add_parts(int(p.part_start.size()), p.part_start.data(), int(xs_.size()), xs_.data(), ys_.data(),
+                           nullptr, colour, colour);
+  }
+
+  // One polygon with its ring reversed and closed.
+  bool write_piece(std::span<const float> x, std::span<const float> y, int colour) {
     const std::size_t n = x.size();
     xs_.clear();
     ys_.clear();
@@ -285,13 +324,14 @@ class ShapeDevice final : public FileDevice {
       ys_.push_back(double(y[k]) + grcomn.yorgr);
     }
     zs_.assign(n + 1, 0.0);
-    check(out_->add(int(n + 1), xs_.data(), ys_.data(), zs_.data(), colour, colour));
+    return out_->add(int(n + 1), xs_.data(), ys_.data(), zs_.data(), colour, colour);
   }
 
- private:
-  // After a failure nothing more is written; the message shows once.
+  // After a failure nothing more is written; shapelib's explanation shows
+  // once (the closing message names the file).
   void check(bool ok) {
     if (ok) return;
+    shape_io.failed = true;
     ok_ = false;
     grmesg(shape_io.message.empty() ? "Error writing shapefile" : shape_io.message);
   }
@@ -300,6 +340,7 @@ class ShapeDevice final : public FileDevice {
   int type_;
   bool ok_ = true;
   ArcCollector arcs_;
+  std::unique_ptr<PieceMerger> merger_;
   std::vector<double> xs_, ys_, zs_;
 };
 
@@ -341,7 +382,7 @@ std::unique_ptr<FileDevice> open_shape_device() {
     grmesg(failed);
     return nullptr;
   }
-  return std::make_unique<ShapeDevice>(std::move(out), s.shape_type);
+  return std::make_unique<ShapeDevice>(std::move(out), s.shape_type, base);
 }
 
 }  // namespace detail

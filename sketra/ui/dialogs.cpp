@@ -294,17 +294,18 @@ void grplate(std::span<const std::string> lines) {
   if (dialogs.ui) dialogs.ui->plate(lines);
 }
 
-bool gropn(std::string& name, std::string& filter, int unit) {
+bool gropn(std::string& name, std::string& filter, int unit, bool as_given) {
   for (int tries = 0; tries < 100; ++tries) {
-    std::string_view t = trim(name);
+    std::string t = as_given ? name : std::string(trim(name));
+    as_given = false;  // names chosen afterwards come from fields and lose their padding
     std::error_code ec;
     if (t.empty() || (t[0] == '.' && !std::filesystem::exists(t, ec))) {
-      if (!t.empty() && trim(filter).empty()) filter = std::string(t);
+      if (!t.empty() && trim(filter).empty()) filter = t;
       if (!grfile(name, filter)) return false;
-      t = trim(name);
+      t = std::string(trim(name));
       if (t.empty()) return false;
     }
-    name = std::string(t);
+    name = t;
     if (!std::filesystem::is_regular_file(name, ec)) {
       grmesg("File not found: " + name);
       name.clear();

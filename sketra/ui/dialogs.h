@@ -162,7 +162,9 @@ void grplate(std::span<const std::string> lines);
 // file browser). A missing file shows "File not found: " and the name and
 // asks again; a file whose first record cannot be read shows "Wrong file
 // format: " and the name. Returns false, with nothing open, when it gives up.
-bool gropn(std::string& name, std::string& filter, int unit);
+// The name loses its surrounding blanks (the padding of a field) unless
+// `as_given` is set: a name from the command line may end in a blank.
+bool gropn(std::string& name, std::string& filter, int unit, bool as_given = false);
 
 // Asks for a file to write and opens it on `unit` (created, or written again
 // from its start). `name` is the preset. A preset that starts with "pre" asks

@@ -8,6 +8,8 @@
 //                                           line, error counts, progress bar
 //   message_paint  MessagePaint (below)     what the window layer last painted
 //                                           on the message line
+//   display_buffer DisplayBuffer            lines collected by grdisp
+//                  (display_buffer.h)
 //
 // ui_state_reset() brings all of them back to the start of the process: the
 // default window layer, no log unit, empty logs. The default window layer
@@ -17,6 +19,7 @@
 #include <cstddef>
 
 #include "sketra/ui/dialogs.h"
+#include "sketra/ui/display_buffer.h"
 #include "sketra/ui/menus.h"
 
 namespace sketra {

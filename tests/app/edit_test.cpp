@@ -1,17 +1,12 @@
-// The Edit entry's grid-set path: the choice list, the viewer on a work
-// column, and Save, Save as and Ignore when a value changed; a grid read
-// from an ESRI file and written again as an ESRI grid.
+// The Edit entry: the choice list, Unstructured and the store compacted
+// after it, the grid viewer on a work column, and Save, Save as and Ignore
+// when a value changed.
 
 #include "app/edit.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <sstream>
-
-#include "app/formats/grid_files.h"
 #include "app/store.h"
-#include "sketra/kernel/recording_driver.h"
 #include "sketra/modes/grid/grid_viewer.h"
 #include "support/app_fixture.h"
 
@@ -20,19 +15,8 @@ namespace {
 using namespace korvel;
 using Entries = std::vector<std::string>;
 
-class EditTest : public korvel::testing::AppTest {
+class EditTest : public korvel::testing::AppWindowTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
-    sketra::grmode(2);
-    sketra::set_dialog_ui(nullptr);
-  }
-  void TearDown() override {
-    sketra::grmode(0);
-    sketra::set_driver(std::move(previous_));
-    AppTest::TearDown();
-  }
   // A 3 x 2 grid as set 1, named "ground model".
   void one_set() {
     cplot.nsets = 1;
@@ -44,18 +28,7 @@ class EditTest : public korvel::testing::AppTest {
     sketra::grscpt(script);
     return edit();
   }
-  std::unique_ptr<sketra::Driver> previous_;
 };
-
-TEST_F(EditTest, ChoiceListShowsUnstructuredDisabledWithoutPoints) {
-  one_set();
-  auto items = edit_choice_items();
-  ASSERT_EQ(items.size(), 2u);
-  EXPECT_EQ(items[0], "-UUnstructured");
-  EXPECT_EQ(items[1], "  ground   3/  2");
-  store_add_point(0, 0, 0, 101);
-  EXPECT_EQ(edit_choice_items()[0], " UUnstructured");
-}
 
 TEST_F(EditTest, DisabledOrUnstructuredChoicesDoNothingToTheSets) {
   one_set();
@@ -137,31 +110,6 @@ TEST_F(EditTest, SaveAsWithoutRoomOrNameAsksAgain) {
   for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
   EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "I"}), EditResult::ignored);
   EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "no room for another set");
-}
-
-TEST_F(EditTest, EsriGridReadAndWrittenAgainKeepsEveryValue) {
-  ASSERT_EQ(load_file(korvel::testing::example_path("river_grid.asc").string()), LoadOutcome::loaded);
-  store_grid_nodes(1);
-  const GridGeometry& g = cin1.set(1);
-  std::vector<float> values = cin.value[0];
-  ASSERT_TRUE(sketra::unit_open(30, "again.asc", sketra::FileStatus::unknown));
-  TextOut out(30, "again.asc");
-  NoProgress quiet;
-  ASSERT_TRUE(write_esri_grid(out, {values, g.nx, g.ny, g.nx}, double(g.x0) + cin1.xorig, double(g.y0) + cin1.yorig,
-                              g.dx, cplot.nodata, quiet)
-                  .ok);
-  auto tokens = [](const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> t;
-    for (std::string w; in >> w;) t.push_back(w);
-    return t;
-  };
-  const auto a = tokens(korvel::testing::read_file(korvel::testing::example_path("river_grid.asc")));
-  const auto b = tokens(korvel::testing::read_file("again.asc"));
-  ASSERT_EQ(a.size(), b.size());
-  for (size_t k = 12; k < a.size(); ++k) ASSERT_EQ(std::stod(a[k]), std::stod(b[k])) << k;
-  EXPECT_EQ(b[5], "2600128.00");  // the first node, where the file put it
-  EXPECT_EQ(b[7], "1198868.00");
 }
 
 }  // namespace

@@ -7,12 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 #include "app/gridding/gridding.h"
 #include "app/store.h"
-#include "sketra/kernel/driver.h"
-#include "sketra/kernel/recording_driver.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -20,21 +17,8 @@ namespace {
 using namespace korvel;
 using Entries = std::vector<std::string>;
 
-class GridTest : public korvel::testing::AppTest {
+class GridTest : public korvel::testing::AppWindowTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    auto rec = std::make_unique<sketra::RecordingDriver>();
-    rec_ = rec.get();
-    previous_ = sketra::set_driver(std::move(rec));
-    sketra::grmode(2);
-    sketra::set_dialog_ui(nullptr);
-  }
-  void TearDown() override {
-    sketra::grmode(0);
-    sketra::set_driver(std::move(previous_));
-    AppTest::TearDown();
-  }
   // 21 x 16 points over 600000 .. 600040, 200000 .. 200030 (2 m apart),
   // z = x/2 + y (relative metres), loaded as a point file.
   void load_points() {
@@ -55,8 +39,6 @@ class GridTest : public korvel::testing::AppTest {
       if (m.starts_with(text)) return true;
     return false;
   }
-  sketra::RecordingDriver* rec_ = nullptr;
-  std::unique_ptr<sketra::Driver> previous_;
 };
 
 TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
@@ -156,7 +138,7 @@ TEST_F(GridTest, EscapeStopsTheGriddingAndLeavesTheStoreAsBefore) {
   cin.gy = {0, 0};
   cin.value[1] = {7};
   for (int choice : {1, 2, 3}) {
-    rec_->push_key(0xff1b);  // Escape
+    rec().push_key(0xff1b);  // Escape
     EXPECT_EQ(run(choice, {"7 -1", "D", "D"}), GridResult::interrupted);
     EXPECT_EQ(cplot.nsets, 1);
     EXPECT_EQ(cin.value[1], std::vector<float>{7});

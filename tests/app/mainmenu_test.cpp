@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/app_fixture.h"
 
 namespace {
@@ -60,6 +62,25 @@ TEST_F(MainProgramTest, StartupLoadsFirstFileThenAddsTheOthers) {
   shutdown();
   std::string log = korvel::testing::read_file("outp");
   EXPECT_NE(log.find("found        1 points (        0 edges)\n"), std::string::npos) << log;
+}
+
+// Names from the command line are used as given: a trailing blank belongs
+// to the name, a long name is not cut, and a missing name is reported as
+// it was given.
+TEST_F(MainProgramTest, StartupTakesFileNamesAsGiven) {
+  sketra::unit_close_all();
+  std::string blank = "t.xyz ", long_name = std::string(120, 'n') + ".xyz", missing = " missing.xyz ";
+  write_file(blank, "100 200 1\n");
+  write_file(long_name, "101 201 2\n");
+  write_file("session", "D\nD\n\n");  // the last answer leaves the file browser
+  setenv("SKETRA_SCRIPT", "session", 1);
+  char* files[] = {blank.data(), long_name.data(), missing.data()};
+  ASSERT_TRUE(startup(files));
+  unsetenv("SKETRA_SCRIPT");
+  EXPECT_EQ(cin1.np, 2);
+  const auto& m = sketra::dialogs.messages;
+  EXPECT_NE(std::find(m.begin(), m.end(), "File not found:  missing.xyz"), m.end());
+  shutdown();
 }
 
 }  // namespace

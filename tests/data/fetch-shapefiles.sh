@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
-# Fetches shapefiles that real GIS software wrote, for the shapefile reader tests.
+# Fetches shapefiles that real GIS software wrote, for the shapefile reader
+# tests, into CACHE/shapefiles (default build/testdata) with the counts
+# ogrinfo reports for them; see README.md beside this script.
 #
-#   tests/data/fetch-shapefiles.sh [CACHE]        (CACHE defaults to build/testdata)
+#   tests/data/fetch-shapefiles.sh [CACHE]
 #
-# Two Debian packages ship sample shapefiles as data: r-cran-sf (North Carolina
-# counties, Olinda census tracts, Atlantic storm tracks with Z or M values) and
-# python3-geopandas (Natural Earth countries and cities, and New York boroughs
-# in a zip).  The packages are only downloaded (apt-get download) and unpacked
-# (dpkg -x) into the cache; nothing is installed.  The shapefiles end up in
-# CACHE/shapefiles together with "expected.txt", the counts ogrinfo reports for
-# them (see shapefile_expectations.py).  When the cache is filled the script
-# only checks it and returns.  Exit status 3: a package could not be
-# downloaded (no Debian mirror reachable); any other failure is 1.
+# Exit status 3: a package could not be downloaded (no Debian mirror
+# reachable); any other failure is 1.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)

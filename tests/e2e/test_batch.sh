@@ -4,22 +4,17 @@
 # runs out at a menu, when a dialog drops a script it cannot use, when there
 # is no script at all, and after a flood of keys no menu knows. What was
 # done before stays in the log.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-cp "$KORVEL_SOURCE_DIR/examples/river_points.xyz" points.xyz
-
-fail() { echo "$*"; exit 1; }
+. "$(dirname "$0")/session.sh"
+cp "$ex/river_points.xyz" points.xyz
 
 # batch NAME FILE... : runs korvel on the script NAME with SKETRA_BATCH=1 and
-# expects the batch end.
+# expects the batch end within 30 s (input that kept korvel busy for good
+# ends as the timeout's status 124).
 batch() {
   local script=$1
   shift
   local status=0
-  SKETRA_BATCH=1 SKETRA_SCRIPT=$script timeout 60 "$KORVEL" "$@" > out.txt 2> err.txt || status=$?
+  SKETRA_BATCH=1 SKETRA_SCRIPT=$script timeout 30 "$KORVEL" "$@" > out.txt 2> err.txt || status=$?
   [ "$status" -eq 3 ] || fail "$script: exit status $status, not 3"
   grep -qx 'korvel: the script ended while an answer was awaited (SKETRA_BATCH=1)' err.txt ||
     fail "$script: no message on standard error"
@@ -37,34 +32,26 @@ grep -qx '\*\*error: unknown script line: hello' outp || fail "the dropped line 
 batch empty
 
 awk 'BEGIN { for (i = 0; i < 8000; ++i) print "q" }' > keys
-start=$(date +%s)
 batch keys
-[ $(($(date +%s) - start)) -lt 20 ] || fail "8000 unknown keys took too long"
 
 # Input that once kept korvel busy for good ends promptly: an option block
 # never closed (one, and 100,000 on one line), a 10 MB script line, a binary
 # script, and in the grid viewer queries at non-finite and huge co-ordinates
 # and a section along a polygon of 1e308 vertices.
-quick() {
-  local start
-  start=$(date +%s)
-  batch "$@"
-  [ $(($(date +%s) - start)) -lt 20 ] || fail "$1 took too long"
-}
 printf '>>unstruct\n{name\nxyz /\n1 2 3\n' > open.unstruct
 awk 'BEGIN { printf ">>unstruct\n"; for (i = 0; i < 100000; ++i) printf "{a "; print ""; print "xyz /"; print "1 2 3" }' > deep.unstruct
 printf 'D\n' > apply
-quick apply open.unstruct
-quick apply deep.unstruct
+batch apply open.unstruct
+batch apply deep.unstruct
 grep -q '^ >>$' outp || fail "the unclosed blocks did not reach the end of the file"
 awk 'BEGIN { s = "x"; while (length(s) < 10000000) s = s s; print s }' > long_line
-quick long_line
+batch long_line
 head -c 200000 /dev/urandom > binary
-quick binary
-cp "$KORVEL_SOURCE_DIR/examples/river_grid.asc" grid.asc
+batch binary
+cp "$ex/river_grid.asc" grid.asc
 printf '1e308 1e308\n-1e308 1e308\n-1e308 -1e308\n1e308 -1e308\n' > huge.txt
 printf 'E\n2\nN nan nan\nE nan nan\nN inf -inf\nE 1e308 -1e308\nI\nS\nhuge.txt\nD\nA\nO\n=500\nF\nR\nhuge.txt\nD\nD\n' > viewer
-quick viewer grid.asc
+batch viewer grid.asc
 
 # Without SKETRA_BATCH a finished script leaves korvel waiting for a
 # person: it is still running when the timeout ends it.

@@ -7,12 +7,7 @@
 # On the screen: black pixels are drawn in the palette's dark grey behind
 # the grid, white ones (grey level 255) are not drawn at all, and the grid's
 # classes are drawn over the image.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/run"
-cd "$work/run"
+. "$(dirname "$0")/session.sh"
 
 # 400 x 300 pixels of 10 m; the upper left pixel's centre at
 # (2599805, 1200995): the image covers x 2599800..2603800, y 1198000..1201000.
@@ -36,30 +31,18 @@ printf '10.0\n0.0\n0.0\n-10.0\n2599805.0\n1200995.0\n' > plan.wld
 
 ## Edit, then the second item of its choice list: the grid set.
 printf '%s\n' "## Edit: the grid set, shown in the contour viewer" E 2 > session
-SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > "$work/korvel.out" 2>&1 &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
-fail() { echo "$*"; kill "$pid" 2>/dev/null || true; exit 1; }
+SKETRA_SCRIPT=session start_korvel "$ex/river_grid.asc"
 
 # Give the viewer time to draw, look, then leave: eXit, File, eXit.
-sleep 4
-import -window "$wid" "$work/viewer.png"
+wait_for_menu Alter
+shot viewer
 xdotool mousemove --window "$wid" 500 400
 xdotool key x
 sleep 0.5
-xdotool key f
-sleep 0.3
-xdotool key x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/korvel.out"; exit 1; }
+quit
 
-count() {  # pixels of colour $1 in the screen shot
-  convert "$work/viewer.png" -fill black +opaque "$1" -fill white -opaque "$1" \
-    -format '%[fx:int(mean*w*h)]' info:
-}
-grey=$(count '#5A5A5A')
-grid=$(count '#3856FF')
+grey=$(pixels viewer '#5A5A5A')
+grid=$(pixels viewer '#3856FF')
 echo "image pixels: $grey, grid pixels: $grid"
 [ "$grey" -gt 20000 ] || fail "the image is not behind the view"
 [ "$grid" -gt 20000 ] || fail "the grid is not drawn over the image"

@@ -10,25 +10,16 @@
 #   - opens the new set and writes it as ESRI grid,
 # then leaves through File eXit. The outputs are compared with the files in
 # tests/e2e/contour and with the example grid itself.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-here=$KORVEL_SOURCE_DIR/tests/e2e/contour
-grid=$KORVEL_SOURCE_DIR/examples/river_grid.asc
+. "$(dirname "$0")/session.sh"
+here=$e2e/contour
+grid=$ex/river_grid.asc
 cp "$here/session" "$here/poly.txt" "$here/hull.txt" .
-
-SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$grid" > korvel.out || {
-  echo "korvel failed"; cat korvel.out; exit 1; }
-
-fail() { echo "$*"; exit 1; }
+run_script session "$grid"
 
 # Queries: the messages and the Examine point are echoed to the log.
 while IFS= read -r line; do
   grep -qxF -- "$line" outp || fail "missing in outp: $line"
 done < "$here/queries.txt"
-! grep -q 'unknown script line' outp || fail "the script was misread"
 grep -qx 'values stored on raised.asc' outp || fail "the new set was not written"
 
 # The ESRI grid: the header, and every value as in the example grid.

@@ -10,16 +10,10 @@
 #
 # Session 2 (a person): Mesh, Open, river.5.node in the file browser,
 # Remesh with Apply, Info; the page is saved, the screen captured, Done;
-# Show, the screen captured, x leaves the viewer and F X korvel. Clicks go by label through the layout log (see
-# test_click_through.sh).
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"' EXIT
-mkdir "$work/run"
-cd "$work/run"
-banks=$KORVEL_SOURCE_DIR/examples/river_banks.xyzi
-fail() { echo "$*"; exit 1; }
+# Show, the screen captured, x leaves the viewer and F X korvel. Clicks go
+# by label through the layout log (person.sh).
+. "$(dirname "$0")/session.sh"
+banks=$ex/river_banks.xyzi
 
 # Three wave points on the banks, 1 m/s: admissible areas far below 25 m2.
 printf '%s 1.0\n' "2602327.67 1199931.59" "2600583.36 1199589.83" "2601780.85 1199611.85" > wave.xyz
@@ -66,7 +60,7 @@ after.unstruct
 F
 X
 SCRIPT
-SKETRA_SCRIPT=mesh.script timeout 200 "$KORVEL" "$banks" > mesh.out
+run_script mesh.script "$banks"
 
 # Names and counts: every mesh korvel read is the one the files hold.
 for m in river.1 river.2 river.3 river.4 river.5; do
@@ -77,9 +71,9 @@ nodes=$(awk 'NR == 1 { print $1 }' river.5.node)
 cells=$(awk 'NR == 1 { print $1 }' river.5.ele)
 [ "$(awk 'NR == 1 { print $1 }' river.4.area)" -eq "$(awk 'NR == 1 { print $1 }' river.4.ele)" ] ||
   fail "river.4.area does not cover river.4"
-grep -qx "Mesh river.5 Area \[m2\]  25.0, Cells$(printf '%9d' "$cells")" mesh.out ||
-  fail "no report of the last pass: $(grep '^Mesh' mesh.out)"
-[ "$(grep -c '^Mesh river' mesh.out)" -eq 3 ] || fail "not three passes"
+grep -qx "Mesh river.5 Area \[m2\]  25.0, Cells$(printf '%9d' "$cells")" "$out" ||
+  fail "no report of the last pass: $(grep '^Mesh' "$out")"
+[ "$(grep -c '^Mesh river' "$out")" -eq 3 ] || fail "not three passes"
 # The area limit halves from pass to pass, and the mesh grows.
 prev=0
 for m in river.2 river.3 river.4 river.5; do
@@ -111,16 +105,7 @@ echo "scripted mesh session ok: river.5 with $nodes nodes and $cells cells"
 
 # Session 2: a person opens river.5 in the file browser, remeshes it,
 # looks at Info and at the mesh.
-layout=$work/layout.log
-SKETRA_LAYOUT_LOG=$layout timeout 120 "$KORVEL" > person.out &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
-stop() { kill "$pid" 2>/dev/null || true; fail "$*"; }
-
-# click_on LABEL: waits until something drawn since the last click shows
-# LABEL, lets the drawing finish, and clicks the centre of LABEL's box.
-. "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"  # click_on LABEL, wait_for_menu LABEL
-
+start_korvel
 click_on Mesh
 click_on Open
 click_on river.5.node   # into the Filename field
@@ -135,22 +120,15 @@ sleep 0.5
 xdotool type --delay 20 person.txt
 xdotool key Return
 for _ in $(seq 50); do [ -s person.txt ] && break; sleep 0.1; done
-sleep 0.5
-import -window "$wid" "$work/info.png"
+shot info
 click_on Done
 click_on Mesh
 click_on Show
-for _ in $(seq 150); do grep -q ' Examine$' <(tail -n "+$((seen + 1))" "$layout") && break; sleep 0.1; done
-sleep 1
-import -window "$wid" "$work/show.png"
+wait_for_menu Examine
+shot show
 xdotool key x
 sleep 0.5
-xdotool key f
-sleep 0.3
-xdotool key x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "exit status $status: $(tail -3 person.out)"
+quit
 
 cells=$(awk 'NR == 1 { print $1 }' river.6.ele)
 [ "$(sed -n 1p person.txt)" = "Filename  = river.6" ] || fail "person's Info: $(sed -n 1p person.txt)"
@@ -161,7 +139,7 @@ dark=$(convert "$work/info.png" -colorspace gray -threshold 50% -negate -format 
   echo 0)
 echo "dark pixels: $dark"
 [ "$dark" -gt 500 ] || fail "the Info page is not on the screen"
-colours=$(convert "$work/show.png" -format %k info:)
-echo "colours of the mesh on the screen: $colours"
-[ "$colours" -ge 12 ] || fail "the mesh is not on the screen"
+n=$(colours show 100%x100%)
+echo "colours of the mesh on the screen: $n"
+[ "$n" -ge 12 ] || fail "the mesh is not on the screen"
 echo "mesh menu ok"

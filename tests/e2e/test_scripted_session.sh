@@ -4,12 +4,7 @@
 # through File Add, opens the File help and the help screen, closes them and
 # leaves through File eXit. The settings file left by an earlier session
 # sets the window width and is left as it was.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-ex=$KORVEL_SOURCE_DIR/examples
+. "$(dirname "$0")/session.sh"
 cp "$ex/river_sections.unstruct" sec.unstruct
 
 # A settings file that ends after the interval counts: 26 x-axis intervals
@@ -53,24 +48,12 @@ D
 D
 SCRIPT
 
-SKETRA_SCRIPT=session timeout 120 "$KORVEL" "$ex/river_points.xyz" "$ex/river_banks.xyzi" > korvel.out &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+SKETRA_SCRIPT=session start_korvel "$ex/river_points.xyz" "$ex/river_banks.xyzi"
 # Wait until the script has run dry: the log has the sections' count.
-for _ in $(seq 100); do
-  grep -q '^found        6 sections$' outp 2>/dev/null && break
-  sleep 0.2
-done
+wait_log '^found        6 sections$'
 geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "1199x786" ] || { echo "window is $geometry"; exit 1; }
-xdotool mousemove --window "$wid" 500 400
-sleep 0.3
-xdotool key f
-sleep 0.3
-xdotool key x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status"; cat korvel.out; exit 1; }
+[ "$geometry" = "1199x786" ] || fail "window is $geometry"
+quit
 
 grep -q '^found    29993 points (        0 edges)$' outp
 grep -q '^found    32833 points (     2836 edges)$' outp

@@ -8,13 +8,9 @@
 # contour viewer writes it as an ESRI grid and the set is named. The log
 # must hold the triangle count, the value found and the nearest node; GDAL
 # must read the grid with every value on the plane or NODATA.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
+. "$(dirname "$0")/session.sh"
 meshgen=${MESHGEN:-$(dirname "$KORVEL")/meshgen}
-[ -x "$meshgen" ] || { echo "meshgen missing: $meshgen"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+[ -x "$meshgen" ] || fail "meshgen missing: $meshgen"
 data=$KORVEL_SOURCE_DIR/tests/meshgen/data
 cp "$data/korvel_river.poly" .
 # The river's points on a tilted plane, so that every interpolated value is
@@ -22,10 +18,8 @@ cp "$data/korvel_river.poly" .
 awk 'NR == 1 || /^#/ { print; next }
      { printf "%d %.3f %.3f %.4f %s\n", $1, $2, $3, 400 + 0.01 * ($2 - 2600000) + 0.02 * ($3 - 1199000), $5 }' \
   "$data/korvel_river.node" > korvel_river.node
-"$meshgen" -pc korvel_river > meshgen.out || { cat meshgen.out; exit 1; }
-[ -f korvel_river.1.ele ] || { echo "meshgen wrote no element file"; exit 1; }
-
-fail() { echo "$*"; exit 1; }
+"$meshgen" -pc korvel_river > meshgen.out || fail "meshgen failed: $(cat meshgen.out)"
+[ -f korvel_river.1.ele ] || fail "meshgen wrote no element file"
 
 # The largest triangle's centroid, rounded to a decimetre relative to the
 # first node (the store origin; a script entry holds 16 characters), and
@@ -46,10 +40,9 @@ read -r px py cx cy cz < <(awk '
     printf "%s %s %.4f %.4f %.4f\n", rx, ry, X, Y, l1 * z[p] + l2 * z[q] + (1 - l1 - l2) * z[r] }
 ' korvel_river.1.node korvel_river.1.ele)
 point="$px $py"
-sed "s/^@POINT@$/E $point\nN $point/" "$KORVEL_SOURCE_DIR/tests/e2e/surface/session" > session
+sed "s/^@POINT@$/E $point\nN $point/" "$e2e/surface/session" > session
 
-SKETRA_SCRIPT=session timeout 120 "$KORVEL" korvel_river.1.node > korvel.out || {
-  echo "korvel failed"; cat korvel.out; exit 1; }
+run_script session korvel_river.1.node
 
 grep -qx " found$(printf '%10d' "$ntri") triangles" outp || fail "no triangle count $ntri in outp"
 line=$(grep -m1 '^(X,Y):.*  F:' outp) || fail "no Examine line in outp"
@@ -58,7 +51,6 @@ awk -v l="$line" -v x="$cx" -v y="$cy" -v z="$cz" 'BEGIN {
   if (w[2] - x > 0.006 || x - w[2] > 0.006 || w[3] - y > 0.006 || y - w[3] > 0.006) exit 1
   if (w[n] - z > 0.006 || z - w[n] > 0.006) exit 1 }' || fail "Examine: $line, expected $cx $cy $cz"
 grep -q "^(X,Y):.* (I):" outp || fail "no Nearest line in outp"
-! grep -q 'unknown script line' outp || fail "the script was misread"
 grep -qx "DATA STORED AS NUMBER    1" outp || fail "the Tin grid was not stored"
 
 # GDAL reads the grid: each value lies on the plane at its node, or is

@@ -150,10 +150,7 @@ TEST_F(MeshgenCommand, AFailedWriteLeavesNoOutputFile) {
   const Outcome r = run({"-qa1", "w"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("w.1.ele"), std::string::npos) << r.err;
-  EXPECT_FALSE(fs::exists("w.1.node"));
-  EXPECT_FALSE(fs::exists("w.1.poly"));
-  EXPECT_EQ(files_starting("w.1.node"), 0);
-  EXPECT_FALSE(fs::exists("w.1.ele.part"));
+  EXPECT_EQ(files_starting("w.1."), 1);  // only the directory in the way
 }
 
 }  // namespace

@@ -25,8 +25,11 @@ namespace korvel::testing {
 class AppTest : public FreshState {
  protected:
   // No window: dialogs get no answer from a person.
-  void SetUp() override {
-    FreshState::SetUp();
+  void SetUp() override { restart(); }
+
+  // A fresh start again within a test (between the cases of a table).
+  void restart() {
+    fresh_start();
     ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
     sketra::set_log_unit(cunit.log);
   }
@@ -61,22 +64,27 @@ class AppTest : public FreshState {
 
 // AppTest with the window open on the recording driver (screen mode 2)
 // and no window layer for dialogs: the display modes run, answered from
-// the script queue.
+// the script queue (and from keys pushed to rec()).
 class AppWindowTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    previous_ = sketra::set_driver(std::make_unique<sketra::RecordingDriver>());
+    auto rec = std::make_unique<sketra::RecordingDriver>();
+    rec_ = rec.get();
+    previous_ = sketra::set_driver(std::move(rec));
     sketra::grmode(2);
     sketra::set_dialog_ui(nullptr);
   }
   void TearDown() override {
     sketra::grmode(0);
+    sketra::set_dialog_ui(nullptr);
     sketra::set_driver(std::move(previous_));
     AppTest::TearDown();
   }
+  sketra::RecordingDriver& rec() { return *rec_; }
 
  private:
+  sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
 

@@ -32,6 +32,13 @@ struct EditorOptions {
 
 class EditorFixture : public WithRecordingDriver {
  protected:
+  // Short names for the columns' types in the tests.
+  using Edge = korvel::Edge;
+  using Edges = std::vector<Edge>;
+  using Codes = std::vector<std::int32_t>;
+  using V = std::vector<float>;
+  using Entries = std::vector<std::string>;
+
   EditorFixture() : EditorFixture(EditorOptions{}) {}
   explicit EditorFixture(EditorOptions o) : options_(o), d{x, y, z, code, seg, o.capacity, o.capacity} {}
 

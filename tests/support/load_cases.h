@@ -36,9 +36,7 @@ class LoadCaseTest : public AppTest {
  protected:
   void run(const LoadCase& c) {
     SCOPED_TRACE(c.what);
-    fresh_start();
-    ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
-    sketra::set_log_unit(cunit.log);
+    restart();
     ASSERT_EQ(load_text("base.xyz", "10 20 30\n11 21 31\n"), LoadOutcome::loaded);
     for (const auto& [name, text] : c.files) write_file(name, text);
     const std::string& name = c.files.back().first;

@@ -13,7 +13,7 @@ void WithRecordingDriver::SetUp() {
   auto rec = std::make_unique<sketra::RecordingDriver>();
   rec_ = rec.get();
   previous_ = sketra::set_driver(std::move(rec));
-  sketra::grmode(2);
+  if (open_window_) sketra::grmode(2);
   rec_->clear_calls();
 }
 
@@ -32,6 +32,13 @@ void WithRecordingDriver::use_unit_mapping() {
   c.yfacgr = -1;
   c.xorggr = 0;
   c.yorggr = 1000;
+}
+
+void show_extents(const std::array<double, 4>& w) {
+  auto& c = sketra::grcomn;
+  sketra::grsset(w[0] - c.xorgr, w[1] - c.xorgr, w[2] - c.yorgr, w[3] - c.yorgr);
+  c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
+  sketra::grsfac();
 }
 
 // Pixels of the recorded fills: each pixel whose centre lies inside a

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <utility>
@@ -20,6 +21,10 @@ namespace korvel::testing {
 
 class WithRecordingDriver : public FreshState {
  protected:
+  WithRecordingDriver() = default;
+  // open_window false: no window is opened (for tests that start the
+  // library themselves with grinit).
+  explicit WithRecordingDriver(bool open_window) : open_window_(open_window) {}
   void SetUp() override;
   void TearDown() override;
   sketra::RecordingDriver& rec() { return *rec_; }
@@ -29,9 +34,15 @@ class WithRecordingDriver : public FreshState {
   static void use_unit_mapping();
 
  private:
+  bool open_window_ = true;
   sketra::RecordingDriver* rec_ = nullptr;
   std::unique_ptr<sketra::Driver> previous_;
 };
+
+// Shows the absolute extents w (xmin, xmax, ymin, ymax, as a display mode
+// reports them) in the window as the control loop does: window and clip
+// window relative to the origin, and the factors.
+void show_extents(const std::array<double, 4>& w);
 
 // Pixels of the recorded fills: each pixel whose centre lies inside a
 // polygon (half-open on the edges, so polygons that share an edge split

@@ -1,6 +1,7 @@
 // The X11 driver against a real X server: what is drawn into the pixmap and
-// flipped appears in the window in the right colours, and key presses and
-// clicks sent with xdotool arrive as the library's codes.
+// flipped appears in the window in the right colours, key presses and
+// clicks sent with xdotool arrive as the library's codes, and a screen shot
+// of a display mode captures its window.
 //
 // The window is captured with ImageMagick's import and read back as a PPM
 // image through convert; both run from argument vectors.
@@ -15,10 +16,15 @@
 #include <vector>
 
 #include "sketra/base/fatal.h"
+#include "sketra/base/script.h"
+#include "sketra/control/control.h"
+#include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
-#include "support/run_program.h"
 #include "support/fresh.h"
+#include "support/run_program.h"
+#include "support/test_mode.h"
 
 // Last: Xlib's macros (None, Bool) would clash with the headers above.
 #include <X11/Xlib.h>
@@ -139,6 +145,8 @@ TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
   sketra::grcolr(0);
   sketra::grmov2(150, 280);
   sketra::granot("MMMMM", 0);
+  sketra::grdump();
+  EXPECT_EQ(capture().at(70, 50), kWhite);  // the pixmap is shown only by the flip
   sketra::grflip();
 
   const Image img = capture();
@@ -162,14 +170,6 @@ TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
       if (img.at(xx, yy) == kBlack) (xx >= 150 && xx < 180 ? ink : beyond)++;
   EXPECT_GT(ink, 40);
   EXPECT_EQ(beyond, 0);
-}
-
-TEST_F(X11Test, PixmapIsShownOnlyByTheFlip) {
-  sketra::grcler(1);
-  fill_rect(0, 0, 400, 300, 7);
-  EXPECT_EQ(capture().at(200, 150), kWhite);
-  sketra::grflip();
-  EXPECT_EQ(capture().at(200, 150), palette_rgb(7));
 }
 
 TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
@@ -197,37 +197,28 @@ TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
   for (size_t i = 1; i + 1 < runs.size(); ++i) EXPECT_NEAR(runs[i], i % 2 == 0 ? 9 : 3, 1) << i;
 }
 
+// Keypad digits do not depend on Num Lock (without it the keypad 5 is
+// KP_Begin and the keypad 1 KP_End); Shift, Control, Alt, Caps Lock and
+// Num Lock pressed alone are no input.
 TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
   xdotool({"mousemove", "--window", window(), "50", "60"});
-  xdotool({"key", "KP_5", "Return", "KP_Enter", "Left", "Up", "Right", "Down", "a"});
+  xdotool({"key", "KP_5", "Return", "KP_Enter", "Left", "Up", "Right", "Down", "a", "KP_Begin", "KP_End", "KP_Left",
+           "Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Caps_Lock", "Num_Lock", "Num_Lock", "b"});
   xdotool({"click", "1"});
   xdotool({"click", "3"});
   std::vector<int> keys, buttons;
   sketra::InputEvent ev;
-  while (keys.size() < 8 || buttons.size() < 2) {
+  while (keys.size() < 12 || buttons.size() < 2) {
     sketra::grxevn(ev);
-    if (ev.type == sketra::kKeyPress && ev.code != 0xFF7F) keys.push_back(ev.code);  // not Num_Lock
+    if (ev.type == sketra::kKeyPress) keys.push_back(ev.code);
     if (ev.type == sketra::kButtonPress) {
       buttons.push_back(ev.code);
       EXPECT_EQ(ev.x, 50);
       EXPECT_EQ(ev.y, 60);
     }
   }
-  EXPECT_EQ(keys, (std::vector<int>{53, 11, 11, 15, 16, 17, 18, 'a'}));
+  EXPECT_EQ(keys, (std::vector<int>{53, 11, 11, 15, 16, 17, 18, 'a', '5', '1', '4', 'b'}));
   EXPECT_EQ(buttons, (std::vector<int>{1, 3}));
-}
-
-TEST_F(X11Test, KeypadDigitsDoNotDependOnNumLock) {
-  // Without NumLock the keypad 5 is KP_Begin and the keypad 1 KP_End.
-  xdotool({"mousemove", "--window", window(), "50", "60"});
-  xdotool({"key", "KP_Begin", "KP_End", "KP_Left"});
-  std::vector<int> keys;
-  sketra::InputEvent ev;
-  while (keys.size() < 3) {
-    sketra::grxevn(ev);
-    if (ev.type == sketra::kKeyPress && ev.code != 0xFF7F) keys.push_back(ev.code);
-  }
-  EXPECT_EQ(keys, (std::vector<int>{'5', '1', '4'}));
 }
 
 TEST_F(X11Test, PollingTakesPendingPressesWithoutWaiting) {
@@ -277,17 +268,6 @@ TEST_F(X11Test, TheWindowShowsEverythingDrawnWhenInputIsAwaited) {
   EXPECT_EQ(capture().at(200, 150), palette_rgb(7));
 }
 
-// Shift, Control, Alt, Caps Lock and Num Lock pressed alone are no input:
-// the first key that arrives is the letter typed after them.
-TEST_F(X11Test, ModifierKeysAloneAreNoInput) {
-  xdotool({"mousemove", "--window", window(), "50", "60"});
-  xdotool({"key", "Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Caps_Lock", "Num_Lock", "Num_Lock", "b"});
-  sketra::InputEvent ev;
-  do sketra::grxevn(ev);
-  while (ev.type != sketra::kKeyPress);
-  EXPECT_EQ(ev.code, 'b');
-}
-
 // A widget (here a button) covers part of the picture; when the widgets are
 // cleaned away, the picture under them comes back, not a white hole.
 TEST_F(X11Test, CleanedWidgetsGiveBackThePictureTheyCovered) {
@@ -333,6 +313,22 @@ TEST_F(X11Test, ClosingTheWindowEndsTheRun) {
   } catch (const sketra::WindowGone& gone) {
     EXPECT_EQ(gone.status(), 0);
   }
+}
+
+// Hardcopy -> PNG in a display mode runs the capture program on the
+// mode's window and leaves a PNG of the window's size.
+TEST_F(X11Test, HardcopyPngCapturesTheWindow) {
+  sketra::grmode(0);  // the display mode opens a window of its own
+  sketra::grinit(5, 4, "sketra-shot-test", false);
+  const int width = sketra::grcomn.wndwgr[2], height = sketra::grcomn.wndwgr[3];
+  korvel::testing::TestMode mode;
+  sketra::PlotTitles titles{"Screen shot", "", "[m]", "[m]"};
+  sketra::ctrl.shot.crop = false;
+  sketra::grscpt(std::vector<std::string>{"H", "P", "X", "X"});
+  sketra::grctrl(mode.callback(), 0, titles);
+  EXPECT_EQ(sketra::dialogs.messages.back(), "screen shot to gr0000.png");
+  EXPECT_EQ(run_program({"identify", "-format", "%w %h", "gr0000.png"}).out,
+            std::to_string(width) + " " + std::to_string(height));
 }
 
 }  // namespace

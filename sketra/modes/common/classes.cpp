@@ -137,9 +137,23 @@ using Vertex = detail::ClassVertex;
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+// Where the edge a-b passes `level`. Computed from the same end whichever
+// way the edge is walked, so the pieces on both sides of an edge share the
+// crossing bit for bit. A crossing within a rounding or so of an end comes
+// out off the edge's line (often on the neighbouring cell edge), leaving
+// slivers thinner than a rounding that fold over their neighbours: it is
+// taken as that end. Merged hard copies rely on both.
 Vertex crossing(const Vertex& a, const Vertex& b, float level) {
+  if (b.x < a.x || (b.x == a.x && b.y < a.y)) return crossing(b, a, level);
   const float t = (level - a.v) / (b.v - a.v);
-  return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z), level};
+  const Vertex& end = t < 0.5f ? a : b;
+  if (!(t > 0) || !(t < 1)) return {end.x, end.y, end.z, level};
+  const Vertex c{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z), level};
+  const double ex = double(b.x) - a.x, ey = double(b.y) - a.y;
+  const double off_line = std::fabs(ex * (double(c.y) - a.y) - ey * (double(c.x) - a.x));
+  const double from_end = std::hypot(double(c.x) - end.x, double(c.y) - end.y) * std::hypot(ex, ey);
+  if (off_line > 0.25 * from_end) return {end.x, end.y, end.z, level};
+  return c;
 }
 
 // One Sutherland-Hodgman pass of a convex polygon against v >= level

@@ -45,15 +45,28 @@ constexpr int kRunCap = 4000;     // cells merged into one polygon at most
 constexpr int kPollRows = 16;     // rows drawn between looks at the menu
 constexpr int kGridColour = -4;   // grid lines
 
-// The corners of cell (i, j) in drawing order.
+// The height at which a node is drawn in a 3-D view. An empty node has no
+// height of its own: it stands at the lowest value with data (0 when there
+// is none), so that cells, boundary and grid lines meet at the same
+// projected points and nothing is drawn ten kilometres below the surface.
+// Plan views and files keep the value as it is.
+float height(const GridData& g, float v) {
+  if (!grcomn.projection || v > g.nodata + 0.1f) return v;
+  return grclass.value_min < 9.0e20f ? grclass.value_min : 0.0f;
+}
+
+// The corners of cell (i, j) in drawing order: position, height and value.
 struct Corners {
-  float x[4], y[4], v[4];
+  float x[4], y[4], z[4], v[4];
 };
 
 Corners corners(const GridData& g, int i, int j) {
   const std::size_t k[4] = {g.at(i, j), g.at(i + 1, j), g.at(i + 1, j + 1), g.at(i, j + 1)};
   Corners c;
-  for (int n = 0; n < 4; ++n) c.x[n] = g.x[k[n]], c.y[n] = g.y[k[n]], c.v[n] = g.value[k[n]];
+  for (int n = 0; n < 4; ++n) {
+    c.x[n] = g.x[k[n]], c.y[n] = g.y[k[n]], c.v[n] = g.value[k[n]];
+    c.z[n] = height(g, c.v[n]);
+  }
   return c;
 }
 
@@ -134,7 +147,7 @@ bool fill_cells(const GridData& g, std::span<const float> levels, const std::fun
     }
     for (int i = 1; i < g.nx; ++i) {
       const Corners c = corners(g, i, j);
-      if (!skipped(g, c)) grcol3(c.x, c.y, c.v, c.v, levels);
+      if (!skipped(g, c)) grcol3(c.x, c.y, c.z, c.v, levels);
     }
   }
   return true;
@@ -157,7 +170,7 @@ bool contour_pass(const GridData& g, std::span<const float> levels, const std::f
     for (int i = 1; i < g.nx; ++i) {
       const Corners c = corners(g, i, j);
       if (skipped(g, c) || !crosses(c, levels, ascending)) continue;
-      grmon3(c.x, c.y, c.v, c.v, levels);
+      grmon3(c.x, c.y, c.z, c.v, levels);
     }
   }
   return true;
@@ -182,8 +195,9 @@ bool contour_lines(const GridData& g, std::span<const float> levels, const std::
 void polyline3(const GridData& g, int i0, int j0, int di, int dj, int n) {
   for (int k = 0; k < n; ++k) {
     const std::size_t a = g.at(i0 + k * di, j0 + k * dj);
-    if (k == 0) grmov3(g.x[a], g.y[a], g.value[a]);
-    else grdrw3(g.x[a], g.y[a], g.value[a]);
+    const float z = height(g, g.value[a]);
+    if (k == 0) grmov3(g.x[a], g.y[a], z);
+    else grdrw3(g.x[a], g.y[a], z);
   }
 }
 
@@ -271,7 +285,7 @@ void examine(const GridData& g) {
   for (int j = 1; j < g.ny; ++j)
     for (int i = 1; i < g.nx; ++i) {
       const Corners c = corners(g, i, j);
-      grmon3(c.x, c.y, c.v, c.v, level);
+      grmon3(c.x, c.y, c.z, c.v, level);
     }
   grdump();
   grflip();

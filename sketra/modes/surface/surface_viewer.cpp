@@ -12,6 +12,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
+#include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/modes/surface/surface_internal.h"
 #include "sketra/ui/dialogs.h"
 
@@ -163,7 +164,7 @@ std::vector<ModeEntry> surface_entries(SurfaceView& sv) {
       {" GGrid", [s](ViewContext& v) { toggle_grid(v, s->data); }},
       {" AAlter", [s](ViewContext& v) { alter(v, s->data); }},
       {" MMap", [](ViewContext&) { not_yet("Map"); }},
-      {" IInquire", [](ViewContext&) { not_yet("Inquire"); }},
+      {" IInquire", [s](ViewContext& v) { inquire_menu(v, *s); }},
       {" WWrite", [](ViewContext&) { not_yet("Write"); }},
       {" SShading", [](ViewContext& v) {
          if (grshade()) v.request(ViewRequest::replot);

@@ -67,6 +67,13 @@ struct SurfaceState {
   float zndt = -9999.0f;   // no-data limit: values not above it are left out of the minimum
   int imcol = 0;           // contour-line colour (the legend sets it to 0)
   bool short_cuts = true;  // the screen's short cuts (off: every triangle, as in files)
+  // Inquire (surface_inquire.h):
+  float adist = 100.0f;               // channel width
+  double cspace = 0.0;                // section spacing (0: the vertices only)
+  float dfac = 1.0f, dorig = 0.0f;    // section distance factor and distance origin
+  int lcoord = 0;                     // Section lists co-ordinates instead of stations
+  float xold = 0, yold = 0, fold = 0; // previous Slope click and its value
+  float rvalue = 0;                   // last plain level of Volume
 };
 extern SurfaceState grtrs;
 void surface_reset();

@@ -19,6 +19,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 namespace fs = std::filesystem;
 constexpr double kPi = std::numbers::pi;
 
@@ -134,6 +137,11 @@ TEST_F(DxfTest, CapacityOverflowAndBrokenFiles) {
   EXPECT_EQ(r.message, "not a number at line 10 of d.dxf");
   EXPECT_EQ(r.line, 10);
   EXPECT_FALSE(read("  0\nPOINT\n 10\nnan\n  0\nEOF\n").ok);
+  // Flags, counts and edge types beyond the integer range (found by fuzz_dxf).
+  r = read(Dxf().entity("HATCH", "H").g(91, "1").g(92, "2.88889e+31").text());
+  EXPECT_EQ(r.message, "not a number at line 12 of d.dxf");
+  EXPECT_FALSE(read(Dxf().entity("LWPOLYLINE", "B").g(70, "-3e9").at(10, 0, 0).text()).ok);
+  EXPECT_FALSE(read(Dxf().entity("HATCH", "H").g(91, "1").g(92, "1").g(93, "1").g(72, "1e20").text()).ok);
 
   ASSERT_TRUE(read("  0\r\nSECTION\r\nxx\r\nskipped\r\n  0\r\nPOINT\r\n  8\r\nP\r\n 10\r\n3.5\r\n 20\r\n4.5\r\n"
                    " 30\r\n5.5\r\n  0\r\nEOF\r\n")
@@ -299,17 +307,9 @@ TEST_P(DxfDrawingTest, WhatTheWriterDrewOnTheChosenLayers) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfDrawingTest, ::testing::Values("r12", "r2000"));
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class DxfLoadTest : public korvel::testing::LoadCaseTest {};
 
 // A file that is no readable drawing is a failed load, not "found 0 points".
-TEST_F(DxfLoadTest, FilesThatAreNoDrawingAreRejected) {
+TEST_F(LoadCaseTest, DxfFilesThatAreNoDrawingAreRejected) {
   std::string noise;
   for (int i = 0; i < 600; ++i) noise += char((i * 37 + 11) % 251 + 1);
   const std::string header = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n";

@@ -149,9 +149,7 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    korvel::testing::fresh_start();
-    ASSERT_TRUE(sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown));
-    sketra::set_log_unit(cunit.log);
+    restart();
     load_text("a.xyz", "1 2 3\n");
     ::testing::internal::CaptureStdout();
     const LoadOutcome got = load_text("g.asc", c.text, kAdd);

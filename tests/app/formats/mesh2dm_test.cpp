@@ -10,6 +10,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 
 class Mesh2dmTest : public korvel::testing::FormatTest {
  protected:
@@ -87,18 +90,9 @@ TEST_F(Mesh2dmTest, CapacitiesAreHeldWithoutOverwriting) {
   EXPECT_EQ(m.ignored_triangles, 1);
 }
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class Mesh2dmLoadTest : public korvel::testing::LoadCaseTest {};
-
 // A 2DM file replaces the points of the store; a node line that does not
 // read rejects it like every other reader, leaving the store as it was.
-TEST_F(Mesh2dmLoadTest, ABadNodeLineRejectsTheFile) {
+TEST_F(LoadCaseTest, TwoDmWithABadNodeLineIsRejected) {
   const std::string head = "MESH2D\nND 1 2600000 1200000 400\n";
   const LoadCase cases[] = {
       {"good nodes", {{"g.2dm", head + "ND 2 2600010 1200000 401\nE3T 1 1 2 1 1\n"}}, 4, {}, ""},

@@ -1,4 +1,5 @@
-// The unstruct writer, and its file read back section by section.
+// The unstruct writer's layout, and include files. (The file read back:
+// export_test UnstructRoundTripKeepsTheLinesSection.)
 #include "app/formats/unstruct.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 using korvel::testing::read_file;
 using korvel::testing::VectorSink;
 
@@ -58,50 +62,9 @@ TEST_F(UnstructTest, ChainsOfEdgesBecomeLinesAndFreePointsFollow) {
   EXPECT_EQ(write(), ">>unstruct\nxyz /\n 2600000.000 1200000.000    400.000 /\n");
 }
 
-TEST_F(UnstructTest, TheSectionsReadBackAsTheLinesAndPointsWritten) {
-  // A closed ring, a line branching from its second vertex, a free point.
-  point(0, 0, 400, 2);
-  point(100.25f, 0.5f, 401.5f, 4);
-  point(100, 80.75f, 399.25f, 2);
-  point(180.5f, 10, 398, 2);
-  point(50, 40, 402, 1);
-  edges = {{1, 2}, {2, 3}, {3, 1}, {2, 4}};
-  sketra::LineReader& r = open("copy", write());
-  std::string_view l;
-  r.next(l);
-  r.next(l);
-  ASSERT_EQ(l, "lines /");
-  VectorSink lines, points;
-  read_lines(r, {}, lines);
-  ASSERT_TRUE(r.next(l));
-  ASSERT_EQ(l, "xyz /");
-  read_points(r, {}, {}, points);
-  // The ring comes back as one line of four points, the branch as a line of two.
-  const std::vector<int> order{1, 2, 3, 1, 2, 4};
-  ASSERT_EQ(lines.x.size(), order.size());
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    const auto i = std::size_t(order[k] - 1);
-    EXPECT_EQ(lines.x[k], double(px[i]) + origin.x) << k;
-    EXPECT_EQ(lines.y[k], double(py[i]) + origin.y) << k;
-    EXPECT_EQ(lines.z[k], pz[i]) << k;
-  }
-  EXPECT_EQ(lines.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}, {5, 6}}));
-  EXPECT_EQ(points.x, (std::vector<double>{2600050.0}));
-  EXPECT_EQ(points.z, (std::vector<float>{402}));
-}
-
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class IncludeLoadTest : public korvel::testing::LoadCaseTest {};
-
 // Include files read as part of the including section, or reported; never
 // the rest of a file dropped without a word.
-TEST_F(IncludeLoadTest, IncludesAreReadOrReported) {
+TEST_F(LoadCaseTest, IncludesAreReadOrReported) {
   const std::string main = ">>unstruct\nxyz\n1 1 1\ninclude part.txt\nxyz\n3 3 3\n>>\n";
   const LoadCase cases[] = {
       {"an include without a header", {{"part.txt", "xyz\n2 2 2\n"}, {"main.txt", main}}, 5, {}, "/end_include"},

@@ -14,6 +14,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 using korvel::testing::read_file;
 using korvel::testing::VectorSink;
 
@@ -87,18 +90,9 @@ TEST_F(XyzTest, GridPointsWriteDataAndTheEmptyRimDisplacedAtRandom) {
   EXPECT_EQ(read_file("d.xyz").substr(0, 36), "       -2.00        2.00      7.500\n");
 }
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class PointFileLoadTest : public korvel::testing::LoadCaseTest {};
-
 // Point files are read wholly or rejected naming the line: never a value
 // taken from the next record, never a point at infinity.
-TEST_F(PointFileLoadTest, BrokenRecordsRejectTheFileNamingTheLine) {
+TEST_F(LoadCaseTest, PointFilesWithBrokenRecordsAreRejectedNamingTheLine) {
   const LoadCase cases[] = {
       {"a record spanning lines that completes it", {{"s.txt", ">>unstruct\nxyz\n1 2\n3\n4 5 6\n"}}, 4, {}, ""},
       {"a record short of its z", {{"p.xyz", "1 2 3\n2600001 1200001\n2600002 1200002 400\n"}}, kRejected, {},

@@ -10,6 +10,9 @@
 namespace {
 
 using namespace korvel;
+using korvel::testing::kRejected;
+using korvel::testing::LoadCase;
+using korvel::testing::LoadCaseTest;
 using korvel::testing::read_file;
 using korvel::testing::VectorSink;
 
@@ -26,6 +29,9 @@ TEST_F(XyziTest, PointsThatDensifyingInsertsGetTheirOwnCode) {
   read("0 0 0 1\n25 0 3 0\n", o);
   EXPECT_EQ(sink.code, (std::vector<std::int32_t>{0, 300, 300, 0}));
   EXPECT_NEAR(sink.x[1], 25.0 / 3, 1e-12);
+  EXPECT_NEAR(sink.x[2], 50.0 / 3, 1e-12);
+  EXPECT_NEAR(sink.z[1], 1.0f, 1e-5);  // z is interpolated too
+  EXPECT_NEAR(sink.z[2], 2.0f, 1e-5);
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}}));
 }
 
@@ -44,18 +50,9 @@ TEST_F(XyziTest, BreaklinesReadBackAsOneLinePerColumn) {
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {3, 4}}));
 }
 
-}  // namespace
-
-namespace {
-
-using korvel::testing::kRejected;
-using korvel::testing::LoadCase;
-
-class LineFileLoadTest : public korvel::testing::LoadCaseTest {};
-
 // Lines as the loader assembles them (points 1 and 2 come from the base
 // file), and broken line files.
-TEST_F(LineFileLoadTest, LinesAreAssembledOrTheFileRejectedNamingTheLine) {
+TEST_F(LoadCaseTest, LineFilesAreAssembledOrRejectedNamingTheLine) {
   std::string densify = ">>unstruct\nmax_distance 1e-30\nlines\n0 0 0 1\n1400 0 0 0\n";
   const LoadCase cases[] = {
       // I = 1, 1, 0, 1, 0: the lone start joins the next record.

@@ -10,78 +10,57 @@ namespace {
 using sketra::script_pending;
 using sketra::script_take;
 
-class ScriptQueueTest : public korvel::testing::FreshState {};
+class ScriptQueueTest : public korvel::testing::FreshState {
+ protected:
+  static std::vector<std::string> take_all() {
+    std::vector<std::string> out;
+    while (script_pending()) out.push_back(script_take());
+    return out;
+  }
+};
 
-TEST_F(ScriptQueueTest, EntriesArePaddedOrCutToSixteenCharacters) {
+// Entries are padded or cut to sixteen characters; new ones go in front of
+// the unread ones; a queue read to its end is replaced, not extended; the
+// capacity is never exceeded.
+TEST_F(ScriptQueueTest, EntriesAreSixteenCharactersNewOnesGoFirstAndCapacityHolds) {
   sketra::grscpt(std::vector<std::string>{"V 12.5 30", "a very long entry beyond sixteen"});
-  EXPECT_EQ(script_take(), "V 12.5 30       ");
-  EXPECT_EQ(script_take(), "a very long entr");
-  EXPECT_FALSE(script_pending());
+  EXPECT_EQ(take_all(), (std::vector<std::string>{"V 12.5 30       ", "a very long entr"}));
   EXPECT_EQ(script_take(), "");
-}
-
-TEST_F(ScriptQueueTest, NewEntriesGoInFrontOfUnreadOnes) {
   sketra::grscpt(std::vector<std::string>{"A", "B", "C"});
   EXPECT_EQ(script_take()[0], 'A');
   sketra::grscpt(std::vector<std::string>{"R", "Y"});
   std::string order;
-  while (script_pending()) order += script_take()[0];
+  for (const std::string& e : take_all()) order += e[0];
   EXPECT_EQ(order, "RYBC");
-}
-
-TEST_F(ScriptQueueTest, ReadQueueIsReplacedNotExtended) {
-  sketra::grscpt("X");
-  script_take();
   sketra::grscpt("Y");
   EXPECT_EQ(sketra::scriptq.length, 1);
-  EXPECT_EQ(script_take()[0], 'Y');
-}
-
-TEST_F(ScriptQueueTest, CapacityIsNeverExceeded) {
-  std::vector<std::string> many(sketra::kScriptCapacity + 50, "E");
-  sketra::grscpt(many);
+  sketra::grscpt(std::vector<std::string>(sketra::kScriptCapacity + 50, "E"));
   sketra::grscpt(std::vector<std::string>{"F", "G"});
   EXPECT_EQ(sketra::scriptq.length, sketra::kScriptCapacity);
   EXPECT_EQ(script_take()[0], 'F');
 }
 
-class ScriptFileTest : public korvel::testing::FreshState {};
-
-TEST_F(ScriptFileTest, FileLinesIncludingBlankOnesBecomeEntries) {
-  korvel::testing::write_file("session.txt", "F\r\nL\n\nexamples/river.xyz\n");
-  ASSERT_TRUE(sketra::script_load_file("session.txt"));
-  EXPECT_EQ(sketra::scriptq.length, 4);
-  EXPECT_EQ(script_take(), "F               ");
-  script_take();
-  EXPECT_EQ(script_take(), std::string(16, ' '));
-  EXPECT_EQ(script_take(), "examples/river.x");
-}
-
-TEST_F(ScriptFileTest, CommentLinesAreLeftOutAndEveryOtherLineStays) {
+// Every line of a script file but "##" comments is an entry: blank lines,
+// entry numbers, indented and embedded "##"; CR line ends are dropped.
+TEST_F(ScriptQueueTest, FileLinesBecomeEntriesAndCommentLinesAreLeftOut) {
   korvel::testing::write_file("session.txt",
                               "## the load dialog\n"
-                              "D\n"
+                              "D\r\n"
                               "##\n"
                               "#2\n"             // an entry number
                               " ## indented\n"   // leading blanks: an answer
                               "a ## b\n"
                               "\n"
+                              "examples/river.xyz\n"
                               "## done\r\n");
   ASSERT_TRUE(sketra::script_load_file("session.txt"));
-  std::vector<std::string> entries;
-  while (script_pending()) entries.push_back(script_take());
-  EXPECT_EQ(entries, (std::vector<std::string>{"D               ", "#2              ", " ## indented    ",
-                                               "a ## b          ", std::string(16, ' ')}));
+  EXPECT_EQ(take_all(), (std::vector<std::string>{"D               ", "#2              ", " ## indented    ",
+                                                  "a ## b          ", std::string(16, ' '), "examples/river.x"}));
+  EXPECT_FALSE(sketra::script_load_file("nope.txt"));  // leaves the queue alone
+  EXPECT_EQ(sketra::scriptq.length, 6);
 }
 
-TEST_F(ScriptFileTest, MissingFileLeavesQueueAlone) {
-  EXPECT_FALSE(sketra::script_load_file("nope.txt"));
-  EXPECT_EQ(sketra::scriptq.length, 0);
-}
-
-}  // namespace
-
-TEST_F(ScriptFileTest, AScriptLongerThanTheQueueIsRefusedWhole) {
+TEST_F(ScriptQueueTest, AScriptLongerThanTheQueueIsRefusedWhole) {
   std::string text = "## comments do not count\n";
   for (int i = 0; i < sketra::kScriptCapacity; ++i) text += "D\n";
   korvel::testing::write_file("session.txt", text);
@@ -94,3 +73,5 @@ TEST_F(ScriptFileTest, AScriptLongerThanTheQueueIsRefusedWhole) {
   EXPECT_EQ(why, "the script long.txt holds more than 8000 answers");
   EXPECT_EQ(sketra::scriptq.length, 0);
 }
+
+}  // namespace

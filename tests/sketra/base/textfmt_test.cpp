@@ -23,7 +23,7 @@ void expect_layouts(std::initializer_list<Layout> cases) {
   for (const Layout& c : cases) EXPECT_EQ(c.got, c.want);
 }
 
-TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStars) {
+TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStarsOthersPadded) {
   expect_layouts({
       {fmt_i(-123, 4), "-123"},
       {fmt_i(-123, 3), "***"},
@@ -37,18 +37,9 @@ TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStars) {
       {fmt_e(-123.456, 10, 5), "**********"},
       {fmt_f(std::numeric_limits<double>::infinity(), 5, 1), "  Inf"},
       {fmt_f(std::numeric_limits<double>::infinity(), 2, 1), "**"},
-  });
-}
-
-TEST(FixedLayouts, FixedPointRoundsTheExactValueTiesToEven) {
-  expect_layouts({
-      {fmt_f(0.125, 10, 2), "      0.12"},          // an exact half
-      {fmt_f(double(0.135f), 10, 2), "      0.14"},  // just above a half
-      {fmt_f(2.5, 4, 0), "  2."},
-      {fmt_f(-0.4, 4, 0), " -0."},
-      {fmt_f(-0.0001, 8, 3), "  -0.000"},
-      {fmt_f(2600123.456, 12, 3), " 2600123.456"},
       {fmt_f(std::nan(""), 10, 3), "       NaN"},
+      {fmt_f(0.125, 10, 2), "      0.12"},  // an exact half: ties to even
+      {fmt_f(-0.4, 4, 0), " -0."},
   });
 }
 
@@ -186,22 +177,15 @@ TEST(FreeInput, MixedTargetsReadWordsQuotedTextAndNumbers) {
   EXPECT_EQ(name, "km12");
 }
 
-TEST(FreeRoundTrip, FixedLayoutsReadBackWithinHalfAUnitOfTheLastPlace) {
+// fmt_f and parse_real are each checked exactly (against to_chars and
+// from_chars); the D layout reads back to twelve significant digits.
+TEST(FreeRoundTrip, DoublePrecisionLayoutsReadBackToTwelveDigits) {
   for (double v : {0.0, 1.0, -2.5, 123.456789, 2600123.4567, -0.000123, 98765.4321}) {
-    for (int d : {0, 1, 3, 5}) {
-      std::string s = fmt_f(v, 20, d);
-      double back = 1e300;
-      ASSERT_TRUE(parse_real(trim(s), back)) << s;
-      EXPECT_LE(std::fabs(back - v), 0.5 * std::pow(10.0, -d) + 1e-9) << s;
-    }
-    std::string e = fmt_d(v, 24, 12);
+    const std::string e = fmt_d(v, 24, 12);
     double back = 1e300;
     ASSERT_TRUE(parse_real(trim(e), back)) << e;
     EXPECT_NEAR(back, v, std::fabs(v) * 1e-11) << e;
   }
-  double back = 0;
-  ASSERT_TRUE(parse_real(trim(list_r(0.1f)), back));
-  EXPECT_EQ(float(back), 0.1f);
 }
 
 // The fast decimal paths and the general reader agree with from_chars on

@@ -74,34 +74,32 @@ TEST_F(UnitsTest, RecordsLongerThanTheBufferAndAcrossBlocksStayWhole) {
   EXPECT_EQ(l.size(), big.size());
 }
 
-TEST_F(UnitsTest, PartialWritesContinueTheSameRecord) {
+// Partial writes continue the record; "unknown" rewrites from the start,
+// "append" keeps what is there.
+TEST_F(UnitsTest, PartialWritesContinueTheRecordUnknownRewritesAppendKeeps) {
+  write_file("outp", "old contents\nmore\n");
   ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
   unit_write(4, "");
   unit_write_part(4, "   xyz");
   unit_write_part(4, " ");
   unit_write(4, "  1  2  3");
   unit_end_line(4);
-  unit_close(4);
+  EXPECT_EQ(unit_close(4), 0);
   EXPECT_EQ(read_file("outp"), "\n   xyz   1  2  3\n\n");
-}
-
-TEST_F(UnitsTest, UnknownRewritesFromTheStartAppendKeeps) {
-  write_file("outp", "old contents\nmore\n");
-  ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
-  unit_write(4, "new");
-  unit_close(4);
-  EXPECT_EQ(read_file("outp"), "new\n");
   ASSERT_TRUE(unit_open(4, "outp", FileStatus::append));
   unit_write(4, "again");
   unit_close(4);
-  EXPECT_EQ(read_file("outp"), "new\nagain\n");
+  EXPECT_EQ(read_file("outp"), "\n   xyz   1  2  3\n\nagain\n");
 }
 
-TEST_F(UnitsTest, FailedWritesAreRememberedAndReturnedByClose) {
-  ASSERT_TRUE(unit_open(3, "fine", FileStatus::unknown));
+// A failed write is remembered and returned by the close; close-or-remove
+// drops an incomplete regular file but never a device.
+TEST_F(UnitsTest, FailedWritesAreReturnedByCloseAndOnlyIncompleteFilesRemoved) {
+  ASSERT_TRUE(unit_open(3, "kept", FileStatus::unknown));
   unit_write(3, "text");
   EXPECT_EQ(unit_error(3), 0);
-  EXPECT_EQ(unit_close(3), 0);
+  EXPECT_EQ(unit_close_or_remove(3), 0);
+  EXPECT_EQ(read_file("kept"), "text\n");
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
   ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
   unit_write_part(3, std::string(1 << 20, 'x'));  // larger than the buffer: written at once
@@ -112,14 +110,6 @@ TEST_F(UnitsTest, FailedWritesAreRememberedAndReturnedByClose) {
   ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
   unit_write(3, "short");  // stays in the buffer until the close
   EXPECT_EQ(unit_close(3), ENOSPC);
-}
-
-TEST_F(UnitsTest, CloseOrRemoveDropsOnlyIncompleteRegularFiles) {
-  ASSERT_TRUE(unit_open(3, "kept", FileStatus::unknown));
-  unit_write(3, "text");
-  EXPECT_EQ(unit_close_or_remove(3), 0);
-  EXPECT_EQ(read_file("kept"), "text\n");
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
   ASSERT_TRUE(unit_open(3, "/dev/full", FileStatus::unknown));
   unit_write(3, "short");
   EXPECT_EQ(unit_close_or_remove(3), ENOSPC);

@@ -23,6 +23,7 @@
 #include "support/answer_ui.h"
 #include "support/fresh.h"
 #include "support/person.h"
+#include "support/recording.h"
 #include "support/test_mode.h"
 #include "support/testdir.h"
 
@@ -32,14 +33,13 @@ using namespace sketra;
 using korvel::testing::TestMode;
 using Codes = std::vector<int>;
 
-class ControlTest : public korvel::testing::FreshState {
+class ControlTest : public korvel::testing::WithRecordingDriver {
  protected:
+  ControlTest() : WithRecordingDriver(false) {}
   void SetUp() override {
-    FreshState::SetUp();
-    auto rec = std::make_unique<RecordingDriver>();
-    rec_ = rec.get();
+    WithRecordingDriver::SetUp();
+    rec_ = &rec();
     rec_->set_time(0);
-    previous_ = set_driver(std::move(rec));
     set_dialog_ui(&ui_);
     grinit(5, 4, "sketra-test", false);
     grvalu8("XORGR", 2600000.0);  // as the application does after a load
@@ -54,8 +54,7 @@ class ControlTest : public korvel::testing::FreshState {
   }
   void TearDown() override {
     person_.reset();
-    FreshState::TearDown();
-    set_driver(std::move(previous_));
+    WithRecordingDriver::TearDown();
   }
   // Runs the test mode with the script entries queued.
   void run(const std::vector<std::string>& script, int options = 0) {
@@ -71,7 +70,6 @@ class ControlTest : public korvel::testing::FreshState {
   korvel::testing::Person& person() { return *person_; }
 
   RecordingDriver* rec_ = nullptr;
-  std::unique_ptr<Driver> previous_;
   std::unique_ptr<korvel::testing::Person> person_;  // clicks by label
   korvel::testing::AnswerUi ui_;
   TestMode mode_;
@@ -105,32 +103,25 @@ TEST_F(ControlTest, OriginalStartsANewOuterRoundFromTheDataExtents) {
   EXPECT_EQ(grcomn.indsgr, 1);
 }
 
-TEST_F(ControlTest, ModeEntriesFollowTheGapAsNegativeCodes) {
-  mode_.entries = {" AAlpha", " BBeta", " GGamma"};
-  mode_.extra = [](ViewContext& v) {
-    if (v.code == -2) {
-      EXPECT_EQ(v.x, 12.5f);
-    }
-  };
-  run({"A", "B 12.5 30", "G", "X"});
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -1, 3, -2, 3, -3, 3}));
-  EXPECT_EQ(grcomn.control.shown, 16);
-  EXPECT_EQ(grcomn.control.cells[12], std::string(16, ' '));
-  EXPECT_EQ(grcomn.control.cells[13], fixed_width(" AAlpha", 16));
-  EXPECT_FLOAT_EQ(grcomn.xcrsgr, 12.5f);  // the mode sees the cursor in world units
-  EXPECT_FLOAT_EQ(grcomn.ycrsgr, 30.0f);
-}
-
-// Thirteen entries and help: the thirteenth's hot key V belongs to Value,
-// yet the script line "#26" and a click reach it; the column still fits.
+// Mode entries follow the gap as negative codes, with the cursor. Thirteen
+// entries and help: the thirteenth's hot key V belongs to Value, yet the
+// script line "#26" and a click reach it; the column still fits.
 TEST_F(ControlTest, EntryTableOfFourteenReachesEveryEntry) {
   for (const char* c : {" AAlpha", " BBeta", " CGamma", " EDelta", " GEps", " IZeta", " JEta", " LTheta", " MIota",
                         " NKappa", " PLambda", " SMu", " VVolume", " ??"})
     mode_.entries.push_back(c);
+  mode_.extra = [](ViewContext& v) {
+    if (v.code == -2) {  // the cursor in world units
+      EXPECT_EQ(v.x, 12.5f);
+      EXPECT_EQ(std::pair(grcomn.xcrsgr, grcomn.ycrsgr), std::pair(12.5f, 30.0f));
+    }
+  };
   person().click("?").key('x');  // the mode's help, drawn after the loop's own "?"
-  run({"#26", "B"});
+  run({"#26", "B 12.5 30"});
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -13, 3, -2, 3, -14, 3}));
   EXPECT_EQ(grcomn.control.shown, 27);
+  EXPECT_EQ(grcomn.control.cells[12], std::string(16, ' '));  // the gap after the loop's entries
+  EXPECT_EQ(grcomn.control.cells[13], fixed_width(" AAlpha", 16));
   EXPECT_EQ(grcomn.control.cells[26], fixed_width(" ??", 16));
   EXPECT_GE(menus.ys.back(), grcomn.yorggr - float(grcomn.wndwgr[3]));  // inside the window
   std::array<double, 4> w{};
@@ -329,10 +320,10 @@ TEST_F(ControlTest, DrawPutsItemsOnThePlotList) {
   EXPECT_TRUE(grplst.items.empty());
 }
 
-TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
-  sketra::dialogs_reset();
+using PlotListTest = korvel::testing::FreshState;
+
+TEST_F(PlotListTest, HoldsFourHundredItemsAndDeletesTheNearest) {
   sketra::set_dialog_ui(nullptr);
-  sketra::grplst = PlotList{};
   for (int k = 0; k < kPlotListCapacity; ++k)
     ASSERT_TRUE(plot_list_add({float(k), 0, 0, PlotItemType::symbol, 0, {}}));
   EXPECT_FALSE(plot_list_add({0, 0, 0, PlotItemType::symbol, 0, {}}));
@@ -343,7 +334,6 @@ TEST(PlotList, HoldsFourHundredItemsAndDeletesTheNearest) {
   EXPECT_EQ(grplst.items[10].x, 11);
   sketra::grplst = PlotList{};
   EXPECT_FALSE(plot_list_delete_nearest(0, 0));
-  sketra::dialogs_reset();
 }
 
 // ---------------------------------------------------------------- Yaw
@@ -362,9 +352,9 @@ TEST_F(ControlTest, YawActionReplotsAndReopensItself) {
   EXPECT_NEAR(ys, ctrl.yaw.yf, 1e-2);
 }
 
-TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
-  reset_plot_state();
-  control_reset();
+using RotationTest = korvel::testing::FreshState;
+
+TEST_F(RotationTest, TurnAboutTheFixedPointAndUndoEachOther) {
   ctrl.yaw = {true, 10, 20, 5, 10};
   auto project = [](float x, float y, float z) {
     std::array<float, 3> s{};
@@ -387,8 +377,6 @@ TEST(Rotations, TurnAboutTheFixedPointAndUndoEachOther) {
   rotate_view(0, 1, 90);
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) EXPECT_NEAR(grcomn.trangr[size_t(i)][size_t(j)], i == j ? 1 : 0, 1e-5);
-  control_reset();
-  reset_plot_state();
 }
 
 // ---------------------------------------------------------------- screen shots

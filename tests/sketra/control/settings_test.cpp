@@ -14,6 +14,7 @@
 #include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "support/fresh.h"
+#include "support/recording.h"
 #include "support/testdir.h"
 
 namespace {
@@ -22,18 +23,12 @@ using korvel::testing::read_file;
 using korvel::testing::write_file;
 using namespace sketra;
 
-class SettingsTest : public korvel::testing::FreshState {
+class SettingsTest : public korvel::testing::WithRecordingDriver {
  protected:
+  SettingsTest() : WithRecordingDriver(false) {}
   void SetUp() override {
-    FreshState::SetUp();
-    auto rec = std::make_unique<RecordingDriver>();
-    rec_ = rec.get();
-    rec_->set_time(0);
-    previous_ = set_driver(std::move(rec));
-  }
-  void TearDown() override {
-    FreshState::TearDown();
-    set_driver(std::move(previous_));
+    WithRecordingDriver::SetUp();
+    rec().set_time(0);
   }
   // A new run of the program: everything back to what a fresh process has.
   static void fresh_run() { korvel::testing::fresh_start(); }
@@ -47,8 +42,6 @@ class SettingsTest : public korvel::testing::FreshState {
     for (const auto& l : lines) text += l + "\n";
     write_file(kSettingsFile, text);
   }
-  RecordingDriver* rec_ = nullptr;
-  std::unique_ptr<Driver> previous_;
 };
 
 TEST_F(SettingsTest, FreshFileHasTheDocumentedLayout) {
@@ -180,16 +173,13 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   ASSERT_EQ(c.views.size(), 1u);
   EXPECT_EQ(c.views[0].nxingr, 6);
   EXPECT_EQ(c.views[0].nyingr, 6);
-}
-
-// Colour modes and banks far outside their ranges (the magnitude of the
-// most negative integer has no int) are replaced before any colour is
-// looked up through them.
-TEST_F(SettingsTest, ExtremeColourModesAndBanksAreNotUsed) {
+  // Colour modes and banks far outside their ranges (the magnitude of the
+  // most negative integer has no int) are replaced before any colour is
+  // looked up through them.
   for (const char* modes : {"-2147483648 5  12 /COLOR MODES", " 7 2147483647  12 /COLOR MODES"}) {
-    std::vector<std::string> l = default_lines();
     l[8] = modes;
     write_lines(l);
+    fresh_run();
     grinit(5, 6, "Korvel_4.01", false);
     EXPECT_EQ(grcomn.colour.mode, 2) << modes;
     EXPECT_EQ(grcomn.colour.bank, 5) << modes;

@@ -1,15 +1,19 @@
 // Shapefile hard copies: the three-line dialog, points, arcs merged by the
-// arc collector, polygons with reversed rings, and the files read back by
-// shapelib and GDAL.
+// arc collector, polygons with reversed rings, the fills of one colour
+// merged into one polygon with holes, and the files read back by shapelib
+// and GDAL.
 
 #include <shapefil.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "sketra/base/script.h"
 #include "sketra/devices/devices.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/modes/common/classes.h"
 #include "sketra/ui/dialogs.h"
 #include "support/recording.h"
 #include "support/run_program.h"
@@ -20,7 +24,22 @@ using namespace sketra;
 
 struct Shape {
   std::vector<double> x, y;
+  std::vector<int> parts;  // first vertex of each ring
   double attribute = 0;
+  // Signed area of ring k (positive counter-clockwise).
+  double ring_area(std::size_t k) const {
+    const std::size_t end = k + 1 < parts.size() ? std::size_t(parts[k + 1]) : x.size();
+    double a = 0;
+    const double x0 = x[size_t(parts[k])], y0 = y[size_t(parts[k])];
+    for (std::size_t i = std::size_t(parts[k]); i + 1 < end; ++i)
+      a += (x[i] - x0) * (y[i + 1] - y0) - (x[i + 1] - x0) * (y[i] - y0);
+    return a / 2;
+  }
+  double area() const {
+    double a = 0;
+    for (std::size_t k = 0; k < parts.size(); ++k) a -= ring_area(k);  // outer rings run clockwise
+    return a;
+  }
 };
 
 // Every object of base.shp with its attribute from base.dbf.
@@ -40,6 +59,7 @@ std::vector<Shape> read_shapes(const std::string& base, int& type) {
     Shape s;
     s.x.assign(o->padfX, o->padfX + o->nVertices);
     s.y.assign(o->padfY, o->padfY + o->nVertices);
+    s.parts.assign(o->panPartStart, o->panPartStart + o->nParts);
     s.attribute = DBFReadDoubleAttribute(dbf, i, 0);
     out.push_back(s);
     SHPDestroyObject(o);
@@ -148,6 +168,95 @@ TEST_F(ShapefileTest, CancelBlankNameAndUnwritableFolderOpenNothing) {
   EXPECT_EQ(dialogs.message_line, "DBFCreate(no/such/dir/x.dbf) failed.");
   EXPECT_EQ(grcomn.imodgr, 2);
   EXPECT_TRUE(std::filesystem::is_empty("."));
+}
+
+// GDAL's validity verdict on every polygon of `base`.shp, one digit each.
+std::string gdal_validity(const std::string& base) {
+  const auto r = korvel::testing::run_program(
+      {"ogrinfo", "-q", "-dialect", "sqlite", "-sql", "select ST_IsValid(geometry) as ok from " + base, base + ".shp"});
+  std::string verdicts;
+  for (std::size_t at = r.out.find("ok (Integer) = "); at != std::string::npos; at = r.out.find("ok (Integer) = ", at + 1))
+    verdicts += r.out[at + 15];
+  return verdicts;
+}
+
+double piece_area(std::span<const float> x, std::span<const float> y) {
+  double a = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const std::size_t j = (i + 1) % x.size();
+    a += double(x[i]) * y[j] - double(x[j]) * y[i];
+  }
+  return std::fabs(a / 2);
+}
+
+TEST_F(ShapefileTest, FillsOfOneColourMergeIntoOnePolygonWithHoles) {
+  open("areas", kShapePolygon);
+  // Colour 1 rings colour 2 in a 3 x 3 block of squares drawn either way
+  // round; colour 4 is two squares that overlap and cannot be merged.
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i) {
+      const float x0 = float(10 * i), y0 = float(10 * j);
+      const float x[] = {x0, x0 + 10, x0 + 10, x0}, y[] = {y0, y0, y0 + 10, y0 + 10};
+      const float rx[] = {x0, x0, x0 + 10, x0 + 10}, ry[] = {y0, y0 + 10, y0 + 10, y0};
+      const int colour = i == 1 && j == 1 ? 2 : 1;
+      if ((i + j) % 2) grfil2(rx, ry, colour);
+      else grfil2(x, y, colour);
+    }
+  for (float at : {100.0f, 105.0f}) {
+    const float x[] = {at, at + 10, at + 10, at}, y[] = {0, 0, 10, 10};
+    grfil2(x, y, 4);
+  }
+  grmode(0);
+  EXPECT_EQ(dialogs.message_line, "Shapefile done");
+  int type = 0;
+  const std::vector<Shape> s = read_shapes("areas", type);
+  ASSERT_EQ(s.size(), 4u);
+  EXPECT_EQ(s[0].attribute, 1);
+  ASSERT_EQ(s[0].parts.size(), 2u);  // the ring and its hole
+  EXPECT_DOUBLE_EQ(s[0].ring_area(0), -900);
+  EXPECT_DOUBLE_EQ(s[0].ring_area(1), 100);
+  EXPECT_EQ(s[1].attribute, 2);  // one square: as drawn, reversed
+  EXPECT_EQ(s[1].x, (std::vector<double>{500010, 500020, 500020, 500010, 500010}));
+  EXPECT_EQ(s[1].y, (std::vector<double>{100020, 100020, 100010, 100010, 100020}));
+  EXPECT_EQ(s[2].attribute, 4);
+  EXPECT_EQ(s[3].attribute, 4);
+  EXPECT_EQ(gdal_validity("areas"), "1111");
+  EXPECT_TRUE(std::filesystem::exists("areas.dbf"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);  // no spool left behind
+}
+
+TEST_F(ShapefileTest, ContourFillsMergeClassByClassWithTheirAreas) {
+  // A cone cut into classes at 10, 20, 30, 40: the top class lies inside
+  // the one below it. One cell spans the level 20 by a hair, is filled
+  // whole and meets its neighbours' cuts in the middle of its edges.
+  constexpr int n = 12;
+  std::vector<float> v(n * n);
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) v[size_t(j * n + i)] = 50 - 6 * std::hypot(i - 5.5f, j - 5.3f);
+  for (int k : {2 * n + 2, 3 * n + 2}) v[size_t(k)] = 19.99f;
+  for (int k : {2 * n + 3, 3 * n + 3}) v[size_t(k)] = 20.01f;
+  const float levels[] = {10, 20, 30, 40};
+  std::map<int, double> drawn;
+  open("cone", kShapePolygon);
+  for (int j = 0; j + 1 < n; ++j)
+    for (int i = 0; i + 1 < n; ++i) {
+      const int at[] = {j * n + i, j * n + i + 1, (j + 1) * n + i + 1, (j + 1) * n + i};
+      float x[4], y[4], c[4];
+      for (int k = 0; k < 4; ++k)
+        x[k] = float(at[k] % n), y[k] = float(at[k] / n), c[k] = v[size_t(at[k])];
+      class_pieces(x, y, {}, c, levels, PieceRule::fan, [&](const ClassPiece& p) {
+        const std::span<const float> px(p.x.data(), size_t(p.count)), py(p.y.data(), size_t(p.count));
+        drawn[p.colour] += piece_area(px, py);
+        grfil2(px, py, p.colour);
+      });
+    }
+  grmode(0);
+  int type = 0;
+  const std::vector<Shape> s = read_shapes("cone", type);
+  ASSERT_EQ(s.size(), drawn.size());  // one polygon per class
+  for (const Shape& shape : s) EXPECT_NEAR(shape.area(), drawn[int(shape.attribute)], 1e-6) << shape.attribute;
+  EXPECT_EQ(s[3].parts.size(), 2u);  // class 40 ... 50 around the top
+  EXPECT_EQ(gdal_validity("cone"), std::string(s.size(), '1'));
 }
 
 }  // namespace

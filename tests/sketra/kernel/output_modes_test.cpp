@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,41 +95,33 @@ class LoggingDevice final : public sketra::FileDevice {
     return "file done";
   }
   void move(const sketra::FileVertex& to, bool three_d) override {
-    add("move", {to.x, to.y, to.z}, three_d);
+    add(three_d ? "move3" : "move", {to.x, to.y, to.z});
   }
   void draw(const sketra::FileVertex& from, const sketra::FileVertex& to, bool three_d) override {
-    add("draw", {from.x, from.y, from.z, to.x, to.y, to.z}, three_d);
+    add(three_d ? "draw3" : "draw", {from.x, from.y, from.z, to.x, to.y, to.z});
   }
   void fill(std::span<const float> x, std::span<const float> y, int colour) override {
     std::vector<float> v;
     for (size_t i = 0; i < x.size(); ++i) v.insert(v.end(), {x[i], y[i]});
     v.push_back(float(colour));
-    add("fill", v, false);
+    add("fill", v);
   }
   void fill3(std::span<const float> x, std::span<const float>, std::span<const float>, int colour) override {
-    add("fill3", {float(x.size()), float(colour)}, true);
+    add("fill3", {float(x.size()), float(colour)});
   }
-  void symbol(int code, const sketra::FileVertex& at) override { add("symbol", {float(code), at.x, at.y, at.z}, false); }
-  void text(std::string_view text, const sketra::FileVertex& at, float height) override {
-    log_.lines.push_back("text " + std::string(text) + " " + num(height));
+  void symbol(int code, const sketra::FileVertex& at) override { add("symbol", {float(code), at.x, at.y, at.z}); }
+  void text(std::string_view text, const sketra::FileVertex&, float height) override {
+    add("text " + std::string(text), {height});
   }
-  void colour(int colour) override { add("colour", {float(colour)}, false); }
-  void dash(int style) override { add("dash", {float(style)}, false); }
+  void colour(int colour) override { add("colour", {float(colour)}); }
+  void dash(int style) override { add("dash", {float(style)}); }
 
  private:
-  static std::string num(float v) {
-    std::string s = std::to_string(v);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') s.pop_back();
-    return s;
-  }
-  void add(const std::string& what, std::initializer_list<float> v, bool three_d) {
-    add(what, std::vector<float>(v), three_d);
-  }
-  void add(const std::string& what, const std::vector<float>& v, bool three_d) {
-    std::string s = what + (three_d ? "3" : "");
-    for (float f : v) s += " " + num(f);
-    log_.lines.push_back(s);
+  void add(const std::string& what, const std::vector<float>& v) {
+    std::ostringstream s;
+    s << what;
+    for (float f : v) s << ' ' << f;
+    log_.lines.push_back(s.str());
   }
   Log& log_;
   int projection_;

@@ -44,13 +44,18 @@ TEST_F(PlotStateTest, IntegersAreRoundedHalfAwayFromZeroSizesTruncatedAbsurdValu
   EXPECT_EQ(c.nyingr, std::numeric_limits<int>::max());
 }
 
-TEST_F(PlotStateTest, UnknownNamesAreFatal) {
-  EXPECT_EQ(fatal_message([] { sketra::grvalu("XMINGRR"); }), "grvalu: variable not defined> XMINGRR");
+// Unknown names are fatal; the program's main reports the message with
+// status 1.
+TEST_F(PlotStateTest, UnknownNamesAreFatalAndMainReportsTheMessage) {
   EXPECT_EQ(fatal_message([] { sketra::grvalu("IN13GR", 1); }), "grvalu: variable not defined> IN13GR");
   EXPECT_EQ(fatal_message([] { sketra::grvalu_text("TRANGR(5,1)"); }),
             "grvalu: variable not defined> TRANGR(5,1)");
   EXPECT_EQ(fatal_message([] { sketra::grvalu8("XMINGR"); }), "grvalu8: variable not defined> XMINGR");
   EXPECT_EQ(fatal_message([] { sketra::grvalu("xmingr"); }), "grvalu: variable not defined> xmingr");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(sketra::run_guarded([]() -> int { return int(sketra::grvalu("XMINGRR")); }), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "grvalu: variable not defined> XMINGRR\n");
+  EXPECT_EQ(sketra::run_guarded([] { return 7; }), 7);
 }
 
 // ---------------------------------------------------------------- origin
@@ -102,22 +107,18 @@ TEST_F(PlotStateTest, PixelModeDoesNotNestAndLeavingRestoresEverything) {
   sketra::grcomn.xmncgr = 1000;
   sketra::grcomn.xmxcgr = 2000;
   sketra::grsfac();
-  const auto before = sketra::grcomn;
+  const auto window = [] {
+    const auto& c = sketra::grcomn;
+    return std::vector<double>{c.xmingr, c.ymingr, c.xmncgr, c.xmxcgr, c.xfacgr, c.yfacgr, c.xorggr, c.yorggr};
+  };
+  const auto before = window();
   sketra::grclip(0);
   EXPECT_TRUE(sketra::inside_clip(-5000, 5000));
   sketra::grclip(0);
   sketra::grclip(1);
-  const auto& c = sketra::grcomn;
-  EXPECT_EQ(c.xmingr, before.xmingr);
-  EXPECT_EQ(c.ymingr, before.ymingr);
-  EXPECT_EQ(c.xmncgr, before.xmncgr);
-  EXPECT_EQ(c.xmxcgr, before.xmxcgr);
-  EXPECT_EQ(c.xfacgr, before.xfacgr);
-  EXPECT_EQ(c.yfacgr, before.yfacgr);
-  EXPECT_EQ(c.xorggr, before.xorggr);
-  EXPECT_EQ(c.yorggr, before.yorggr);
+  EXPECT_EQ(window(), before);
   sketra::grclip(1);  // a stray second leave changes nothing
-  EXPECT_EQ(c.xmingr, before.xmingr);
+  EXPECT_EQ(window(), before);
 }
 
 // ---------------------------------------------------------------- axis steps

@@ -1,6 +1,12 @@
+// Dialogs answered from the script queue or a stand-in window: forms,
+// prompts, messages, error reports, the file dialogs, text pages and the
+// output-file dialog.
+
 #include "sketra/ui/dialogs.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
@@ -159,6 +165,76 @@ TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
   grtext(one);
   EXPECT_EQ(read_file("page.txt"), "new\n");
   EXPECT_FALSE(script_pending());
+}
+
+// ---------------------------------------------------------------- the output-file dialog
+
+using GrfilTest = DialogsTest;
+
+TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
+  grscpt(std::vector<std::string>{"out.txt"});
+  std::string name;
+  ASSERT_TRUE(grfil(name, 3));
+  EXPECT_EQ(name, "out.txt");
+  unit_write(3, "hello");
+  EXPECT_EQ(unit_close(3), 0);
+  EXPECT_EQ(read_file("out.txt"), "hello\n");
+}
+
+TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
+  korvel::testing::AnswerUi ui;
+  ui.prompt_answers = {"river"};
+  set_dialog_ui(&ui);
+  std::string name = "pre.node";
+  ASSERT_TRUE(grfil(name, 3));
+  EXPECT_EQ(name, "river.node");
+  EXPECT_EQ(ui.prompts_seen, (std::vector<std::string>{"Enter Prefix> "}));
+  EXPECT_EQ(ui.presets_seen.front(), "");
+  EXPECT_TRUE(std::filesystem::exists("river.node"));
+  unit_close(3);
+  grscpt(std::vector<std::string>{"run2.node"});  // an answer with the suffix is taken whole
+  name = "pre.node";
+  ASSERT_TRUE(grfil(name, 3));
+  EXPECT_EQ(name, "run2.node");
+}
+
+TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
+  write_file("keep.txt", "precious\n");
+  write_file("old.txt", "old\n");
+  grscpt(std::vector<std::string>{"keep.txt", "n", "old.txt", "Y"});
+  std::string name;
+  ASSERT_TRUE(grfil(name, 3));
+  EXPECT_EQ(name, "old.txt");
+  unit_write(3, "new");
+  unit_close(3);
+  EXPECT_EQ(read_file("keep.txt"), "precious\n");
+  EXPECT_EQ(read_file("old.txt"), "new\n");
+  grscpt(std::vector<std::string>{"keep.txt", "x"});  // declined, and no further answer: given up
+  EXPECT_FALSE(grfil(name, 3));
+  EXPECT_EQ(read_file("keep.txt"), "precious\n");
+}
+
+TEST_F(GrfilTest, BlankAnswerGivesUpWithoutOpeningAnything) {
+  grscpt(std::vector<std::string>{""});
+  std::string name = "pre.node";
+  EXPECT_FALSE(grfil(name, 3));
+  EXPECT_EQ(name, "");
+  EXPECT_FALSE(unit_is_open(3));
+  // No script and no window: nobody answers, nothing is written.
+  name = "x.grd";
+  EXPECT_FALSE(grfil(name, 3));
+  EXPECT_FALSE(std::filesystem::exists("x.grd"));
+}
+
+TEST_F(GrfilTest, FileThatCannotBeCreatedIsReportedAndAskedAgain) {
+  std::filesystem::create_directory("adir");
+  grscpt(std::vector<std::string>{"no/dir/f.txt", "adir", "y", "ok.txt"});
+  std::string name;
+  ASSERT_TRUE(grfil(name, 3));
+  EXPECT_EQ(name, "ok.txt");
+  ASSERT_GE(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0], "Cannot write file: no/dir/f.txt");
+  EXPECT_EQ(dialogs.messages[1], "Cannot write file: adir");
 }
 
 }  // namespace

@@ -127,19 +127,17 @@ TEST_F(ClassesTest, EveryPieceLiesInsideItsBand) {
   });
 }
 
-TEST_F(ClassesTest, RangeUnderTwoPercentOfFirstClassWidthIsOnePieceForCells) {
-  // Class width 10; a range of 0.19 straddling level 20 stays in one piece
-  // (of the lowest class), 0.21 is split.
+// A cell whose range is under 2 % of the first class width is one piece
+// (of the lowest class), a triangle's under one thousandth.
+TEST_F(ClassesTest, NarrowRangesAreOnePiece) {
+  // Class width 10: a range of 0.19 straddling level 20 stays in one piece,
+  // 0.21 is split.
   const V levels = {10, 20, 30};
   const auto a = areas(kSqX, kSqY, {19.9f, 20.09f, 20.0f, 19.95f}, levels);
   ASSERT_EQ(a.size(), 1u);
   EXPECT_NEAR(a.at(2), 1.0, 1e-6);
   EXPECT_EQ(uniform_fill_colour(V{19.9f, 20.11f, 20.0f, 19.95f}, levels, PieceRule::fan), 0);
   EXPECT_GT(pieces(kSqX, kSqY, {19.9f, 20.11f, 20.0f, 19.95f}, levels), 1);
-}
-
-TEST_F(ClassesTest, RangeUnderOneThousandthIsOnePieceForTriangles) {
-  const V levels = {10, 20, 30};
   const V x = {0, 1, 0}, y = {0, 0, 1};
   EXPECT_EQ(pieces(x, y, {19.996f, 20.005f, 20.0f}, levels, PieceRule::triangle), 1);
   EXPECT_GT(pieces(x, y, {19.99f, 20.02f, 20.0f}, levels, PieceRule::triangle), 1);
@@ -166,18 +164,12 @@ TEST_F(ClassesTest, ThreeDPiecesCarryInterpolatedHeights) {
 
 // ---------------------------------------------------------------- contour segments
 
-double segment_length(const V& x, const V& y, const V& v, const V& levels, int level = -1) {
+double segment_length(const V& x, const V& y, const V& v, const V& levels) {
   double len = 0;
   contour_segments(x, y, {}, v, levels, [&](const ContourSegment& s) {
-    if (level >= 0 && s.level != level) return;
     len += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
   });
   return len;
-}
-
-TEST_F(ClassesTest, OnlyLevelsStrictlyInsideTheRangeAreDrawn) {
-  EXPECT_EQ(segment_length(kSqX, kSqY, {0, 1, 1, 0}, {0.0f, 1.0f, 2.0f}), 0.0);
-  EXPECT_EQ(segment_length(kSqX, kSqY, {3, 3, 3, 3}, {3.0f}), 0.0);
 }
 
 TEST_F(ClassesTest, LevelThroughCornersRunsAlongTheFanEdges) {
@@ -193,6 +185,9 @@ TEST_F(ClassesTest, LevelThroughCornersRunsAlongTheFanEdges) {
   EXPECT_NEAR(len, 2 * std::sqrt(2.0), 1e-5);
   // Square with values 0 0 2 2: level 1 runs across the middle once.
   EXPECT_NEAR(segment_length(kSqX, kSqY, {0, 0, 2, 2}, {1.0f}), 1.0, 1e-6);
+  // Only levels strictly inside the range are drawn.
+  EXPECT_EQ(segment_length(kSqX, kSqY, {0, 1, 1, 0}, {0.0f, 1.0f, 2.0f}), 0.0);
+  EXPECT_EQ(segment_length(kSqX, kSqY, {3, 3, 3, 3}, {3.0f}), 0.0);
 }
 
 // ---------------------------------------------------------------- levels from data
@@ -222,12 +217,6 @@ TEST_F(ClassesTest, OutliersAreHeldToMeanPlusFourDeviations) {
 }
 
 // ---------------------------------------------------------------- shading
-
-}  // namespace
-
-namespace {
-
-using namespace sketra;
 
 // Every class keeps a colour of its own and of the scale's kind, for as
 // many classes as the legend takes: greys stay grey, a uniform scale stays

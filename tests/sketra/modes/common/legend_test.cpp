@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,25 +59,17 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
 bool grey(unsigned long p) { return (p & 0xFF) == ((p >> 8) & 0xFF) && (p & 0xFF) == ((p >> 16) & 0xFF); }
 
 TEST_F(LegendTest, ScaleTypesGiveDistinctPalettes) {
-  grclass.scale = ScaleType::grey;
-  const auto greys = box_fills();
-  ASSERT_EQ(greys.size(), 5u);
-  for (unsigned long p : greys) EXPECT_TRUE(grey(p)) << std::hex << p;
-  EXPECT_EQ(std::set<unsigned long>(greys.begin(), greys.end()).size(), 5u);
-
-  grclass.scale = ScaleType::rainbow;
-  const auto hues = box_fills();
-  ASSERT_EQ(hues.size(), 5u);
-  EXPECT_EQ(std::set<unsigned long>(hues.begin(), hues.end()).size(), 5u);
-  EXPECT_FALSE(grey(hues[0]));
-
-  grclass.scale = ScaleType::uniform;
-  const auto ramp = box_fills();
-  ASSERT_EQ(ramp.size(), 5u);
-  EXPECT_EQ(std::set<unsigned long>(ramp.begin(), ramp.end()).size(), 5u);
-  EXPECT_NE(ramp, hues);
-  EXPECT_NE(ramp, greys);
-
+  std::map<ScaleType, std::vector<unsigned long>> fills;
+  for (ScaleType t : {ScaleType::grey, ScaleType::rainbow, ScaleType::uniform}) {
+    grclass.scale = t;
+    fills[t] = box_fills();
+    ASSERT_EQ(fills[t].size(), 5u);
+    EXPECT_EQ(std::set<unsigned long>(fills[t].begin(), fills[t].end()).size(), 5u);
+  }
+  for (unsigned long p : fills[ScaleType::grey]) EXPECT_TRUE(grey(p)) << std::hex << p;
+  EXPECT_FALSE(grey(fills[ScaleType::rainbow][0]));
+  EXPECT_NE(fills[ScaleType::uniform], fills[ScaleType::rainbow]);
+  EXPECT_NE(fills[ScaleType::uniform], fills[ScaleType::grey]);
   grclass.scale = ScaleType::none;
   for (unsigned long p : box_fills()) EXPECT_EQ(p, 0xFFFFFFu);
   // The user's colour mode and bank come back afterwards.

@@ -17,11 +17,6 @@
 namespace {
 
 using namespace sketra;
-using korvel::Edge;
-using Codes = std::vector<std::int32_t>;
-using Edges = std::vector<Edge>;
-using Entries = std::vector<std::string>;
-using V = std::vector<float>;
 
 class AlterMoveTest : public korvel::testing::EditorFixture {
  protected:

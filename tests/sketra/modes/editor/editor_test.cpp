@@ -15,17 +15,14 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
+#include "support/answer_ui.h"
 #include "support/editor_fixture.h"
 #include "support/testdir.h"
 
 namespace {
 
 using namespace sketra;
-using korvel::Edge;
 using korvel::testing::read_file;
-using Codes = std::vector<std::int32_t>;
-using Edges = std::vector<Edge>;
-using Entries = std::vector<std::string>;
 
 class EditorTest : public korvel::testing::EditorFixture {
  protected:
@@ -85,10 +82,7 @@ TEST_F(EditorTest, SetUpReportsLivePointsAndDeclaresThirteenEntries) {
   ViewContext v{kViewExtents, w};
   gredi1(v, d);
   EXPECT_EQ(w, (std::array<double, 4>{2600000.0, 2600100.0, 1200000.0, 1200050.0}));
-  const auto e = editor_entries(d);
-  ASSERT_EQ(e.size(), 13u);
-  EXPECT_EQ(e[0].caption, "<NNearest");
-  EXPECT_EQ(e[12].caption, "");
+  EXPECT_EQ(editor_entries(d).size(), 13u);
 }
 
 TEST_F(EditorTest, NearestShowsPositionValueNumberAndSlopeFromThePreviousPick) {
@@ -99,28 +93,16 @@ TEST_F(EditorTest, NearestShowsPositionValueNumberAndSlopeFromThePreviousPick) {
   EXPECT_EQ(dialogs.message_line, "(X,Y):  2600100.00  1200000.00 z=   11.00 IPT       2 Slp  -1.00%");
 }
 
-// Records the text pages shown.
-struct PageUi : DialogUi {
-  std::vector<std::string> page;
-  void message(std::string_view) override {}
-  bool prompt(std::string_view, std::string&) override { return false; }
-  bool form(std::span<std::string>, std::span<std::string>) override { return false; }
-  bool choose_file(std::string&, std::string&) override { return false; }
-  void text_page(std::span<const std::string> lines) override { page.assign(lines.begin(), lines.end()); }
-  void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
-};
-
 TEST_F(EditorTest, LabelCyclesBackToNoLabelsAndInfoCountsLivePoints) {
   survey();
   for (int k = 0; k < 3; ++k) EXPECT_EQ(entry(kLabel), ViewRequest::replot);
   EXPECT_EQ(gredst.ilabel, 0);
   code[1] = 0;
-  PageUi ui;
+  korvel::testing::AnswerUi ui;
   set_dialog_ui(&ui);
   entry(kInfo);
   set_dialog_ui(nullptr);
-  EXPECT_EQ(ui.page, (Entries{"Nodes   =         1", "Vertices=         3", "Edges   =         2"}));
+  EXPECT_EQ(ui.pages.back(), (Entries{"Nodes   =         1", "Vertices=         3", "Edges   =         2"}));
 }
 
 TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {

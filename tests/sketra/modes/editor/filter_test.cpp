@@ -20,12 +20,7 @@
 namespace {
 
 using namespace sketra;
-using korvel::Edge;
 using korvel::testing::read_file;
-using Codes = std::vector<std::int32_t>;
-using Edges = std::vector<Edge>;
-using Entries = std::vector<std::string>;
-using V = std::vector<float>;
 
 class FilterTest : public korvel::testing::EditorFixture {
  protected:
@@ -33,6 +28,27 @@ class FilterTest : public korvel::testing::EditorFixture {
                                    .capacity = 1000000, .output_unit = false, .unit_mapping = false}) {}
   // The Filter entry (cell 4 of the mode) with `script` queued.
   ViewRequest filter(const Entries& script) { return entry(4, script); }
+  // A clustered random store: points, some deleted, chains of edges.
+  void random_store(std::mt19937& rng, int n) {
+    std::uniform_real_distribution<float> u(0, 100), small(-0.3f, 0.3f);
+    for (int i = 0; i < n; ++i) {
+      const bool near = i > 0 && rng() % 3 == 0;  // many near an earlier point
+      const int k = near ? int(rng() % unsigned(i)) : 0;
+      x.push_back(near ? x[size_t(k)] + small(rng) : u(rng));
+      y.push_back(near ? y[size_t(k)] + small(rng) : u(rng));
+      z.push_back(u(rng));
+      code.push_back(rng() % 20 == 0 ? 0 : 101);
+    }
+    for (int c = 0; c < n / 20; ++c) {
+      int a = int(rng() % unsigned(n)) + 1;
+      for (int k = 0; k < 5; ++k) {
+        const int b = int(rng() % unsigned(n)) + 1;
+        seg.push_back({a, b});
+        a = b;
+      }
+    }
+    grclne(code, seg);
+  }
 };
 
 TEST_F(FilterTest, NodesMergesLaterPointsWithinTheToleranceKeepingTheChosenZ) {
@@ -156,34 +172,11 @@ TEST_F(FilterTest, AnInterruptedOperationLeavesTheStoreAsItWas) {
 
 // ---------------------------------------------------------------- against the plain scans
 
-// A clustered random store: points, some deleted, chains of edges.
-void random_store(FilterTest* t, std::mt19937& rng, int n, V& x, V& y, V& z, Codes& code, Edges& seg) {
-  std::uniform_real_distribution<float> u(0, 100), small(-0.3f, 0.3f);
-  for (int i = 0; i < n; ++i) {
-    const bool near = i > 0 && rng() % 3 == 0;  // many near an earlier point
-    const int k = near ? int(rng() % unsigned(i)) : 0;
-    x.push_back(near ? x[size_t(k)] + small(rng) : u(rng));
-    y.push_back(near ? y[size_t(k)] + small(rng) : u(rng));
-    z.push_back(u(rng));
-    code.push_back(rng() % 20 == 0 ? 0 : 101);
-  }
-  for (int c = 0; c < n / 20; ++c) {
-    int a = int(rng() % unsigned(n)) + 1;
-    for (int k = 0; k < 5; ++k) {
-      const int b = int(rng() % unsigned(n)) + 1;
-      seg.push_back({a, b});
-      a = b;
-    }
-  }
-  grclne(code, seg);
-  (void)t;
-}
-
 TEST_F(FilterTest, NodesBufferAndJoinGiveThePlainScansResults) {
   std::mt19937 rng(7);
   for (int round = 0; round < 3; ++round) {
     clear();
-    random_store(this, rng, 3000, x, y, z, code, seg);
+    random_store(rng, 3000);
     const V x0 = x, y0 = y, z0 = z;
     const Codes c0 = code;
     const Edges s0 = seg;

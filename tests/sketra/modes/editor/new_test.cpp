@@ -19,12 +19,7 @@
 namespace {
 
 using namespace sketra;
-using korvel::Edge;
 using korvel::testing::read_file;
-using Codes = std::vector<std::int32_t>;
-using Edges = std::vector<Edge>;
-using Entries = std::vector<std::string>;
-using V = std::vector<float>;
 
 class NewTest : public korvel::testing::EditorFixture {
  protected:
@@ -64,27 +59,15 @@ TEST_F(NewTest, HolesAndSectionsGoToTheOutputUnit) {
   point(0, 0, 5), point(25, 0, 5);
   seg = {{1, 2}};
   add({"H 3 4", "7", "H 5 6", "S", "D", "D"});
-  EXPECT_EQ(output(),
-            "   7  2600003.00  1200004.00 /\n"
-            "   8  2600005.00  1200006.00 /\n"
-            "locate  2600000.00  1200000.00 /\n"
-            "cs '000000'    0.000 /\n"
-            "   -2.00    6.00 /\n"
-            "   -1.00    5.00 /\n"
-            "    1.00    5.00 /\n"
-            "    2.00    6.00 /\n"
-            "locate  2600010.00  1200000.00 /\n"
-            "cs '000010'    0.010 /\n"
-            "   -2.00    6.00 /\n"
-            "   -1.00    5.00 /\n"
-            "    1.00    5.00 /\n"
-            "    2.00    6.00 /\n"
-            "locate  2600020.00  1200000.00 /\n"
-            "cs '000020'    0.020 /\n"
-            "   -2.00    6.00 /\n"
-            "   -1.00    5.00 /\n"
-            "    1.00    5.00 /\n"
-            "    2.00    6.00 /\n");
+  // A section every 10 m along the edge, each the same cross-section.
+  const auto section = [](const char* x, const char* station) {
+    return std::string("locate  ") + x + "  1200000.00 /\ncs '" + station +
+           " /\n   -2.00    6.00 /\n   -1.00    5.00 /\n    1.00    5.00 /\n    2.00    6.00 /\n";
+  };
+  EXPECT_EQ(output(), "   7  2600003.00  1200004.00 /\n"
+                      "   8  2600005.00  1200006.00 /\n" +
+                          section("2600000.00", "000000'    0.000") + section("2600010.00", "000010'    0.010") +
+                          section("2600020.00", "000020'    0.020"));
   add({"S", "1 0", "D", "D"});
   EXPECT_EQ(dialogs.message_line, "Spacing must be above 0");
 }

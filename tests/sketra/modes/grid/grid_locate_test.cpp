@@ -39,26 +39,23 @@ struct TestGrid {
   }
 };
 
-TEST(GridLocation, NodesCentresAndEdgesOfARegularGrid) {
+// Points of a regular 5 x 4 grid: the cell (i, j) and the plane's value;
+// a point on an edge or node shared by cells goes to the first cell in
+// scan order (i the outer loop); outside every cell: zeros.
+TEST(GridLocation, CellsAndValuesOfARegularGridEdgesToTheFirstCellInScanOrder) {
   TestGrid t(5, 4, 10, 0);
-  // Inside a cell: the interpolated plane.
-  GridHit h = grloct_at(t.g, 12.5f, 27.5f);
-  EXPECT_EQ(h.i, 2);
-  EXPECT_EQ(h.j, 3);
-  EXPECT_NEAR(h.value, 2 * 12.5 + 3 * 27.5, 1e-4);
-  // The grid's corners.
-  h = grloct_at(t.g, 0, 0);
-  EXPECT_EQ(h.i, 1);
-  EXPECT_EQ(h.j, 1);
-  EXPECT_NEAR(h.value, 0, 1e-5);
-  h = grloct_at(t.g, 40, 30);
-  EXPECT_EQ(h.i, 4);
-  EXPECT_EQ(h.j, 3);
-  EXPECT_NEAR(h.value, 170, 1e-4);
-  // An outer edge.
-  h = grloct_at(t.g, 40, 15);
-  EXPECT_EQ(h.i, 4);
-  EXPECT_NEAR(h.value, 125, 1e-4);
+  struct Case {
+    float x, y;
+    int i, j;
+  } cases[] = {{12.5f, 27.5f, 2, 3}, {0, 0, 1, 1}, {40, 30, 4, 3}, {40, 15, 4, 2},  // inside, corners, outer edge
+               {20, 15, 2, 2},       {15, 20, 2, 2}, {20, 20, 2, 2},                   // shared edges and node
+               {-1, 5, 0, 0},        {41, 5, 0, 0},  {5, 30.01f, 0, 0}, {1e9f, 1e9f, 0, 0}};
+  for (const Case& c : cases) {
+    const GridHit h = grloct_at(t.g, c.x, c.y);
+    EXPECT_EQ(std::pair(h.i, h.j), std::pair(c.i, c.j)) << c.x << " " << c.y;
+    if (c.i == 0) EXPECT_EQ(h.value, 0.0f) << c.x << " " << c.y;
+    else EXPECT_NEAR(h.value, 2 * c.x + 3 * c.y, 1e-4) << c.x << " " << c.y;
+  }
 }
 
 // Empty nodes are never blended into values: every point of a cell with an
@@ -76,33 +73,6 @@ TEST(GridLocation, CellsWithAnEmptyCornerGiveNoData) {
   }
   EXPECT_NEAR(grloct_at(t.g, 35, 25).value, 2 * 35 + 3 * 25, 1e-4);
   EXPECT_NEAR(where.locate(5, 25).value, 2 * 5 + 3 * 25, 1e-4);
-}
-
-TEST(GridLocation, SharedEdgesGoToTheFirstCellInScanOrder) {
-  TestGrid t(5, 4, 10, 0);
-  // x = 20 is shared by cells i = 2 and 3: i is the outer loop.
-  GridHit h = grloct_at(t.g, 20, 15);
-  EXPECT_EQ(h.i, 2);
-  EXPECT_EQ(h.j, 2);
-  // y = 20 is shared by cells j = 2 and 3 of one column.
-  h = grloct_at(t.g, 15, 20);
-  EXPECT_EQ(h.i, 2);
-  EXPECT_EQ(h.j, 2);
-  // An inner node touches four cells: the first one wins.
-  h = grloct_at(t.g, 20, 20);
-  EXPECT_EQ(h.i, 2);
-  EXPECT_EQ(h.j, 2);
-  EXPECT_NEAR(h.value, 100, 1e-4);
-}
-
-TEST(GridLocation, OutsideEveryCellGivesZeros) {
-  TestGrid t(5, 4, 10, 0);
-  for (auto [px, py] : {std::pair{-1.0f, 5.0f}, {41.0f, 5.0f}, {5.0f, 30.01f}, {1e9f, 1e9f}}) {
-    const GridHit h = grloct_at(t.g, px, py);
-    EXPECT_EQ(h.i, 0);
-    EXPECT_EQ(h.j, 0);
-    EXPECT_EQ(h.value, 0.0f);
-  }
 }
 
 TEST(GridLocation, RotatedAndMirroredGrids) {

@@ -12,6 +12,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
+#include "sketra/control/control.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
@@ -64,11 +65,7 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
   // Shows the grid's extents in the window, as the control loop does.
   void frame(const GridData& g) {
     call(kViewExtents, g);
-    grsset(float(w_[0] - grcomn.xorgr), float(w_[1] - grcomn.xorgr), float(w_[2] - grcomn.yorgr),
-           float(w_[3] - grcomn.yorgr));
-    auto& c = grcomn;
-    c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
-    grsfac();
+    korvel::testing::show_extents(w_);
   }
   std::string out() {
     unit_flush(40);
@@ -158,6 +155,52 @@ TEST_F(ContourViewTest, DrawingStopsWhenInterrupted) {
   EXPECT_FALSE(script_pending());  // nothing queued for the loop
 }
 
+// Yaw -> Left over a grid with empty nodes on its edge: the filled cells
+// and the domain boundary meet at the same projected points, and nothing
+// lies outside the projected box of the grid at the heights of its data
+// (an empty node drawn at -9999 lands kilometres away).
+TEST_F(ContourViewTest, AThreeDViewDrawsCellsAndBoundaryInOneProjection) {
+  const GridData g = hill(11, 11, 10);
+  v_[1] = v_[11] = v_[120] = -9999.0f;  // more empty nodes along the edges
+  call(kViewExtents, g);
+  grsset(-100, 200, -100, 200);
+  grcomn.xmncgr = -100, grcomn.xmxcgr = 200, grcomn.ymncgr = -100, grcomn.ymxcgr = 200;
+  grsfac();
+  grcomn.in[6] = 1;   // empty cells drawn
+  grcomn.in[11] = 1;  // domain boundary
+  set_contour_lines(false);
+  rotate_view(0, 2, 10);
+  rec().clear_calls();
+  draw_grid(g, levels_);
+  float lo = 1e9f, hi = -1e9f;
+  for (float v : v_)
+    if (v > -9999.0f) lo = std::min(lo, v), hi = std::max(hi, v);
+  int x0 = 1 << 30, x1 = -x0, y0 = x0, y1 = -x0;
+  for (float x : {0.0f, 100.0f})
+    for (float y : {0.0f, 100.0f})
+      for (float z : {lo, hi}) {
+        float xs = 0, ys = 0, zs = 0;
+        grtran(x, y, z, xs, ys, zs);
+        const DevicePoint d = world_to_device(xs, ys);
+        x0 = std::min(x0, d.x), x1 = std::max(x1, d.x), y0 = std::min(y0, d.y), y1 = std::max(y1, d.y);
+      }
+  std::vector<DevicePoint> cell_points;
+  for (const auto* f : rec().of(DriverCall::Polygon)) cell_points.insert(cell_points.end(), f->points.begin(), f->points.end());
+  const auto lines = rec().of(DriverCall::Polyline);
+  ASSERT_FALSE(cell_points.empty());
+  ASSERT_FALSE(lines.empty());
+  auto inside = [&](DevicePoint d) { return d.x >= x0 - 1 && d.x <= x1 + 1 && d.y >= y0 - 1 && d.y <= y1 + 1; };
+  for (const DevicePoint& d : cell_points) EXPECT_TRUE(inside(d)) << d.x << " " << d.y;
+  for (const auto* l : lines)
+    for (const DevicePoint& d : l->points) {
+      EXPECT_TRUE(inside(d)) << d.x << " " << d.y;
+      const bool on_a_cell = std::any_of(cell_points.begin(), cell_points.end(), [&](DevicePoint c) {
+        return std::abs(c.x - d.x) <= 1 && std::abs(c.y - d.y) <= 1;
+      });
+      EXPECT_TRUE(on_a_cell) << d.x << " " << d.y;
+    }
+}
+
 // ---------------------------------------------------------------- entries
 
 TEST_F(ContourViewTest, AlterChangesTheViewersValuesButNotEmptyNodes) {
@@ -175,7 +218,8 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   const GridData g = hill(11, 11, 10);
   korvel::testing::write_file("pts.txt", "2600015 1200025\n2600500 1200500\n");
   korvel::testing::write_file("sec.txt", "2600000 1200050\n2600030 1200050\n2600030 1200090\n");
-  grscpt(Entries{"I", "1 2600015", "2 1200025", "D", "N", "pts.txt", "A", "5", "S", "sec.txt", "X", "D"});
+  grscpt(Entries{"I", "1 2600015", "2 1200025", "D", "N", "pts.txt", "A", "5", "S", "sec.txt", "S", "table.txt", "X",
+                 "D"});
   call(-5, g);
   const GridHit h = grloct_at(g, 15, 25);
   EXPECT_EQ(dialogs.messages[0], "(X,Y):  2600015.00  1200025.00 F:" + fmt_f(h.value, 12, 3));
@@ -190,6 +234,11 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   EXPECT_NE(o.find("       70.00" + fmt_f(grloct_at(g, 30, 90).value, 12, 3)), std::string::npos);
   EXPECT_FLOAT_EQ(grcnt.spacing, 5);
   EXPECT_FLOAT_EQ(grcnt.dist, 70);
+  // The page after the section is the section's own table, not the sum
+  // curve of the grid.
+  const std::string table = read_file("table.txt");
+  EXPECT_EQ(table.substr(0, 27), "SUM CURVE\nVALUE[ ]  SUM[-]\n") << table;
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 32);
 }
 
 TEST_F(ContourViewTest, ASectionOfTooManySamplesIsRefusedBeforeTheWork) {

@@ -60,10 +60,7 @@ class SurfaceViewTest : public korvel::testing::WithRecordingDriver {
   // Shows the extents in the window, as the control loop does.
   void frame(SurfaceView& s) {
     call(s, kViewExtents);
-    grsset(w_[0] - grcomn.xorgr, w_[1] - grcomn.xorgr, w_[2] - grcomn.yorgr, w_[3] - grcomn.yorgr);
-    auto& c = grcomn;
-    c.xmncgr = c.xmingr, c.xmxcgr = c.xmaxgr, c.ymncgr = c.ymingr, c.ymxcgr = c.ymaxgr;
-    grsfac();
+    korvel::testing::show_extents(w_);
   }
   std::vector<float> x_, y_, v_;
   std::vector<Triangle> t_;
