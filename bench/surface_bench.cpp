@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/formats/grid_files.h"
+#include "surface_fixture.h"
 #include "app/loader.h"
 #include "app/mainmenu.h"
 #include "app/mapping/mapping.h"
@@ -39,41 +40,11 @@
 
 namespace {
 
-constexpr int kSide = 1001;   // nodes per side: 2 * 1000 * 1000 triangles
+using bench::kExtent;
+using bench::kSide;
+using bench::surface;
+using bench::Surface;
 constexpr int kGrid = 2000;   // grid nodes per side
-constexpr float kExtent = 1000.0f;
-
-struct Surface {
-  std::vector<float> x, y, z;
-  std::vector<korvel::Triangle> t;
-};
-
-float height(float x, float y) { return 400.0f + 20.0f * std::sin(x / 90.0f) * std::cos(y / 130.0f) + 0.01f * x; }
-
-Surface make_surface() {
-  Surface s;
-  std::mt19937 gen(3);
-  std::uniform_real_distribution<float> jitter(-0.3f, 0.3f);
-  const float d = kExtent / float(kSide - 1);
-  for (int j = 0; j < kSide; ++j)
-    for (int i = 0; i < kSide; ++i) {
-      const bool edge = i == 0 || j == 0 || i == kSide - 1 || j == kSide - 1;
-      const float x = float(i) * d + (edge ? 0 : jitter(gen) * d), y = float(j) * d + (edge ? 0 : jitter(gen) * d);
-      s.x.push_back(x), s.y.push_back(y), s.z.push_back(height(x, y));
-    }
-  for (int j = 0; j + 1 < kSide; ++j)
-    for (int i = 0; i + 1 < kSide; ++i) {
-      const std::int32_t p = j * kSide + i + 1;
-      s.t.push_back({p, p + 1, p + kSide + 1});
-      s.t.push_back({p, p + kSide + 1, p + kSide});
-    }
-  return s;
-}
-
-const Surface& surface() {
-  static const Surface s = make_surface();
-  return s;
-}
 
 struct Grid {
   std::vector<float> gx, gy;

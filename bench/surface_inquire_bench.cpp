@@ -16,38 +16,15 @@
 #include <vector>
 
 #include "sketra/modes/surface/surface_inquire.h"
+#include "surface_fixture.h"
 
 namespace {
 
-struct Surface {
-  std::vector<float> x, y, z;
-  std::vector<korvel::Triangle> t;
-};
-
-// nx x ny nodes d apart (jittered inside), two triangles per cell.
-template <class F>
-Surface make(int nx, int ny, float d, float jitter, F height) {
-  Surface s;
-  std::mt19937 gen(3);
-  std::uniform_real_distribution<float> u(-jitter, jitter);
-  for (int j = 0; j < ny; ++j)
-    for (int i = 0; i < nx; ++i) {
-      const bool edge = i == 0 || j == 0 || i == nx - 1 || j == ny - 1;
-      const float x = float(i) * d + (edge ? 0 : u(gen) * d), y = float(j) * d + (edge ? 0 : u(gen) * d);
-      s.x.push_back(x), s.y.push_back(y), s.z.push_back(height(x, y));
-    }
-  for (int j = 0; j + 1 < ny; ++j)
-    for (int i = 0; i + 1 < nx; ++i) {
-      const std::int32_t p = j * nx + i + 1;
-      s.t.push_back({p, p + 1, p + nx + 1});
-      s.t.push_back({p, p + nx + 1, p + nx});
-    }
-  return s;
-}
+using bench::Surface;
 
 const Surface& hills() {
-  static const Surface s =
-      make(1001, 1001, 1.0f, 0.3f, [](float x, float y) { return 400 + 20 * std::sin(x / 90) * std::cos(y / 130); });
+  static const Surface s = bench::make_surface(
+      1001, 1001, 1.0f, 0.3f, [](float x, float y) { return 400 + 20 * std::sin(x / 90) * std::cos(y / 130); });
   return s;
 }
 
@@ -87,7 +64,7 @@ void BM_MeanInPolygon(benchmark::State& state) {
 BENCHMARK(BM_MeanInPolygon)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_Flowtrace(benchmark::State& state) {
-  static const Surface s = make(10001, 101, 1.0f, 0.2f, [](float x, float y) {
+  static const Surface s = bench::make_surface(10001, 101, 1.0f, 0.2f, [](float x, float y) {
     return 1000 - x + 0.01f * (y - 50) * (y - 50);  // a valley falling along x
   });
   std::vector<float> z = s.z;

@@ -88,16 +88,19 @@ FileResult write_element_file(TextOut& out, std::span<const Triangle> triangles,
   sketra::append_i(out.text, n, 10);
   out.line("     3     0");
   for (std::int64_t k = 1; k <= n && out.ok(); ++k) {
-    const Triangle& t = triangles[std::size_t(k - 1)];
-    sketra::append_i(out.text, k, 10);
-    sketra::append_i(out.text, t.a, 10);
-    sketra::append_i(out.text, t.b, 10);
-    sketra::append_i(out.text, t.c, 10);
+    append_element_line(out.text, k, triangles[std::size_t(k - 1)]);
     out.end();
     gauge(k, n, "writing .ele file");
   }
   out.line(kTriangleTrailer);
   return out.finish();
+}
+
+void append_element_line(std::string& text, std::int64_t k, const Triangle& t) {
+  sketra::append_i(text, k, 10);
+  sketra::append_i(text, t.a, 10);
+  sketra::append_i(text, t.b, 10);
+  sketra::append_i(text, t.c, 10);
 }
 
 }  // namespace korvel

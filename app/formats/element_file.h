@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "app/formats/format_io.h"
@@ -50,5 +51,9 @@ ElementFile read_element_file(sketra::LineReader& r, std::int64_t capacity, std:
 // Writes an element file of the triangles (numbered from 1, node numbers as
 // they are). Progress: "writing .ele file".
 FileResult write_element_file(TextOut& out, std::span<const Triangle> triangles, Progress& progress);
+
+// One element line: the triangle number k and its three node numbers, each
+// in a field of 10.
+void append_element_line(std::string& text, std::int64_t k, const Triangle& t);
 
 }  // namespace korvel

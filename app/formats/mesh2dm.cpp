@@ -163,4 +163,35 @@ Mesh2dm ir2dm(sketra::LineReader& r, double& xorig, double& yorig, const Ir2dmRe
   return m;
 }
 
+FileResult write_2dm(TextOut& out, std::span<const float> x, std::span<const float> y, std::span<const float> value,
+                     std::span<const Triangle> triangles, Origin origin, Progress& progress) {
+  Gauge gauge(progress);
+  const auto ne = std::int64_t(triangles.size()), np = std::int64_t(std::min({x.size(), y.size(), value.size()}));
+  const std::int64_t total = ne + np;
+  out.line("MESH2D");
+  for (std::int64_t k = 1; k <= ne && out.ok(); ++k) {
+    const Triangle& t = triangles[std::size_t(k - 1)];
+    out.text += "E3T ";
+    sketra::append_i(out.text, k, 8);
+    sketra::append_i(out.text, t.a, 8);
+    sketra::append_i(out.text, t.b, 8);
+    sketra::append_i(out.text, t.c, 8);
+    sketra::append_i(out.text, 1, 4);
+    out.end();
+    if (k % 4096 == 0) gauge(k, total, "writing data");
+  }
+  for (std::int64_t i = 1; i <= np && out.ok(); ++i) {
+    const auto k = std::size_t(i - 1);
+    out.text += "ND ";
+    sketra::append_i(out.text, i, 8);
+    sketra::append_e(out.text, double(x[k]) + origin.x, 16, 9);
+    sketra::append_e(out.text, double(y[k]) + origin.y, 16, 9);
+    sketra::append_e(out.text, double(value[k]), 14, 7);
+    out.end();
+    if (i % 4096 == 0) gauge(ne + i, total, "writing data");
+  }
+  gauge(total, total, "writing data");
+  return out.finish();
+}
+
 }  // namespace korvel

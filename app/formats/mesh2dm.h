@@ -22,10 +22,12 @@
 //   if (!m.error.empty()) grmesg(m.error);   // "ir2dm: error at line 17"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/formats/format_io.h"
 #include "app/formats/geometry.h"
 #include "sketra/base/units.h"
 
@@ -84,5 +86,18 @@ struct Mesh2dm {
 // that does not read or names a node the file did not give ends the pass
 // with the error text. Cost: one pass over the file per part read.
 Mesh2dm ir2dm(sketra::LineReader& r, double& xorig, double& yorig, const Ir2dmRequest& req);
+
+// Writes a triangulated surface as a 2DM file: "MESH2D", one "E3T" card per
+// triangle (its number and three node numbers in fields of 8, material 1 in
+// a field of 4), then one "ND" card per node (number in a field of 8; x and
+// y with `origin` added in double precision as E16.9, the value as E14.7):
+//
+//   MESH2D
+//   E3T        1       1       2       3   1
+//   ND        1 0.260000000E+07 0.120000000E+07 0.4200000E+03
+//
+// Progress: "writing data". Cost: one pass, no allocation per card.
+FileResult write_2dm(TextOut& out, std::span<const float> x, std::span<const float> y, std::span<const float> value,
+                     std::span<const Triangle> triangles, Origin origin, Progress& progress);
 
 }  // namespace korvel

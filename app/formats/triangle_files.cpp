@@ -1,8 +1,10 @@
 #include "app/formats/triangle_files.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
+#include "app/formats/element_file.h"
 #include "sketra/base/textfmt.h"
 
 namespace korvel {
@@ -226,6 +228,200 @@ FileResult write_poly_file(TextOut& out, std::span<const Edge> edges, std::span<
     out.end();
   }
   out.line(kTriangleTrailer);
+  return out.finish();
+}
+
+// ---- A surface for TRIANGLE --------------------------------------------------------
+
+FileResult write_node_ele_file(TextOut& out, std::span<const float> x, std::span<const float> y,
+                               std::span<const float> value, std::span<const Triangle> triangles, Origin origin,
+                               Progress& progress) {
+  Gauge gauge(progress);
+  const auto np = std::int64_t(std::min({x.size(), y.size(), value.size()})), ne = std::int64_t(triangles.size());
+  sketra::ListLine(out.text).i(np);
+  out.line(" 2 1 1");
+  for (std::int64_t i = 1; i <= np && out.ok(); ++i) {
+    const auto k = std::size_t(i - 1);
+    append_node_line(out.text, i, double(x[k]) + origin.x, double(y[k]) + origin.y, value[k], 0);
+    out.end();
+    gauge(i, np + ne, "writing data");
+  }
+  sketra::ListLine(out.text).i(ne);
+  out.line(" 3 0");
+  for (std::int64_t k = 1; k <= ne && out.ok(); ++k) {
+    append_element_line(out.text, k, triangles[std::size_t(k - 1)]);
+    out.end();
+    gauge(np + k, np + ne, "writing data");
+  }
+  return out.finish();
+}
+
+FileResult write_area_file(TextOut& out, std::span<const float> value, std::span<const Triangle> triangles,
+                           Progress& progress) {
+  Gauge gauge(progress);
+  const auto ne = std::int64_t(triangles.size());
+  sketra::ListLine(out.text).i(ne);
+  out.end();
+  for (std::int64_t k = 1; k <= ne && out.ok(); ++k) {
+    const Triangle& t = triangles[std::size_t(k - 1)];
+    float sum = 0;
+    int n = 0;
+    for (std::int32_t node : {t.a, t.b, t.c}) {
+      const float v = value[std::size_t(node - 1)];
+      if (v > 0.0001f) sum += v, ++n;
+    }
+    sketra::ListLine(out.text).i(k).r(n > 0 ? sum / float(n) : -1.0f);
+    out.end();
+    gauge(k, ne, "saving area data");
+  }
+  return out.finish();
+}
+
+// ---- Node files given new values ------------------------------------------------------
+
+namespace {
+
+// The blank-separated words of a line up to its comment: their count, and
+// the offsets of the first out.size() of them.
+struct Word {
+  std::size_t begin, end;
+};
+int split_words(std::string_view line, std::span<Word> out) {
+  const std::size_t stop = std::min(line.find('#'), line.size());
+  int n = 0;
+  std::size_t i = 0;
+  for (;;) {
+    while (i < stop && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+    if (i >= stop) break;
+    const std::size_t b = i;
+    while (i < stop && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+    if (std::size_t(n) < out.size()) out[std::size_t(n)] = {b, i};
+    ++n;
+  }
+  return n;
+}
+
+bool word_value(std::string_view line, Word w, double& v) {
+  sketra::FreeResult r = sketra::read_reals(line.substr(w.begin, w.end - w.begin), std::span<double>(&v, 1));
+  return !r.error && r.filled == 1 && std::isfinite(v);
+}
+
+// The shortest text that reads back as the same single-precision value.
+void append_value(std::string& out, float v) {
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, std::size_t(r.ptr - buf));
+}
+
+// The header line with its attribute count set to 1; the counts it leaves
+// out are written (dimension 2, no markers).
+std::string header_with_attribute(std::string_view line, std::span<const Word> w) {
+  if (w.size() >= 3) return std::string(line.substr(0, w[2].begin)) + "1" + std::string(line.substr(w[2].end));
+  std::string s(line.substr(0, w.back().end));
+  s += w.size() == 1 ? " 2 1 0" : " 1 0";
+  return s + std::string(line.substr(w.back().end));
+}
+
+}  // namespace
+
+namespace {
+
+// One walk through a node file from its start: every node line parsed by
+// the header's counts. Without `out` the positions and old values are
+// collected into `nodes`; with it every line is written, node lines with
+// values[i]. A failure comes back in `verdict`.
+bool walk_node_file(LineReader& in, const std::string& name, NodePositions& nodes, const float* values,
+                    TextOut* out, Progress& progress, FileResult& verdict) {
+  in.rewind();
+  auto fail = [&](FileResult r) {
+    verdict = std::move(r);
+    return false;
+  };
+  auto copy = [out](std::string_view line) {
+    if (out) out->line(line);
+  };
+  std::string_view line;
+  Word w[4];
+  int n = 0;
+  // Comment and blank lines before the header are carried over.
+  while ((n = in.next(line) ? split_words(line, w) : -1) == 0) copy(line);
+  if (n < 0) return fail(FileResult::failure("no node count in " + name, name));
+  double head[4] = {0, 2, 0, 0};
+  for (int k = 0; k < std::min(n, 4); ++k)
+    if (!word_value(line, w[k], head[k])) return fail(at_line("bad node header", name, in.record()));
+  if (!whole(head[0], 0, 9.0e15) || head[1] != 2 || !whole(head[2], 0, 1.0e6) || !whole(head[3], 0, 1))
+    return fail(at_line("bad node header", name, in.record()));
+  const auto count = std::int64_t(head[0]);
+  const int attributes = int(head[2]);
+  nodes.has_old = attributes > 0;
+  if (out && attributes == 0) out->line(header_with_attribute(line, std::span<const Word>(w, std::size_t(std::min(n, 4)))));
+  else copy(line);
+  if (!out) {
+    const std::size_t room = in.size() != UINT64_MAX ? std::size_t(in.size() / 16) + 1 : 1;
+    const auto want = std::size_t(std::min<std::int64_t>(count, std::int64_t(room)));
+    nodes.x.reserve(want), nodes.y.reserve(want), nodes.old.reserve(want);
+  }
+  Gauge gauge(progress);
+  for (std::int64_t i = 0; i < count && (!out || out->ok());) {
+    if (!in.next(line)) return fail(short_file(name, i, count, "nodes"));
+    n = split_words(line, w);
+    if (n == 0) {  // a comment or blank line between the nodes
+      copy(line);
+      continue;
+    }
+    if (out) {
+      if (n < 3 + std::min(attributes, 1)) return fail(FileResult::failure(name + " changed while it was read", name));
+      // The value replaces the first attribute, or follows y.
+      const float v = values[i];
+      const std::size_t cut = attributes > 0 ? w[3].begin : w[2].end, rest = attributes > 0 ? w[3].end : w[2].end;
+      out->text.append(line.substr(0, cut));
+      if (attributes == 0) out->text += ' ';
+      append_value(out->text, v);
+      out->text.append(line.substr(rest));
+      out->end();
+    } else {
+      // Number, x, y and every attribute must be there; a missing marker
+      // is no loss, as the marker is carried over, not read.
+      double p[4] = {0, 0, 0, 0};
+      bool good = n >= 3 + attributes;
+      for (int k = 0; k < 3 + std::min(attributes, 1) && good; ++k) good = word_value(line, w[k], p[k]);
+      if (!good || !whole(p[0], -9.0e15, 9.0e15)) return fail(at_line("bad node", name, in.record()));
+      nodes.x.push_back(p[1]), nodes.y.push_back(p[2]), nodes.old.push_back(float(p[3]));
+    }
+    ++i;
+    gauge(i, count, out ? "writing nodes" : "reading nodes");
+  }
+  if (!out) return true;
+  // Everything after the last node (the trailer, an element part) as it is.
+  while (out->ok() && in.next(line)) out->line(line);
+  if (out->ok() && in.size() != UINT64_MAX && in.offset() != in.size())
+    return fail(FileResult::failure("read error in " + name, name));
+  return true;
+}
+
+}  // namespace
+
+FileResult map_node_file(LineReader& in, TextOut& out, const std::string& name, const NodeValues& values,
+                         Progress& progress, NodeFileMapped& done) {
+  done = {};
+  NodePositions nodes;
+  FileResult verdict;
+  std::vector<float> v;
+  if (!walk_node_file(in, name, nodes, nullptr, nullptr, progress, verdict)) {
+    out.finish();
+    return verdict;
+  }
+  if (!values(nodes, v) || v.size() != nodes.x.size()) {
+    out.finish();
+    return FileResult::failure("mapping stopped", name);
+  }
+  if (!walk_node_file(in, name, nodes, v.data(), &out, progress, verdict)) {
+    out.finish();
+    return verdict;
+  }
+  // A file that changed between the two readings is caught here too.
+  done.nodes = std::int64_t(nodes.x.size());
+  done.attribute_added = !nodes.has_old;
   return out.finish();
 }
 

@@ -115,4 +115,19 @@ FileResult write_grid_points(TextOut& out, const GridNodesView& g, Origin origin
   return out.finish();
 }
 
+FileResult write_points_above(TextOut& out, std::span<const float> x, std::span<const float> y,
+                              std::span<const float> value, float above, Origin origin, Progress& progress) {
+  Gauge gauge(progress);
+  const auto n = std::int64_t(std::min({x.size(), y.size(), value.size()}));
+  for (std::int64_t i = 0; i < n && out.ok(); ++i) {
+    const auto k = std::size_t(i);
+    if (value[k] > above) {
+      sketra::ListLine(out.text).d(double(x[k]) + origin.x).d(double(y[k]) + origin.y).r(value[k]);
+      out.end();
+    }
+    gauge(i + 1, n, "writing data");
+  }
+  return out.finish();
+}
+
 }  // namespace korvel

@@ -88,4 +88,10 @@ FileResult write_grid_xyz(TextOut& out, const GridGeometry& g, Origin origin, st
 FileResult write_grid_points(TextOut& out, const GridNodesView& g, Origin origin, float displacement,
                              const std::function<float()>& random, Progress& progress);
 
+// Writes the points whose value exceeds `above`, one record each: x and y
+// with the origin added in double precision and the value, free format.
+// Progress: "writing data".
+FileResult write_points_above(TextOut& out, std::span<const float> x, std::span<const float> y,
+                              std::span<const float> value, float above, Origin origin, Progress& progress);
+
 }  // namespace korvel

@@ -49,28 +49,6 @@ int sci_digits(double av, int sig, char* digits, int& ndig) {
   return e;
 }
 
-// Exponent field of a Fortran E edit: "E+03", or "+151" beyond two digits.
-// False when the exponent needs more than three digits.
-bool exponent_field(int k, char letter, std::string& s) {
-  int a = std::abs(k);
-  char sign = k < 0 ? '-' : '+';
-  if (a <= 99) {
-    s += letter;
-    s += sign;
-    s += char('0' + a / 10);
-    s += char('0' + a % 10);
-    return true;
-  }
-  if (a <= 999) {
-    s += sign;
-    s += char('0' + a / 100);
-    s += char('0' + a / 10 % 10);
-    s += char('0' + a % 10);
-    return true;
-  }
-  return false;
-}
-
 // Fixed-point digits of av >= 0 with d decimals ("12.500" for 12.5, 3),
 // for the common case: d <= 9 and av * 10^d below 2^50. The product carries
 // a relative error of at most 2^-53, so its rounding to an integer is the
@@ -148,32 +126,48 @@ std::string fmt_f(double v, int w, int d) {
   return s;
 }
 
-std::string fmt_e(double v, int w, int d, char letter) {
-  std::string out;
+void append_e(std::string& out, double v, int w, int d, char letter) {
   if (!std::isfinite(v)) {
     append_nonfinite(out, v, w);
-    return out;
+    return;
   }
-  d = std::max(d, 1);
-  std::string s;
-  if (std::signbit(v)) s += '-';
-  size_t zero_at = s.size();
-  s += "0.";
+  d = std::clamp(d, 1, 300);
+  char s[400];
+  std::size_t n = 0;
+  if (std::signbit(v)) s[n++] = '-';
+  const std::size_t zero_at = n;
+  s[n++] = '0';
+  s[n++] = '.';
   int k = 0;
   if (v == 0) {
-    s.append(size_t(d), '0');
+    std::memset(s + n, '0', std::size_t(d));
+    n += std::size_t(d);
   } else {
-    char digits[400];
     int nd = 0;
-    k = sci_digits(std::fabs(v), d, digits, nd) + 1;
-    s.append(digits, size_t(nd));
+    k = sci_digits(std::fabs(v), d, s + n, nd) + 1;
+    n += std::size_t(nd);
   }
-  if (!exponent_field(k, letter, s)) {
-    out.append(size_t(std::max(w, 0)), '*');
-    return out;
+  const int a = std::abs(k);
+  if (a > 999) {
+    out.append(std::size_t(std::max(w, 0)), '*');
+    return;
   }
-  if (int(s.size()) > w) s.erase(zero_at, 1);
-  pad_left(out, s, w);
+  if (a <= 99) s[n++] = letter;
+  s[n++] = k < 0 ? '-' : '+';
+  if (a > 99) s[n++] = char('0' + a / 100);
+  s[n++] = char('0' + a / 10 % 10);
+  s[n++] = char('0' + a % 10);
+  std::string_view body(s, n);
+  if (int(n) > w) {  // no room for the optional leading zero
+    std::memmove(s + zero_at, s + zero_at + 1, n - zero_at - 1);
+    body = std::string_view(s, n - 1);
+  }
+  pad_left(out, body, w);
+}
+
+std::string fmt_e(double v, int w, int d, char letter) {
+  std::string out;
+  append_e(out, v, w, d, letter);
   return out;
 }
 

@@ -65,6 +65,7 @@ std::string fmt_g(double v, int w, int d);
 // Appending forms for building long lines without temporaries.
 void append_i(std::string& out, long long v, int w);
 void append_f(std::string& out, double v, int w, int d);
+void append_e(std::string& out, double v, int w, int d, char letter = 'E');
 
 // Text cut or blank-padded to exactly w characters (a fixed-width field).
 std::string fmt_a(std::string_view s, int w);

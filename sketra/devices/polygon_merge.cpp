@@ -386,13 +386,19 @@ void append_reversed(const Rings& rings, std::size_t r, MergedPolygon& out) {
 
 // ---------------------------------------------------------------- edge table
 
-std::size_t EdgeTable::home(const MergeEdge& e) const {
-  // Multiplicative hashing of the undirected edge; the top bits pick the slot.
+namespace {
+
+// Multiplicative hashing of the undirected edge; use the top bits.
+std::uint64_t edge_hash(const MergeEdge& e) {
   const std::uint64_t lo = std::min(e.a, e.b), hi = std::max(e.a, e.b);
   const std::uint64_t h = (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^
                           (std::uint64_t(std::uint32_t(e.colour)) * 0x165667B19E3779F9ull);
-  return std::size_t((h ^ (h >> 29)) >> shift_);
+  return h ^ (h >> 29);
 }
+
+}  // namespace
+
+std::size_t EdgeTable::home(const MergeEdge& e) const { return std::size_t(edge_hash(e) >> shift_); }
 
 void EdgeTable::grow() {
   std::vector<MergeEdge> old = std::move(slots_);
@@ -400,16 +406,17 @@ void EdgeTable::grow() {
   shift_ = 64 - std::countr_zero(slots_.size());
   count_ = 0;
   for (const MergeEdge& e : old)
-    if (e.a != e.b) toggle(e.a, e.b, e.colour);
+    if (e.a != e.b) toggle(e.a, e.b, e.colour, true, e.stamp);
 }
 
-EdgeTable::Added EdgeTable::toggle(std::uint64_t a, std::uint64_t b, int colour) {
+EdgeTable::Added EdgeTable::toggle(std::uint64_t a, std::uint64_t b, int colour, bool insert, std::uint32_t stamp) {
   if (2 * (count_ + 1) > slots_.size()) grow();
   const std::size_t mask = slots_.size() - 1;
-  const MergeEdge e{a, b, colour};
+  const MergeEdge e{a, b, colour, stamp};
   for (std::size_t i = home(e);; i = (i + 1) & mask) {
     MergeEdge& s = slots_[i];
     if (s.a == s.b) {
+      if (!insert) return Added::absent;
       s = e;
       ++count_;
       return Added::inserted;
@@ -443,6 +450,64 @@ std::vector<MergeEdge> EdgeTable::edges() const {
   for (const MergeEdge& e : slots_)
     if (e.a != e.b) out.push_back(e);
   return out;
+}
+
+// ---------------------------------------------------------------- open edges
+
+EdgeTable::Added OpenEdges::toggle(const MergeEdge& e) {
+  ++now_;
+  if (maybe_cold(e)) {
+    const EdgeTable::Added r = cold_.toggle(e.a, e.b, e.colour, false);
+    if (r != EdgeTable::Added::absent) return r;
+  }
+  const EdgeTable::Added r = hot_.toggle(e.a, e.b, e.colour, true, now_);
+  if (now_ % kHotSpan == 0) age();
+  return r;
+}
+
+void OpenEdges::age() {
+  const std::vector<MergeEdge> hot = hot_.edges();
+  hot_.clear();
+  for (const MergeEdge& e : hot) {
+    if (now_ - e.stamp < kHotSpan) {
+      hot_.toggle(e.a, e.b, e.colour, true, e.stamp);
+      continue;
+    }
+    cold_.toggle(e.a, e.b, e.colour);
+    if (filter_.size() * 64 < 16 * cold_.size()) {  // about 16 bits an edge
+      filter_.assign(std::max<std::size_t>(1024, filter_.size() * 4), 0);
+      for (const MergeEdge& c : cold_.edges()) mark_cold(c);
+    } else {
+      mark_cold(e);
+    }
+  }
+}
+
+// Two bits per edge, both taken from its hash.
+bool OpenEdges::maybe_cold(const MergeEdge& e) const {
+  if (cold_.size() == 0) return false;
+  const std::uint64_t h = edge_hash(e), mask = filter_.size() * 64 - 1;
+  const std::uint64_t i = (h >> 40) & mask, j = (h >> 7) & mask;
+  return (filter_[i / 64] >> (i % 64) & 1) && (filter_[j / 64] >> (j % 64) & 1);
+}
+
+void OpenEdges::mark_cold(const MergeEdge& e) {
+  const std::uint64_t h = edge_hash(e), mask = filter_.size() * 64 - 1;
+  const std::uint64_t i = (h >> 40) & mask, j = (h >> 7) & mask;
+  filter_[i / 64] |= std::uint64_t(1) << (i % 64);
+  filter_[j / 64] |= std::uint64_t(1) << (j % 64);
+}
+
+std::vector<MergeEdge> OpenEdges::edges() const {
+  std::vector<MergeEdge> out = hot_.edges(), cold = cold_.edges();
+  out.insert(out.end(), cold.begin(), cold.end());
+  return out;
+}
+
+void OpenEdges::clear() {
+  hot_.clear();
+  cold_.clear();
+  filter_ = {};
 }
 
 // ---------------------------------------------------------------- merger
@@ -520,7 +585,7 @@ void PieceMerger::unstage() {
   const MergeEdge e = stage_[0];
   std::copy(stage_.begin() + 1, stage_.begin() + std::ptrdiff_t(staged_), stage_.begin());
   --staged_;
-  if (open_.toggle(e.a, e.b, e.colour) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
+  if (open_.toggle(e) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
 }
 
 bool PieceMerger::flush_spool() {

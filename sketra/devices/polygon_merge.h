@@ -48,13 +48,16 @@ struct MergedPolygon {
 struct MergeEdge {
   std::uint64_t a = 0, b = 0;
   int colour = 0;
+  std::uint32_t stamp = 0;  // when it was added (see OpenEdges)
 };
 
 // Open-addressing set of directed edges in which adding b-a removes a-b.
 class EdgeTable {
  public:
-  enum class Added { inserted, cancelled, duplicate };
-  Added toggle(std::uint64_t a, std::uint64_t b, int colour);
+  enum class Added { inserted, cancelled, duplicate, absent };
+  // Removes b-a when present (cancelled); a-b present is a duplicate;
+  // otherwise adds a-b (inserted), or with `insert` false only says absent.
+  Added toggle(std::uint64_t a, std::uint64_t b, int colour, bool insert = true, std::uint32_t stamp = 0);
   std::size_t size() const { return count_; }
   void clear();
   // The edges left, in no particular order.
@@ -67,6 +70,29 @@ class EdgeTable {
   std::vector<MergeEdge> slots_;  // a == b marks a free slot
   int shift_ = 64;                // 64 - log2(slots)
   std::size_t count_ = 0;
+};
+
+// The open edges of a stream of pieces in two tables: those added lately,
+// among which the partner of an edge nearly always turns up (pieces come
+// row by row), and the older ones, mostly final boundary, with a bit
+// filter that spares most look-ups there. The lately added table stays
+// small enough for the processor's cache.
+class OpenEdges {
+ public:
+  EdgeTable::Added toggle(const MergeEdge& e);
+  std::size_t size() const { return hot_.size() + cold_.size(); }
+  std::vector<MergeEdge> edges() const;
+  void clear();
+
+ private:
+  void age();  // moves the edges older than kHotSpan additions to cold_
+  bool maybe_cold(const MergeEdge& e) const;
+  void mark_cold(const MergeEdge& e);
+
+  static constexpr std::uint32_t kHotSpan = 16384;
+  EdgeTable hot_, cold_;
+  std::vector<std::uint64_t> filter_;  // bits over cold_ (a power of two of them)
+  std::uint32_t now_ = 0;
 };
 
 class PieceMerger {
@@ -89,7 +115,7 @@ class PieceMerger {
   bool finish(const WriteMerged& merged, const WritePiece& piece);
 
   // Open boundary edges kept at most; beyond that nothing is merged.
-  static constexpr std::size_t kEdgeLimit = 2000000;
+  static constexpr std::size_t kEdgeLimit = 1000000;
 
  private:
   struct ClassTotals {
@@ -113,7 +139,7 @@ class PieceMerger {
   std::FILE* spool_ = nullptr;
   bool spool_failed_ = false;
   bool merging_ = true;
-  EdgeTable open_;
+  OpenEdges open_;
   std::map<int, ClassTotals> classes_;
   std::set<int> broken_;  // colours with pieces that cannot be merged
   std::vector<std::uint64_t> keys_;  // vertices of the piece being added

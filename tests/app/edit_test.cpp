@@ -30,19 +30,15 @@ class EditTest : public korvel::testing::AppWindowTest {
   }
 };
 
-TEST_F(EditTest, DisabledOrUnstructuredChoicesDoNothingToTheSets) {
+TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColourAndLeavesTheSets) {
   one_set();
   EXPECT_EQ(run({"1"}), EditResult::none);  // disabled while np = 0
-  store_add_point(0, 0, 0, 101);
-  EXPECT_EQ(run({"U", "X"}), EditResult::unstructured);
-  EXPECT_EQ(run({"9"}), EditResult::none);
-}
-
-TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColour) {
   store_add_point(0, 0, 1, 305);
   store_add_point(10, 0, 2, 1202);
   EXPECT_EQ(run({"U", "X"}), EditResult::unstructured);
   EXPECT_EQ(cin.code, (std::vector<std::int32_t>{301, 1201}));
+  EXPECT_EQ(run({"9"}), EditResult::none);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST_F(EditTest, DeletingAVertexDropsItsEdgesAndRenumbersTheRest) {

@@ -43,27 +43,6 @@ TEST_F(MainProgramTest, FileMenuLoadAndAddTakeNamesFromScript) {
   EXPECT_EQ(korvel::testing::read_file("help.txt").substr(0, 18), "FILE options are:\n");
 }
 
-TEST_F(MainProgramTest, StartupLoadsFirstFileThenAddsTheOthers) {
-  sketra::unit_close_all();
-  write_file("a.xyz", "100 200 1\n");
-  write_file("b.xyz", "101 201 2\n");
-  write_file("c.xyzi", "0 0 0 1\n1 1 1 0\n");
-  write_file("session", "D\nD\nD\n");
-  setenv("SKETRA_SCRIPT", "session", 1);
-  char a[] = "a.xyz", b[] = "b.xyz", c[] = "c.xyzi";
-  char* files[] = {a, b, c};
-  ASSERT_TRUE(startup(files));
-  unsetenv("SKETRA_SCRIPT");
-  EXPECT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin1.nseg, 1);
-  EXPECT_EQ(cin1.xorig, 100.0);
-  EXPECT_EQ(code(4), 1);  // every load dialog was answered from the script
-  EXPECT_EQ(sketra::dialogs.message_line, "found        4 points (        1 edges)");
-  shutdown();
-  std::string log = korvel::testing::read_file("outp");
-  EXPECT_NE(log.find("found        1 points (        0 edges)\n"), std::string::npos) << log;
-}
-
 // Names from the command line are used as given: a trailing blank belongs
 // to the name, a long name is not cut, and a missing name is reported as
 // it was given.

@@ -116,22 +116,14 @@ TEST_F(MapTest, TinFillsExactlyTheNodesOfItsSet) {
   EXPECT_EQ(cin.value[1].size(), 9u);
 }
 
-TEST_F(MapTest, GridTinStoresTheSurfacesValuesAsANewSetOrNothing) {
+// (A finished Tin stored as a set: tests/e2e/test_surface.sh.)
+TEST_F(MapTest, GridTinWithoutItsElementFileStoresNothing) {
   points_then_nodes(kTwoTriangles);
-  // The proposed geometry (10 x 10 nodes 1.111 apart from the origin), the
-  // surface viewer and the contour viewer left, the name "tin".
-  sketra::grscpt(Entries{"D", "X", "X", "tin"});
-  EXPECT_EQ(grid_action(4), GridResult::stored);
-  const GridGeometry g = cin1.set(1);
-  ASSERT_EQ(cin.value[0].size(), std::size_t(g.nx) * std::size_t(g.ny));
-  EXPECT_NEAR(cin.value[0][std::size_t(g.nx - 1)], 10 + cin.gx[std::size_t(g.nx - 1)], 1e-3);  // z = 10 + x + y
-  EXPECT_EQ(cpch.set_name[0].str(), "tin");
-  // Without its element file the gridding is cancelled: no set, no values.
   std::filesystem::remove("tin.ele");
   sketra::grscpt(Entries{"D"});
   EXPECT_EQ(grid_action(4), GridResult::cancelled);
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_TRUE(cin.value[1].empty());
+  EXPECT_EQ(cplot.nsets, 0);
+  EXPECT_TRUE(cin.value[0].empty());
 }
 
 }  // namespace

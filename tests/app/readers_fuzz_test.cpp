@@ -1,6 +1,7 @@
 // Broken files for every reader: valid files cut at every kind of place and
-// with bytes changed. Every load ends; afterwards the store is consistent,
-// and a rejected load has left it exactly as it was.
+// with bytes changed, and random keyword files built from the format's own
+// words. Every load ends; afterwards the store is consistent, and a
+// rejected load has left it exactly as it was.
 #include <gtest/gtest.h>
 #include <shapefil.h>
 
@@ -36,24 +37,30 @@ const char* k3ds = "0 0 1\n10 0 2\n0 10 3\n10 0 2\n10 10 4\n0 10 3\n";
 
 class ReadersFuzzTest : public korvel::testing::AppTest {
  protected:
-  // Loads `name` under Add after a small survey and checks the store.
-  void check_load(const std::string& name, const std::string& what) {
+  // Loads `name` (under Add unless `mode` says Load) after a small survey
+  // and checks the store, the parser and the units of data and includes.
+  void check_load(const std::string& name, const std::string& what, int mode = kAdd) {
+    if (cin1.np < 2 || cin1.np > 20000) reset_store();
     std::int32_t np = cin1.np, nseg = cin1.nseg;
     double xorig = cin1.xorig;
     float x2 = cin.x[1];
     ::testing::internal::CaptureStdout();
-    LoadOutcome r = load_file(name, kAdd, {"D", "D", "D"});
+    LoadOutcome r = load_file(name, mode, {"D", "D", "D"});
     ::testing::internal::GetCapturedStdout();
     ASSERT_TRUE(store_consistent()) << what;
-    if (r != LoadOutcome::loaded && r != LoadOutcome::cancelled) {
+    const bool kept = r != LoadOutcome::loaded && r != LoadOutcome::cancelled;
+    if (kept) {
       ASSERT_EQ(cin1.np, np) << what;
       ASSERT_EQ(cin1.nseg, nseg) << what;
       ASSERT_EQ(cin1.xorig, xorig) << what;
     }
-    ASSERT_EQ(cin.x[1], x2) << what;
+    if (kept || mode == kAdd) {
+      ASSERT_EQ(cin.x[1], x2) << what;
+    }
+    ASSERT_GE(parser.level, 0);
     ASSERT_FALSE(parser.aborted);
     ASSERT_FALSE(sketra::unit_is_open(cunit.data));
-    if (cin1.np > 20000) reset_store();
+    for (int u = 45; u <= 94; ++u) ASSERT_FALSE(sketra::unit_is_open(u)) << what;
   }
   void reset_store() {
     sketra::scriptq.reset();
@@ -125,6 +132,27 @@ TEST_F(ReadersFuzzTest, BrokenShapefiles) {
     for (int k = 0; k < 2; ++k) t[at(rng)] = char(byte(rng));
     write_file("s.shp", t);
     check_load("s.shp", "shp round " + std::to_string(round));
+  }
+}
+
+const char* kWords[] = {">>unstruct", ">>grid", ">>", "xyz", "xy", "lines", "bedlevel", "cs", "table", "locate",
+                        "move", "rotate", "color", "item", "xclip", "zclip", "max_distance", "min_distance",
+                        "boundary", "nx", "ny", "cellsize", "ncols", "{", "{a", "|", "}", "/", "#", "**",
+                        "include", "self.txt", "'q'", ",", "1", "2.5", "-3", "1e3", "1.5D2", "2*4", "-9999",
+                        "1000000", "0.001", "abc", "3.", ".5", "\t", "\r"};
+
+// Up to 40 lines of up to 7 words each, the file including itself now and then.
+TEST_F(ReadersFuzzTest, RandomKeywordFiles) {
+  std::mt19937 rng(2020);
+  std::uniform_int_distribution<int> lines(1, 40), words(0, 7), pick(0, int(std::size(kWords)) - 1);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = lines(rng); i > 0; --i) {
+      for (int j = words(rng); j > 0; --j) text += std::string(kWords[pick(rng)]) + ' ';
+      text += '\n';
+    }
+    write_file("self.txt", text);
+    check_load("self.txt", text, round % 3 == 0 ? kLoad : kAdd);
   }
 }
 

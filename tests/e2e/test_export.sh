@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Exports through the eXport menu: the example breaklines as Node/Poly and
-# Unstruct, the example grid as Grid and Xyz; then korvel reads its own grid
-# and unstruct files back and writes them again unchanged. The script
+# Unstruct, the example grid as Grid and Xyz; korvel reads its own grid and
+# unstruct files back (File Load) and writes them again unchanged. The script
 # answers are what the menus and dialogs consume: a hot key per menu, a file
 # name or prefix per file dialog, "D" for the load dialog; "##" lines are
 # comments.
 . "$(dirname "$0")/session.sh"
 
-# Session 1: the breaklines written as Node/Poly and as Unstruct.
+# Session 1: the breaklines written as Node/Poly and as Unstruct; the
+# Unstruct file read back (File Load) and written again.
 cat > lines.script <<'SCRIPT'
 ## the load dialog of river_banks.xyzi: apply
 D
@@ -19,6 +20,14 @@ river
 X
 U
 river.unstruct
+## File Load river.unstruct, its load dialog applied; eXport Unstruct to again.unstruct
+F
+L
+river.unstruct
+D
+X
+U
+again.unstruct
 ## File eXit
 F
 X
@@ -32,9 +41,10 @@ tail -2 river.poly | head -1 | grep -qx '           0'
 head -2 river.unstruct | tr '\n' '|' | grep -qx '>>unstruct|lines /|'
 [ "$(grep -c ' 1$' river.unstruct)" -eq 4 ]   # four lines start
 grep -qx 'xyz /' river.unstruct
+diff <(sed -n '/^lines \//,/^xyz \//p' river.unstruct) <(sed -n '/^lines \//,/^xyz \//p' again.unstruct)
 
 # Session 2: the grid written as Grid and as Xyz (a grid has no load
-# dialog).
+# dialog); the Grid file read back and written again.
 cat > grid.script <<'SCRIPT'
 ## eXport Grid to river.grd
 X
@@ -44,6 +54,13 @@ river.grd
 X
 X
 river.xyz
+## File Load river.grd; eXport Grid to again.grd
+F
+L
+river.grd
+X
+G
+again.grd
 ## File eXit
 F
 X
@@ -54,28 +71,4 @@ sed -n 1,4p river.grd | tr '\n' '|' | grep -qx '>>grid|nx     200|ny     110|xll
 [ "$(wc -l < river.grd)" -eq 118 ]
 head -2 river.xyz | tr '\n' '|' | grep -qx "item ''|/ X    Y   Z|"
 [ "$(wc -l < river.xyz)" -eq 22002 ]          # the default tol writes every node
-
-# Session 3: korvel reads both files back and writes them again.
-cat > back.script <<'SCRIPT'
-## the load dialog of river.unstruct: apply
-D
-## eXport Unstruct to again.unstruct
-X
-U
-again.unstruct
-## File eXit
-F
-X
-SCRIPT
-run_script back.script river.unstruct
-diff <(sed -n '/^lines \//,/^xyz \//p' river.unstruct) <(sed -n '/^lines \//,/^xyz \//p' again.unstruct)
-cat > back2.script <<'SCRIPT'
-## eXport Grid to again.grd, File eXit
-X
-G
-again.grd
-F
-X
-SCRIPT
-run_script back2.script river.grd
 cmp river.grd again.grd

@@ -6,62 +6,19 @@
 # then a point in the plot; the value reported in the log lies on the
 # plane. The key x leaves the viewer, f and x leave korvel.
 #
-# Clicks go by label (the layout log, SKETRA_LAYOUT_LOG), the plot point
-# by the middle of the plot frame, which the surface fills.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-layout=$work/layout.log
+# Clicks go by label (person.sh), the plot point by the middle of the plot
+# frame, which the surface fills.
+. "$(dirname "$0")/session.sh"
 
 # 21 x 16 nodes 10 m apart from (2600000, 1200000), two triangles per cell.
-awk 'BEGIN {
-  nx = 21; ny = 16; print nx * ny, 2, 1, 0
-  for (j = 0; j < ny; ++j) for (i = 0; i < nx; ++i)
-    printf "%d %.3f %.3f %.3f\n", j * nx + i + 1, 2600000 + 10 * i, 1200000 + 10 * j, 400 + i + 0.5 * j
-}' > plane.node
-awk 'BEGIN {
-  nx = 21; ny = 16; print 2 * (nx - 1) * (ny - 1), 3, 0; k = 0
-  for (j = 0; j < ny - 1; ++j) for (i = 0; i < nx - 1; ++i) {
-    p = j * nx + i + 1
-    print ++k, p, p + 1, p + nx + 1; print ++k, p, p + nx + 1, p + nx }
-}' > plane.ele
+. "$e2e/surface/plane.sh"  # plane.node, plane.ele
 
-SKETRA_LAYOUT_LOG=$layout timeout 120 "$KORVEL" plane.node > korvel.out &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
-
-seen=0
-# box_of LABEL: the box "x y w h" of LABEL drawn since the last click.
-box_of() {
-  local box=""
-  for _ in $(seq 300); do
-    box=$({ tail -n "+$((seen + 1))" "$layout" 2>/dev/null || true; } |
-      awk -v want="$1" '{ label = $0; for (k = 0; k < 4; ++k) sub(/^[^ ]+ /, "", label) }
-                        label == want { box = $1 " " $2 " " $3 " " $4 } END { print box }')
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || { echo "\"$1\" was not drawn"; tail -n 20 "$layout"; exit 1; }
-  echo "$box"
-}
-click_on() {
-  local b
-  b=$(box_of "$1")
-  sleep 0.3
-  seen=$(wc -l < "$layout")
-  # shellcheck disable=SC2086
-  xdotool mousemove --window "$wid" $(awk '{ print int($1 + $3 / 2), int($2 + $4 / 2) }' <<< "$b") click 1
-}
-
+start_korvel plane.node
 click_on Map
-box_of Examine > /dev/null   # the viewer's menu: the picture is drawn
-sleep 1
-import -window "$wid" surface.png
-cp surface.png "${KORVEL_SHOT_DIR:-$work}/surface.png" 2> /dev/null || true
-colours=$(convert surface.png -format %k info:)
-[ "$colours" -ge 12 ] || { echo "the surface shows $colours colours only"; exit 1; }
+wait_for_menu Examine   # the viewer's menu: the picture is drawn
+shot surface
+n=$(colours surface 100%x100%)
+[ "$n" -ge 12 ] || fail "the surface shows $n colours only"
 
 click_on Examine
 sleep 0.5
@@ -71,15 +28,10 @@ xdotool mousemove --window "$wid" $((ww * 2 / 5)) $((wh / 2)) click 1
 sleep 1
 xdotool key x
 sleep 0.5
-xdotool key f
-sleep 0.3
-xdotool key x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status"; cat korvel.out; exit 1; }
-grep -qx " found       600 triangles" outp || { echo "no triangle count in outp"; exit 1; }
+quit
+grep -qx " found       600 triangles" outp || fail "no triangle count in outp"
 # The log reaches the disk when the viewer has returned.
-line=$(grep -m1 '^(X,Y):.*  F:' outp) || { echo "no Examine line in outp"; exit 1; }
+line=$(grep -m1 '^(X,Y):.*  F:' outp) || fail "no Examine line in outp"
 awk -v l="$line" 'BEGIN {
   n = split(l, w, /[ :]+/)
   want = 400 + (w[2] - 2600000) * 0.1 + (w[3] - 1200000) * 0.05

@@ -69,12 +69,14 @@ void grcfil(std::span<const float> values, int nx, int ny, int ld, int count,
   set_class_count(classes);
 }
 
-int value_class(float v, std::span<const float> levels) {
+namespace {
+
+// Levels built by grcfil or the legend run upwards; a list that does not
+// (a negative increment) is searched in order.
+bool ascending_levels(std::span<const float> levels) { return std::is_sorted(levels.begin(), levels.end()); }
+
+int class_of(float v, std::span<const float> levels, bool ascending) {
   const int n = int(levels.size());
-  // Levels built by grcfil or the legend run upwards; a list that does not
-  // (a negative increment) is searched in order.
-  bool ascending = true;
-  for (int k = 1; k < n && ascending; ++k) ascending = levels[size_t(k - 1)] <= levels[size_t(k)];
   if (ascending) {
     if (std::isnan(v)) return n + 1;
     return int(std::lower_bound(levels.begin(), levels.end(), v) - levels.begin()) + 1;
@@ -83,6 +85,10 @@ int value_class(float v, std::span<const float> levels) {
     if (v <= levels[size_t(k)]) return k + 1;
   return n + 1;
 }
+
+}  // namespace
+
+int value_class(float v, std::span<const float> levels) { return class_of(v, levels, ascending_levels(levels)); }
 
 int class_fill_colour(int k) { return grclass.transparent_below ? k - 1 : k; }
 
@@ -190,11 +196,11 @@ void emit(const Vertex* p, int n, int colour, const PieceSink& sink) {
 }
 
 // Cuts a triangle into one piece per class it touches.
-void cut_triangle(const Vertex* t, std::span<const float> levels, const PieceSink& sink) {
+void cut_triangle(const Vertex* t, std::span<const float> levels, bool ascending, const PieceSink& sink) {
   const int n = int(levels.size());
   int lo = n + 1, hi = 1;
   for (int k = 0; k < 3; ++k) {
-    const int c = value_class(t[k].v, levels);
+    const int c = class_of(t[k].v, levels, ascending);
     lo = std::min(lo, c);
     hi = std::max(hi, c);
   }
@@ -223,6 +229,7 @@ struct Spread {
 };
 
 Spread spread(std::span<const float> v, std::span<const float> levels) {
+  const bool ascending = ascending_levels(levels);
   Spread s;
   s.lo = int(levels.size()) + 1;
   s.hi = 1;
@@ -230,7 +237,7 @@ Spread spread(std::span<const float> v, std::span<const float> levels) {
     if (!std::isfinite(f)) s.finite = false;
     s.vmin = std::min(s.vmin, f);
     s.vmax = std::max(s.vmax, f);
-    const int c = value_class(f, levels);
+    const int c = class_of(f, levels, ascending);
     s.lo = std::min(s.lo, c);
     s.hi = std::max(s.hi, c);
   }
@@ -274,14 +281,15 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
     return;
   }
   if (rule == PieceRule::triangle && n == 3) {
-    cut_triangle(p, levels, sink);
+    cut_triangle(p, levels, ascending_levels(levels), sink);
     return;
   }
   // The centroid fan: triangle centroid - corner k - corner k+1.
   const Vertex m = detail::centroid(p, n);
+  const bool ascending = ascending_levels(levels);
   for (size_t k = 0; k < n; ++k) {
     const Vertex t[3] = {m, p[k], p[(k + 1) % n]};
-    cut_triangle(t, levels, sink);
+    cut_triangle(t, levels, ascending, sink);
   }
 }
 

@@ -12,6 +12,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
+#include "sketra/modes/surface/surface_files.h"
 #include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/modes/surface/surface_internal.h"
 #include "sketra/ui/dialogs.h"
@@ -149,8 +150,6 @@ void help() {
   grtext(lines);
 }
 
-void not_yet(std::string_view entry) { grmesg(std::string(entry) + ": not available yet"); }
-
 }  // namespace
 
 std::vector<ModeEntry> surface_entries(SurfaceView& sv) {
@@ -163,9 +162,9 @@ std::vector<ModeEntry> surface_entries(SurfaceView& sv) {
       {"<EExamine", [s](ViewContext& v) { examine(*s, v.x, v.y); }},
       {" GGrid", [s](ViewContext& v) { toggle_grid(v, s->data); }},
       {" AAlter", [s](ViewContext& v) { alter(v, s->data); }},
-      {" MMap", [](ViewContext&) { not_yet("Map"); }},
+      {" MMap", [s](ViewContext& v) { detail::map_menu(*s, v); }},
       {" IInquire", [s](ViewContext& v) { inquire_menu(v, *s); }},
-      {" WWrite", [](ViewContext&) { not_yet("Write"); }},
+      {" WWrite", [s](ViewContext&) { detail::write_menu(s->data); }},
       {" SShading", [](ViewContext& v) {
          if (grshade()) v.request(ViewRequest::replot);
        }},

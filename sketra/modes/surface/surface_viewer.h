@@ -63,10 +63,11 @@ struct SurfaceState {
   int iopt2 = 0;           // fill mode
   int iopt5 = 0;           // values per triangle
   int iopt9 = 0;           // triangle edges drawn
-  float fmin = 9.0e10f;    // smallest value above zndt
+  float fmin = 9.0e10f;    // smallest value above zndt; Write's threshold (reset when Write opens)
   float zndt = -9999.0f;   // no-data limit: values not above it are left out of the minimum
   int imcol = 0;           // contour-line colour (the legend sets it to 0)
   bool short_cuts = true;  // the screen's short cuts (off: every triangle, as in files)
+  int lnear = 1;           // Map: points outside take the nearest node's value (1) or keep theirs (0)
   // Inquire (surface_inquire.h):
   float adist = 100.0f;               // channel width
   double cspace = 0.0;                // section spacing (0: the vertices only)

@@ -146,6 +146,7 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
       {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
       {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
       {"a word after values", head + "1 2 3\n4 5 x6\n", {}, "bad grid value at line 7 of g.asc\n"},
+      {"numbers run together", head + "1 2 3\n4 5-6-7\n", {}, "bad grid value at line 7 of g.asc\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

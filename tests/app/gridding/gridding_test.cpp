@@ -231,31 +231,6 @@ TEST_F(Gridding, InverseDistanceGivesTheSlidingWindowsResultsBitForBit) {
   }
 }
 
-TEST_F(Gridding, InverseDistanceByHand) {
-  const GridGeometry g = geometry(0, 0, 1, 1, 3, 1);  // nodes (0,0), (1,0), (2,0); d2min = 0.2
-  Cloud c;
-  c.add(0, 0, 10);    // on node 1: weight 1/0.2 = 5, not infinite
-  c.add(0, 0.5f, 40);  // d2 0.25 from node 1: weight 4
-  c.add(3, 0, -9999);  // empty: never blended
-  InverseOptions plain{0.6f, false, -9999.0f};
-  auto z = run_inverse(g, c, plain);
-  EXPECT_FLOAT_EQ(z[0], (5 * 10 + 4 * 40) / 9.0f);
-  EXPECT_EQ(z[1], -9999.0f);  // R below every distance: NODATA
-  EXPECT_EQ(z[2], -9999.0f);
-
-  // Quadrants, three points north-east of the node in ascending y: A
-  // (weight 1/2) takes the first slot; B (weight 1) takes it from A, which
-  // is dropped, not moved; C (weight 1/4) takes the second slot.
-  Cloud q;
-  q.add(1.4f, 0.2f, 1);              // A
-  q.add(0.6f, 0.8f, 2);              // B
-  q.add(std::sqrt(3.0f), 1.0f, 4);   // C
-  const GridGeometry one = geometry(0, 0, 1, 1, 1, 1);
-  const InverseOptions quad{3.0f, true, -9999.0f};
-  const float wb = 1.0f / squared_distance(0.6f, 0.8f, 0, 0), wc = 1.0f / squared_distance(std::sqrt(3.0f), 1, 0, 0);
-  EXPECT_FLOAT_EQ(run_inverse(one, q, quad)[0], (wb * 2 + wc * 4) / (wb + wc));
-}
-
 // ---------------------------------------------------------------- lowest
 
 TEST_F(Gridding, LowestKeepsTheMinimumPerNodeAndWritesEveryPointThatHoldsIt) {
@@ -276,27 +251,6 @@ TEST_F(Gridding, LowestKeepsTheMinimumPerNodeAndWritesEveryPointThatHoldsIt) {
   const std::vector<std::array<float, 3>> expected = {
       {99.2f, 199.5f, 3.0f}, {100.9f, 200.9f, 3.005f}, {103.0f, 200.0f, 7.0f}, {104.1f, 201.9f, 6.0f}};
   EXPECT_EQ(written, expected);
-}
-
-// ---------------------------------------------------------------- stopping
-
-class StopAt : public GridProgress {
- public:
-  explicit StopAt(int n) : left_(n) {}
-  bool step(std::string_view, std::int64_t, std::int64_t) override { return --left_ > 0; }
-  int left_;
-};
-
-TEST_F(Gridding, EveryMethodStopsWhenItsProgressSaysSo) {
-  const Cloud c = lattice_cloud(200, 10.0f, 0.5f, 9);
-  const GridGeometry g = geometry(0, 0, 1, 1, 10, 10);
-  std::vector<float> gx(100), gy(100), gz(100);
-  grid_nodes(g, gx, gy);
-  StopAt near(3), low(3), inv(3);
-  EXPECT_FALSE(gridnear(10, 10, gx, gy, c.points(), gz, -9999.0f, near));
-  EXPECT_FALSE(gridlow(g, c.points(), gz, [](float, float, float) {}, low));
-  EXPECT_FALSE(gridinv(g, c.points(), InverseOptions{}, gx, gy, gz, inv));
-  EXPECT_EQ(near.left_ + low.left_ + inv.left_, 0);
 }
 
 }  // namespace

@@ -135,28 +135,6 @@ TEST_F(MeshMenuTest, AFailedGeneratorRunKeepsTheMeshItsNameAndTheCount) {
   EXPECT_EQ(mod_mesh.nele, 0);
 }
 
-TEST_F(MeshMenuTest, RefinePassesHalveTheAreaNearWavePointsAndLeaveTheStoreAlone) {
-  load_text("survey.xyz", "700001 5300001 3.0\n700030 5300015 4.0\n");
-  const std::vector<float> x = cin.x, y = cin.y, z = cin.z;
-  open_river();
-  choose(2, {"D"});
-  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
-  const int cells = mod_mesh.nele;
-  write_file("wave.xyz", "700010 5300010 0.5\n700030 5300010 0.005\n700011 5300011 0.5\n");
-
-  choose(3, {"1 4", "D"});  // smallest area 4: passes at 16, 8 and 4 m2
-  EXPECT_EQ(mod_mesh.mesh_name, "river.4");
-  EXPECT_EQ(mod_mesh.i_mesh, 4);
-  EXPECT_EQ(mod_mesh.nele, first_count("river.4.ele"));
-  EXPECT_GT(mod_mesh.nele, cells);
-  EXPECT_EQ(first_count("river.3.area"), first_count("river.3.ele"));
-  EXPECT_TRUE(mesh_settings.line.ends_with(" -Qrpqa river.3"));
-  EXPECT_EQ(cin1.np, 2);
-  EXPECT_EQ(cin.x, x);
-  EXPECT_EQ(cin.y, y);
-  EXPECT_EQ(cin.z, z);
-}
-
 TEST_F(MeshMenuTest, RefineRefusesParametersWithoutProgressAndAMissingWaveFile) {
   open_river();
   choose(2, {"D"});

@@ -23,6 +23,15 @@ void expect_layouts(std::initializer_list<Layout> cases) {
   for (const Layout& c : cases) EXPECT_EQ(c.got, c.want);
 }
 
+// A fixed sequence of 53-bit pseudo-random numbers.
+struct Lcg {
+  std::uint64_t state = 12345;
+  std::uint64_t operator()() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return state >> 11;
+  }
+};
+
 TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStarsOthersPadded) {
   expect_layouts({
       {fmt_i(-123, 4), "-123"},
@@ -47,11 +56,7 @@ TEST(FixedLayouts, FieldsTooNarrowForTheValueAreStarsOthersPadded) {
 // halves and values a hair beside them: every digit is the exact decimal
 // rounding that to_chars gives.
 TEST(FixedLayouts, FixedPointAgreesWithExactConversionOnManyValues) {
-  std::uint64_t state = 12345;
-  auto next = [&] {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return state >> 11;
-  };
+  Lcg next;
   for (int n = 0; n < 200000; ++n) {
     const int d = int(next() % 10);
     double v = std::ldexp(double(next()), -int(next() % 80)) * ((next() & 1) ? -1 : 1);
@@ -191,11 +196,7 @@ TEST(FreeRoundTrip, DoublePrecisionLayoutsReadBackToTwelveDigits) {
 // The fast decimal paths and the general reader agree with from_chars on
 // every plain decimal, to the last bit.
 TEST(FreeInput, FastDecimalPathsMatchFromCharsExactly) {
-  std::uint64_t seed = 12345;
-  auto next = [&] {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    return seed >> 11;
-  };
+  Lcg next;
   for (int i = 0; i < 20000; ++i) {
     int decimals = int(next() % 8);
     std::uint64_t m = next() % 100000000000000ULL;

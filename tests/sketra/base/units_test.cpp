@@ -24,35 +24,27 @@ class UnitsTest : public korvel::testing::FreshState {
   }
 };
 
-TEST_F(UnitsTest, RecordsComeWithoutLineEndsAndLastLineNeedsNone) {
+// Records come without their line ends (the last line needs none);
+// backspace steps back one record each time, and nothing at the start.
+TEST_F(UnitsTest, RecordsComeWithoutLineEndsAndBackspaceStepsBackOneEach) {
   write_file("a.txt", "one\ntwo\r\n\nlast");
   ASSERT_TRUE(unit_open(3, "a.txt", FileStatus::old_file));
   EXPECT_EQ(read_all(3), (std::vector<std::string>{"one", "two\r", "", "last"}));
   std::string_view l;
   EXPECT_FALSE(unit_read(3, l));
-  EXPECT_FALSE(unit_open(4, "nope.txt", FileStatus::old_file));
-  EXPECT_FALSE(unit_is_open(4));
-}
-
-TEST_F(UnitsTest, BackspaceStepsBackOneRecordEachTime) {
-  write_file("b.txt", "1\n2\n3\n4");
-  ASSERT_TRUE(unit_open(3, "b.txt", FileStatus::old_file));
-  std::string_view l;
-  for (int i = 0; i < 4; ++i) unit_read(3, l);
-  EXPECT_EQ(l, "4");
   unit_backspace(3);
   unit_backspace(3);
   unit_backspace(3);
   ASSERT_TRUE(unit_read(3, l));
-  EXPECT_EQ(l, "2");
-  unit_backspace(3);
-  unit_backspace(3);
-  unit_backspace(3);  // at the start: nothing happens
+  EXPECT_EQ(l, "two\r");
+  for (int i = 0; i < 3; ++i) unit_backspace(3);
   ASSERT_TRUE(unit_read(3, l));
-  EXPECT_EQ(l, "1");
+  EXPECT_EQ(l, "one");
   EXPECT_EQ(unit_reader(3)->record(), 1);
   unit_rewind(3);
   EXPECT_EQ(read_all(3).size(), 4u);
+  EXPECT_FALSE(unit_open(4, "nope.txt", FileStatus::old_file));
+  EXPECT_FALSE(unit_is_open(4));
 }
 
 TEST_F(UnitsTest, RecordsLongerThanTheBufferAndAcrossBlocksStayWhole) {

@@ -97,7 +97,7 @@ TEST_F(SettingsTest, WrittenReadBackAndWrittenAgainIsIdentical) {
   c.nyingr = 20;
   grvalu8("XORGR", 2600000.0);
   grvalu8("YORGR", 1200000.0);
-  grsset(123.45, 987.65, -20.5, 400.25);
+  grsset(123.456, 987.654, -20.5, 400.251);
   c.symfgr = 0.75f;
   c.zoom = 0.5f;
   c.scaling = 1.25f;
@@ -115,6 +115,12 @@ TEST_F(SettingsTest, WrittenReadBackAndWrittenAgainIsIdentical) {
 
   fresh_run();
   grinit(5, 6, "Korvel_4.01", false);
+  // The new run starts at origin 0: the absolute window is back, to two
+  // decimals.
+  EXPECT_NEAR(grcomn.xmingr, 2600123.46, 1e-6);
+  EXPECT_NEAR(grcomn.xmaxgr, 2600987.65, 1e-6);
+  EXPECT_NEAR(grcomn.ymingr, 1199979.50, 1e-6);
+  EXPECT_NEAR(grcomn.ymaxgr, 1200400.25, 1e-6);
   EXPECT_EQ(grcomt.titlgr, fixed_width("Bob's river", 80));
   EXPECT_EQ(grcomn.colour.mode, 3);
   EXPECT_FLOAT_EQ(grcomn.xsclgr, 0.7865f * 1.25f);
@@ -123,21 +129,6 @@ TEST_F(SettingsTest, WrittenReadBackAndWrittenAgainIsIdentical) {
   ASSERT_EQ(keeplist.entries.size(), 1u);
   ASSERT_TRUE(grwset());
   EXPECT_EQ(read_file(kSettingsFile), first);
-}
-
-TEST_F(SettingsTest, SurveyWindowComesBackToTwoDecimalsWhateverTheOrigin) {
-  grinit(5, 6, "Korvel_4.01", false);
-  grvalu8("XORGR", 2600000.0);
-  grvalu8("YORGR", 1200000.0);
-  grsset(123.456, 987.654, -20.5, 400.251);
-  ASSERT_TRUE(grwset());
-  fresh_run();
-  grinit(5, 6, "Korvel_4.01", false);
-  // The new run starts at origin 0: the absolute window is back.
-  EXPECT_NEAR(grcomn.xmingr, 2600123.46, 1e-6);
-  EXPECT_NEAR(grcomn.xmaxgr, 2600987.65, 1e-6);
-  EXPECT_NEAR(grcomn.ymingr, 1199979.50, 1e-6);
-  EXPECT_NEAR(grcomn.ymaxgr, 1200400.25, 1e-6);
   // Moving the origin afterwards keeps the same absolute area in view.
   grvalu8("XORGR", 2600000.0);
   EXPECT_NEAR(grcomn.xmingr + grcomn.xorgr, 2600123.46, 1e-6);

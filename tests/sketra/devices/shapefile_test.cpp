@@ -106,50 +106,35 @@ class ShapefileTest : public korvel::testing::WithRecordingDriver {
   }
 };
 
-TEST_F(ShapefileTest, ArcsAreMergedChainsWithoutDuplicateSegments) {
-  open("lines", kShapeArc);
-  view();
-  grmode(0);
-  EXPECT_EQ(dialogs.message_line, "Shapefile done");
-  int type = 0;
-  const std::vector<Shape> s = read_shapes("lines", type);
-  EXPECT_EQ(type, SHPT_ARC);
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0].x, (std::vector<double>{500010, 500020, 500020, 500010, 500010}));
-  EXPECT_EQ(s[0].y, (std::vector<double>{100010, 100010, 100020, 100020, 100010}));
-  EXPECT_EQ(s[1].x.size(), 3u);
-  EXPECT_DOUBLE_EQ(s[1].attribute, 42.5);  // the level of the contour line
+// The test view as each type: points take the symbols only, arcs are the
+// ring merged into one chain without its duplicate segments and the
+// contour line with its level, polygons the closed ring reversed with its
+// colour; GDAL reads each file as its type with the field.
+TEST_F(ShapefileTest, EachTypeTakesItsOwnObjectsAndGdalReadsIt) {
+  std::vector<Shape> s[3];
+  const char* names[] = {"marks", "lines", "areas"};
+  const int types[] = {SHPT_POINT, SHPT_ARC, SHPT_POLYGON};
+  for (int k = 0; k < 3; ++k) {
+    open(names[k], kShapePoint + k);
+    view();
+    grmode(0);
+    EXPECT_EQ(dialogs.message_line, "Shapefile done");
+    int type = 0;
+    s[k] = read_shapes(names[k], type);
+    EXPECT_EQ(type, types[k]);
+  }
+  ASSERT_EQ(s[0].size(), 2u);
+  EXPECT_EQ(s[0][1].x[0], 500005);
+  ASSERT_EQ(s[1].size(), 2u);
+  EXPECT_EQ(s[1][0].x, (std::vector<double>{500010, 500020, 500020, 500010, 500010}));
+  EXPECT_EQ(s[1][0].y, (std::vector<double>{100010, 100010, 100020, 100020, 100010}));
+  EXPECT_EQ(s[1][1].x.size(), 3u);
+  EXPECT_DOUBLE_EQ(s[1][1].attribute, 42.5);  // the level of the contour line
   EXPECT_EQ(shape_settings.attribute_type, kAttributeInteger);
-}
-
-TEST_F(ShapefileTest, PolygonsAreReversedClosedRingsWithTheirColour) {
-  open("areas", kShapePolygon);
-  view();
-  grmode(0);
-  int type = 0;
-  const std::vector<Shape> s = read_shapes("areas", type);
-  EXPECT_EQ(type, SHPT_POLYGON);
-  ASSERT_EQ(s.size(), 1u);  // symbols and lines are not polygons
-  EXPECT_EQ(s[0].x, (std::vector<double>{500100, 500110, 500110, 500100, 500100}));
-  EXPECT_EQ(s[0].y, (std::vector<double>{100110, 100110, 100100, 100100, 100110}));
-  EXPECT_EQ(s[0].attribute, 7);
-}
-
-TEST_F(ShapefileTest, PointsOnlyAndGdalReadsEachType) {
-  open("marks", kShapePoint);
-  view();
-  grmode(0);
-  int type = 0;
-  const std::vector<Shape> s = read_shapes("marks", type);
-  EXPECT_EQ(type, SHPT_POINT);
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[1].x[0], 500005);
-  open("lines", kShapeArc);
-  view();
-  grmode(0);
-  open("areas", kShapePolygon);
-  view();
-  grmode(0);
+  ASSERT_EQ(s[2].size(), 1u);  // symbols and lines are not polygons
+  EXPECT_EQ(s[2][0].x, (std::vector<double>{500100, 500110, 500110, 500100, 500100}));
+  EXPECT_EQ(s[2][0].y, (std::vector<double>{100110, 100110, 100100, 100100, 100110}));
+  EXPECT_EQ(s[2][0].attribute, 7);
   for (const auto& [file, expect] : {std::pair{"marks.shp", "Geometry: Point\nFeature Count: 2\n"},
                                       std::pair{"lines.shp", "Geometry: Line String\nFeature Count: 2\n"},
                                       std::pair{"areas.shp", "Geometry: Polygon\nFeature Count: 1\n"}}) {

@@ -165,7 +165,13 @@ TEST_F(FileDeviceTest, PrimitivesReachTheDeviceInsteadOfTheWindow) {
                            "text big 5", "fill 1 4 2 5 3 6 7"}));
 }
 
-TEST_F(FileDeviceTest, ClosingReturnsToTheScreenAndShowsTheMessage) {
+// Closing a file device returns to the screen and shows its message; a
+// missing opener, or one that is cancelled, opens nothing.
+TEST_F(FileDeviceTest, ClosingReturnsToTheScreenAndMissingOrCancelledOpenersOpenNothing) {
+  EXPECT_EQ(sketra::grmode(sketra::kModeArcPolygon), 0);
+  sketra::set_file_device_opener(sketra::kModeDxf, [] { return std::unique_ptr<sketra::FileDevice>(); });
+  EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
+  EXPECT_EQ(sketra::grcomn.imodgr, 2);
   install(sketra::kModeArcPolygon);
   std::vector<std::string> shown;
   sketra::set_message_handler([&](std::string_view m) { shown.emplace_back(m); });
@@ -181,13 +187,6 @@ TEST_F(FileDeviceTest, ClosingReturnsToTheScreenAndShowsTheMessage) {
   EXPECT_EQ(shown, (std::vector<std::string>{"file done"}));
   EXPECT_EQ(rec().count(DriverCall::Bell), 1);
   EXPECT_EQ(sketra::active_file_device(), nullptr);
-}
-
-TEST_F(FileDeviceTest, CancelledOrMissingOpenersOpenNothing) {
-  EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
-  sketra::set_file_device_opener(sketra::kModeDxf, [] { return std::unique_ptr<sketra::FileDevice>(); });
-  EXPECT_EQ(sketra::grmode(sketra::kModeDxf), 0);
-  EXPECT_EQ(sketra::grcomn.imodgr, 2);
 }
 
 }  // namespace

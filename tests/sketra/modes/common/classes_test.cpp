@@ -22,14 +22,14 @@ using V = std::vector<float>;
 
 class ClassesTest : public korvel::testing::FreshState {};
 
-double area(const ClassPiece& p) {
+// Signed area of the polygon of the first n corners.
+double shoelace(const float* x, const float* y, std::size_t n) {
   double a = 0;
-  for (int k = 0; k < p.count; ++k) {
-    const int n = (k + 1) % p.count;
-    a += double(p.x[size_t(k)]) * p.y[size_t(n)] - double(p.x[size_t(n)]) * p.y[size_t(k)];
-  }
+  for (std::size_t k = 0; k < n; ++k) a += double(x[k]) * y[(k + 1) % n] - double(x[(k + 1) % n]) * y[k];
   return 0.5 * a;
 }
+
+double area(const ClassPiece& p) { return shoelace(p.x.data(), p.y.data(), std::size_t(p.count)); }
 
 // Filled area per colour.
 std::map<int, double> areas(const V& x, const V& y, const V& v, const V& levels,
@@ -98,15 +98,9 @@ TEST_F(ClassesTest, AreasOfAllClassesAddUpToThePolygonForRandomCells) {
     V x = {0 + pos(gen), 10 + pos(gen), 10 + pos(gen), 0 + pos(gen)};
     V y = {0 + pos(gen), 0 + pos(gen), 10 + pos(gen), 10 + pos(gen)};
     V v = {val(gen), val(gen), val(gen), val(gen)};
-    double cell = 0;
-    for (int k = 0; k < 4; ++k)
-      cell += double(x[size_t(k)]) * y[size_t((k + 1) % 4)] - double(x[size_t((k + 1) % 4)]) * y[size_t(k)];
-    EXPECT_NEAR(total(areas(x, y, v, levels)), 0.5 * cell, 1e-3) << "round " << round;
+    EXPECT_NEAR(total(areas(x, y, v, levels)), shoelace(x.data(), y.data(), 4), 1e-3) << "round " << round;
     const V tx = {x[0], x[1], x[2]}, ty = {y[0], y[1], y[2]}, tv = {v[0], v[1], v[2]};
-    double tri = 0;
-    for (int k = 0; k < 3; ++k)
-      tri += double(tx[size_t(k)]) * ty[size_t((k + 1) % 3)] - double(tx[size_t((k + 1) % 3)]) * ty[size_t(k)];
-    EXPECT_NEAR(total(areas(tx, ty, tv, levels, PieceRule::triangle)), 0.5 * tri, 1e-3);
+    EXPECT_NEAR(total(areas(tx, ty, tv, levels, PieceRule::triangle)), shoelace(x.data(), y.data(), 3), 1e-3);
   }
 }
 

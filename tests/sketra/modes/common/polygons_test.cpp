@@ -15,8 +15,8 @@
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/fresh.h"
-#include "support/recording.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
@@ -135,32 +135,21 @@ TEST_F(PolygonFileTest, LongLinesAreCutAtSixtyFourCharacters) {
   EXPECT_EQ(trim(line), "1 2");
 }
 
-class DigitiseTest : public korvel::testing::WithRecordingDriver {
- protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    grsset(0, 100, 0, 100);
-    grsfac();
-    ASSERT_TRUE(unit_open(40, "out.txt", FileStatus::unknown));
-  }
-  std::string output() {
-    unit_close(40);
-    return korvel::testing::read_file("out.txt");
-  }
-};
+class DigitiseTest : public korvel::testing::ViewerTest {};
 
 TEST_F(DigitiseTest, ClicksUndoAndDoneWriteTheVertices) {
-  grvalu8("XORGR", 2600000.0);
-  grvalu8("YORGR", 1200000.0);
+  grsset(0, 100, 0, 100);
+  grsfac();
   // "P x y" is a click in the plot (P is no entry), "U" undoes, "D" is Done.
   grscpt(Entries{"P 10 20", "P 30 20", "P 99 99", "U", "P 30 40", "D"});
   Polygon p;
-  EXPECT_EQ(igplyp(p, kPolygonCapacity, 40), 1);
+  EXPECT_EQ(igplyp(p, kPolygonCapacity, kOutputUnit), 1);
   EXPECT_EQ(p.x, (V{10, 30, 30}));
   EXPECT_EQ(p.y, (V{20, 20, 40}));
   EXPECT_FLOAT_EQ(p.box.xmin, 10);
   EXPECT_FLOAT_EQ(p.box.ymax, 40);
-  EXPECT_EQ(output(),
+  unit_close(kOutputUnit);
+  EXPECT_EQ(korvel::testing::read_file("outp"),
             " 2600010.000 1200020.000 /\n"
             " 2600030.000 1200020.000 /\n"
             " 2600030.000 1200040.000 /\n");

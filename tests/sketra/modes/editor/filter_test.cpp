@@ -56,19 +56,11 @@ TEST_F(FilterTest, NodesMergesLaterPointsWithinTheToleranceKeepingTheChosenZ) {
   point(50, 0, 7);
   seg = {{2, 6}};
   grclne(code, seg);
-  EXPECT_EQ(filter_nodes(d, 0.1f, NodeValue::minimum), 2);
+  EXPECT_EQ(filter({"N", "1 0.1", "2 2", "D"}), ViewRequest::repeat);  // tolerance 0.1, minimum
+  EXPECT_EQ(dialogs.message_line, "REMOVED        2 NODE(S)");
   EXPECT_EQ(code, (Codes{102, -1, 101, -3, 0, 102}));
   EXPECT_EQ(z, (V{3, 3, 1, 1, 0, 7}));
   EXPECT_EQ(seg, (Edges{{1, 6}}));  // the edge follows the merge
-}
-
-TEST_F(FilterTest, NodesThroughTheMenuSaysHowManyAndMaximumKeepsTheLargestZ) {
-  point(0, 0, 5), point(0, 0.5f, 8), point(10, 0);
-  seg = {{1, 3}};
-  EXPECT_EQ(filter({"N", "1 1.0", "2 3", "D"}), ViewRequest::repeat);
-  EXPECT_EQ(dialogs.message_line, "REMOVED        1 NODE(S)");
-  EXPECT_EQ(z[0], 8);
-  EXPECT_EQ(code[1], -1);
 }
 
 TEST_F(FilterTest, WeedLeavesAStraightLineAsOneEdge) {

@@ -21,25 +21,17 @@
 #include "sketra/ui/menus.h"
 #include "support/recording.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
 using namespace sketra;
-using korvel::testing::raster;
 using korvel::testing::read_file;
 using V = std::vector<float>;
 using Entries = std::vector<std::string>;
 
-class ContourViewTest : public korvel::testing::WithRecordingDriver {
+class ContourViewTest : public korvel::testing::ViewerTest {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-  }
   // A smooth hill over nx x ny nodes of spacing d; node 1 empty.
   GridData hill(int nx, int ny, float d) {
     x_.clear(), y_.clear(), v_.clear();
@@ -68,7 +60,7 @@ class ContourViewTest : public korvel::testing::WithRecordingDriver {
     korvel::testing::show_extents(w_);
   }
   std::string out() {
-    unit_flush(40);
+    unit_flush(kOutputUnit);
     return read_file("outp");
   }
   V x_, y_, v_;
@@ -101,23 +93,7 @@ TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
     levels_.clear();
     word_ = kContourFill + kContourClasses;
     frame(g);
-    rec().clear_calls();
-    draw_grid(g, levels_);
-    const auto fast = raster(rec());
-    const int fast_fills = rec().count(DriverCall::Polygon);
-    grcnt.short_cuts = false;
-    rec().clear_calls();
-    draw_grid(g, levels_);
-    const auto full = raster(rec());
-    const int all_fills = rec().count(DriverCall::Polygon);
-    grcnt.short_cuts = true;
-    EXPECT_EQ(fast.size(), full.size()) << n;
-    size_t differ = 0;
-    for (const auto& [p, colour] : full) {
-      const auto it = fast.find(p);
-      if (it == fast.end() || it->second != colour) ++differ;
-    }
-    EXPECT_EQ(differ, 0u) << n;
+    const auto [fast_fills, all_fills] = expect_same_picture(grcnt.short_cuts, [&] { draw_grid(g, levels_); });
     EXPECT_LT(fast_fills, all_fills) << n;  // fewer polygons
   }
 }

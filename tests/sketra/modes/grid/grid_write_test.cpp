@@ -1,6 +1,6 @@
-// The grid viewer: when Write may offer the ESRI grid (equal cells), the
-// sum curve and the section table. The Write formats themselves are tested
-// with app/formats.
+// The grid viewer: when Write may offer the ESRI grid (equal cells), and
+// the section table. The Write formats themselves are tested with
+// app/formats, the sum curve through the viewer's Sum entry.
 
 #include <gtest/gtest.h>
 
@@ -12,22 +12,15 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/grid/grid_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/recording.h"
-#include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
 using namespace sketra;
 using V = std::vector<float>;
 
-class GridWriteTest : public korvel::testing::WithRecordingDriver {
+class GridWriteTest : public korvel::testing::ViewerTest {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    grvalu8("XORGR", 2600000.0);
-    grvalu8("YORGR", 1200000.0);
-  }
   // nx x ny nodes of spacing d from (0, 0), values from `v`.
   GridData grid(int nx, int ny, float d, V v) {
     x_.clear(), y_.clear();
@@ -50,32 +43,6 @@ TEST_F(GridWriteTest, UnequalCellsRuleOutTheGridFormat) {
   x_ = {0, 8.66f, -5, 3.66f};
   y_ = {0, 5, 8.66f, 13.66f};
   EXPECT_FALSE(equal_cells(GridData{x_, y_, v_, 2, 2, 2, -9999.0f}));
-}
-
-// ---------------------------------------------------------------- tables
-
-TEST_F(GridWriteTest, SumCurveCountsAndCumulates) {
-  V v;
-  for (int k = 0; k < 10; ++k) v.push_back(float(k));
-  v[9] = -9999.0f;  // empty: below the minimum
-  const GridData g = grid(5, 2, 10, v);
-  SumCurve s;
-  s.minimum = 0, s.maximum = 9, s.spacing = 2;
-  s.counts.assign(5, 0);
-  s.cell_area = 100;
-  sum_count(g, s, nullptr, false);
-  EXPECT_EQ(s.total, 9);
-  EXPECT_EQ(s.counts, (std::vector<double>{2, 2, 2, 2, 1}));
-  for (size_t k = 1; k < s.counts.size(); ++k) s.counts[k] += s.counts[k - 1];
-  const auto frac = sum_table_fraction(s);
-  ASSERT_EQ(frac.size(), 7u);
-  EXPECT_EQ(frac[0], "SUM CURVE");
-  EXPECT_EQ(frac[1], "LEVEL[M]   AREA[-]");
-  EXPECT_EQ(frac[2], "    2.00   0.222");
-  EXPECT_EQ(frac[6], "   10.00   1.000");
-  const auto area = sum_table_area(s);
-  EXPECT_EQ(area[1], "LEVEL[M]   AREA[A]");
-  EXPECT_EQ(area[6], "   10.00       9.0");  // 9 cells of 100 m2 = 9 ares
 }
 
 TEST_F(GridWriteTest, SectionTableHasThirtyClassesOverTheGridRange) {

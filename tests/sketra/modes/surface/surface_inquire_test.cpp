@@ -17,7 +17,7 @@
 #include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/display_buffer.h"
-#include "support/recording.h"
+#include "support/surface_fixture.h"
 #include "support/testdir.h"
 
 namespace {
@@ -28,32 +28,8 @@ using korvel::testing::write_file;
 
 constexpr double kX0 = 2600000, kY0 = 1200000;
 
-class InquireTest : public korvel::testing::WithRecordingDriver {
+class InquireTest : public korvel::testing::SurfaceTest {
  protected:
-  void SetUp() override {
-    WithRecordingDriver::SetUp();
-    set_dialog_ui(nullptr);
-    ASSERT_TRUE(unit_open(40, "outp", FileStatus::unknown));
-    grcomn.joutgr = 40;
-    grvalu8("XORGR", kX0);
-    grvalu8("YORGR", kY0);
-  }
-  // n x n nodes d apart from (0, 0), two triangles per cell, values f(x, y).
-  template <class F>
-  SurfaceData grid(int n, float d, F f) {
-    for (int j = 0; j < n; ++j)
-      for (int i = 0; i < n; ++i) {
-        x_.push_back(float(i) * d), y_.push_back(float(j) * d);
-        v_.push_back(float(f(double(i) * d, double(j) * d)));
-      }
-    for (int j = 0; j + 1 < n; ++j)
-      for (int i = 0; i + 1 < n; ++i) {
-        const std::int32_t p = j * n + i + 1;
-        t_.push_back({p, p + 1, p + n + 1});
-        t_.push_back({p, p + n + 1, p + n});
-      }
-    return SurfaceData{x_, y_, v_, t_};
-  }
   static double plane(double x, double y) { return 100 + 0.1 * x + 0.05 * y; }
   // Runs Inquire with the script entries; once they are used up, the
   // person presses D (Done).
@@ -77,13 +53,10 @@ class InquireTest : public korvel::testing::WithRecordingDriver {
     }
     return rows;
   }
-  std::vector<float> x_, y_, v_;
-  std::vector<Triangle> t_;
-  std::array<double, 4> w_{};
 };
 
 TEST_F(InquireTest, SectionOfATiltedPlaneIsStraightAndItsDefaultLineStays) {
-  SurfaceView s(grid(11, 10, plane));
+  SurfaceView s(surface(11, 10, plane));
   write_file("sec.xyz", "default 5 2 100\n2600010 1200010\n2600070 1200090\n");
   inquire(s, {"S", "sec.xyz", "4 river", "D", "S", "sec.txt", "D"});
   const auto rows = numbers("sec.txt");
@@ -121,7 +94,7 @@ TEST_F(InquireTest, SectionOfATiltedPlaneIsStraightAndItsDefaultLineStays) {
 }
 
 TEST_F(InquireTest, ChannelCrossSectionsLieAcrossTheAxis) {
-  SurfaceView s(grid(11, 10, plane));
+  SurfaceView s(surface(11, 10, plane));
   write_file("axis.xyz", "2600010 1200050\n2600090 1200050\n");
   // Every 40 m, 20 m wide, a point every 5 m, from km 1 with factor 1.
   inquire(s, {"C", "axis.xyz", "1 40", "2 20", "3 5", "4 1", "D"});
@@ -138,7 +111,7 @@ TEST_F(InquireTest, ChannelCrossSectionsLieAcrossTheAxis) {
 }
 
 TEST_F(InquireTest, SlopeVolumeAndMeanReportWhatTheFormulasGive) {
-  SurfaceView s(grid(11, 10, plane));
+  SurfaceView s(surface(11, 10, plane));
   inquire(s, {"#4 10 10", ". 40 10", ". 40 50"});
   const auto& m = dialogs.messages;
   ASSERT_GE(m.size(), 2u);
@@ -158,7 +131,7 @@ TEST_F(InquireTest, SlopeVolumeAndMeanReportWhatTheFormulasGive) {
 }
 
 TEST_F(InquireTest, FlowtraceRunsDownAConeToItsLowestNode) {
-  SurfaceView s(grid(21, 5, [](double x, double y) { return 10 + std::hypot(x - 50, y - 50); }));
+  SurfaceView s(surface(21, 5, [](double x, double y) { return 10 + std::hypot(x - 50, y - 50); }));
   v_[22] = -9999.0f;  // (5, 5), an empty node on the way: never entered
   inquire(s, {"#7 1 2"});
   const auto rows = numbers("outp");  // x, y, value, code, distance

@@ -14,39 +14,27 @@ namespace {
 using sketra::igrtri;
 using sketra::Triangle;
 
-// Triangle (0,0,z=1) (10,0,z=2) (0,10,z=4).
-int at(float px, float py, float& v) { return igrtri(0, 0, 1, 10, 0, 2, 0, 10, 4, px, py, v); }
-
-TEST(Igrtri, CornersGiveTheirNumberAndValue) {
-  float v = -1;
-  EXPECT_EQ(at(0, 0, v), 1);
-  EXPECT_FLOAT_EQ(v, 1);
-  EXPECT_EQ(at(10, 0, v), 2);
-  EXPECT_FLOAT_EQ(v, 2);
-  EXPECT_EQ(at(0, 10, v), 3);
-  EXPECT_FLOAT_EQ(v, 4);
-}
-
-TEST(Igrtri, EdgesAndInsideInterpolateLinearly) {
-  float v = 0;
-  EXPECT_NE(at(5, 0, v), 0);  // on an edge
-  EXPECT_FLOAT_EQ(v, 1.5f);
-  EXPECT_NE(at(5, 5, v), 0);  // on the hypotenuse
-  EXPECT_FLOAT_EQ(v, 3.0f);
-  EXPECT_EQ(at(2, 2, v), 1);  // nearest corner 1
-  EXPECT_FLOAT_EQ(v, 1 + 0.2f * 1 + 0.2f * 3);
-  // Equal weights of corners 2 and 3 go to the later corner.
-  EXPECT_EQ(at(4, 4, v), 3);
-}
-
-TEST(Igrtri, OutsidePointsAndDegenerateTrianglesGiveZero) {
+// igrtri on the triangle (0,0,z=1) (10,0,z=2) (0,10,z=4): corners give
+// their number and value, edges and inside points the linear value and the
+// nearest corner (equal weights: the later corner), outside points and
+// degenerate triangles 0 and value 0.
+TEST(Igrtri, CornersEdgesInsideOutsideAndDegenerateTriangles) {
+  struct Case {
+    float x, y;
+    int corner;  // -1: any corner but 0
+    float value;
+  } cases[] = {{0, 0, 1, 1},   {10, 0, 2, 2},        {0, 10, 3, 4},       {5, 0, -1, 1.5f}, {5, 5, -1, 3},
+               {2, 2, 1, 1.8f}, {4, 4, 3, 1 + 0.4f + 1.2f}, {6, 6, 0, 0}, {-0.01f, 5, 0, 0}, {5, 10.5f, 0, 0},
+               {NAN, 1, 0, 0}};
+  for (const Case& c : cases) {
+    float v = 7;
+    const int k = igrtri(0, 0, 1, 10, 0, 2, 0, 10, 4, c.x, c.y, v);
+    if (c.corner < 0) EXPECT_NE(k, 0) << c.x << " " << c.y;
+    else EXPECT_EQ(k, c.corner) << c.x << " " << c.y;
+    EXPECT_FLOAT_EQ(v, c.value) << c.x << " " << c.y;
+  }
+  // Three corners on a line, a triangle of one point, a corner not a number.
   float v = 7;
-  EXPECT_EQ(at(6, 6, v), 0);  // inside the box, beyond the hypotenuse
-  EXPECT_EQ(v, 0.0f);
-  EXPECT_EQ(at(-0.01f, 5, v), 0);
-  EXPECT_EQ(at(5, 10.5f, v), 0);
-  EXPECT_EQ(at(NAN, 1, v), 0);
-  // Three corners on a line, and a triangle of one point.
   EXPECT_EQ(igrtri(0, 0, 1, 5, 5, 1, 10, 10, 1, 5, 5, v), 0);
   EXPECT_EQ(igrtri(3, 3, 1, 3, 3, 1, 3, 3, 1, 3, 3, v), 0);
   EXPECT_EQ(igrtri(0, 0, 1, NAN, 0, 2, 0, 10, 4, 1, 1, v), 0);

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A person maps a node file onto a surface and writes the surface as 2DM:
+# korvel starts with a tilted plane (z = 400 + 0.1 x + 0.05 y over 200 x
+# 150 m, its element file beside it); the person clicks Map (main menu),
+# then Map in the surface viewer, Node, and picks pts.node in the file
+# browser (Open); a screen shot shows the mapped points marked on the surface.
+# Then Done, Write, 2dm, the name typed at the prompt, Done, and the keys
+# x, f, x leave korvel. Every node of pts.node must lie on the plane, the
+# one outside the surface takes the nearest corner's value, and plane.2dm
+# must hold the 336 nodes and 600 triangles.
+. "$(dirname "$0")/session.sh"
+
+. "$KORVEL_SOURCE_DIR/tests/e2e/surface/plane.sh"  # plane.node, plane.ele
+# 40 points on a spiral over the plane, no value yet, and one beyond the
+# upper right corner.
+awk 'BEGIN { print 41, 2, 0, 1
+  for (k = 1; k <= 40; ++k) { a = k * 0.45; r = 2 * k
+    printf "%d %.2f %.2f 1\n", k, 2600100 + r * cos(a), 1200075 + r * 0.8 * sin(a) }
+  print 41, 2600230.00, 1200170.00, 1 }' > pts.node
+
+start_korvel plane.node
+
+click_on Map
+wait_for_menu Examine
+shot surface
+click_on Map       # the viewer's entry
+click_on Node
+click_on pts.node  # in the file browser, then Open
+click_on Open
+wait_for_menu Done
+shot surface_mapped
+# The 41 marks changed the plot: compare the plots before and after.
+for n in surface surface_mapped; do convert "$work/$n.png" -crop 800x600+80+60 +repage "$work/$n.plot.png"; done
+marked=$(compare -metric AE "$work/surface.plot.png" "$work/surface_mapped.plot.png" null: 2>&1 || true)
+[ "${marked%%.*}" -ge 200 ] 2> /dev/null || fail "the mapped points are not marked on the plot ($marked pixels changed)"
+click_on Done
+click_on Write
+click_on 2dm
+sleep 0.5
+xdotool type --delay 50 "plane.2dm"
+xdotool key Return
+wait_for_menu Minimum
+click_on Done
+sleep 0.5
+xdotool mousemove --window "$wid" 300 400
+xdotool key x   # leaves the viewer
+quit
+
+grep -q "^node file updated" outp || fail "no 'node file updated' in outp"
+grep -q "^.2dm format stored on plane.2dm" outp || fail "no 2dm message in outp"
+head -1 pts.node | grep -qx "41 2 1 1" || fail "pts.node header: $(head -1 pts.node)"
+awk 'NR > 1 { want = $1 == 41 ? 420 + 7.5 : 400 + ($2 - 2600000) * 0.1 + ($3 - 1200000) * 0.05
+              d = $4 - want; if (d < 0) d = -d; if (d > 0.01 || $5 != 1) { print "off:", $0, want; bad++ } }
+     END { exit bad > 0 }' pts.node || fail "pts.node values off the plane"
+[ "$(grep -c '^ND ' plane.2dm)" -eq 336 ] && [ "$(grep -c '^E3T ' plane.2dm)" -eq 600 ] || fail "plane.2dm counts"
+echo "surface files person session ok"
