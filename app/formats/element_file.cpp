@@ -1,6 +1,7 @@
 #include "app/formats/element_file.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cmath>
 
 #include "app/formats/triangle_files.h"
 #include "sketra/base/textfmt.h"
@@ -11,73 +12,79 @@ namespace {
 
 using sketra::LineReader;
 
-// Whole numbers of a line up to its comment, into `out`; the count read,
-// -1 when a word is not a whole number.
-int line_integers(std::string_view line, std::span<std::int64_t> out) {
-  if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-  int n = 0;
-  std::size_t i = 0;
-  while (n < int(out.size())) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == ',')) ++i;
-    if (i == line.size()) break;
-    const char* begin = line.data() + i;
-    const char* end = line.data() + line.size();
-    if (*begin == '+') ++begin;
-    const auto [p, ec] = std::from_chars(begin, end, out[std::size_t(n)]);
-    if (ec != std::errc() || (p != end && *p != ' ' && *p != '\t' && *p != '\r' && *p != ',')) return -1;
-    i = std::size_t(p - line.data());
-    ++n;
-  }
-  return n;
-}
-
-// The next line that holds more than a comment; false at the end.
+// The next line that holds more than a comment, without its comment; false
+// at the end.
 bool next_record(LineReader& r, std::string_view& line) {
   while (r.next(line)) {
-    std::string_view body = line.substr(0, line.find('#'));
-    if (!blank_line(body)) return true;
+    line = line.substr(0, line.find('#'));
+    if (!blank_line(line)) return true;
   }
   return false;
 }
 
+// Up to out.size() numbers of a record; the count read, -1 when a word is
+// not a number or a value is not finite.
+int record_values(std::string_view line, std::span<double> out) {
+  const sketra::FreeResult res = sketra::read_reals(line, out);
+  if (res.error) return -1;
+  for (int i = 0; i < res.filled; ++i)
+    if (!std::isfinite(out[std::size_t(i)])) return -1;
+  return res.filled;
+}
+
+bool whole(double v, double lo, double hi) { return v == std::trunc(v) && v >= lo && v <= hi; }
+
 }  // namespace
 
 ElementFile read_element_file(LineReader& r, std::int64_t capacity, std::int64_t base, std::int64_t count,
-                              Progress& progress) {
+                              Progress& progress, ElementHeader header) {
   ElementFile e;
   r.rewind();
   std::string_view line;
-  std::int64_t head[2] = {0, 0};
-  if (!next_record(r, line) || line_integers(line, head) < 2 || head[0] < 0 || head[1] != 3) {
+  if (!next_record(r, line)) {
     e.status = ElementStatus::bad_header;
+    e.fault = ElementFault::no_header;
     return e;
   }
-  e.expected = head[0];
+  double v[4] = {0, 0, 0, 0};
+  const int n = record_values(line, std::span<double>(v, 2));
+  const int least = header == ElementHeader::count_and_shape ? 2 : 1;
+  if (n < least || !whole(v[0], 0, 9.0e15) || (n >= 2 && !whole(v[1], 0, 1.0e6)) ||
+      (n >= 2 && v[1] != 3 && header == ElementHeader::count_and_shape)) {
+    e.status = ElementStatus::bad_header;
+    e.line = r.record();
+    return e;
+  }
+  if (n >= 2 && v[1] != 3) return e;  // elements of another shape: no triangles
+  e.expected = std::int64_t(v[0]);
   if (e.expected > capacity) {
     e.status = ElementStatus::too_many;
     return e;
   }
-  const std::size_t room = r.size() > r.offset() ? std::size_t((r.size() - r.offset()) / 8) + 1 : 1;
+  const std::size_t room =
+      r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 8) + 1 : 1;
   e.triangles.reserve(std::size_t(std::min<std::int64_t>(e.expected, std::int64_t(room))));
   Gauge gauge(progress);
-  const std::int64_t last = base + count - 1;
+  const double lo = double(base), hi = double(base + count - 1);
   for (std::int64_t k = 1; k <= e.expected; ++k) {
     if (!next_record(r, line)) {
       e.status = ElementStatus::short_file;
       return e;
     }
-    std::int64_t v[4] = {0, 0, 0, 0};
-    bool good = line_integers(line, v) == 4;
-    for (int c = 1; c < 4 && good; ++c) good = v[c] >= base && v[c] <= last;
-    if (!good) {
+    const int got = record_values(line, v);
+    e.fault = got < 0 ? ElementFault::bad_number : got < 4 ? ElementFault::short_line : ElementFault::none;
+    for (int c = 1; c < 4 && e.fault == ElementFault::none; ++c)
+      if (!whole(v[c], lo, hi)) e.fault = ElementFault::node_range;
+    if (e.fault != ElementFault::none) {
       e.status = ElementStatus::bad_line;
       e.bad_line = k;
+      e.line = r.record();
       e.triangles.clear();
       return e;
     }
-    const auto point = [base](std::int64_t number) { return std::int32_t(number - base + 1); };
+    const auto point = [base](double number) { return std::int32_t(std::int64_t(number) - base + 1); };
     e.triangles.push_back({point(v[1]), point(v[2]), point(v[3])});
-    if (k % 1000 == 0) gauge(k, e.expected, "reading elements");
+    gauge(k, e.expected, "reading elements");
   }
   return e;
 }

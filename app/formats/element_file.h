@@ -11,7 +11,10 @@
 //
 // Node numbers are those of the node file, counted from its first node's
 // number (1, or 0). "#" starts a comment anywhere; blank lines are passed
-// over. Further values on a line (attributes) are ignored.
+// over. Further values on a line (attributes) are ignored. This is the one
+// reader and writer of element files: mapping reads them here, the Mesh
+// menu through read_ele_file (triangle_files.h), which words the refusals
+// its own way.
 //
 //   ElementFile e = read_element_file(reader, 39200000, nodes.base, nodes.count, progress);
 //   if (e.status == ElementStatus::ok) ... e.triangles[k].a  // 1 ... count
@@ -35,18 +38,35 @@ enum class ElementStatus {
   short_file,  // the file ends before the count of triangles
 };
 
+// What was wrong with a refused file, for readers that word it.
+enum class ElementFault {
+  none,
+  no_header,   // nothing but comments and blank lines
+  bad_number,  // a word that is no number, or a number that is not whole
+  short_line,  // a triangle line of fewer than four numbers
+  node_range,  // a node number the node file does not have
+};
+
+// What the header must give: the triangle count and nodes per element
+// (which must be 3), or at least the count, when a file of other elements
+// reads as one without triangles.
+enum class ElementHeader { count_and_shape, count_alone };
+
 struct ElementFile {
   ElementStatus status = ElementStatus::ok;
   std::int64_t expected = 0;          // triangle count of the header
   std::int64_t bad_line = 0;          // number (1-based) of the triangle line that failed
+  ElementFault fault = ElementFault::none;
+  std::int64_t line = 0;              // line of the file that failed (bad_header, bad_line)
   std::vector<Triangle> triangles;    // node numbers 1 ... count; empty unless ok
 };
 
 // Reads the element file from its start. Valid node numbers are base ...
-// base + count - 1; they become 1 ... count. Progress: "reading elements".
-// Cost: one pass, no allocation per line.
+// base + count - 1; they become 1 ... count. Numbers are whole values
+// ("3" or "3.0"). Progress: "reading elements". Cost: one pass, no
+// allocation per line.
 ElementFile read_element_file(sketra::LineReader& r, std::int64_t capacity, std::int64_t base, std::int64_t count,
-                              Progress& progress);
+                              Progress& progress, ElementHeader header = ElementHeader::count_and_shape);
 
 // Writes an element file of the triangles (numbered from 1, node numbers as
 // they are). Progress: "writing .ele file".

@@ -150,31 +150,25 @@ HoleLines read_hole_lines(const std::string& hole_file) {
 
 FileResult read_ele_file(LineReader& r, const std::string& name, const NodeFile& nodes,
                          std::vector<Triangle>& out, Progress& progress) {
-  std::string_view line;
-  double v[4] = {0, 0, 0, 0};
-  if (!next_record(r, line)) return FileResult::failure("no element count in " + name, name);
-  const int n = record_values(line, std::span<double>(v, 2));
-  if (n < 1 || !whole(v[0], 0, 9.0e15) || (n >= 2 && !whole(v[1], 0, 1.0e6)))
-    return at_line("bad element header", name, r.record());
-  if (n >= 2 && v[1] != 3) return FileResult::success();  // not triangles of three nodes
-  const auto count = std::int64_t(v[0]);
-  const std::size_t room =
-      r.size() > r.offset() && r.size() != UINT64_MAX ? std::size_t((r.size() - r.offset()) / 8) : 0;
-  out.reserve(out.size() + std::min<std::size_t>(std::size_t(count), room + 1));
-  const double lo = double(nodes.base), hi = double(nodes.base + nodes.count - 1);
-  Gauge gauge(progress);
-  for (std::int64_t e = 0; e < count; ++e) {
-    if (!next_record(r, line)) return short_file(name, e, count, "elements");
-    const int got = record_values(line, v);
-    if (got < 0) return at_line("bad element", name, r.record());
-    if (got < 4) return at_line("short element line", name, r.record());
-    for (int k = 1; k <= 3; ++k)
-      if (!whole(v[k], lo, hi)) return at_line("node number out of range", name, r.record());
-    const auto node = [&](int k) { return std::int32_t(std::int64_t(v[k]) - nodes.base + 1); };
-    out.push_back({node(1), node(2), node(3)});
-    gauge(e + 1, count, "reading elements");
+  ElementFile e = read_element_file(r, INT64_MAX, nodes.base, nodes.count, progress, ElementHeader::count_alone);
+  switch (e.status) {
+    case ElementStatus::ok:
+      if (out.empty()) out = std::move(e.triangles);
+      else out.insert(out.end(), e.triangles.begin(), e.triangles.end());
+      return FileResult::success();
+    case ElementStatus::bad_header:
+      if (e.fault == ElementFault::no_header) return FileResult::failure("no element count in " + name, name);
+      return at_line("bad element header", name, e.line);
+    case ElementStatus::short_file:
+      return short_file(name, std::int64_t(e.triangles.size()), e.expected, "elements");
+    case ElementStatus::too_many:
+    case ElementStatus::bad_line:
+      break;
   }
-  return FileResult::success();
+  return at_line(e.fault == ElementFault::bad_number   ? "bad element"
+                 : e.fault == ElementFault::short_line ? "short element line"
+                                                       : "node number out of range",
+                 name, e.line);
 }
 
 // ---- Writing ---------------------------------------------------------------------------

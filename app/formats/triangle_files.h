@@ -1,5 +1,6 @@
 #pragma once
-// TRIANGLE node and poly files, as the mesh generator reads and writes them.
+// TRIANGLE node and poly files, as the mesh generator reads and writes them
+// (its element files: element_file.h).
 //
 // A node file (".node", or ".hole" for hole points) starts with a header
 // line: node count, dimension, attribute count and marker count. Each node
@@ -98,13 +99,14 @@ struct HoleLines {
 };
 HoleLines read_hole_lines(const std::string& hole_file);
 
-// Reads the triangles of the ele file `name` for the nodes of `nodes`: a
-// header (element count, nodes per element) and one line per element (its
-// number and three node numbers). Each becomes a triangle of 1-based node
-// numbers appended to `out`. A file of elements with other than three nodes holds
-// no triangles. Fails when the header or an element line does not read, a
-// line holds fewer than four numbers, a corner names a node the node file
-// does not have, or the file ends early. Progress: "reading elements".
+// Reads the triangles of the ele file `name` for the nodes of `nodes` with
+// read_element_file (element_file.h), the header giving at least the
+// element count. Each becomes a triangle of 1-based node numbers appended
+// to `out`. A file of elements with other than three nodes holds no
+// triangles. Fails, with the reason, the line and the file name, when the
+// header or an element line does not read, a line holds fewer than four
+// numbers, a corner names a node the node file does not have, or the file
+// ends early; `out` is then as it was. Progress: "reading elements".
 FileResult read_ele_file(sketra::LineReader& r, const std::string& name, const NodeFile& nodes,
                          std::vector<Triangle>& out, Progress& progress);
 

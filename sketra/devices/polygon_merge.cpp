@@ -13,6 +13,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <unordered_map>
 
@@ -525,9 +526,13 @@ PieceMerger::~PieceMerger() {
 bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int colour) {
   const std::size_t n = std::min(x.size(), y.size());
   const std::int32_t head[2] = {colour, std::int32_t(n)};
-  const auto put = [this](const void* p, std::size_t bytes) {
-    const char* c = static_cast<const char*>(p);
-    spooled_.insert(spooled_.end(), c, c + bytes);
+  // One resize and plain copies: a view sends a million pieces here.
+  std::size_t at = spooled_.size();
+  if (spooled_.capacity() < kSpoolBlock) spooled_.reserve(2 * kSpoolBlock);
+  spooled_.resize(at + sizeof head + 2 * n * sizeof(float));
+  const auto put = [this, &at](const void* p, std::size_t bytes) {
+    std::memcpy(spooled_.data() + at, p, bytes);
+    at += bytes;
   };
   put(head, sizeof head);
   put(x.data(), n * sizeof(float));
@@ -568,23 +573,34 @@ bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int co
   return true;
 }
 
+namespace {
+
+// The same for an edge and its reverse.
+std::size_t stage_slot(const MergeEdge& e) { return std::size_t(((e.a ^ e.b) * 0x9E3779B97F4A7C15ull) >> 58); }
+
+}  // namespace
+
 void PieceMerger::stage(const MergeEdge& e) {
-  for (std::size_t k = staged_; k-- > 0;) {  // newest first: the likeliest partner
+  const std::size_t slot = stage_slot(e);
+  for (std::size_t k = staged_; stage_slots_[slot] > 0 && k-- > 0;) {  // newest first: the likeliest partner
     const MergeEdge& s = stage_[k];
-    if (s.colour != e.colour || s.b != e.a || s.a != e.b) continue;
+    if (s.b != e.a || s.a != e.b || s.colour != e.colour) continue;
     std::copy(stage_.begin() + std::ptrdiff_t(k + 1), stage_.begin() + std::ptrdiff_t(staged_),
               stage_.begin() + std::ptrdiff_t(k));
     --staged_;  // met from both sides: gone
+    --stage_slots_[slot];
     return;
   }
   if (staged_ == stage_.size()) unstage();
   stage_[staged_++] = e;
+  ++stage_slots_[slot];
 }
 
 void PieceMerger::unstage() {
   const MergeEdge e = stage_[0];
   std::copy(stage_.begin() + 1, stage_.begin() + std::ptrdiff_t(staged_), stage_.begin());
   --staged_;
+  --stage_slots_[stage_slot(e)];
   if (open_.toggle(e) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
 }
 

@@ -146,6 +146,7 @@ class PieceMerger {
   std::vector<char> spooled_;        // pieces not yet written to the spool
   std::array<MergeEdge, 16> stage_;
   std::size_t staged_ = 0;
+  std::array<std::uint8_t, 64> stage_slots_{};  // staged edges per slot (stage_slot): most look-ups end there
 };
 
 }  // namespace sketra::detail

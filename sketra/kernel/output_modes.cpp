@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "sketra/base/fatal.h"
+#include "sketra/base/script.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot_internal.h"
 #include "sketra/kernel/state.h"
@@ -184,8 +185,11 @@ void grflip() {
 
 std::string grtime() { return driver().time_stamp(); }
 
+// The pauses let a person see a highlight or a window change; a run that
+// answers from a script, or has nobody at the screen, does not wait.
 void grpause(int n) {
-  if (n > 0) driver().sleep(n);
+  if (n <= 0 || scriptq.batch || script_pending()) return;
+  driver().sleep(n);
 }
 
 void grbeep() {

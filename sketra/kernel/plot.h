@@ -304,7 +304,8 @@ void grflip();
 int grmode(int mode);
 // The 20-character date-time stamp.
 std::string grtime();
-// Waits n x 30 ms.
+// Waits n x 30 ms, unless script answers are waiting or the run is a batch
+// run: nobody is there to see what the pause shows.
 void grpause(int n);
 // Rings the bell.
 void grbeep();

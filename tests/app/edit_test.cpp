@@ -79,15 +79,12 @@ TEST_F(EditTest, SaveCopiesTheWorkColumnBack) {
   EXPECT_EQ(cplot.nsets, 1);
 }
 
-TEST_F(EditTest, SaveAsMakesANewNamedSet) {
+// (The new set's name, geometry and values: tests/e2e/test_contour.sh.)
+TEST_F(EditTest, SaveAsLeavesTheSetItCameFrom) {
   one_set();
   EXPECT_EQ(run({"2", "A", "O", "+1", "A", "D", "X", "#2", "raised"}), EditResult::saved_as);
-  ASSERT_EQ(cplot.nsets, 2);
-  EXPECT_EQ(cpch.set_name[1], "raised");
-  EXPECT_EQ(cin.value[1], (std::vector<float>{2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(cplot.nsets, 2);
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(cin1.set(2).nx, 3);
-  EXPECT_EQ(cin1.set(2).dx, 10.0f);
 }
 
 TEST_F(EditTest, IgnoreKeepsTheSet) {

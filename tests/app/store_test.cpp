@@ -12,16 +12,6 @@ class StoreTest : public ::testing::Test {
   void TearDown() override { store_reset(); }
 };
 
-TEST_F(StoreTest, SurveyCoordinatesSurviveSinglePrecisionRelativeToOrigin) {
-  cin1.xorig = 2600123.456;
-  cin1.yorig = 1200000.0;
-  ASSERT_TRUE(store_add_point(float(2600123.456 - cin1.xorig), float(1200000.0 - cin1.yorig), 1.0f, 1));
-  ASSERT_TRUE(store_add_point(float(2604321.987 - cin1.xorig), float(1203456.789 - cin1.yorig), 1.0f, 1));
-  EXPECT_NEAR(abs_x(1), 2600123.456, 0.001);
-  EXPECT_NEAR(abs_x(2), 2604321.987, 0.001);
-  EXPECT_NEAR(abs_y(2), 1203456.789, 0.001);
-}
-
 TEST_F(StoreTest, CapacityIsNeverPassed) {
   cin1.maxp = 2;
   EXPECT_TRUE(store_add_point(0, 0, 0, 1));

@@ -237,6 +237,13 @@ Spread spread(std::span<const float> v, std::span<const float> levels) {
     if (!std::isfinite(f)) s.finite = false;
     s.vmin = std::min(s.vmin, f);
     s.vmax = std::max(s.vmax, f);
+  }
+  if (ascending && s.finite) {  // the class grows with the value
+    s.lo = class_of(s.vmin, levels, true);
+    s.hi = class_of(s.vmax, levels, true);
+    return s;
+  }
+  for (float f : v) {
     const int c = class_of(f, levels, ascending);
     s.lo = std::min(s.lo, c);
     s.hi = std::max(s.hi, c);
