@@ -42,13 +42,14 @@ work=$(mktemp -d "$here/data/run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# Runs korvel on the grid with the script lines given; prints the seconds
-# passed and the processor seconds (user and system) korvel took.
+# Runs korvel on the grid with the script lines given, as a batch run like
+# gdal_contour's (nobody at the screen: no pauses for a person); prints the
+# seconds passed and the processor seconds (user and system) korvel took.
 run() {
   printf '%s\n' "$@" > session
   local t0 t1
   t0=$(date +%s.%N)
-  SKETRA_SCRIPT=session /usr/bin/time -f '%U %S' -o cpu.txt timeout 600 "$korvel" "$grid" > korvel.out 2>&1 ||
+  SKETRA_SCRIPT=session SKETRA_BATCH=1 /usr/bin/time -f '%U %S' -o cpu.txt timeout 600 "$korvel" "$grid" > korvel.out 2>&1 ||
     { cat korvel.out; exit 1; }
   t1=$(date +%s.%N)
   awk -v a="$t0" -v b="$t1" '{ printf "%.2f %.2f\n", b - a, $1 + $2 }' cpu.txt

@@ -581,24 +581,25 @@ std::size_t stage_slot(const MergeEdge& e) { return std::size_t(((e.a ^ e.b) * 0
 }  // namespace
 
 void PieceMerger::stage(const MergeEdge& e) {
-  const std::size_t slot = stage_slot(e);
+  // stage_ is a ring: the oldest staged edge at first_staged_.
+  const std::size_t slot = stage_slot(e), mask = stage_.size() - 1;
   for (std::size_t k = staged_; stage_slots_[slot] > 0 && k-- > 0;) {  // newest first: the likeliest partner
-    const MergeEdge& s = stage_[k];
+    const MergeEdge& s = stage_[(first_staged_ + k) & mask];
     if (s.b != e.a || s.a != e.b || s.colour != e.colour) continue;
-    std::copy(stage_.begin() + std::ptrdiff_t(k + 1), stage_.begin() + std::ptrdiff_t(staged_),
-              stage_.begin() + std::ptrdiff_t(k));
+    for (std::size_t i = k + 1; i < staged_; ++i)
+      stage_[(first_staged_ + i - 1) & mask] = stage_[(first_staged_ + i) & mask];
     --staged_;  // met from both sides: gone
     --stage_slots_[slot];
     return;
   }
   if (staged_ == stage_.size()) unstage();
-  stage_[staged_++] = e;
+  stage_[(first_staged_ + staged_++) & mask] = e;
   ++stage_slots_[slot];
 }
 
 void PieceMerger::unstage() {
-  const MergeEdge e = stage_[0];
-  std::copy(stage_.begin() + 1, stage_.begin() + std::ptrdiff_t(staged_), stage_.begin());
+  const MergeEdge e = stage_[first_staged_];
+  first_staged_ = (first_staged_ + 1) & (stage_.size() - 1);
   --staged_;
   --stage_slots_[stage_slot(e)];
   if (open_.toggle(e) == EdgeTable::Added::duplicate) broken_.insert(e.colour);

@@ -144,8 +144,8 @@ class PieceMerger {
   std::set<int> broken_;  // colours with pieces that cannot be merged
   std::vector<std::uint64_t> keys_;  // vertices of the piece being added
   std::vector<char> spooled_;        // pieces not yet written to the spool
-  std::array<MergeEdge, 16> stage_;
-  std::size_t staged_ = 0;
+  std::array<MergeEdge, 16> stage_;  // a power of two
+  std::size_t first_staged_ = 0, staged_ = 0;
   std::array<std::uint8_t, 64> stage_slots_{};  // staged edges per slot (stage_slot): most look-ups end there
 };
 
