@@ -175,7 +175,7 @@ ExportAction export_action(int choice) {
   if (choice == 6) {
     const auto text = export_help_text();
     sketra::grtext(text);
-    sketra::grcler(0);
+    sketra::grmesg("");  // the page is gone; the picture under it stays
     return ExportAction::help;
   }
   cpch.file_name.clear();

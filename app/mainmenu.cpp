@@ -18,6 +18,7 @@
 #include "sketra/base/units.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/device.h"
+#include "sketra/kernel/plot.h"
 #include "sketra/library.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
@@ -178,7 +179,17 @@ int menu_choice(std::span<const MenuCell> cells, int sel) {
   captions.reserve(cells.size());
   for (const auto& c : cells) captions.emplace_back(c.view());
   float x = 0, y = 0;
-  sketra::grcurs(captions, sel, x, y);
+  // The main bar's picture follows the window's size: the plate in the
+  // middle, the message line at the bottom.
+  sketra::MenuHooks hooks;
+  if (sel < 0)
+    hooks.on_window_change = [] {
+      sketra::grcler(0);
+      auto plate = startup_plate();
+      sketra::grplate(plate);
+      sketra::grmesg_repaint();
+    };
+  sketra::grcurs(captions, sel, x, y, &hooks);
   return sel;
 }
 

@@ -79,7 +79,7 @@ void mesh_action(int choice) {
     case 6: {
       const auto text = mesh_help_text();
       sketra::grtext(text);
-      sketra::grcler(0);
+      sketra::grmesg("");  // the page is gone; the picture under it stays
       break;
     }
     default: break;

@@ -418,12 +418,13 @@ namespace {
 
 // Plain decimals ("-2600123.456") with at most 15 digits are exact as an
 // integer over a power of ten, and one IEEE division rounds that correctly.
-// Reads one from p on (an optional minus, digits, at most one point) and
-// leaves p at the first character after it; false when there is no such
-// number or it has more than 15 digits (from_chars then decides).
+// Reads one from p on (an optional minus, digits, at most one point, an
+// optional exponent) and leaves p at the first character after it; false
+// when there is no such number, it has more than 15 digits or its power of
+// ten is beyond 1e22 (from_chars then decides).
 inline bool scan_plain_decimal(const char*& p, const char* end, double& v) {
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const bool neg = p < end && *p == '-';
   p += neg;
   std::uint64_t m = 0;
@@ -442,7 +443,23 @@ inline bool scan_plain_decimal(const char*& p, const char* end, double& v) {
     }
   }
   if (digits == 0 || digits > 15) return false;
-  const double x = double(m) / kPow10[decimals];
+  // An exponent "E+03", "e-7" (as keep files write their numbers): at most
+  // three digits; other forms are left to the general reader.
+  int scale = -decimals;
+  if (p < end && (*p == 'E' || *p == 'e')) {
+    const char* q = p + 1;
+    const bool minus = q < end && *q == '-';
+    q += (q < end && (*q == '-' || *q == '+'));
+    int e = 0, n = 0;
+    for (; q < end && unsigned(*q - '0') < 10 && n < 4; ++q, ++n) e = e * 10 + (*q - '0');
+    if (n == 0 || n > 3) return false;
+    scale += minus ? -e : e;
+    p = q;
+  }
+  // The mantissa (below 2^53) and the power of ten are exact, so one
+  // multiplication or division rounds once: the correctly rounded value.
+  if (scale < -22 || scale > 22) return false;
+  const double x = scale < 0 ? double(m) / kPow10[-scale] : double(m) * kPow10[scale];
   v = neg ? -x : x;
   return true;
 }

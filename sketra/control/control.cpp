@@ -485,6 +485,13 @@ ViewRequest run_entry(int k, float x, float y) {
 
 void redraw(bool keep_answer) {
   PlotState& c = grcomn;
+  // A size the window system gave the window (a resize while a dialog was
+  // open) is taken as it is; only a shape chosen here (Query, Views) needs
+  // a new window.
+  if (ctrl.resizes != c.resizes) {
+    ctrl.resizes = c.resizes;
+    remember_window_shape();
+  }
   if (window_shape_changed()) {
     reopen_window();
     remember_window_shape();
@@ -511,9 +518,11 @@ std::vector<std::string> cells16(std::initializer_list<std::string_view> caption
 }
 
 int submenu(std::span<const std::string> cells, float& x, float& y) {
+  MenuHooks hooks;
+  hooks.on_window_change = [] { redraw(true); };
   for (;;) {
     int sel = kMenuColumn;
-    grcurs(cells, sel, x, y);
+    grcurs(cells, sel, x, y, &hooks);
     if (sel != kMenuPanned) return sel;
     redraw();
   }

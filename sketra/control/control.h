@@ -178,6 +178,7 @@ struct ControlState {
   bool entered = false;            // grctrl has run in this process
   int nx = 0, ny = 0;              // interval counts and scales at the last redraw
   float xscl = 0, yscl = 0;
+  int resizes = 0;                 // grcomn.resizes at the last redraw
   std::array<double, 4> extents{}; // data extents of the last outer round (absolute)
   std::array<double, 4> w{};       // W of the running mode
   int view_calls = 0;              // calls of the view callback (tests)

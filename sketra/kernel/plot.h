@@ -64,6 +64,10 @@ inline constexpr int kHatchCapacity = 100;     // vertices of a hatched polygon
 inline constexpr int kMaxViews = 20;
 inline constexpr int kMaxCleanAreas = 200;
 inline constexpr int kFontWidth = 6;           // pixels per character of the "6x12" font
+// Pixels at the bottom of the window that belong to the message line alone:
+// below the plot frame's tick labels, axis label and date line, so that a
+// message never covers them. Three lines of 14 pixels.
+inline constexpr int kMessageStrip = 46;
 
 // Text field widths of grcomt.
 inline constexpr int kTitleWidth = 80;
@@ -180,6 +184,7 @@ struct PlotState {
   bool projection = false;   // 3-D moves and draws pass through TRANGR
   bool small_window = false; // grinit asked for the small window
   int saved_nxingr = 24, saved_nyingr = 18;  // interval counts kept over a small window
+  int resizes = 0;  // window sizes taken over from the window system (see apply_resize)
 
   Pen pen;
   PolylineBuffer polyline;

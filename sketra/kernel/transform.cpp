@@ -40,18 +40,19 @@ void compute_window_size() {
     return;
   }
   c.wndwgr[2] = int(std::trunc((double(c.nxingr) + 4.5) * 50.0 * double(c.xsclgr)));
-  c.wndwgr[3] = int(std::trunc((double(c.nyingr) + 2.0) * 50.0 * double(c.ysclgr)));
+  c.wndwgr[3] = int(std::trunc((double(c.nyingr) + 2.0) * 50.0 * double(c.ysclgr))) + kMessageStrip;
 }
 
 // Frame origin and factors: the frame of NXINGR x NYINGR intervals of
 // 50 * scale pixels shows the window; its lower-left corner sits 65 pixels
-// from the left and 50 above the bottom (10 and 105 in the small window,
-// whose frame origin must survive every recomputation).
+// from the left and 50 above the message strip at the bottom (10 and 105
+// in the small window, whose frame origin must survive every
+// recomputation).
 void grsfac() {
   PlotState& c = grcomn;
   if (c.imodgr < 7) {
     c.xorggr = c.small_window ? 10.0f : 65.0f;
-    c.yorggr = c.small_window ? 105.0f : float(c.wndwgr[3] - 50);
+    c.yorggr = c.small_window ? 105.0f : float(c.wndwgr[3] - 50 - kMessageStrip);
     const double wx = std::max(c.xmaxgr - c.xmingr, 0.01);
     const double wy = std::max(c.ymaxgr - c.ymingr, 0.01);
     c.xfacgr = float(double(c.nxingr) * 50.0 * double(c.xsclgr) / wx);
@@ -103,7 +104,7 @@ void grclip(int k) {
     c.xfacgr = 1;
     c.yfacgr = -1;
     c.xorggr = c.small_window ? 10.0f : 65.0f;
-    c.yorggr = c.small_window ? 105.0f : float(c.wndwgr[3] - 50);
+    c.yorggr = c.small_window ? 105.0f : float(c.wndwgr[3] - 50 - kMessageStrip);
   } else if (k == 1) {
     if (!s.live) return;
     c.xmingr = s.xmingr;

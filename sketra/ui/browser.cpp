@@ -64,6 +64,7 @@ class Browser {
   detail::ButtonRow buttons;
 
  private:
+  void place();
   void reload();
   void enter(const fs::path& d);
   void entry_at(int j, float& x, float& y) const;
@@ -80,16 +81,27 @@ class Browser {
 };
 
 Browser::Browser(fs::path dir, std::string filter) : dir_(std::move(dir)), filter_(std::move(filter)) {
-  top_ = detail::under_bar();
-  list_top_ = top_.y - 22;
-  rows_ = std::clamp(int((float(grcomn.wndwgr[3]) - 26 - 160) / kLine), 4, 40);
-  const int columns = std::clamp(int((detail::window_right() - top_.x - 16) / kColumn), 1, 4);
-  per_page_ = rows_ * columns;
-  field_y_ = list_top_ - kLine * float(rows_) - 8 - detail::kFormRow;
-  buttons = {top_.x + 8, field_y_ - 26, {" <<<<", " >>>>", " AAll files ", " OOpen", " CCancel"}};
-  const detail::FieldBox fb = detail::field_box(top_.x, field_y_, 8);
-  box_w_ = std::max({kColumn * float(columns) + 16, buttons.width() + 16, fb.x + fb.w + 8 - top_.x});
+  buttons.captions = {" <<<<", " >>>>", " AAll files ", " OOpen", " CCancel"};
+  place();
   reload();
+}
+
+// Under the menu bar, with as many rows and columns as the window holds now.
+void Browser::place() {
+  const PixelPoint want = detail::under_bar();
+  const float height = want.y - detail::message_strip_top() - 2;
+  rows_ = std::clamp(int((height - 22 - 8 - detail::kFormRow - 32) / kLine), 4, 40);
+  const int columns = std::clamp(int((detail::window_right() - want.x - 16) / kColumn), 1, 4);
+  const int first = page_ * per_page_;
+  per_page_ = rows_ * columns;
+  page_ = per_page_ > 0 ? first / per_page_ : 0;
+  const detail::FieldBox fb = detail::field_box(0, 0, 8);
+  box_w_ = std::max({kColumn * float(columns) + 16, buttons.width() + 16, fb.x + fb.w + 8});
+  top_ = detail::fit_box(want, box_w_, 22 + kLine * float(rows_) + 8 + detail::kFormRow + 32);
+  list_top_ = top_.y - 22;
+  field_y_ = list_top_ - kLine * float(rows_) - 8 - detail::kFormRow;
+  buttons.x = top_.x + 8;
+  buttons.y = field_y_ - 26;
 }
 
 void Browser::reload() {
@@ -123,6 +135,7 @@ int Browser::entry_hit(const PixelPoint& p) const {
 }
 
 void Browser::draw() {
+  place();
   const int pages = std::max(1, (int(entries_.size()) + per_page_ - 1) / per_page_);
   page_ = std::clamp(page_, 0, pages - 1);
   detail::draw_box(top_.x, buttons.y - 6, box_w_, top_.y - (buttons.y - 6));

@@ -24,15 +24,21 @@ using detail::PixelScope;
 constexpr float kTextRow = 14;
 constexpr int kBeamColour = -7;
 
+// The newest messages that fit into the message strip at the bottom of the
+// window (all of them in the small window, which has no strip), the oldest
+// on top. The strip lies below the plot frame's labels: a message never
+// covers them.
 void paint_messages(bool wipe) {
-  const std::vector<std::string>& shown = dialogs.shown;
+  const std::vector<std::string>& all = dialogs.shown;
+  const size_t fit = grcomn.small_window ? all.size() : size_t(kMessageStrip / int(kTextRow));
+  const std::span<const std::string> shown(all.data() + all.size() - std::min(fit, all.size()), std::min(fit, all.size()));
   const float x0 = detail::window_left(), y0 = detail::window_bottom();
   size_t width = 0;
   for (const auto& l : shown) width = std::max(width, l.size());
   if (wipe) {
     const size_t lines = std::max(message_paint.lines, shown.size());
     const size_t chars = std::max(message_paint.width, width);
-    if (lines > 0) grect(x0, y0, 6 * float(chars) + 10, kTextRow * float(lines) + 5, kWhite, 0);
+    if (lines > 0) grect(x0, y0, 6 * float(chars) + 10, kTextRow * float(lines) + 4, kWhite, 0);
   }
   const size_t n = shown.size();
   for (size_t i = 0; i < n; ++i) detail::put_text(x0 + 5, y0 + 5 + kTextRow * float(n - 1 - i), shown[i], kBlack);
@@ -73,11 +79,16 @@ void WindowDialogs::message(std::string_view) {
 bool WindowDialogs::prompt(std::string_view prompt, std::string& text) {
   if (!detail::screen_ready()) return false;
   PixelScope scope;
-  const PixelPoint p = detail::near_pick();
   const int pc = std::max(1, int(trim_right(prompt).size()));
-  const detail::FieldBox b = detail::field_box(p.x, 0, pc);
-  detail::draw_box(p.x, p.y - detail::kFormRow - 8, b.x + b.w + 6 - p.x, detail::kFormRow + 8);
-  const InputEvent end = grgstr(p.x, p.y - 4 - detail::kFormRow, prompt, text, pc);
+  InputEvent end;
+  do {
+    // Near the last pick; placed anew when the window is resized.
+    const detail::FieldBox b = detail::field_box(0, 0, pc);
+    const float w = b.x + b.w + 6, h = detail::kFormRow + 8;
+    const PixelPoint p = detail::fit_box(detail::near_pick(), w, h);
+    detail::draw_box(p.x, p.y - h, w, h);
+    end = grgstr(p.x, p.y - 4 - detail::kFormRow, prompt, text, pc);
+  } while (end.type == kConfigureNotify);
   grclean(1);
   // Escape ends the prompt without an answer.
   return !(end.type == kKeyPress && end.code == kKeyEscape);
@@ -90,6 +101,7 @@ namespace {
 class FormPage {
  public:
   FormPage(std::span<std::string> prompts, std::span<std::string> values);
+  void place();
   void draw();
   // Handles one event: 0 go on, 1 Apply, 3 Cancel. A click that ends a text
   // edit elsewhere is left in `pending` (type kEventNone: none).
@@ -115,13 +127,21 @@ class FormPage {
 FormPage::FormPage(std::span<std::string> prompts, std::span<std::string> values)
     : prompts_(prompts), values_(values), n_(std::min(prompts.size(), values.size())), focus_(n_) {
   for (size_t i = 0; i < n_; ++i) pc_ = std::max(pc_, int(trim_right(prompts_[i]).size()));
-  top_ = detail::under_bar();
-  buttons_ = {top_.x + 8, row_y(n_) - 22, {" AApply", " IInvert", " CCancel"}};
-  const detail::FieldBox fb = detail::field_box(top_.x, 0, pc_);
-  box_w_ = std::max(fb.x + fb.w + 8 - top_.x, buttons_.width() + 16);
+  buttons_.captions = {" AApply", " IInvert", " CCancel"};
+  const detail::FieldBox fb = detail::field_box(0, 0, pc_);
+  box_w_ = std::max(fb.x + fb.w + 8, buttons_.width() + 16);
+  place();
+}
+
+// Under the menu bar, inside the window as it is now.
+void FormPage::place() {
+  top_ = detail::fit_box(detail::under_bar(), box_w_, detail::kFormRow * float(n_) + 32);
+  buttons_.x = top_.x + 8;
+  buttons_.y = row_y(n_) - 22;
 }
 
 void FormPage::draw() {
+  place();
   detail::draw_box(top_.x, buttons_.y - 6, box_w_, top_.y - (buttons_.y - 6));
   for (size_t i = 0; i < n_; ++i) {
     if (is_heading(prompts_[i]))
@@ -206,15 +226,26 @@ bool WindowDialogs::form(std::span<std::string> prompts, std::span<std::string> 
 void WindowDialogs::text_page(std::span<const std::string> lines) {
   if (!detail::screen_ready()) return;
   PixelScope scope;
-  const PixelPoint top = detail::under_bar();
   const int n = int(lines.size());
-  const float usable = float(grcomn.wndwgr[3]) - 26 - 90;
-  const int rows = std::clamp(int(usable / kTextRow), 1, std::max(1, n));
-  const size_t chars = std::min(longest(lines), size_t(std::max(20.0f, (detail::window_right() - top.x - 24) / 6)));
-  detail::ButtonRow buttons{top.x + 8, top.y - 8 - kTextRow * float(rows) - 26, {" SSave", " DDone"}};
-  const float box_w = std::max(6 * float(chars) + 16, buttons.width() + 150);
+  PixelPoint top;
+  int rows = 1;
+  size_t chars = 0;
+  detail::ButtonRow buttons{0, 0, {" SSave", " DDone"}};
+  float box_w = 0;
+  // As many lines as the window holds now, under the menu bar.
+  auto place = [&] {
+    top = detail::under_bar();
+    const float usable = top.y - detail::message_strip_top() - 8 - 26 - 12;
+    rows = std::clamp(int(usable / kTextRow), 1, std::max(1, n));
+    chars = std::min(longest(lines), size_t(std::max(20.0f, (detail::window_right() - top.x - 24) / 6)));
+    box_w = std::max(6 * float(chars) + 16, buttons.width() + 150);
+    top = detail::fit_box(top, box_w, 8 + kTextRow * float(rows) + 32);
+    buttons.x = top.x + 8;
+    buttons.y = top.y - 8 - kTextRow * float(rows) - 26;
+  };
   int first = 0;
   auto draw = [&] {
+    place();
     first = std::clamp(first, 0, std::max(0, n - rows));
     detail::draw_box(top.x, buttons.y - 6, box_w, top.y - (buttons.y - 6));
     for (int r = 0; r < rows && first + r < n; ++r) {
@@ -297,10 +328,11 @@ int WindowDialogs::choice(std::span<const std::string> captions) {
   if (!detail::screen_ready() || captions.empty()) return 0;
   PixelScope scope;
   constexpr float kRow = 15;
-  const PixelPoint p = detail::near_pick();
   const int n = int(captions.size());
   const float w = 6 * float(longest(captions)) + 16, h = kRow * float(n) + 8;
+  PixelPoint p;
   auto draw = [&] {
+    p = detail::fit_box(detail::near_pick(), w, h);
     detail::draw_box(p.x, p.y - h, w, h);
     grcolr(kBlack);
     for (int i = 0; i < n; ++i) {

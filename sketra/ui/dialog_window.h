@@ -40,8 +40,10 @@ inline constexpr int kFieldBuffer = 128;
 //            a click on the field switches the toggle, moves the choice to
 //            its next option (right button: the previous one) or opens the
 //            colour picker.
-// Return or Escape end the edit, and so does a click beside the field.
-// Returns the event that ended it (a key press 11 or 12, or that click).
+// Return or Escape end the edit, and so does a click beside the field or a
+// resize of the window (the caller places its dialog anew). Returns the
+// event that ended it (a key press 11 or 12, that click, or the resize).
+// The value keeps what was typed either way.
 InputEvent grgstr(float x, float y, std::string_view prompt, std::string& value, int prompt_chars = 0);
 
 // The file browser's listing of `dir`: names sorted, directories marked by

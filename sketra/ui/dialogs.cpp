@@ -132,6 +132,10 @@ void grmesg(std::string_view text) {
   }
 }
 
+void grmesg_repaint() {
+  if (dialogs.ui && !dialogs.shown.empty()) dialogs.ui->message(dialogs.message_line);
+}
+
 void grinpa(std::string_view prompt, std::string& text) { answer(prompt, text); }
 
 bool grinpf(std::string_view prompt, float& value) {

@@ -86,6 +86,9 @@ void set_log_unit(int unit);
 // to the message log (first 80 characters; the 200th line is replaced once
 // the log is full) and written to the log unit.
 void grmesg(std::string_view text);
+// Shows the message line again (after the picture under it was cleared,
+// for a new window size), without adding to it.
+void grmesg_repaint();
 
 // Text prompt: the next script entry, else the window, else blank.
 // `text` is in/out (its value is the preset).

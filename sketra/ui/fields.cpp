@@ -96,7 +96,11 @@ InputEvent edit_text(PixelScope& scope, float x, float y, std::string_view promp
   };
   draw();
   for (;;) {
-    const InputEvent ev = detail::wait_input(scope, draw);
+    const InputEvent ev = detail::wait_input(scope, draw, true);
+    if (ev.type == kConfigureNotify) {
+      value = std::string(trim(buf));
+      return ev;
+    }
     if (ev.type == kButtonPress) {
       const detail::PixelPoint p = detail::to_pixel(ev.x, ev.y);
       if (ev.code != 1 || !detail::inside_rect(p.x, p.y, b.x, b.y, b.w, b.h)) {
@@ -156,7 +160,8 @@ InputEvent grgstr(float x, float y, std::string_view prompt, std::string& value,
   };
   draw();
   for (;;) {
-    const InputEvent ev = detail::wait_input(scope, draw);
+    const InputEvent ev = detail::wait_input(scope, draw, true);
+    if (ev.type == kConfigureNotify) return ev;
     if (ev.type == kKeyPress) {
       if (ev.code == kKeyReturn || ev.code == kKeyEscape) return ev;
       continue;

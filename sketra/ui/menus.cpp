@@ -44,12 +44,13 @@ bool apply_resize(int width, int height) {
   c.wndwgr[3] = height;
   if (is_screen_mode(c.imodgr)) grmode(c.imodgr);
   c.nxingr = std::max(1, int(float(width) / (50 * c.xsclgr) - 4));
-  c.nyingr = std::max(1, int(float(height) / (50 * c.ysclgr) - 1.5f));
+  c.nyingr = std::max(1, int(float(height - kMessageStrip) / (50 * c.ysclgr) - 1.5f));
   grsfac();
+  ++c.resizes;
   return true;
 }
 
-InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw) {
+InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw, bool report_resize) {
   for (;;) {
     InputEvent ev;
     grxevn(ev);
@@ -65,9 +66,25 @@ InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw) {
       scope.leave();
       const bool changed = apply_resize(ev.x, ev.y);
       scope.enter();
-      if (changed && redraw) redraw();
+      if (!changed) continue;
+      // The dialog moves with the window's edges: what it covered comes
+      // back first (the picture itself is laid out again by its owner once
+      // the dialog is closed).
+      grclean(1);
+      if (report_resize) return ev;
+      if (redraw) redraw();
     }
   }
+}
+
+PixelPoint fit_box(PixelPoint at, float w, float h) {
+  const float left = window_left() + 2, right = window_right() - 2;
+  const float top = window_top() - 2, floor = message_strip_top() + 2;
+  PixelPoint p;
+  p.x = std::max(left, std::min(at.x, right - w));
+  p.y = std::min(at.y, top);
+  if (p.y - h < floor) p.y = floor + h;
+  return p;
 }
 
 PixelPoint near_pick() {
@@ -155,8 +172,8 @@ void draw_pin(float x, float y, float w, float h) {
   grdrw2(cx - 5, cy - 7);
 }
 
-void draw_button(float x, float y, float w, float h, std::string_view caption, bool pressed) {
-  grclean(0, x - 1, x + w + 1, y - 1, y + h + 1);
+void draw_button(float x, float y, float w, float h, std::string_view caption, bool pressed, bool widget = true) {
+  if (widget) grclean(0, x - 1, x + w + 1, y - 1, y + h + 1);
   if (is_gap(caption) && !is_pin(caption)) {
     grect(x, y, w, h, kWhite, 0);
     return;
@@ -229,9 +246,9 @@ Layout layout_for(int sel, int n) {
     l.w = std::min(kButtonMaxWidth, (width - 1) / 2);
     x = detail::window_right() - 4 - l.w;
     y0 = detail::window_top() - 20;
-    // As many rows as fit above the window's lower edge; the rest of the
-    // entries go into further columns to the left, so none is out of reach.
-    const float height = y0 - detail::window_bottom() - 2;
+    // As many rows as fit above the message strip; the rest of the entries
+    // go into further columns to the left, so none is out of reach.
+    const float height = y0 - detail::message_strip_top() - 2;
     l.rows = std::clamp(int(height / kRowStep) + 1, 1, std::max(n, 1));
     l.columns = (n + l.rows - 1) / l.rows;
   } else {
@@ -275,6 +292,8 @@ void pan(int code) {
 
 }  // namespace
 
+void grlayout(std::string_view label, float x, float y, float w, float h) { detail::log_layout(label, x, y, w, h); }
+
 int button_fill(std::string_view caption) {
   const std::string_view c = trim_right(caption);
   const std::string_view p26 = c.substr(std::min<size_t>(1, c.size()), 5);
@@ -299,6 +318,10 @@ int grbutn(int mode, float x, float y, float w, float h, std::string_view captio
   PixelScope scope;
   if (mode == 0 || mode == 2) {
     draw_button(x, y, w, h, caption, mode == 2);
+    return 0;
+  }
+  if (mode == 3 || mode == 4) {
+    draw_button(x, y, w, h, caption, mode == 4, false);
     return 0;
   }
   if (!detail::inside_rect(cx, cy, x, y, w, h)) return 0;
@@ -408,6 +431,10 @@ bool MenuCall::start(int& sel, float& x, float& y) {
     return true;
   }
   script_drop();
+  if (hooks_ && hooks_->on_window_change) {
+    if (menus.resizes != grcomn.resizes) hook(hooks_->on_window_change);
+    menus.resizes = grcomn.resizes;
+  }
   l_ = layout_for(layout_, n_);
   if (l_.columns != menus.columns || l_.rows != menus.rows) menus.highlighted = 0, menus.armed = 0;
   menus.columns = l_.columns, menus.rows = l_.rows;
@@ -437,7 +464,10 @@ void MenuCall::hook(const std::function<void()>& f) {
 bool MenuCall::handle_resize(const InputEvent& ev) {
   scope_.leave();
   const bool changed = detail::apply_resize(ev.x, ev.y);
-  if (changed && hooks_ && hooks_->on_window_change) hooks_->on_window_change();
+  if (changed && hooks_ && hooks_->on_window_change) {
+    hooks_->on_window_change();
+    menus.resizes = grcomn.resizes;
+  }
   scope_.enter();
   if (changed) {
     l_ = layout_for(layout_, n_);

@@ -39,6 +39,8 @@
 // does not depend on the layout:
 //
 //   55 3 77 17 File      <- the File button of the main menu bar
+//
+// Widgets drawn outside this module log their clickable boxes with grlayout.
 
 #include <functional>
 #include <span>
@@ -78,7 +80,10 @@ struct MenuHooks {
   std::function<bool(float x, float y)> on_miss;
   // After an arrow key has panned the window, before -9 is returned.
   std::function<void()> on_pan;
-  // After an expose or a resize, before the buttons are drawn again.
+  // After an expose or a resize, before the buttons are drawn again; also
+  // on entry when the window was resized since a menu with this hook was
+  // last shown (while a dialog or a menu without it was open), so that the
+  // owner lays out its picture for the new size.
   std::function<void()> on_window_change;
 };
 
@@ -103,9 +108,12 @@ void grcurs(std::span<const std::string> captions, int& sel, float& x, float& y,
 //   mode 1  tests whether (cx, cy) lies in it; on a hit draws it pressed,
 //           shows the picture, pauses 90 ms (690 ms for a pick button) and
 //           returns 1;
-//   mode 2  draws it pressed (a highlighted entry), no pause.
-// Every drawn button registers its rectangle, one pixel larger on each
-// side, for grclean. Nothing happens in the file output modes (returns 0).
+//   mode 2  draws it pressed (a highlighted entry), no pause;
+//   mode 3, 4  draw it normal or pressed as part of the picture (a legend's
+//           pin): it is not wiped with the widgets.
+// Every other drawn button registers its rectangle, one pixel larger on
+// each side, for grclean. Nothing happens in the file output modes
+// (returns 0).
 int grbutn(int mode, float x, float y, float w, float h, std::string_view caption, float cx = 0,
            float cy = 0);
 
@@ -128,6 +136,10 @@ int button_fill(std::string_view caption);
 // blanks, at most 10 characters (a longer one: 9 and "_").
 std::string button_label(std::string_view caption);
 
+// Appends a clickable box (lower-left corner x, y and size w x h in
+// pixel-mode units) to the layout log under `label`.
+void grlayout(std::string_view label, float x, float y, float w, float h);
+
 // Menu state kept between calls of grcurs.
 struct MenuState {
   int highlighted = 0;    // the entry drawn pressed ("down"), 0 none
@@ -142,6 +154,7 @@ struct MenuState {
   // Lower-left corners and width of the buttons of the last menu drawn.
   std::vector<float> xs, ys;
   float width = kButtonMaxWidth;
+  int resizes = 0;  // grcomn.resizes when a menu with on_window_change last ran
 };
 extern MenuState menus;
 void menus_reset();

@@ -63,15 +63,31 @@ void put_text(float x, float y, std::string_view text, int colour);
 
 // A window resized to width x height: WNDWGR(3), WNDWGR(4) take the size,
 // the screen mode is applied again, the interval counts follow the new size
-// and the device factors are recomputed. Returns false when the size did
-// not change. Must be called outside pixel mode.
+// and the device factors are recomputed; grcomn.resizes counts it, so that
+// whoever owns the picture under a dialog lays it out again once the dialog
+// is closed. Returns false when the size did not change. Must be called
+// outside pixel mode.
 bool apply_resize(int width, int height);
 
 // Waits for the next key or button press; a button press also becomes the
-// cursor pick (XCRSGR, YCRSGR). Expose events call `redraw`; a resize
-// leaves pixel mode, applies the new size, re-enters and calls `redraw`.
+// cursor pick (XCRSGR, YCRSGR). Expose events call `redraw`. A resize
+// leaves pixel mode, applies the new size, re-enters, wipes the widgets
+// drawn so far (grclean) and calls `redraw`, which places the dialog anew
+// (fit_box); with `report_resize` it returns the resize event instead of
+// redrawing, for a field edit whose dialog must be placed anew first.
 // Other events are ignored.
-InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw);
+InputEvent wait_input(PixelScope& scope, const std::function<void()>& redraw, bool report_resize = false);
+
+// Lower edge of the area dialogs may cover: the top of the message strip
+// (pixel-mode units), so that messages shown while a dialog is open stay
+// readable.
+inline float message_strip_top() { return window_bottom() + (grcomn.small_window ? 0.0f : float(kMessageStrip)); }
+
+// The upper-left corner of a box of w x h wanted at `at`, moved into the
+// window above the message strip. A box taller than that keeps its lower
+// edge (where the buttons are) in the window and loses its top; a box wider
+// than the window keeps its left side.
+PixelPoint fit_box(PixelPoint at, float w, float h);
 
 // True when (px, py) lies in the rectangle x ... x + w, y ... y + h.
 inline bool inside_rect(float px, float py, float x, float y, float w, float h) {

@@ -33,3 +33,22 @@ wait_for_menu() {
   done
   fail "\"$1\" did not appear"
 }
+
+# Tests that compare pictures set `picture` to the file korvel writes its
+# off-screen picture to whenever it waits for input (SKETRA_PICTURE_FILE).
+picture_stamp() { stat -c %.9Y "$picture" 2> /dev/null || echo none; }
+# settle BEFORE: waits until korvel has written a new picture since the
+# stamp BEFORE and then writes none for half a second (it waits for input).
+settle() {
+  local before=$1 now
+  for _ in $(seq 100); do
+    now=$(picture_stamp)
+    [ "$now" != "$before" ] && break
+    sleep 0.1
+  done
+  while :; do
+    sleep 0.5
+    [ "$(picture_stamp)" = "$now" ] && break
+    now=$(picture_stamp)
+  done
+}

@@ -19,23 +19,9 @@ pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
 xdotool mousemove --window "$wid" 600 400
 
-stamp() { stat -c %Y.%N "$picture" 2> /dev/null || echo none; }
-
-# settle: waits until korvel has written a new picture since `before` and
-# then writes none for half a second (it waits for the next input).
-settle() {
-  local before=$1 now
-  for _ in $(seq 100); do
-    now=$(stamp)
-    [ "$now" != "$before" ] && break
-    sleep 0.1
-  done
-  while :; do
-    sleep 0.5
-    [ "$(stamp)" = "$now" ] && break
-    now=$(stamp)
-  done
-}
+# shellcheck source=tests/e2e/person.sh
+source "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
+stamp() { picture_stamp; }
 
 steps=0
 # check WHAT: the window on the screen against korvel's picture.

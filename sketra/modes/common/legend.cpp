@@ -43,14 +43,16 @@ size_t title_length() {
   return std::max(trim_right(grcomt.titlgr).size(), trim_right(grcomt.subtitle).size());
 }
 
-// Box size of one class.
+// Box size of one class: narrower (lower) boxes when the key would not fit
+// into the plot otherwise, as after the window was made smaller.
 void box_size(float& bw, float& bh) {
   const float s = key_size();
+  const float boxes = float(class_count() + 1);
   if (grcomn.ikeygr == kKeyVertical) {
     bw = 20 * s;
-    bh = 14 * s;
+    bh = std::min(14 * s, std::max(4.0f, (plot_height() - kBand - kBandGap - 2 * kMargin) / boxes));
   } else {
-    bw = 48 * s;
+    bw = std::min(48 * s, std::max(8.0f, (plot_width() - 2 * kMargin - kPinW) / boxes));
     bh = 14 * s;
   }
 }
@@ -61,7 +63,7 @@ KeyBox key_box() {
   const int boxes = class_count() + 1;
   float bw = 0, bh = 0;
   box_size(bw, bh);
-  const float text_w = 6.5f * float(title_length());
+  const float text_w = std::min(6.5f * float(title_length()), plot_width() - 2 * kMargin - kPinW);
   KeyBox k;
   if (grcomn.ikeygr == kKeyVertical) {
     k.w = std::max(bw + kLabelWidth, text_w) + 2 * kMargin + kPinW;
@@ -129,7 +131,8 @@ void draw_key(std::span<const float> levels) {
   text_at(k.x + kMargin, top - 12, std::string(trim_right(grcomt.titlgr)));
   text_at(k.x + kMargin, top - 24, std::string(trim_right(grcomt.subtitle)));
   draw_boxes(k, levels);
-  grbutn(grclass.key_pinned ? 2 : 0, k.x + k.w - kPinW - 2, top - kPinH - 2, kPinW, kPinH, "PIN");
+  grbutn(grclass.key_pinned ? 4 : 3, k.x + k.w - kPinW - 2, top - kPinH - 2, kPinW, kPinH, "PIN");
+  grlayout("key", k.x, k.y, k.w - kPinW - 4, k.h - kBand);  // a click there opens the settings
   grcolr(kBlack);
   grclip(1);
 }
