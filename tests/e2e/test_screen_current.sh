@@ -14,7 +14,7 @@ trap 'kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
 picture=$work/picture.ppm
 
-SKETRA_PICTURE_FILE=$picture timeout 300 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > korvel.out 2>&1 &
+SKETRA_PICTURE_FILE=$picture SKETRA_LAYOUT_LOG=$work/layout.log timeout 300 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > korvel.out 2>&1 &
 pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
 xdotool mousemove --window "$wid" 600 400
@@ -22,6 +22,8 @@ xdotool mousemove --window "$wid" 600 400
 # shellcheck source=tests/e2e/person.sh
 source "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
 stamp() { picture_stamp; }
+layout=$work/layout.log
+fail() { echo "$*"; exit 1; }
 
 steps=0
 # check WHAT: the window on the screen against korvel's picture.
@@ -62,7 +64,10 @@ key "eXport help" shift+slash
 key "help closed" d
 key "Grid, not available for a grid alone" g
 key "Edit: the pick list" e
-key "the grid set in the viewer" 2
+before=$(stamp)
+click_on "       200/110"  # the pick list's row of the grid set
+settle "$before"
+check "the grid set in the viewer"
 key "Nearest at the pointer" n
 key "Examine at the pointer" e
 key "Grid lines on" g
@@ -94,7 +99,7 @@ xdotool windowsize "$wid" 900 680
 settle "$before"
 check "the window made smaller"
 before=$(stamp)
-xdotool windowsize "$wid" 1200 860
+xdotool windowsize "$wid" 1100 860
 settle "$before"
 check "the window made larger"
 key "Replot after the resize" r

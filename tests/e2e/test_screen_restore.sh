@@ -1,20 +1,12 @@
 #!/usr/bin/env bash
 # A closed dialog gives back the picture under it, messages keep off the
-# axis labels, and a resized window is laid out again.
-#
-# korvel starts with the example grid. Over the main menu a help page is
-# opened and closed; in the grid viewer a file browser, a text page, a
-# form, a prompt and the legend's dialog. After each close korvel's picture
-# (SKETRA_PICTURE_FILE) must equal the picture before the dialog opened,
-# leaving out the menus (whose highlight moves) and the message strip at
-# the bottom. A hard copy's message must leave the labels under the plot
-# as they were. Then the window is made smaller with the Query form open:
-# its buttons must stay inside the window; after Cancel the viewer is laid
-# out for the new size with the legend inside the plot. At the start, a
-# resize of the main menu must bring the message line to the new bottom.
-# Screen shots of the browser, of the dialog over the resized window and
-# of the viewer after it are kept in screen_restore_shots in ctest's
-# working directory.
+# axis labels, a resized window is laid out again. After each dialog over
+# the main menu and the grid viewer is closed, korvel's picture
+# (SKETRA_PICTURE_FILE) must equal the one before it opened, menus and the
+# message strip left out. Resizes: the message line moves to the new bottom;
+# an open form keeps its buttons in the window, and after it the viewer is
+# laid out for the new size with the legend in the plot. Screen shots go to
+# screen_restore_shots in ctest's working directory.
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 shots=$PWD/screen_restore_shots  # ctest's working directory
@@ -51,12 +43,7 @@ keys() {
     settle "$before"
   done
 }
-clicked() {
-  local before
-  before=$(picture_stamp)
-  click_on "$1"
-  settle "$before"
-}
+clicked() { local before; before=$(picture_stamp); click_on "$1"; settle "$before"; }
 # region NAME LEFT TOP: the picture less the right edge from LEFT on and
 # the rows above TOP and in the message strip, kept as NAME.png.
 region() {
