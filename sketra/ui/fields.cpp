@@ -180,10 +180,19 @@ namespace {
 // the buttons Cancel and Done.
 class ColourPage {
  public:
+  // At (x, y), or under the menu bar when x is below -1000.
   ColourPage(float x, float y, int colour)
-      : x_(x), y_(y), gx_(x + 8), gtop_(y - 8), info_y_(gtop_ - 10 * kSwatch - 16),
-        chosen_(std::clamp(colour, 1, kPaletteSize - 1)) {
-    buttons = {x + 8, info_y_ - 26, {" CCancel", " DDone"}};
+      : at_{x, y}, under_bar_(x < -1000), chosen_(std::clamp(colour, 1, kPaletteSize - 1)) {
+    buttons.captions = {" CCancel", " DDone"};
+    place();
+  }
+  // Inside the window as it is now, so that a resize never leaves the page
+  // (and its buttons) out of reach.
+  void place() {
+    const detail::PixelPoint p = detail::fit_box(under_bar_ ? detail::under_bar() : at_, kWidth, kHeight);
+    x_ = p.x, y_ = p.y, gx_ = x_ + 8, gtop_ = y_ - 8, info_y_ = gtop_ - 10 * kSwatch - 16;
+    buttons.x = x_ + 8;
+    buttons.y = info_y_ - 26;
   }
   void draw();
   // The colour under a click, 0 for none.
@@ -198,17 +207,21 @@ class ColourPage {
 
  private:
   static constexpr float kSwatch = 15;
+  static constexpr float kWidth = 20 * kSwatch + 16, kHeight = 10 * kSwatch + 56;
   // Lower-left corner of the swatch of colour c.
   void swatch(int c, float& sx, float& sy) const {
     sx = gx_ + kSwatch * float((c - 1) % 20);
     sy = gtop_ - kSwatch * float((c - 1) / 20 + 1);
   }
-  float x_, y_, gx_, gtop_, info_y_;
+  detail::PixelPoint at_;
+  bool under_bar_;
+  float x_ = 0, y_ = 0, gx_ = 0, gtop_ = 0, info_y_ = 0;
   int chosen_;
 };
 
 void ColourPage::draw() {
-  detail::draw_box(x_, buttons.y - 6, 20 * kSwatch + 16, y_ - (buttons.y - 6));
+  place();
+  detail::draw_box(x_, buttons.y - 6, kWidth, y_ - (buttons.y - 6));
   // Swatches show the palette entries themselves, whatever the colour mode.
   const int saved_mode = grcomn.colour.mode;
   grcomn.colour.mode = 1;
@@ -236,11 +249,6 @@ void ColourPage::draw() {
 bool WindowDialogs::pick_colour(float x, float y, int& colour, int mode) {
   if (!detail::screen_ready()) return false;
   PixelScope scope;
-  if (x < -1000) {
-    const detail::PixelPoint p = detail::under_bar();
-    x = p.x;
-    y = p.y;
-  }
   ColourPage page(x, y, colour);
   page.draw();
   int button = 0;

@@ -171,6 +171,25 @@ TEST_F(DialogWindowTest, ColourPickerFromScriptAndByClick) {
   person().key(kEscape);
   EXPECT_FALSE(sketra::grcmap(-10000, 0, c, 0));
   EXPECT_EQ(c, 23);
+
+  // The window shrinks while the picker is open: the picker moves inside
+  // the new window, every swatch and both buttons still in reach.
+  bool inside = false;
+  person()
+      .then([&] { rec().push_resize(520, 330); })
+      .then([&] {
+        inside = true;
+        for (const char* label : {"colour 1", "colour 200", "Cancel", "Done"}) {
+          const auto p = person().centre(label);
+          inside = inside && p && p->x > 0 && p->x < 520 && p->y > 0 && p->y < 330;
+        }
+        const auto seven = person().centre("colour 7");
+        if (seven) rec().push_button(1, seven->x, seven->y);
+      })
+      .click("Done");
+  EXPECT_TRUE(sketra::grcmap(-10000, 0, c, 0));
+  EXPECT_TRUE(inside);
+  EXPECT_EQ(c, 7);
 }
 
 TEST_F(DialogWindowTest, ListingMarksDirectoriesSortsAndFilters) {
