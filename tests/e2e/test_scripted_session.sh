@@ -8,7 +8,8 @@
 cp "$ex/river_sections.unstruct" sec.unstruct
 
 # A settings file that ends after the interval counts: 26 x-axis intervals
-# give a window (26 + 4.5) * 50 * 0.7865 = 1199 pixels wide.
+# give a window (26 + 4.5) * 50 * 0.7865 = 1199 pixels wide; its height
+# holds the plot and, below it, the 46-pixel strip of the message line.
 cat > .grset <<'GRSET'
 /GRAPHIC ATTRIBUTES
  1 /CALC SCALES
@@ -52,7 +53,7 @@ SKETRA_SCRIPT=session start_korvel "$ex/river_points.xyz" "$ex/river_banks.xyzi"
 # Wait until the script has run dry: the log has the sections' count.
 wait_log '^found        6 sections$'
 geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "1199x786" ] || fail "window is $geometry"
+[ "$geometry" = "1199x832" ] || fail "window is $geometry"
 quit
 
 grep -q '^found    29993 points (        0 edges)$' outp
