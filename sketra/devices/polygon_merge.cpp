@@ -193,7 +193,8 @@ bool edges_meet(const MergeEdge& e, const MergeEdge& f) {
   const int o3 = sign(orient(c, d, a)), o4 = sign(orient(c, d, b));
   if (o1 == 0 && o2 == 0) {  // on one line: do the spans overlap?
     const bool by_x = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
-    const auto span_of = [by_x](P p, P q) {
+    // By value: std::minmax returns references, which would outlive p and q.
+    const auto span_of = [by_x](P p, P q) -> std::pair<double, double> {
       return by_x ? std::minmax(p.x, q.x) : std::minmax(p.y, q.y);
     };
     const auto [e0, e1] = span_of(a, b);
