@@ -69,11 +69,11 @@ void grcfil(std::span<const float> values, int nx, int ny, int ld, int count,
   set_class_count(classes);
 }
 
-namespace {
-
 // Levels built by grcfil or the legend run upwards; a list that does not
 // (a negative increment) is searched in order.
 bool ascending_levels(std::span<const float> levels) { return std::is_sorted(levels.begin(), levels.end()); }
+
+namespace {
 
 int class_of(float v, std::span<const float> levels, bool ascending) {
   const int n = int(levels.size());
@@ -228,8 +228,7 @@ struct Spread {
   bool finite = true;
 };
 
-Spread spread(std::span<const float> v, std::span<const float> levels) {
-  const bool ascending = ascending_levels(levels);
+Spread spread(std::span<const float> v, std::span<const float> levels, bool ascending) {
   Spread s;
   s.lo = int(levels.size()) + 1;
   s.hi = 1;
@@ -258,8 +257,12 @@ float first_class_width(std::span<const float> levels) {
 }  // namespace
 
 int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule) {
+  return uniform_fill_colour(v, levels, rule, ascending_levels(levels));
+}
+
+int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule, bool ascending) {
   if (v.empty()) return -1;
-  const Spread s = spread(v, levels);
+  const Spread s = spread(v, levels, ascending);
   if (!s.finite) return -1;
   if (grclass.transparent_below && !levels.empty() && s.vmax < levels[0] + 1e-20f) return -1;
   const float share = rule == PieceRule::fan ? 0.02f : 0.001f;
@@ -279,7 +282,8 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
                                             : "More than 12 vertices in GRCOL21");
   if (n < 3) return;
   auto zf = [&](size_t k) { return k < z.size() ? z[k] : 0.0f; };
-  const int uniform = uniform_fill_colour(v.first(n), levels, rule);
+  const bool ascending = ascending_levels(levels);
+  const int uniform = uniform_fill_colour(v.first(n), levels, rule, ascending);
   if (uniform < 0) return;
   Vertex p[kMaxClassCorners];
   for (size_t k = 0; k < n; ++k) p[k] = {x[k], y[k], zf(k), v[k]};
@@ -288,12 +292,11 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
     return;
   }
   if (rule == PieceRule::triangle && n == 3) {
-    cut_triangle(p, levels, ascending_levels(levels), sink);
+    cut_triangle(p, levels, ascending, sink);
     return;
   }
   // The centroid fan: triangle centroid - corner k - corner k+1.
   const Vertex m = detail::centroid(p, n);
-  const bool ascending = ascending_levels(levels);
   for (size_t k = 0; k < n; ++k) {
     const Vertex t[3] = {m, p[k], p[(k + 1) % n]};
     cut_triangle(t, levels, ascending, sink);

@@ -5,8 +5,8 @@
 // is. A cell that fills in one colour (all corners in one class, or a value
 // range too small to split) is not filled on its own: each run of such
 // cells of one colour along a row becomes one polygon through the nodes of
-// the run's lower and upper edge, whose area is exactly the union of the
-// cells. A cell that needs splitting but whose corners all fall into one
+// the run's lower and upper edge (only its corners where a row of nodes
+// is straight), whose area is exactly the union of the cells. A cell that needs splitting but whose corners all fall into one
 // pixel column or row covers no pixel centre and is left out. 3-D views
 // fill every cell on its own, and so do hard copies, except into a file
 // that joins the fills of one colour anyway (see fill_row_joined).
@@ -100,65 +100,20 @@ bool below_a_pixel(const Corners& c) {
 // Asks `stop` every kPollRows rows: true when the drawing is to end.
 bool stop_at(int j, const std::function<bool()>& stop) { return stop && j % kPollRows == 0 && stop(); }
 
-// A run of neighbouring cells i0 ... i1 of row j that fill in one colour.
-struct Run {
-  int i0 = 0, i1 = -1, colour = 0;
-  std::vector<float> x, y;
-};
-
-void flush(const GridData& g, int j, Run& r) {
-  if (r.i1 < r.i0) return;
-  r.x.clear();
-  r.y.clear();
-  for (int i = r.i0; i <= r.i1 + 1; ++i) r.x.push_back(g.x[g.at(i, j)]), r.y.push_back(g.y[g.at(i, j)]);
-  for (int i = r.i1 + 1; i >= r.i0; --i)
-    r.x.push_back(g.x[g.at(i, j + 1)]), r.y.push_back(g.y[g.at(i, j + 1)]);
-  grfil2(r.x, r.y, r.colour);
-  r.i1 = r.i0 - 1;
-}
-
-void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, Run& run) {
-  run.i1 = run.i0 - 1;
-  for (int i = 1; i < g.nx; ++i) {
-    const Corners c = corners(g, i, j);
-    int colour = -1;
-    if (!skipped(g, c) && !outside_clip(c)) colour = uniform_fill_colour(c.v, levels, PieceRule::fan);
-    if (colour > 0) {
-      if (run.i1 >= run.i0 && (run.colour != colour || run.i1 != i - 1 || run.i1 - run.i0 >= kRunCap))
-        flush(g, j, run);
-      if (run.i1 < run.i0) run.i0 = i, run.colour = colour;
-      run.i1 = i;
-      continue;
-    }
-    flush(g, j, run);
-    if (colour == 0 && !below_a_pixel(c)) grcol2(c.x, c.y, c.v, levels);
-  }
-  flush(g, j, run);
-}
-
-// ---- Files that join the fills of one colour
-//
-// There a row's cells that fill in one colour go as one polygon too, and
-// where such a run shares a straight stretch of its lower or upper edge
-// with a run of the same colour in the next row, that stretch goes as one
-// edge, without the nodes in between: the file's device has far fewer
-// edges to match. Every other stretch keeps its nodes, so each colour's
-// boundary comes out through the very vertices it has when every cell is
-// filled on its own, and edges that meet from both sides are equal bit
-// for bit.
-
-// What each cell of a row fills: its one colour (> 0), 0 when it is cut
+// What each cell of row j fills: its one colour (> 0), 0 when it is cut
 // at levels, -1 nothing. Index i for cell i, -1 at 0 and nx.
-void row_states(const GridData& g, int j, std::span<const float> levels, std::vector<int>& state) {
+void row_states(const GridData& g, int j, std::span<const float> levels, bool ascending, std::vector<int>& state) {
   state.assign(std::size_t(g.nx) + 1, -1);
   if (j < 1 || j >= g.ny) return;
   for (int i = 1; i < g.nx; ++i) {
     const Corners c = corners(g, i, j);
-    if (!skipped(g, c) && !outside_clip(c)) state[std::size_t(i)] = uniform_fill_colour(c.v, levels, PieceRule::fan);
+    if (!skipped(g, c) && !outside_clip(c))
+      state[std::size_t(i)] = uniform_fill_colour(c.v, levels, PieceRule::fan, ascending);
   }
 }
 
 // True when node row j is one straight line: one y, x going one way.
+// The nodes inside a stretch of it lie on the stretch's end points' line.
 bool straight_row(const GridData& g, int j) {
   if (g.nx < 3) return false;
   const float y = g.y[g.at(1, j)], step = g.x[g.at(2, j)] - g.x[g.at(1, j)];
@@ -167,11 +122,14 @@ bool straight_row(const GridData& g, int j) {
   return true;
 }
 
-// Which nodes of node row j a run's edge along it must keep: all but those
-// where the cells on either side, below (row j - 1) and above (row j), all
-// fill in one colour, on a straight row of nodes.
-void nodes_kept(const GridData& g, int j, const std::vector<int>& below, const std::vector<int>& above,
-                std::vector<char>& kept) {
+// Which nodes of node row j a run's edge along it keeps in a file that
+// joins fills: all but those where the cells on either side, below (row
+// j - 1) and above (row j), all fill in one colour, on a straight row.
+// Edges met from both sides are then equal bit for bit, and each colour's
+// boundary runs through the very nodes it has when every cell is filled
+// on its own.
+void nodes_joined(const GridData& g, int j, const std::vector<int>& below, const std::vector<int>& above,
+                  std::vector<char>& kept) {
   kept.assign(std::size_t(g.nx) + 1, 1);
   if (!straight_row(g, j)) return;
   for (std::size_t i = 2; i < std::size_t(g.nx); ++i) {
@@ -180,56 +138,83 @@ void nodes_kept(const GridData& g, int j, const std::vector<int>& below, const s
   }
 }
 
-struct JoinedRows {
-  std::vector<int> below, here, above;      // cell states of rows j - 1, j, j + 1
+// A run of neighbouring cells i0 ... i1 of a row that fill in one colour,
+// and the cell states and kept nodes around the row being drawn.
+struct Rows {
+  std::vector<int> below, here, above;       // cell states of rows j - 1, j, j + 1
   std::vector<char> lower_kept, upper_kept;  // nodes kept on node rows j and j + 1
-  Run run;
+  int i0 = 0, i1 = -1, colour = 0;
+  std::vector<float> x, y;
 };
 
-void flush_joined(const GridData& g, int j, JoinedRows& rows) {
-  Run& r = rows.run;
+// The run as one polygon through the kept nodes of its lower and upper
+// edge (its corners always).
+void flush(const GridData& g, int j, Rows& r) {
   if (r.i1 < r.i0) return;
   r.x.clear();
   r.y.clear();
   for (int i = r.i0; i <= r.i1 + 1; ++i)
-    if (i == r.i0 || i == r.i1 + 1 || rows.lower_kept[std::size_t(i)])
+    if (i == r.i0 || i == r.i1 + 1 || r.lower_kept[std::size_t(i)])
       r.x.push_back(g.x[g.at(i, j)]), r.y.push_back(g.y[g.at(i, j)]);
   for (int i = r.i1 + 1; i >= r.i0; --i)
-    if (i == r.i0 || i == r.i1 + 1 || rows.upper_kept[std::size_t(i)])
+    if (i == r.i0 || i == r.i1 + 1 || r.upper_kept[std::size_t(i)])
       r.x.push_back(g.x[g.at(i, j + 1)]), r.y.push_back(g.y[g.at(i, j + 1)]);
   grfil2(r.x, r.y, r.colour);
   r.i1 = r.i0 - 1;
 }
 
-void fill_row_joined(const GridData& g, int j, std::span<const float> levels, JoinedRows& rows) {
+// The screen: straight rows of nodes keep only the runs' corners (the
+// pixels are the same), runs stop at kRunCap cells, and cut cells below a
+// pixel are left out.
+void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
+  row_states(g, j, levels, ascending, rows.here);
+  rows.lower_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j));
+  rows.upper_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j + 1));
+  rows.i1 = rows.i0 - 1;
+  for (int i = 1; i < g.nx; ++i) {
+    const int colour = rows.here[std::size_t(i)];
+    if (colour > 0) {
+      if (rows.i1 >= rows.i0 && (rows.colour != colour || rows.i1 - rows.i0 >= kRunCap)) flush(g, j, rows);
+      if (rows.i1 < rows.i0) rows.i0 = i, rows.colour = colour;
+      rows.i1 = i;
+      continue;
+    }
+    flush(g, j, rows);
+    if (colour != 0) continue;
+    const Corners c = corners(g, i, j);
+    if (!below_a_pixel(c)) grcol2(c.x, c.y, c.v, levels);
+  }
+  flush(g, j, rows);
+}
+
+// A file that joins the fills of one colour (nodes_joined).
+void fill_row_joined(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
   if (j == 1) {
-    row_states(g, 0, levels, rows.below);
-    row_states(g, 1, levels, rows.here);
-    nodes_kept(g, 1, rows.below, rows.here, rows.lower_kept);
+    row_states(g, 0, levels, ascending, rows.below);
+    row_states(g, 1, levels, ascending, rows.here);
+    nodes_joined(g, 1, rows.below, rows.here, rows.lower_kept);
   } else {
     std::swap(rows.below, rows.here);
     std::swap(rows.here, rows.above);
     std::swap(rows.lower_kept, rows.upper_kept);
   }
-  row_states(g, j + 1, levels, rows.above);
-  nodes_kept(g, j + 1, rows.here, rows.above, rows.upper_kept);
-  Run& run = rows.run;
-  run.i1 = run.i0 - 1;
+  row_states(g, j + 1, levels, ascending, rows.above);
+  nodes_joined(g, j + 1, rows.here, rows.above, rows.upper_kept);
+  rows.i1 = rows.i0 - 1;
   for (int i = 1; i < g.nx; ++i) {
     const int colour = rows.here[std::size_t(i)];
     if (colour > 0) {
-      if (run.i1 >= run.i0 && run.colour != colour) flush_joined(g, j, rows);
-      if (run.i1 < run.i0) run.i0 = i, run.colour = colour;
-      run.i1 = i;
+      if (rows.i1 >= rows.i0 && rows.colour != colour) flush(g, j, rows);
+      if (rows.i1 < rows.i0) rows.i0 = i, rows.colour = colour;
+      rows.i1 = i;
       continue;
     }
-    flush_joined(g, j, rows);
-    if (colour == 0) {
-      const Corners c = corners(g, i, j);
-      grcol2(c.x, c.y, c.v, levels);
-    }
+    flush(g, j, rows);
+    if (colour != 0) continue;
+    const Corners c = corners(g, i, j);
+    grcol2(c.x, c.y, c.v, levels);
   }
-  flush_joined(g, j, rows);
+  flush(g, j, rows);
 }
 
 bool joins_fills() {
@@ -242,17 +227,17 @@ bool fill_cells(const GridData& g, std::span<const float> levels, const std::fun
   const bool plan = !grcomn.projection && grcnt.short_cuts;
   const bool screen = plan && is_screen_mode(grcomn.imodgr);
   const bool joined = plan && is_file_mode(grcomn.imodgr) && joins_fills();
+  const bool ascending = ascending_levels(levels);
   ClassPalette palette;
-  Run run;
-  JoinedRows rows;
+  Rows rows;
   for (int j = 1; j < g.ny; ++j) {
     if (stop_at(j, stop)) return false;
     if (screen) {
-      fill_row_on_screen(g, j, levels, run);
+      fill_row_on_screen(g, j, levels, ascending, rows);
       continue;
     }
     if (joined) {
-      fill_row_joined(g, j, levels, rows);
+      fill_row_joined(g, j, levels, ascending, rows);
       continue;
     }
     for (int i = 1; i < g.nx; ++i) {
