@@ -73,19 +73,11 @@ Corners corners(const GridData& g, int i, int j) {
 }
 
 // Cells with an empty corner are left out while "DRAW NO-DATA VALUES" is off.
-bool skipped(const GridData& g, const Corners& c) {
-  if (grcomn.in[6] != 0) return false;
-  for (float v : c.v)
-    if (!(v > g.nodata + 0.1f)) return true;
-  return false;
+bool skipped(const GridData& g, const float (&v)[4]) {
+  const float empty = g.nodata + 0.1f;
+  return grcomn.in[6] == 0 && !(v[0] > empty && v[1] > empty && v[2] > empty && v[3] > empty);
 }
-
-bool outside_clip(const Corners& c) {
-  const PlotState& p = grcomn;
-  const auto [x0, x1] = std::minmax({c.x[0], c.x[1], c.x[2], c.x[3]});
-  const auto [y0, y1] = std::minmax({c.y[0], c.y[1], c.y[2], c.y[3]});
-  return x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr;
-}
+bool skipped(const GridData& g, const Corners& c) { return skipped(g, c.v); }
 
 // True when the cell's corners share one pixel column or one pixel row:
 // nothing it is split into can cover a pixel centre.
@@ -100,15 +92,48 @@ bool below_a_pixel(const Corners& c) {
 // Asks `stop` every kPollRows rows: true when the drawing is to end.
 bool stop_at(int j, const std::function<bool()>& stop) { return stop && j % kPollRows == 0 && stop(); }
 
+// The classes of the nodes of two node rows (ascending levels): a node is
+// looked up once, not once for each of its cells.
+struct NodeClasses {
+  int row[2] = {-1, -1};
+  std::vector<int> of[2];
+  // Node row j's classes, taking the place of the lower row kept.
+  const std::vector<int>& get(const GridData& g, int j, std::span<const float> levels) {
+    for (int k = 0; k < 2; ++k)
+      if (row[k] == j) return of[k];
+    const int k = row[0] < row[1] ? 0 : 1;
+    row[k] = j;
+    of[k].resize(std::size_t(g.nx));
+    value_classes(g.value.subspan(g.at(1, j), std::size_t(g.nx)), levels, of[k]);
+    return of[k];
+  }
+};
+
 // What each cell of row j fills: its one colour (> 0), 0 when it is cut
 // at levels, -1 nothing. Index i for cell i, -1 at 0 and nx.
-void row_states(const GridData& g, int j, std::span<const float> levels, bool ascending, std::vector<int>& state) {
+void row_states(const GridData& g, int j, std::span<const float> levels, bool ascending, NodeClasses& nodes,
+                std::vector<int>& state) {
   state.assign(std::size_t(g.nx) + 1, -1);
   if (j < 1 || j >= g.ny) return;
+  const int* lower = ascending ? nodes.get(g, j, levels).data() : nullptr;
+  const int* upper = ascending ? nodes.get(g, j + 1, levels).data() : nullptr;
+  const PlotState& p = grcomn;
   for (int i = 1; i < g.nx; ++i) {
-    const Corners c = corners(g, i, j);
-    if (!skipped(g, c) && !outside_clip(c))
-      state[std::size_t(i)] = uniform_fill_colour(c.v, levels, PieceRule::fan, ascending);
+    // The corners in drawing order, as corners() gives them.
+    const std::size_t k[4] = {g.at(i, j), g.at(i + 1, j), g.at(i + 1, j + 1), g.at(i, j + 1)};
+    const float v[4] = {g.value[k[0]], g.value[k[1]], g.value[k[2]], g.value[k[3]]};
+    if (skipped(g, v)) continue;
+    const auto [x0, x1] = std::minmax({g.x[k[0]], g.x[k[1]], g.x[k[2]], g.x[k[3]]});
+    const auto [y0, y1] = std::minmax({g.y[k[0]], g.y[k[1]], g.y[k[2]], g.y[k[3]]});
+    if (x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr) continue;
+    int& s = state[std::size_t(i)];
+    if (!ascending) {
+      s = uniform_fill_colour(v, levels, PieceRule::fan, false);
+      continue;
+    }
+    const std::size_t n = std::size_t(i - 1);
+    const int classes[4] = {lower[n], lower[n + 1], upper[n + 1], upper[n]};
+    s = uniform_fill_colour(v, classes, levels, PieceRule::fan);
   }
 }
 
@@ -143,6 +168,7 @@ void nodes_joined(const GridData& g, int j, const std::vector<int>& below, const
 struct Rows {
   std::vector<int> below, here, above;       // cell states of rows j - 1, j, j + 1
   std::vector<char> lower_kept, upper_kept;  // nodes kept on node rows j and j + 1
+  NodeClasses nodes;
   int i0 = 0, i1 = -1, colour = 0;
   std::vector<float> x, y;
 };
@@ -167,7 +193,7 @@ void flush(const GridData& g, int j, Rows& r) {
 // pixels are the same), runs stop at kRunCap cells, and cut cells below a
 // pixel are left out.
 void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
-  row_states(g, j, levels, ascending, rows.here);
+  row_states(g, j, levels, ascending, rows.nodes, rows.here);
   rows.lower_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j));
   rows.upper_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j + 1));
   rows.i1 = rows.i0 - 1;
@@ -190,15 +216,15 @@ void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels,
 // A file that joins the fills of one colour (nodes_joined).
 void fill_row_joined(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
   if (j == 1) {
-    row_states(g, 0, levels, ascending, rows.below);
-    row_states(g, 1, levels, ascending, rows.here);
+    row_states(g, 0, levels, ascending, rows.nodes, rows.below);
+    row_states(g, 1, levels, ascending, rows.nodes, rows.here);
     nodes_joined(g, 1, rows.below, rows.here, rows.lower_kept);
   } else {
     std::swap(rows.below, rows.here);
     std::swap(rows.here, rows.above);
     std::swap(rows.lower_kept, rows.upper_kept);
   }
-  row_states(g, j + 1, levels, ascending, rows.above);
+  row_states(g, j + 1, levels, ascending, rows.nodes, rows.above);
   nodes_joined(g, j + 1, rows.here, rows.above, rows.upper_kept);
   rows.i1 = rows.i0 - 1;
   for (int i = 1; i < g.nx; ++i) {
