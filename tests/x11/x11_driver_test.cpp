@@ -230,29 +230,6 @@ TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
   EXPECT_EQ(ev.x, 50);
 }
 
-// A widget (here a button) covers part of the picture; when the widgets are
-// cleaned away, the picture under them comes back, not a white hole.
-TEST_F(X11Test, CleanedWidgetsGiveBackThePictureTheyCovered) {
-  sketra::grcler(1);
-  fill_rect(0, 0, 400, 300, 7);
-  sketra::grcolr(0);
-  sketra::grmov2(0, 0);
-  sketra::grdrw2(400, 300);
-  sketra::grflip();
-  const Image before = capture();
-  sketra::grbutn(0, 100, 100, 120, 17, " OOpen");  // pixel mode: device (165 ... 285, 133 ... 150)
-  sketra::grflip();
-  const auto differing = [&before](const Image& now) {
-    int n = 0;
-    for (int yy = 0; yy < 300; ++yy)
-      for (int xx = 0; xx < 400; ++xx) n += !(now.at(xx, yy) == before.at(xx, yy));
-    return n;
-  };
-  ASSERT_GT(differing(capture()), 500) << "the button was not drawn in the window";
-  sketra::grclean(1);
-  EXPECT_EQ(differing(capture()), 0);
-}
-
 // The window manager's close button (a WM_DELETE_WINDOW message) ends the
 // run through WindowGone with status 0.
 TEST_F(X11Test, ClosingTheWindowEndsTheRun) {
