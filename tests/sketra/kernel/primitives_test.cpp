@@ -178,8 +178,7 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grcomn.ycrsgr = 28;
   int i = 0, j = 0;
   sketra::grnear(x, y, 3, 2, 4, i, j);
-  EXPECT_EQ(i, 2);
-  EXPECT_EQ(j, 2);
+  EXPECT_EQ(std::pair(i, j), std::pair(2, 2));
   EXPECT_EQ(sketra::grcomn.pen.x, 20);  // marked
   EXPECT_EQ(sketra::grcomn.pen.y, 30);
   sketra::grcomn.xcrsgr = 20;
@@ -190,8 +189,7 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grnear(tx, ty, 5, 5, 5, i, j);  // indices beyond the arrays are ignored
   EXPECT_EQ(i, 1);
   sketra::grnear({}, {}, 1, 1, 1, i, j);
-  EXPECT_EQ(i, 0);
-  EXPECT_EQ(j, 0);
+  EXPECT_EQ(std::pair(i, j), std::pair(0, 0));
 }
 
 // ---------------------------------------------------------------- markers and texts

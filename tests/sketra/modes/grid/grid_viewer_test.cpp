@@ -70,9 +70,7 @@ class ContourViewTest : public korvel::testing::ViewerTest {
 TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsAndBuildsClassesOnce) {
   const GridData g = hill(21, 11, 16);
   call(kViewExtents, g);
-  EXPECT_DOUBLE_EQ(w_[0], 2600000.0);
-  EXPECT_DOUBLE_EQ(w_[1], 2600320.0);
-  EXPECT_DOUBLE_EQ(w_[3], 1200160.0);
+  EXPECT_EQ(w_, (std::array<double, 4>{2600000.0, 2600320.0, 1200000.0, 1200160.0}));
   EXPECT_EQ(word_, kContourFill);  // the class bit is used up
   ASSERT_EQ(levels_.size(), size_t(class_count()));
   EXPECT_GT(grclass.value_min, 400.0f);  // the empty node does not count
