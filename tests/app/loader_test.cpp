@@ -165,7 +165,11 @@ TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
   EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
 }
 
+// The load dialog: cancelled, the points stay without codes; answered, it
+// sets colour, symbol and the lowest value read.
 TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
+  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
+  EXPECT_EQ(code(1), 0);
   load_text("col.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"6 4", "7 2", "8 -99999", "D"});
   EXPECT_EQ(cin1.np, 1);  // read with the default zmin of -9998
   EXPECT_EQ(code(1), 402);
@@ -175,12 +179,6 @@ TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
   load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
   EXPECT_EQ(cin1.np, 2);  // now the low z passes
   EXPECT_EQ(code(2), 402);
-}
-
-TEST_F(LoaderTest, CancelledDialogKeepsPointsWithoutCodes) {
-  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(code(1), 0);
 }
 
 TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
@@ -373,6 +371,8 @@ TEST_F(LoaderTest, EsriGridBecomesTheOnlySetPlacedByThePointsOrigin) {
   EXPECT_EQ(double(cin.gy[3]) + cin1.yorig, 1200025.0);
 }
 
+// A keyword grid into an empty store, then a grid followed by points in one
+// file.
 TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(load_text("g.txt", ">>grid\nnx 2\nny 2\nxllcorner 10\nyllcorner 20\ndx 1\ndy 2\nitem 'depth'\n1 2\n3 4\n",
                       kLoad, {}),
@@ -382,6 +382,10 @@ TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4}));
   EXPECT_EQ(cpch.set_name[0], "depth");  // the grid keeps its item name
   EXPECT_NE(log().find(" >>grid\nreading grid file\n   nx        2\n"), std::string::npos) << log();
+  EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(cpch.item.str(), "after");
 }
 
 // Regression: the corner used to be stored as an absolute single-precision
@@ -438,13 +442,6 @@ TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
   EXPECT_EQ(cin1.set(1).nx, 2);
-}
-
-TEST_F(LoaderTest, GridThenPointsInOneFile) {
-  EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(cpch.item.str(), "after");
 }
 
 }  // namespace

@@ -36,10 +36,7 @@ SKETRA_SCRIPT=session start_korvel "$ex/river_grid.asc"
 # Give the viewer time to draw, look, then leave: eXit, File, eXit.
 wait_for_menu Alter
 shot viewer
-xdotool mousemove --window "$wid" 500 400
-xdotool key x
-sleep 0.5
-quit
+leave_viewer
 
 grey=$(pixels viewer '#5A5A5A')
 grid=$(pixels viewer '#3856FF')
