@@ -113,6 +113,16 @@ shot() {
   [ -z "${KORVEL_SHOTS:-}" ] || cp "$work/$1.png" "$KORVEL_SHOTS/"
 }
 
+# grset XINTERVALS: the settings file as korvel writes it, up to the number
+# of x-axis intervals (the rest of a full file follows it).
+grset() {
+  printf '%s\n' "/GRAPHIC ATTRIBUTES" " 1 /CALC SCALES" " 1 /DEP SCALING" " 1 /DRAW AXES" " 0 /DRAW GRID" \
+    " 1 /INTERACTIVE MODE" " 1 /TIC SPACING CENTIMETERS" " 1 /DRAW NO-DATA VALUES" " 2   5  12 /COLOR MODES" \
+    " 0 /SINGLE BUFFERED" " 1 /SAVE HARDCOPY FILE" " 1 /COLOR POSTSCRIPT" " 1 /DOMAIN BOUNDARY" \
+    " 1 /REDRAW KEEP FILES" " 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE"
+  printf '%4d /NUMBER OF X-AXIS INTERVALS\n' "$1"
+}
+
 # colours NAME [GEOMETRY]: the colours in screen shot NAME, within
 # GEOMETRY (default: the plot).
 colours() { convert "$work/$1.png" -crop "${2:-900x650+70+40}" +repage -format %k info:; }

@@ -50,8 +50,6 @@ TEST_F(MeshStoreTest, ReadsNodesSegmentsAndElementsRelativeToTheFirstNode) {
   EXPECT_EQ(m.zn, (std::vector<float>{1.5f, 2.5f, 3.5f, 4.5f}));
   EXPECT_EQ(m.iele, (std::vector<Triangle>{{1, 2, 3}, {1, 3, 4}}));
   EXPECT_EQ(m.isegm, (std::vector<std::int32_t>{1, 2, 2, 3, 3, 4, 4, 1}));
-  EXPECT_EQ(m.xord.size(), 2u);
-  EXPECT_EQ(m.iord.size(), 2u);
 }
 
 TEST_F(MeshStoreTest, ZeroBasedFilesNoAttributesAndOtherElementKinds) {
