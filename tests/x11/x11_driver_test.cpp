@@ -48,6 +48,7 @@ struct Image {
   std::vector<unsigned char> data;
   RGB at(int x, int y) const {
     const size_t i = (size_t(y) * size_t(width) + size_t(x)) * 3;
+    if (x < 0 || x >= width || i + 2 >= data.size()) return {-1, -1, -1};  // a failed capture: no colour
     return {data[i], data[i + 1], data[i + 2]};
   }
 };
