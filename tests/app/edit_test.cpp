@@ -72,33 +72,32 @@ TEST_F(EditTest, UnchangedGridReturnsWithoutTheSaveMenu) {
   EXPECT_EQ(cin.gy, (std::vector<float>{0, 0, 0, 10, 10, 10}));
 }
 
-TEST_F(EditTest, SaveCopiesTheWorkColumnBack) {
-  one_set();
-  EXPECT_EQ(run({"2", "A", "O", "*10", "A", "D", "X", "S"}), EditResult::saved);
-  EXPECT_EQ(cin.value[0], (std::vector<float>{10, 20, 30, 40, 50, 60}));
-  EXPECT_EQ(cplot.nsets, 1);
-}
-
-// (The new set's name, geometry and values: tests/e2e/test_contour.sh.)
-TEST_F(EditTest, SaveAsLeavesTheSetItCameFrom) {
-  one_set();
-  EXPECT_EQ(run({"2", "A", "O", "+1", "A", "D", "X", "#2", "raised"}), EditResult::saved_as);
-  EXPECT_EQ(cplot.nsets, 2);
-  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
-}
-
-TEST_F(EditTest, IgnoreKeepsTheSet) {
-  one_set();
-  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "I"}), EditResult::ignored);
-  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
+// A value changed in the viewer (Alter, Operation), then the save menu:
+// Save copies the work column back, Save as adds a set and leaves the one
+// it came from, Ignore keeps the set; a blank name or no room for another
+// set keeps the menu up.
+TEST_F(EditTest, TheSaveMenuAfterAChange) {
+  const std::vector<float> before{1, 2, 3, 4, 5, 6};
+  const struct {
+    Entries script;
+    EditResult result;
+    std::vector<float> values;  // of set 1 afterwards
+    int nsets;
+  } cases[] = {
+      {{"2", "A", "O", "*10", "A", "D", "X", "S"}, EditResult::saved, {10, 20, 30, 40, 50, 60}, 1},
+      // (The new set's name, geometry and values: tests/e2e/test_contour.sh.)
+      {{"2", "A", "O", "+1", "A", "D", "X", "#2", "raised"}, EditResult::saved_as, before, 2},
+      {{"2", "A", "O", "=0", "A", "D", "X", "#2", "", "I"}, EditResult::ignored, before, 1},
+      {{"2", "A", "O", "=0", "A", "D", "X", "I"}, EditResult::ignored, before, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script[7]);
+    one_set();
+    EXPECT_EQ(run(c.script), c.result);
+    EXPECT_EQ(cin.value[0], c.values);
+    EXPECT_EQ(cplot.nsets, c.nsets);
+  }
   EXPECT_EQ(sketra::dialogs.message_line, ">changes ignored");
-}
-
-TEST_F(EditTest, SaveAsWithoutRoomOrNameAsksAgain) {
-  one_set();
-  // A blank name keeps the menu up; Ignore then leaves.
-  EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "", "I"}), EditResult::ignored);
-  EXPECT_EQ(cplot.nsets, 1);
   cplot.nsets = kMaxSets;
   for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
   EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "I"}), EditResult::ignored);

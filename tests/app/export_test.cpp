@@ -100,7 +100,9 @@ TEST_F(ExportTest, BoundaryMarkersComeFromTheTwoLowestBitsOfTheCode) {
   EXPECT_EQ(markers, "1110000");
 }
 
-TEST_F(ExportTest, ShortOrCountlessHoleFilesStillGiveAReadablePoly) {
+// Hole files short of their count or without one still give a readable
+// poly file; a poly name that is the node file is refused.
+TEST_F(ExportTest, HoleFilesAndPolyNamesOfNodePoly) {
   origin(0, 0);
   point(0, 0, 0, 1);
   point(1, 0, 0, 1);
@@ -118,13 +120,7 @@ TEST_F(ExportTest, ShortOrCountlessHoleFilesStillGiveAReadablePoly) {
   ASSERT_EQ(b.size(), 5u);
   EXPECT_EQ(b[3], "           0");
   EXPECT_EQ(sketra::dialogs.message_line, "no hole count in b.hole");
-}
 
-TEST_F(ExportTest, PolyNameThatIsTheNodeFileIsRefused) {
-  origin(0, 0);
-  point(0, 0, 0, 1);
-  point(1, 0, 0, 1);
-  store_add_edge(1, 2);
   EXPECT_FALSE(export_to(ExportFormat::node_poly, "x.poly"));
   EXPECT_EQ(sketra::dialogs.message_line, "write failed: x.poly (it is the node file)");
   EXPECT_EQ(lines_of("x.poly").front(), "         2  2  1  1 ");  // the node file stays

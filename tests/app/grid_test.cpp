@@ -34,11 +34,6 @@ class GridTest : public korvel::testing::AppWindowTest {
     sketra::grscpt(script);
     return grid_action(choice);
   }
-  bool messaged(const std::string& text) {
-    for (const auto& m : sketra::dialogs.messages)
-      if (m.starts_with(text)) return true;
-    return false;
-  }
 };
 
 TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
@@ -71,7 +66,7 @@ TEST_F(GridTest, InversStoresANamedSetAndKeepsThePoints) {
   EXPECT_EQ(cin1.np, 336);
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cpch.set_name[0].str(), "ground");
-  EXPECT_TRUE(messaged("DATA STORED AS NUMBER    1"));
+  EXPECT_TRUE(said("DATA STORED AS NUMBER    1"));
   EXPECT_EQ(grid_settings.csr, 3.0f);
   const GridGeometry g = cin1.set(1);
   EXPECT_EQ(g.nx, 10);
@@ -102,7 +97,7 @@ TEST_F(GridTest, LowestWritesThePointsThatHoldTheirNodesValues) {
 
 TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
   EXPECT_EQ(run(1, {}), GridResult::refused);  // empty store
-  EXPECT_TRUE(messaged("no points to grid"));
+  EXPECT_TRUE(said("no points to grid"));
   load_points();
   EXPECT_EQ(run(4, {}), GridResult::cancelled);  // Tin: nobody answers the form
   EXPECT_EQ(run(1, {}), GridResult::cancelled);  // nobody answers the form
@@ -113,15 +108,15 @@ TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
   // 32 bits), each rejected with its message and the form shown again.
   EXPECT_EQ(run(1, {"3 0", "D", "3 -1", "D", "5 0", "D", "3 1", "5 50000", "6 50000", "D"}),
             GridResult::cancelled);
-  EXPECT_TRUE(messaged("grid sizes must be above 0 and numbers of grids 1 or more"));
-  EXPECT_TRUE(messaged(" maximum number of grid points is19600000"));
+  EXPECT_TRUE(said("grid sizes must be above 0 and numbers of grids 1 or more"));
+  EXPECT_TRUE(said(" maximum number of grid points is19600000"));
   EXPECT_EQ(run(3, {"D", "1 0", "D", "1 nan", "D"}), GridResult::cancelled);
-  EXPECT_TRUE(messaged("the search radius must be above 0"));
+  EXPECT_TRUE(said("the search radius must be above 0"));
   EXPECT_EQ(grid_settings.csr, 10.0f);
 
   cplot.nsets = kMaxSets;
   EXPECT_EQ(run(1, {"D"}), GridResult::refused);
-  EXPECT_TRUE(messaged("no room for another set"));
+  EXPECT_TRUE(said("no room for another set"));
   EXPECT_TRUE(sketra::script_pending());  // refused before the form
 }
 
@@ -142,7 +137,7 @@ TEST_F(GridTest, EscapeStopsTheGriddingAndLeavesTheStoreAsBefore) {
     EXPECT_EQ(cplot.nodata, -9999.0f);
     EXPECT_EQ(cin1.np, 336);
   }
-  EXPECT_TRUE(messaged("gridding interrupted: nothing changed"));
+  EXPECT_TRUE(said("gridding interrupted: nothing changed"));
 }
 
 }  // namespace

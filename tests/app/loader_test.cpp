@@ -13,7 +13,19 @@ namespace {
 using korvel::testing::write_file;
 using namespace korvel;
 
-class LoaderTest : public korvel::testing::AppTest {};
+class LoaderTest : public korvel::testing::AppTest {
+ protected:
+  // Loads b.xyz with script `answers` that the load dialog cannot use: the
+  // person, who answers the form with `form`, is asked once.
+  void expect_person_asked(const std::vector<std::string>& answers, std::vector<std::string> form, int mode = kAdd) {
+    korvel::testing::AnswerUi person;
+    person.form_answers = {std::move(form)};
+    sketra::set_dialog_ui(&person);
+    EXPECT_EQ(load_text("b.xyz", "4 5 6\n", mode, answers), LoadOutcome::loaded) << answers[0];
+    EXPECT_EQ(person.forms_seen.size(), 1u) << answers[0];
+    sketra::set_dialog_ui(nullptr);
+  }
+};
 
 // ---- Plain scan ------------------------------------------------------------------
 
@@ -165,7 +177,11 @@ TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
   EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
 }
 
+// The load dialog: cancelled, the points stay without codes; answered, it
+// sets colour, symbol and the lowest value read.
 TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
+  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
+  EXPECT_EQ(code(1), 0);
   load_text("col.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"6 4", "7 2", "8 -99999", "D"});
   EXPECT_EQ(cin1.np, 1);  // read with the default zmin of -9998
   EXPECT_EQ(code(1), 402);
@@ -175,12 +191,6 @@ TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
   load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
   EXPECT_EQ(cin1.np, 2);  // now the low z passes
   EXPECT_EQ(code(2), 402);
-}
-
-TEST_F(LoaderTest, CancelledDialogKeepsPointsWithoutCodes) {
-  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(code(1), 0);
 }
 
 TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
@@ -197,9 +207,7 @@ TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
   EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
   EXPECT_EQ(reader.ncs, 2);
   EXPECT_NE(log().find("   cs  'P1      '   1.500    0.50\n"), std::string::npos) << log();
-  EXPECT_NE(std::find(sketra::dialogs.messages.begin(), sketra::dialogs.messages.end(),
-                      "found        2 sections"),
-            sketra::dialogs.messages.end());
+  EXPECT_TRUE(said("found        2 sections"));
 }
 
 TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
@@ -213,9 +221,7 @@ TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
   EXPECT_EQ(tables[0].name, "ITEM   1");
   EXPECT_EQ(tables[0].count, 3);
   EXPECT_EQ(tables[1].first, 4);
-  EXPECT_NE(std::find(sketra::dialogs.messages.begin(), sketra::dialogs.messages.end(),
-                      "found    3 values, sum is       60.00"),
-            sketra::dialogs.messages.end());
+  EXPECT_TRUE(said("found    3 values, sum is       60.00"));
   EXPECT_NE(log().find("     3.000    10.000\n"), std::string::npos);
 }
 
@@ -262,15 +268,11 @@ TEST_F(LoaderTest, UnknownWordsRejectTheFileAndLeaveTheEarlierLoad) {
 // if the script had never been there.
 TEST_F(LoaderTest, UnusableScriptAnswerHandsTheLoadDialogToThePerson) {
   load_text("a.xyz", "1 2 3\n");
-  korvel::testing::AnswerUi person;
-  sketra::set_dialog_ui(&person);
   for (const char* bad : {"zz", "5 abc"}) {
-    person.form_answers = {{}};
-    EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, {bad, "D", "F"}), LoadOutcome::loaded) << bad;
+    expect_person_asked({bad, "D", "F"}, {});
     EXPECT_NE(log().find("**error: unknown script line: " + std::string(bad) + "\n"), std::string::npos);
     EXPECT_FALSE(sketra::script_pending());  // the rest of the script is dropped
   }
-  sketra::set_dialog_ui(nullptr);
   EXPECT_EQ(cin1.np, 3);
   EXPECT_EQ(code(3), 1);
   // A warning alone keeps the file.
@@ -291,17 +293,11 @@ TEST_F(LoaderTest, ColoursAndSymbolsOutOfRangeAreRefused) {
     EXPECT_EQ(cin1.np, 1) << c;
   }
   EXPECT_EQ(sketra::dialogs.messages.back(), "load failed: c.txt");
-  korvel::testing::AnswerUi person;
-  sketra::set_dialog_ui(&person);
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"6 2147483647", "D"}, {"7 2147483647", "D"},
                                             {"6 -3", "D"}, {"7 100", "D"}}) {
-    person.form_answers = {{"", "", "", "", "", "3", "2", ""}};
-    EXPECT_EQ(load_text("b.xyz", "4 5 6\n", kAdd, bad), LoadOutcome::loaded) << bad[0];
+    expect_person_asked(bad, {"", "", "", "", "", "3", "2", ""});
     EXPECT_EQ(code(cin1.np), 302) << bad[0];
-    EXPECT_EQ(person.forms_seen.size(), 1u);  // asked again
-    person.forms_seen.clear();
   }
-  sketra::set_dialog_ui(nullptr);
   EXPECT_NE(log().find("Color must be 0 ... 200 and Node symbol 0 ... 99"), std::string::npos);
 }
 
@@ -309,17 +305,11 @@ TEST_F(LoaderTest, ColoursAndSymbolsOutOfRangeAreRefused) {
 // numbers is refused: in the load dialog it is asked again, in a file the
 // file is rejected.
 TEST_F(LoaderTest, MovesBeyondTheRangeOfNumbersAreRefused) {
-  korvel::testing::AnswerUi person;
-  sketra::set_dialog_ui(&person);
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"5 1e38", "3 1e38", "D"}, {"1 1e308", "D"}}) {
-    person.form_answers = {{"0", "", "0", "", "1", "", "", ""}};
     reader = ReaderSettings{};
-    EXPECT_EQ(load_text("a.xyz", "1 2 3\n", kLoad, bad), LoadOutcome::loaded) << bad[0];
-    EXPECT_EQ(person.forms_seen.size(), 1u) << bad[0];  // asked again
-    person.forms_seen.clear();
+    expect_person_asked(bad, {"0", "", "0", "", "1", "", "", ""}, kLoad);
     EXPECT_TRUE(std::isfinite(cin.x[0]) && std::isfinite(cin.z[0])) << bad[0];
   }
-  sketra::set_dialog_ui(nullptr);
   reader = ReaderSettings{};
   EXPECT_EQ(load_text("m.txt", ">>unstruct\ncolor 3\nmove 1e300 0\nxyz\n4 5 6\n", kAdd), LoadOutcome::rejected);
   EXPECT_EQ(cin1.np, 1);
@@ -373,6 +363,8 @@ TEST_F(LoaderTest, EsriGridBecomesTheOnlySetPlacedByThePointsOrigin) {
   EXPECT_EQ(double(cin.gy[3]) + cin1.yorig, 1200025.0);
 }
 
+// A keyword grid into an empty store, then a grid followed by points in one
+// file.
 TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(load_text("g.txt", ">>grid\nnx 2\nny 2\nxllcorner 10\nyllcorner 20\ndx 1\ndy 2\nitem 'depth'\n1 2\n3 4\n",
                       kLoad, {}),
@@ -382,6 +374,10 @@ TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4}));
   EXPECT_EQ(cpch.set_name[0], "depth");  // the grid keeps its item name
   EXPECT_NE(log().find(" >>grid\nreading grid file\n   nx        2\n"), std::string::npos) << log();
+  EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(cpch.item.str(), "after");
 }
 
 // Regression: the corner used to be stored as an absolute single-precision
@@ -438,13 +434,6 @@ TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
   EXPECT_EQ(cin1.set(1).nx, 2);
-}
-
-TEST_F(LoaderTest, GridThenPointsInOneFile) {
-  EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(cpch.item.str(), "after");
 }
 
 }  // namespace

@@ -6,13 +6,10 @@
 Each fact is one line "NAME KEY VALUE...", NAME being the file name without
 ".shp".  The keys, in this order:
 
-  file         the file name
   shptype      the shape type code in the .shp header (5 Polygon, 13 ArcZ, ...)
   shptypename  shapelib's name for that code (what SHPTypeName returns)
   geometry     ogrinfo's layer geometry ("Polygon", "3D Line String",
                "Measured Line String", "Point", ...)
-  z            1 when the geometries carry z values, else 0
-  m            1 when they carry measures, else 0
   shapes       number of features
   parts        total number of parts (rings of polygons, lines of line
                files; 0 for point files, as shapelib counts them)
@@ -67,7 +64,6 @@ def features(path):
     """Counts and first vertex from the WKT of every feature of 'ogrinfo -al'."""
     shapes = parts = vertices = 0
     first = None
-    dims = set()
     for line in ogrinfo("-al", "-q", "-fields=NO", path).splitlines():
         if line.startswith("OGRFeature("):
             shapes += 1
@@ -75,7 +71,6 @@ def features(path):
         tag = WKT_TAG.match(line)
         if not tag:
             continue
-        dims.add((tag.group(2) or "").strip())
         groups = INNERMOST.findall(line)
         if tag.group(1) in ("LINESTRING", "POLYGON", "MULTILINESTRING", "MULTIPOLYGON"):
             parts += len(groups)
@@ -86,7 +81,7 @@ def features(path):
                 x, y = float(tuples[0][0]), float(tuples[0][1])
                 z = float(tuples[0][2]) if "Z" in (tag.group(2) or "") else 0.0
                 first = (x, y, z)
-    return shapes, parts, vertices, first, dims
+    return shapes, parts, vertices, first
 
 
 Z_TYPES = {11, 13, 15, 18}
@@ -139,7 +134,7 @@ def walk_records(path):
 def describe(path):
     name = os.path.basename(path)[:-4]
     geometry, count, extent = summary(path)
-    shapes, parts, vertices, first, dims = features(path)
+    shapes, parts, vertices, first = features(path)
     shptype, raw_shapes, raw_parts, raw_vertices, raw_first = walk_records(path)
     if (count, parts, vertices) != (raw_shapes, raw_parts, raw_vertices) or shapes != count:
         print(f"{name}: ogrinfo says {count} shapes ({shapes} listed), {parts} parts, "
@@ -155,16 +150,11 @@ def describe(path):
                                    for a, b in zip(first, raw_first)):
         print(f"{name}: first vertex {first} in ogrinfo, {raw_first} in the records",
               file=sys.stderr)
-    has_z = int(any("Z" in d for d in dims))
-    has_m = int(any("M" in d for d in dims))
     x, y, z = raw_first or (0.0, 0.0, 0.0)
     facts = [
-        ("file", os.path.basename(path)),
         ("shptype", shptype),
         ("shptypename", SHAPE_TYPE_NAMES.get(shptype, "UnknownShapeType")),
         ("geometry", geometry),
-        ("z", has_z),
-        ("m", has_m),
         ("shapes", count),
         ("parts", parts),
         ("vertices", vertices),

@@ -52,3 +52,16 @@ settle() {
     now=$(picture_stamp)
   done
 }
+# keys K...: each key pressed in turn, each time until korvel waits again.
+keys() {
+  local before k
+  for k in "$@"; do
+    before=$(picture_stamp)
+    xdotool key "$k"
+    settle "$before"
+  done
+}
+# clicked LABEL: click_on LABEL, then until korvel waits again.
+clicked() { local before; before=$(picture_stamp); click_on "$1"; settle "$before"; }
+# resize W H: the window resized, then until korvel has drawn it anew.
+resize() { local before; before=$(picture_stamp); xdotool windowsize "$wid" "$1" "$2"; settle "$before"; }

@@ -8,7 +8,8 @@
 # still running; KEEP=1 keeps it. $ex names the example folder, $e2e this
 # one. A script then runs korvel to its end on a script of answers
 # (run_script), or starts it for a person (start_korvel), clicks by label
-# (click_on, wait_for_menu from person.sh), and leaves (quit).
+# (click_on, wait_for_menu from person.sh), types (type_in, save_page), and
+# leaves (leave_viewer, quit).
 set -euo pipefail
 : "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 e2e=$KORVEL_SOURCE_DIR/tests/e2e
@@ -45,7 +46,7 @@ run_script() {
 # click_on); waits for its window, $wid. Answers may go first from a
 # script: SKETRA_SCRIPT=FILE start_korvel ...
 start_korvel() {
-  SKETRA_LAYOUT_LOG=$layout timeout 200 "$KORVEL" "$@" > "$out" 2>&1 &
+  SKETRA_LAYOUT_LOG=$layout timeout 300 "$KORVEL" "$@" > "$out" 2>&1 &
   pid=$!
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
   [ -n "$wid" ] || fail "no korvel window"
@@ -60,10 +61,38 @@ quit() {
   xdotool key f
   sleep 0.3
   xdotool key x
+  wait_end
+}
+
+# wait_end: waits until korvel ends, which must be with status 0.
+wait_end() {
   local status=0
   wait "$pid" || status=$?
   pid=
   [ "$status" -eq 0 ] || fail "exit status $status"
+}
+
+# leave_viewer: the key x leaves the display mode shown, then quit.
+leave_viewer() {
+  xdotool mousemove --window "$wid" 500 400
+  xdotool key x
+  sleep 0.5
+  quit
+}
+
+# type_in TEXT: TEXT and Return typed into the prompt that a click opened.
+type_in() {
+  sleep 0.5
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+}
+
+# save_page FILE: Save on the text page shown, FILE typed as its name;
+# waits until the file is written.
+save_page() {
+  click_on Save
+  type_in "$1"
+  for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
 }
 
 # wait_log PATTERN: waits up to 20 s until a line of the log "outp"
@@ -82,6 +111,16 @@ shot() {
   sleep 1
   import -window "$wid" "$work/$1.png"
   [ -z "${KORVEL_SHOTS:-}" ] || cp "$work/$1.png" "$KORVEL_SHOTS/"
+}
+
+# grset XINTERVALS: the settings file as korvel writes it, up to the number
+# of x-axis intervals (the rest of a full file follows it).
+grset() {
+  printf '%s\n' "/GRAPHIC ATTRIBUTES" " 1 /CALC SCALES" " 1 /DEP SCALING" " 1 /DRAW AXES" " 0 /DRAW GRID" \
+    " 1 /INTERACTIVE MODE" " 1 /TIC SPACING CENTIMETERS" " 1 /DRAW NO-DATA VALUES" " 2   5  12 /COLOR MODES" \
+    " 0 /SINGLE BUFFERED" " 1 /SAVE HARDCOPY FILE" " 1 /COLOR POSTSCRIPT" " 1 /DOMAIN BOUNDARY" \
+    " 1 /REDRAW KEEP FILES" " 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE"
+  printf '%4d /NUMBER OF X-AXIS INTERVALS\n' "$1"
 }
 
 # colours NAME [GEOMETRY]: the colours in screen shot NAME, within

@@ -16,11 +16,8 @@ printf '10.0\n0.0\n0.0\n-10.0\n2599805.0\n1200995.0\n' > plan.wld
 
 # The settings file as korvel writes it, with one background keep file.
 {
-  printf '%s\n' "/GRAPHIC ATTRIBUTES" " 1 /CALC SCALES" " 1 /DEP SCALING" " 1 /DRAW AXES" " 0 /DRAW GRID" \
-    " 1 /INTERACTIVE MODE" " 1 /TIC SPACING CENTIMETERS" " 1 /DRAW NO-DATA VALUES" " 2   5  12 /COLOR MODES" \
-    " 0 /SINGLE BUFFERED" " 1 /SAVE HARDCOPY FILE" " 1 /COLOR POSTSCRIPT" " 1 /DOMAIN BOUNDARY" \
-    " 1 /REDRAW KEEP FILES" " 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE" \
-    "  24 /NUMBER OF X-AXIS INTERVALS" "  18 /NUMBER OF Y-AXIS INTERVALS" \
+  grset 24
+  printf '%s\n' "  18 /NUMBER OF Y-AXIS INTERVALS" \
     "           0.00 /XMIN" "           1.00 /XMAX" "           0.00 /YMIN" "           1.00 /YMAX" \
     "        0.50 /SYMBOL FACTOR" "        0.71 /ZOOM FACTOR" "        1.00 /SCALING FACTOR" \
     " 1        0.00       10.00   1.0 1 /KEY" "       10.00    1  103     0.010 /VECTORS" " 0 /SHADING" \
@@ -36,10 +33,7 @@ SKETRA_SCRIPT=session start_korvel "$ex/river_grid.asc"
 # Give the viewer time to draw, look, then leave: eXit, File, eXit.
 wait_for_menu Alter
 shot viewer
-xdotool mousemove --window "$wid" 500 400
-xdotool key x
-sleep 0.5
-quit
+leave_viewer
 
 grey=$(pixels viewer '#5A5A5A')
 grid=$(pixels viewer '#3856FF')

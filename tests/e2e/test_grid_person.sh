@@ -21,9 +21,7 @@ click_on Apply   # search radius 10 m, quadrant search
 wait_for_menu Alter   # the viewer's menu appears once the grid is drawn
 shot viewer
 click_on eXit
-sleep 0.5
-xdotool type --delay 20 "river"
-xdotool key Return
+type_in "river"
 wait_log 'DATA STORED'
 
 # A second gridding with a radius of 2000 m, which takes long: the person

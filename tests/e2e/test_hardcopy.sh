@@ -93,9 +93,7 @@ xdotool mousemove --window "$wid" 500 380 click 4   # the wheel zooms in
 wait_for_menu Alter
 click_on Hardcopy
 click_on DXF
-sleep 0.5
-xdotool type --delay 20 "zoomed"
-xdotool key Return
+type_in "zoomed"
 wait_log '^DXF File done$'
 click_on Shape
 click_on "File prefix"
@@ -113,9 +111,7 @@ click_on eXit    # the hard-copy menu
 wait_for_menu Alter
 shot zoomed
 click_on eXit    # the viewer
-sleep 0.5
-xdotool type --delay 20 "river"
-xdotool key Return
+type_in "river"
 wait_log 'DATA STORED'
 quit
 

@@ -115,20 +115,14 @@ click_on Remesh
 click_on Apply
 click_on Mesh
 click_on Info
-click_on Save
-sleep 0.5
-xdotool type --delay 20 person.txt
-xdotool key Return
-for _ in $(seq 50); do [ -s person.txt ] && break; sleep 0.1; done
+save_page person.txt
 shot info
 click_on Done
 click_on Mesh
 click_on Show
 wait_for_menu Examine
 shot show
-xdotool key x
-sleep 0.5
-quit
+leave_viewer
 
 cells=$(awk 'NR == 1 { print $1 }' river.6.ele)
 [ "$(sed -n 1p person.txt)" = "Filename  = river.6" ] || fail "person's Info: $(sed -n 1p person.txt)"

@@ -6,30 +6,17 @@
 # the off-screen picture, written whenever korvel waits for input). Any
 # differing pixel fails the test; both pictures of the failing step are
 # kept in screen_current_failures in ctest's working directory.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 failures=$PWD/screen_current_failures  # ctest's working directory
-work=$(mktemp -d)
-trap 'kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/session.sh"
 picture=$work/picture.ppm
-
-SKETRA_PICTURE_FILE=$picture SKETRA_LAYOUT_LOG=$work/layout.log timeout 300 "$KORVEL" "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > korvel.out 2>&1 &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+SKETRA_PICTURE_FILE=$picture start_korvel "$ex/river_grid.asc"
 xdotool mousemove --window "$wid" 600 400
-
-# shellcheck source=tests/e2e/person.sh
-source "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
-stamp() { picture_stamp; }
-layout=$work/layout.log
-fail() { echo "$*"; exit 1; }
 
 steps=0
 # check WHAT: the window on the screen against korvel's picture.
 check() {
   steps=$((steps + 1))
-  kill -0 "$pid" 2> /dev/null || { echo "korvel ended before: $1"; cat korvel.out; exit 1; }
+  kill -0 "$pid" 2> /dev/null || fail "korvel ended before: $1"
   import -window "$wid" grab.png
   local differ
   differ=$(compare -metric AE grab.png "$picture" null: 2>&1 || true)
@@ -44,13 +31,9 @@ check() {
 
 # key K... WHAT: types the keys, waits until korvel waits again, checks.
 key() {
-  local what=$1 before
+  local what=$1
   shift
-  for k in "$@"; do
-    before=$(stamp)
-    xdotool key "$k"
-    settle "$before"
-  done
+  keys "$@"
   check "$what"
 }
 
@@ -64,9 +47,7 @@ key "eXport help" shift+slash
 key "help closed" d
 key "Grid, not available for a grid alone" g
 key "Edit: the pick list" e
-before=$(stamp)
-click_on "       200/110"  # the pick list's row of the grid set
-settle "$before"
+clicked "       200/110"  # the pick list's row of the grid set
 check "the grid set in the viewer"
 key "Nearest at the pointer" n
 key "Examine at the pointer" e
@@ -94,20 +75,14 @@ key "Yaw left" l
 key "Yaw original" o
 key "Yaw menu left" x
 
-before=$(stamp)
-xdotool windowsize "$wid" 900 680
-settle "$before"
+resize 900 680
 check "the window made smaller"
-before=$(stamp)
-xdotool windowsize "$wid" 1100 860
-settle "$before"
+resize 1100 860
 check "the window made larger"
 key "Replot after the resize" r
 key "the viewer left: save or ignore" x
 key "changes ignored" i
 key "File pull-down" f
 xdotool key x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status"; cat korvel.out; exit 1; }
+wait_end
 echo "$steps steps: the screen showed korvel's picture each time"

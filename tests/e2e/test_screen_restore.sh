@@ -7,43 +7,23 @@
 # an open form keeps its buttons in the window, and after it the viewer is
 # laid out for the new size with the legend in the plot. Screen shots go to
 # screen_restore_shots in ctest's working directory.
-set -euo pipefail
-: "${KORVEL:?}" "${KORVEL_SOURCE_DIR:?}"
 shots=$PWD/screen_restore_shots  # ctest's working directory
-work=$(mktemp -d)
-trap 'kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/session.sh"
 picture=$work/picture.ppm
-layout=$work/layout.log
 rm -rf "$shots"
 mkdir -p "$shots"
 strip=46  # the message strip at the bottom of the window
 
-SKETRA_PICTURE_FILE=$picture SKETRA_LAYOUT_LOG=$layout timeout 300 "$KORVEL" \
-  "$KORVEL_SOURCE_DIR/examples/river_grid.asc" > korvel.out 2>&1 &
-pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+SKETRA_PICTURE_FILE=$picture start_korvel "$ex/river_grid.asc"
 fail() {
   echo "$*"
   cp "$picture" "$shots/failed.ppm" 2> /dev/null || true
   exit 1
 }
-# shellcheck source=tests/e2e/person.sh
-source "$KORVEL_SOURCE_DIR/tests/e2e/person.sh"
 xdotool mousemove --window "$wid" 600 400
 settle none
 
 size() { identify -format '%w %h\n' "$picture"; }
-# keys K...: one key after the other, each time until korvel waits again.
-keys() {
-  local before
-  for k in "$@"; do
-    before=$(picture_stamp)
-    xdotool key "$k"
-    settle "$before"
-  done
-}
-clicked() { local before; before=$(picture_stamp); click_on "$1"; settle "$before"; }
 # region NAME LEFT TOP: the picture less the right edge from LEFT on and
 # the rows above TOP and in the message strip, kept as NAME.png.
 region() {
@@ -60,9 +40,7 @@ same() {
 }
 
 # The main menu made smaller: the message line moves to the new bottom.
-before=$(picture_stamp)
-xdotool windowsize "$wid" 1000 700
-settle "$before"
+resize 1000 700
 convert "$picture" -crop "1000x${strip}+0+$((700 - strip))" +repage -negate -format '%[fx:maxima>0]' info: > ink
 [ "$(cat ink)" = "1" ] || fail "the message line is not at the bottom of the resized window"
 import -window "$wid" grab.png
@@ -104,9 +82,7 @@ same "a message shown under the plot" viewer "$plot" 0
 # Smaller with the Query form open: its buttons stay in the window.
 keys q
 seen=$(wc -l < "$layout")
-before=$(picture_stamp)
-xdotool windowsize "$wid" 640 300
-settle "$before"
+resize 640 300
 wait_for_menu Cancel
 import -window "$wid" "$shots/dialog_resized.png"
 tail -n "+$((seen + 1))" "$layout" | awk '/ (Apply|Cancel)$/ { if ($1 < 0 || $2 < 0 || $1 + $3 > 640 || $2 + $4 > 300 - 46) bad = bad $0 "; " }
@@ -122,7 +98,5 @@ tail -n "+$((seen + 1))" "$layout" | awk '/ key$/ { k = $0 } END { split(k, b, "
 
 keys x i
 xdotool key f x
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status"; cat korvel.out; exit 1; }
+wait_end
 echo "dialogs closed without a trace, messages under the labels, resizes laid out"

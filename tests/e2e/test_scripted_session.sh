@@ -10,24 +10,7 @@ cp "$ex/river_sections.unstruct" sec.unstruct
 # A settings file that ends after the interval counts: 26 x-axis intervals
 # give a window (26 + 4.5) * 50 * 0.7865 = 1199 pixels wide; its height
 # holds the plot and, below it, the 46-pixel strip of the message line.
-cat > .grset <<'GRSET'
-/GRAPHIC ATTRIBUTES
- 1 /CALC SCALES
- 1 /DEP SCALING
- 1 /DRAW AXES
- 0 /DRAW GRID
- 1 /INTERACTIVE MODE
- 1 /TIC SPACING CENTIMETERS
- 1 /DRAW NO-DATA VALUES
- 2   5  12 /COLOR MODES
- 0 /SINGLE BUFFERED
- 1 /SAVE HARDCOPY FILE
- 1 /COLOR POSTSCRIPT
- 1 /DOMAIN BOUNDARY
- 1 /REDRAW KEEP FILES
- 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE
-  26 /NUMBER OF X-AXIS INTERVALS
-GRSET
+grset 26 > .grset
 cp .grset settings.before
 
 # Part one answers everything up to the help screen and then runs dry: the

@@ -18,11 +18,7 @@ pick_and_save() {
   click_on "$1"
   sleep 0.3
   xdotool mousemove --window "$wid" 960 40 click 1
-  click_on Save
-  sleep 0.5
-  xdotool type --delay 20 "$2"
-  xdotool key Return
-  for _ in $(seq 50); do [ -s "$2" ] && break; sleep 0.1; done
+  save_page "$2"
   click_on Done
 }
 

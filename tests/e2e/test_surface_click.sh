@@ -26,9 +26,7 @@ sleep 0.5
 read -r ww wh < <(xdotool getwindowgeometry "$wid" | awk '/Geometry/ { split($2, g, "x"); print g[1], g[2] }')
 xdotool mousemove --window "$wid" $((ww * 2 / 5)) $((wh / 2)) click 1
 sleep 1
-xdotool key x
-sleep 0.5
-quit
+leave_viewer
 grep -qx " found       600 triangles" outp || fail "no triangle count in outp"
 # The log reaches the disk when the viewer has returned.
 line=$(grep -m1 '^(X,Y):.*  F:' outp) || fail "no Examine line in outp"

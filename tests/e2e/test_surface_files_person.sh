@@ -36,15 +36,11 @@ marked=$(compare -metric AE "$work/surface.plot.png" "$work/surface_mapped.plot.
 click_on Done
 click_on Write
 click_on 2dm
-sleep 0.5
-xdotool type --delay 50 "plane.2dm"
-xdotool key Return
+type_in "plane.2dm"
 wait_for_menu Minimum
 click_on Done
 sleep 0.5
-xdotool mousemove --window "$wid" 300 400
-xdotool key x   # leaves the viewer
-quit
+leave_viewer
 
 grep -q "^node file updated" outp || fail "no 'node file updated' in outp"
 grep -q "^.2dm format stored on plane.2dm" outp || fail "no 2dm message in outp"

@@ -7,10 +7,7 @@
 # level between the plane's least and greatest depth under it.
 . "$(dirname "$0")/session.sh"
 
-awk 'BEGIN { nx = 21; ny = 16; print nx * ny, 2, 1, 0 > "plane.node"; print 2 * (nx - 1) * (ny - 1), 3, 0 > "plane.ele"
-  for (j = 0; j < ny; ++j) for (i = 0; i < nx; ++i) {
-    p = j * nx + i + 1; printf "%d %.3f %.3f %.3f\n", p, 2600000 + 10 * i, 1200000 + 10 * j, 400 + i + 0.5 * j > "plane.node"
-    if (i < nx - 1 && j < ny - 1) { print ++k, p, p + 1, p + nx + 1 > "plane.ele"; print ++k, p, p + nx + 1, p + nx > "plane.ele" } } }'
+. "$e2e/surface/plane.sh"  # plane.node, plane.ele
 
 start_korvel plane.node
 click_on Map
@@ -33,22 +30,14 @@ at $((cx + 90)) $((cy - 60))
 at $((cx + 90)) $((cy + 70))
 at $((cx - 80)) $((cy + 70))
 click_on Done
-sleep 0.5
-xdotool type --delay 20 430
-xdotool key Return
+type_in 430
 wait_for_menu Save
 shot volume
-click_on Save
-sleep 0.5
-xdotool type --delay 20 volume.txt
-xdotool key Return
-for _ in $(seq 50); do [ -s volume.txt ] && break; sleep 0.1; done
+save_page volume.txt
 click_on Done   # the page
 click_on Done   # Inquire
 sleep 0.5
-xdotool key x
-sleep 0.5
-quit
+leave_viewer
 
 # Slope: along any leg at most the plane's gradient, 11.18 %. Volume: the
 # plane lies wholly below 430 m, 400 ... 418.5 m.

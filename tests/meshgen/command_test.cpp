@@ -44,6 +44,8 @@ TEST(MeshgenNames, OutputNameCountsUpATrailingNumberOrAppendsOne) {
   EXPECT_EQ(meshgen::next_name("river.9"), "river.10");
   EXPECT_EQ(meshgen::next_name("a.b"), "a.b.1");
   EXPECT_EQ(meshgen::next_name("d.7/river"), "d.7/river.1");
+  const std::string deep(100, 'd');  // never cut
+  EXPECT_EQ(meshgen::next_name(deep + "/river.12"), deep + "/river.13");
   EXPECT_EQ(meshgen::strip_suffix("river.1.poly"), "river.1");
 }
 

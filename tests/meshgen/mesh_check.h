@@ -106,14 +106,6 @@ inline bool inside(const std::vector<std::vector<std::array<double, 2>>>& rings,
   return in;
 }
 
-inline double ring_area(const std::vector<std::array<double, 2>>& ring) {
-  double a = 0;
-  for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
-    a += ring[j][0] * ring[i][1] - ring[i][0] * ring[j][1];
-  }
-  return std::abs(a) / 2;
-}
-
 // Every triangle counter-clockwise with positive area.
 inline void expect_ccw(const Out& m) {
   int bad = 0;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/formats/keyword_parser.h"
@@ -53,6 +54,13 @@ class AppTest : public FreshState {
   std::string log() {
     sketra::unit_flush(cunit.log);
     return read_file("outp");
+  }
+
+  // A message shown so far starts with `start`.
+  static bool said(std::string_view start) {
+    for (const auto& m : sketra::dialogs.messages)
+      if (m.starts_with(start)) return true;
+    return false;
   }
 
   static double ax(int i) { return abs_x(i); }

@@ -35,10 +35,7 @@ TEST_F(XyzTest, GridXyzKeepsWetNodesAndTheirDryRim) {
   ASSERT_TRUE(write_grid_xyz(o, GridGeometry{0, 0, 1, 1, 5, 4, 0}, {}, "depth", v, 0.001f, written, quiet).ok);
   EXPECT_EQ(written, 9);
   std::istringstream in(read_file("w.xyz"));
-  std::string item, head;
-  std::getline(in, item);
-  std::getline(in, head);
-  EXPECT_EQ(item + "|" + head, "item 'depth'|/ X    Y   Z");
+  in.ignore(100, '\n').ignore(100, '\n');  // the item and the column line: ExportTest's layout
   std::set<std::pair<int, int>> nodes;
   for (double x, y, z; in >> x >> y >> z;) nodes.insert({int(x), int(y)});
   EXPECT_EQ(nodes, (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}));

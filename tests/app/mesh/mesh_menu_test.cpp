@@ -69,10 +69,6 @@ class MeshMenuTest : public korvel::testing::AppWindowTest {
     choose(1, {"river.node"});
     ASSERT_EQ(mod_mesh.node, 6);
   }
-  static bool said(const std::string& text) {
-    const auto& m = sketra::dialogs.messages;
-    return std::find(m.begin(), m.end(), text) != m.end();
-  }
 };
 
 TEST_F(MeshMenuTest, MeshAndRemeshReadWhatTheGeneratorWroteUnderTheNextName) {

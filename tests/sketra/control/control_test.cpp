@@ -202,17 +202,13 @@ TEST_F(ControlTest, ZoomByClickByWheelAndByRightButton) {
   grctrl(mode_.callback(), 0, titles_);
   ASSERT_EQ(widths.size(), 5u);
   const double w = w0[1] - w0[0];
-  EXPECT_NEAR(widths[1], w * 0.71, w * 1e-4);
-  EXPECT_NEAR(widths[2], w, w * 1e-4);
-  EXPECT_NEAR(widths[3], w * 0.71, w * 1e-4);
-  EXPECT_NEAR(widths[4], w, w * 1e-4);
+  for (size_t k = 1; k < 5; ++k) EXPECT_NEAR(widths[k], k % 2 ? w * 0.71 : w, w * 1e-4) << k;
   EXPECT_EQ(grcomn.indsgr, 0);
 }
 
 // ---------------------------------------------------------------- Query
 
 TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
-  const int width_before = grcomn.wndwgr[2];
   // Draw Grid on, 30 x-units, zoom factor 2 (taken as 1/2), scale factor 1.5.
   run({"Q", "2 x", "5 30", "7 2", "9 1.5", "D", "X"});
   EXPECT_EQ(grcomn.in[3], 1);
@@ -221,7 +217,6 @@ TEST_F(ControlTest, QueryChangesSwitchesFactorsAndTheWindowSize) {
   EXPECT_FLOAT_EQ(grcomn.scaling, 1.5f);
   EXPECT_FLOAT_EQ(grcomn.xsclgr, 0.7865f * 1.5f);
   EXPECT_EQ(grcomn.wndwgr[2], int((30 + 4.5) * 50 * 0.7865f * 1.5f));
-  EXPECT_NE(grcomn.wndwgr[2], width_before);
   EXPECT_EQ(rec().last_request().width, grcomn.wndwgr[2]);  // reopened at the new size
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 1, 3, 3}));
 }

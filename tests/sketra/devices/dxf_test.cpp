@@ -119,12 +119,8 @@ TEST_F(DxfTest, EntitiesAreAbsoluteAndSolidsCoverEveryPolygon) {
   // The square: layer fill03, corners 1, 2, 4, 3.
   const Entity& sq = e[5];
   EXPECT_EQ(sq.get("8"), "fill03");
-  EXPECT_EQ(sq.num("10"), 2600100);
-  EXPECT_EQ(sq.num("11"), 2600110);
-  EXPECT_EQ(sq.num("12"), 2600100);
-  EXPECT_EQ(sq.num("22"), 1200110);
-  EXPECT_EQ(sq.num("13"), 2600110);
-  EXPECT_EQ(sq.num("23"), 1200110);
+  const std::vector<double> corners = {sq.num("10"), sq.num("11"), sq.num("12"), sq.num("22"), sq.num("13"), sq.num("23")};
+  EXPECT_EQ(corners, (std::vector<double>{2600100, 2600110, 2600100, 1200110, 2600110, 1200110}));
   // The triangle repeats its first corner; colour 0 keeps layer "fill".
   const Entity& tri = e[6];
   EXPECT_EQ(tri.get("8"), "fill");

@@ -32,16 +32,6 @@ TEST_F(OutputTest, UnsupportedModesAreReportedAndLeaveTheOutputAlone) {
   sketra::set_message_handler(nullptr);
 }
 
-TEST_F(OutputTest, DashChangeFlushesThePendingLine) {
-  sketra::grmov2(10, 10);
-  sketra::grdrw2(20, 20);
-  sketra::grdash(2);
-  const auto& calls = rec().calls();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].kind, DriverCall::Polyline);
-  EXPECT_EQ(calls[1].kind, DriverCall::Dash);
-}
-
 TEST_F(OutputTest, DoubleBufferingDrawsIntoThePixmapUntilTheFlip) {
   sketra::grcler(1);
   sketra::grmov2(10, 10);

@@ -149,19 +149,25 @@ TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
 
 // ---------------------------------------------------------------- intersection and search
 
+// 1: a proper crossing (the pen moves there); 0: parallel; 2, 3, 4: the
+// lines cross beyond the first, the second or both segments.
 TEST_F(DrawTest, SegmentIntersectionCodes) {
-  float xs = 0, ys = 0;
-  EXPECT_EQ(sketra::igsect(0, 0, 10, 10, 0, 10, 10, 0, xs, ys), 1);
-  EXPECT_FLOAT_EQ(xs, 5);
-  EXPECT_FLOAT_EQ(ys, 5);
-  EXPECT_EQ(sketra::grcomn.pen.x, 5);  // a proper crossing moves the pen
-  EXPECT_EQ(sketra::igsect(0, 0, 10, 0, 0, 5, 10, 5, xs, ys), 0);  // parallel
-  EXPECT_EQ(xs, 0);
-  EXPECT_EQ(sketra::igsect(0, 0, 1, 1, 0, 10, 10, 0, xs, ys), 2);   // beyond the first segment
-  EXPECT_EQ(sketra::igsect(0, 0, 10, 10, 0, 10, 1, 9, xs, ys), 3);  // beyond the second
-  EXPECT_EQ(sketra::igsect(0, 0, 1, 1, 0, 10, 1, 9, xs, ys), 4);    // beyond both
-  EXPECT_EQ(sketra::igsect(0, 0, 10, 10, 5, 0, 5, 10, xs, ys), 1);  // vertical second segment
-  EXPECT_FLOAT_EQ(ys, 5);
+  struct Case {
+    float x1, y1, x2, y2, x3, y3, x4, y4;
+    int code;
+  } cases[] = {{0, 0, 10, 10, 0, 10, 10, 0, 1}, {0, 0, 10, 10, 5, 0, 5, 10, 1}, {0, 0, 10, 0, 0, 5, 10, 5, 0},
+               {0, 0, 1, 1, 0, 10, 10, 0, 2},   {0, 0, 10, 10, 0, 10, 1, 9, 3}, {0, 0, 1, 1, 0, 10, 1, 9, 4}};
+  for (const Case& c : cases) {
+    float xs = -1, ys = -1;
+    EXPECT_EQ(sketra::igsect(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, c.x4, c.y4, xs, ys), c.code) << c.x3 << " " << c.x4;
+    if (c.code == 0) {
+      EXPECT_EQ(xs, 0) << "parallel";
+    }
+    if (c.code != 1) continue;
+    EXPECT_FLOAT_EQ(xs, 5);
+    EXPECT_FLOAT_EQ(ys, 5);
+    EXPECT_EQ(sketra::grcomn.pen.x, 5);
+  }
 }
 
 TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
@@ -172,8 +178,7 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grcomn.ycrsgr = 28;
   int i = 0, j = 0;
   sketra::grnear(x, y, 3, 2, 4, i, j);
-  EXPECT_EQ(i, 2);
-  EXPECT_EQ(j, 2);
+  EXPECT_EQ(std::pair(i, j), std::pair(2, 2));
   EXPECT_EQ(sketra::grcomn.pen.x, 20);  // marked
   EXPECT_EQ(sketra::grcomn.pen.y, 30);
   sketra::grcomn.xcrsgr = 20;
@@ -184,8 +189,7 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grnear(tx, ty, 5, 5, 5, i, j);  // indices beyond the arrays are ignored
   EXPECT_EQ(i, 1);
   sketra::grnear({}, {}, 1, 1, 1, i, j);
-  EXPECT_EQ(i, 0);
-  EXPECT_EQ(j, 0);
+  EXPECT_EQ(std::pair(i, j), std::pair(0, 0));
 }
 
 // ---------------------------------------------------------------- markers and texts
@@ -216,17 +220,6 @@ TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
   // No marker outside the clip window.
   sketra::grcomn.xmxcgr = 100;
   EXPECT_TRUE(marker(2).empty());
-}
-
-TEST_F(DrawTest, TextFollowsThePendingLine) {
-  sketra::grmov2(100, 200);
-  sketra::grdrw2(150, 200);
-  sketra::granot("end", 0);
-  const auto& calls = rec().calls();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[calls.size() - 2].kind, DriverCall::Polyline);
-  EXPECT_EQ(calls.back().kind, DriverCall::Text);
-  EXPECT_EQ(calls.back().points[0], (DevicePoint{150, 800}));
 }
 
 // ---------------------------------------------------------------- hatching
@@ -292,50 +285,65 @@ TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_LE(palette_index(20), 200);
 }
 
+// Inside the table, before its start and past its end (status 2 and 3:
+// the end value), in either direction; fewer than two entries: status 1.
 TEST(Interpolation, InsideOutsideAndEitherDirection) {
-  const float t[] = {0, 2, 4};
-  const float v[] = {10, 20, 0};
-  auto r = sketra::grint0(t, v, 1);
-  EXPECT_FLOAT_EQ(r.value, 15);
-  EXPECT_FLOAT_EQ(r.slope, 5);
-  EXPECT_EQ(r.status, 0);
-  r = sketra::grint0(t, v, 3);
-  EXPECT_FLOAT_EQ(r.value, 10);
-  EXPECT_FLOAT_EQ(r.slope, -10);
-  EXPECT_EQ(sketra::grint0(t, v, -1).status, 2);
-  EXPECT_FLOAT_EQ(sketra::grint0(t, v, -1).value, 10);
-  EXPECT_EQ(sketra::grint0(t, v, 5).status, 3);
-  EXPECT_FLOAT_EQ(sketra::grint0(t, v, 5).value, 0);
-  const float td[] = {4, 2, 0};
-  const float vd[] = {0, 20, 10};
-  EXPECT_FLOAT_EQ(sketra::grint0(td, vd, 1).value, 15);
-  EXPECT_EQ(sketra::grint0(td, vd, 5).status, 3);
+  const float t[] = {0, 2, 4}, v[] = {10, 20, 0};
+  const float td[] = {4, 2, 0}, vd[] = {0, 20, 10};
   const float one[] = {1};
-  EXPECT_EQ(sketra::grint0(one, one, 7).status, 1);
-  EXPECT_EQ(sketra::grint0({}, {}, 7).status, 1);
+  struct Case {
+    std::span<const float> t, v;
+    float x, value, slope;
+    int status;
+  } cases[] = {{t, v, 1, 15, 5, 0},     {t, v, 3, 10, -10, 0},  {t, v, -1, 10, 0, 2}, {t, v, 5, 0, 0, 3},
+               {td, vd, 1, 15, 5, 0}, {td, vd, 5, 0, 0, 3}, {one, one, 7, 0, 0, 1}, {{}, {}, 7, 0, 0, 1}};
+  for (const Case& c : cases) {
+    const auto r = sketra::grint0(c.t, c.v, c.x);
+    EXPECT_EQ(r.status, c.status) << c.x;
+    if (c.status == 1) continue;
+    EXPECT_FLOAT_EQ(r.value, c.value) << c.x;
+    if (c.status == 0) {
+      EXPECT_FLOAT_EQ(r.slope, c.slope) << c.x;
+    }
+  }
 }
 
-// The foreground is set once until the colour or its bank changes; a
-// change flushes the pending line in the old colour.
-TEST_F(DrawTest, ColourChangesSetTheForegroundOnceAndFlushThePendingLine) {
+// The foreground is set once until the colour or its bank changes. A text,
+// a dash style or a new colour first sends the pending line, in the old
+// colour, from where the text then stands.
+TEST_F(DrawTest, ColourChangesSetTheForegroundOnceAndStateChangesSendThePendingLineFirst) {
+  const auto& palette = sketra::grcomn.colour.palette;
   const int bank = sketra::grcomn.colour.bank;
   sketra::grcolr(1);
   sketra::grcolr(1);
   ASSERT_EQ(rec().count(DriverCall::SetPixel), 1);
-  EXPECT_EQ(rec().foreground(), sketra::grcomn.colour.palette[101]);
+  EXPECT_EQ(rec().foreground(), palette[101]);
   sketra::grcomn.colour.bank = 0;
   sketra::grcolr(1);
   EXPECT_EQ(rec().count(DriverCall::SetPixel), 2);
-  EXPECT_EQ(rec().foreground(), sketra::grcomn.colour.palette[1]);
+  EXPECT_EQ(rec().foreground(), palette[1]);
   sketra::grcomn.colour.bank = bank;
-  sketra::grcolr(2);
-  sketra::grmov2(10, 10);
-  sketra::grdrw2(20, 20);
-  sketra::grcolr(2);
-  EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
-  sketra::grcolr(3);
-  ASSERT_EQ(rec().count(DriverCall::Polyline), 1);
-  EXPECT_EQ(rec().of(DriverCall::Polyline)[0]->pixel, sketra::grcomn.colour.palette[102]);
+  const std::pair<DriverCall::Kind, void (*)()> changes[] = {{DriverCall::Text, [] { sketra::granot("end", 0); }},
+                                                             {DriverCall::Dash, [] { sketra::grdash(2); }},
+                                                             {DriverCall::SetPixel, [] { sketra::grcolr(3); }}};
+  for (const auto& [kind, change] : changes) {
+    rec().clear_calls();
+    sketra::grcolr(2);
+    sketra::grmov2(100, 200);
+    sketra::grdrw2(150, 200);
+    sketra::grcolr(2);  // the same colour: nothing sent
+    EXPECT_EQ(rec().count(DriverCall::Polyline), 0);
+    rec().clear_calls();
+    change();
+    const auto& calls = rec().calls();
+    ASSERT_EQ(calls.size(), 2u) << kind;
+    EXPECT_EQ(calls[0].kind, DriverCall::Polyline);
+    EXPECT_EQ(calls[0].pixel, palette[102]);
+    EXPECT_EQ(calls[1].kind, kind);
+    if (kind == DriverCall::Text) {
+      EXPECT_EQ(calls[1].points[0], dev(150, 200));  // where the line ended
+    }
+  }
 }
 
 }  // namespace

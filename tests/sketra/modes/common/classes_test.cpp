@@ -237,7 +237,6 @@ TEST_F(ClassesTest, EveryClassOfAScaleHasAColourOfItsOwn) {
     EXPECT_EQ(grcomn.colour.mode, 2);  // restored
     auto channel = [](std::uint32_t v, int shift) { return int((v >> shift) & 0xFF); };
     for (std::size_t k = 1; k < rgb.size(); ++k) {
-      EXPECT_NE(rgb[k], rgb[k - 1]) << k;
       const int sum = channel(rgb[k], 16) + channel(rgb[k], 8) + channel(rgb[k], 0);
       const int before = channel(rgb[k - 1], 16) + channel(rgb[k - 1], 8) + channel(rgb[k - 1], 0);
       EXPECT_LT(sum, before) << "class " << k + 1 << " is not darker than the one before";

@@ -63,16 +63,6 @@ TEST_F(FilterTest, NodesMergesLaterPointsWithinTheToleranceKeepingTheChosenZ) {
   EXPECT_EQ(seg, (Edges{{1, 6}}));  // the edge follows the merge
 }
 
-TEST_F(FilterTest, WeedLeavesAStraightLineAsOneEdge) {
-  for (int i = 0; i < 100; ++i) point(float(i), 0.001f * float(i % 2), 400);
-  for (int i = 1; i < 100; ++i) seg.push_back({i, i + 1});
-  EXPECT_EQ(filter({"W", "D"}), ViewRequest::repeat);
-  EXPECT_EQ(seg, (Edges{{1, 100}}));
-  EXPECT_EQ(dialogs.message_line, "DEFLATED TO  1%");
-  EXPECT_EQ(code[50] % 100, 0);  // a dropped vertex: neither drawn nor written, not deleted
-  EXPECT_EQ(code[99] % 100, 2);
-}
-
 TEST_F(FilterTest, WeedKeepsCornersStepsInZAndJunctions) {
   // A corner at 3; a 1 m step of z at 6 (z tolerance 0.01); 9 is a
   // junction with the edge to 10.
