@@ -44,6 +44,7 @@ class KeepFileReader {
   Loaded read_all() {
     std::string_view line;
     const bool large = in_.size() > (std::uint64_t(1) << 22);  // worth a progress bar
+    reserve_for(in_.size());
     for (std::uint64_t n = 0; in_.next(line); ++n) {
       if (large && n % 4096 == 0) grbeam(std::int64_t(in_.offset()), std::int64_t(in_.size()), "reading keep files");
       const std::string_view tag = trim_right(line.substr(0, std::min<std::size_t>(line.size(), 4)));
@@ -75,6 +76,19 @@ class KeepFileReader {
     for (double v : out)
       if (!std::isfinite(v)) return false;
     return true;
+  }
+
+  // Room for what a file of `bytes` holds at most (a point takes at least
+  // 28 characters, an entry 20), within the capacities, so that the lists
+  // are not copied over and over while they grow.
+  void reserve_for(std::uint64_t bytes) {
+    const auto points = std::size_t(std::min<std::uint64_t>(bytes / 28, std::uint64_t(kKeepPointCapacity)));
+    const auto entries = std::size_t(std::min<std::uint64_t>(bytes / 20, std::uint64_t(kDisplayCapacity)));
+    const auto grow = [](auto& v, std::size_t more) { v.reserve(v.size() + more); };
+    grow(l_.x, points);
+    grow(l_.y, points);
+    grow(l_.z, points);
+    grow(l_.entries, entries);
   }
 
   bool integer(int& v) {

@@ -27,11 +27,12 @@ struct WorldPoint {
   double x = 0, y = 0;
 };
 
-// grfil2's work buffers, kept so that a fill allocates nothing; their
-// contents never outlive a call (see state.h).
+// grfil2's and grfil3's work buffers, kept so that a fill allocates
+// nothing; their contents never outlive a call (see state.h).
 struct FillScratch {
   std::vector<WorldPoint> a, b;   // the polygon and its clipped copy
   std::vector<DevicePoint> pts;   // the clipped polygon on the device
+  std::vector<float> xs, ys;      // grfil3's polygon projected onto the plane
 };
 extern FillScratch fill_scratch;
 

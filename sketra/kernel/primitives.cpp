@@ -232,11 +232,15 @@ void grfil2(std::span<const float> x, std::span<const float> y, int colour) {
     if (FileDevice* dev = detail::file_device()) dev->fill(x.first(n), y.first(n), colour);
     return;
   }
-  auto& [a, b, pts] = detail::fill_scratch;
+  auto& [a, b, pts, xs, ys] = detail::fill_scratch;
   a.clear();
-  for (size_t i = 0; i < std::min(n, size_t(kFillCapacity)); ++i)
-    if (finite(x[i], y[i])) a.push_back({x[i], y[i]});
-  clip_polygon(a, b);
+  bool inside = true;  // then clipping would leave the polygon as it is
+  for (size_t i = 0; i < std::min(n, size_t(kFillCapacity)); ++i) {
+    if (!finite(x[i], y[i])) continue;
+    a.push_back({x[i], y[i]});
+    inside = inside && inside_clip(x[i], y[i]);
+  }
+  if (!inside) clip_polygon(a, b);
   if (a.empty()) return;
   grdump();
   grcolr(colour);
@@ -254,7 +258,10 @@ void grfil3(std::span<const float> x, std::span<const float> y, std::span<const 
       dev->fill3(x.first(n), y.first(n), z.first(n), colour);
     return;
   }
-  std::vector<float> xs(n), ys(n);
+  std::vector<float>& xs = detail::fill_scratch.xs;
+  std::vector<float>& ys = detail::fill_scratch.ys;
+  xs.resize(n);
+  ys.resize(n);
   for (size_t i = 0; i < n; ++i) {
     float zs = 0;
     grtran(x[i], y[i], z[i], xs[i], ys[i], zs);

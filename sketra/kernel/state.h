@@ -6,7 +6,7 @@
 //                   buffer, the grcolr / grdash caches, views, clean areas
 //   file_output     FileOutput (below)             the open file device and
 //                   the hooks of the file output modes
-//   fill_scratch    FillScratch (plot_internal.h)  grfil2's work buffers;
+//   fill_scratch    FillScratch (plot_internal.h)  grfil2/3's work buffers;
 //                   their contents never outlive a call
 //   grbmps          BitmapStore (bitmap.h)         the loaded bitmap
 //                   backgrounds: pixels and table

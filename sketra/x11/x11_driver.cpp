@@ -89,6 +89,54 @@ int report_x_error(Display* d, XErrorEvent* e) {
 
 XPoint to_xpoint(DevicePoint p) { return XPoint{to_short(p.x), to_short(p.y)}; }
 
+// Polygons with integer corners cover the pixels whose centres lie inside;
+// no centre ever lies on an edge that runs along a pixel boundary. Two
+// kinds are therefore told apart before they go to the server:
+//   - a polygon whose corners all share one column or one row covers no
+//     pixel and is not sent;
+//   - an axis-parallel rectangle (once repeated corners and corners inside
+//     a straight edge are dropped) covers the same pixels as the rectangle
+//     request, which Xlib packs with its neighbours of the same colour into
+//     one request: a grid of cells costs the server a fraction of the work.
+enum class PolygonShape { empty, rectangle, general };
+
+bool same_line_onwards(XPoint a, XPoint b, XPoint c) {
+  if (a.y == b.y && b.y == c.y) return (b.x > a.x) == (c.x > b.x);
+  if (a.x == b.x && b.x == c.x) return (b.y > a.y) == (c.y > b.y);
+  return false;
+}
+
+PolygonShape classify(std::span<const XPoint> p, XRectangle& rect) {
+  const auto [x0, x1] = std::minmax_element(p.begin(), p.end(), [](XPoint a, XPoint b) { return a.x < b.x; });
+  const auto [y0, y1] = std::minmax_element(p.begin(), p.end(), [](XPoint a, XPoint b) { return a.y < b.y; });
+  if (x0->x == x1->x || y0->y == y1->y) return PolygonShape::empty;
+  // The corners, each edge to the next one axis-parallel and turning.
+  XPoint c[6];
+  std::size_t n = 0;
+  for (const XPoint q : p) {
+    if (n > 0 && q.x == c[n - 1].x && q.y == c[n - 1].y) continue;
+    if (n > 0 && q.x != c[n - 1].x && q.y != c[n - 1].y) return PolygonShape::general;
+    if (n >= 2 && same_line_onwards(c[n - 2], c[n - 1], q)) {
+      c[n - 1] = q;
+      continue;
+    }
+    if (n == 6) return PolygonShape::general;
+    c[n++] = q;
+  }
+  while (n > 1 && c[n - 1].x == c[0].x && c[n - 1].y == c[0].y) --n;
+  if (n > 1 && c[n - 1].x != c[0].x && c[n - 1].y != c[0].y) return PolygonShape::general;
+  std::size_t first = 0;
+  if (n >= 3 && same_line_onwards(c[n - 2], c[n - 1], c[0])) --n;
+  if (n >= 3 && same_line_onwards(c[n - 1], c[0], c[1])) first = 1;
+  if (n - first != 4) return PolygonShape::general;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const XPoint a = c[first + k], b = c[first + (k + 1) % 4], d = c[first + (k + 2) % 4];
+    if ((a.y == b.y) == (b.y == d.y)) return PolygonShape::general;  // no turn at b
+  }
+  rect = {x0->x, y0->y, (unsigned short)(x1->x - x0->x), (unsigned short)(y1->y - y0->y)};
+  return PolygonShape::rectangle;
+}
+
 // At most 20 characters, trailing blanks removed.
 std::string x_name(const std::string& name) {
   std::string s = name.substr(0, std::min<size_t>(name.size(), 20));
@@ -368,6 +416,14 @@ void X11Driver::fill_polygon(std::span<const DevicePoint> points) {
   if (long(points.size()) > max_words - 8) return;
   m.points.clear();
   for (const DevicePoint& p : points) m.points.push_back(to_xpoint(p));
+  XRectangle rect;
+  switch (classify(m.points, rect)) {
+    case PolygonShape::empty: return;
+    case PolygonShape::rectangle:
+      XFillRectangle(m.d(), m.drawable(), m.gc.get(), rect.x, rect.y, rect.width, rect.height);
+      return;
+    case PolygonShape::general: break;
+  }
   XFillPolygon(m.d(), m.drawable(), m.gc.get(), m.points.data(), int(m.points.size()), Nonconvex,
                CoordModeOrigin);
 }

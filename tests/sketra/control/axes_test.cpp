@@ -80,26 +80,24 @@ class AxesTest : public korvel::testing::WithRecordingDriver {
   }
 };
 
+// Round absolute steps covering the extents (given in either order); equal
+// scaling gives both axes the larger step, the y start moved down to a
+// multiple of it.
 TEST_F(AxesTest, ScalesAreRoundAbsoluteStepsCoveringTheExtents) {
+  const auto window = [] {
+    const PlotState& c = grcomn;
+    return std::array<double, 4>{c.xmingr + c.xorgr, c.xmaxgr + c.xorgr, c.ymingr + c.yorgr, c.ymaxgr + c.yorgr};
+  };
   grcomn.in[1] = 0;
   graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
-  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
-  EXPECT_DOUBLE_EQ(grcomn.xmaxgr + grcomn.xorgr, 2600120 + 24 * 40);
-  EXPECT_DOUBLE_EQ(grcomn.ymingr + grcomn.yorgr, 1200010);
-  EXPECT_DOUBLE_EQ(grcomn.ymaxgr + grcomn.yorgr, 1200010 + 18 * 10);
+  EXPECT_EQ(window(), (std::array<double, 4>{2600120, 2600120 + 24 * 40, 1200010, 1200010 + 18 * 10}));
   // The clip window is the window, and the frame shows it.
   EXPECT_DOUBLE_EQ(grcomn.xmncgr, grcomn.xmingr);
   EXPECT_DOUBLE_EQ(grcomn.ymxcgr, grcomn.ymaxgr);
   EXPECT_NEAR(grcomn.xfacgr * (grcomn.xmaxgr - grcomn.xmingr), 24 * 50 * 0.7865, 1e-3);
-}
-
-TEST_F(AxesTest, EqualScalingGivesBothAxesTheLargerStep) {
   grcomn.in[1] = 1;
-  graxes(2600987.2, 2600123.4, 1200111, 1200011, 0);  // extents in any order
-  EXPECT_DOUBLE_EQ(grcomn.xmingr + grcomn.xorgr, 2600120);
-  EXPECT_DOUBLE_EQ(grcomn.ymingr + grcomn.yorgr, 1200000);  // moved down to a multiple of 40
-  EXPECT_DOUBLE_EQ(grcomn.ymaxgr + grcomn.yorgr, 1200000 + 18 * 40);
-  EXPECT_NEAR((grcomn.xmaxgr - grcomn.xmingr) / 24, (grcomn.ymaxgr - grcomn.ymingr) / 18, 1e-9);
+  graxes(2600987.2, 2600123.4, 1200111, 1200011, 0);
+  EXPECT_EQ(window(), (std::array<double, 4>{2600120, 2600120 + 24 * 40, 1200000, 1200000 + 18 * 40}));
 }
 
 }  // namespace
