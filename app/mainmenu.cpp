@@ -136,6 +136,19 @@ std::vector<std::string> startup_plate() {
 bool startup(std::span<char* const> files) {
   store_reset();
   cin1.maxp = kMaxPoints;
+  // A scripted session runs whole or not at all: a script longer than the
+  // queue would stop and wait at its 8001st answer. The script and the
+  // batch flag are known before the window opens, so that a run nobody
+  // watches does not pause to show it.
+  if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) {
+    std::string why;
+    if (!sketra::script_load_file(script, &why)) {
+      std::fputs(("korvel: " + why + "; nothing was run\n").c_str(), stderr);
+      return false;
+    }
+  }
+  if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
+    sketra::scriptq.batch = true;
   sketra::grinit(kInputUnit, cunit.log, kProgramTitle, false);
   if (!sketra::unit_open(cunit.log, "outp", sketra::FileStatus::unknown)) {
     std::fputs("korvel: cannot write the log file outp in this directory\n", stderr);
@@ -145,18 +158,6 @@ bool startup(std::span<char* const> files) {
   sketra::set_message_handler([](std::string_view text) { sketra::grmesg(text); });
   auto plate = startup_plate();
   sketra::grplate(plate);
-  // A scripted session runs whole or not at all: a script longer than the
-  // queue would stop and wait at its 8001st answer.
-  if (const char* script = std::getenv("SKETRA_SCRIPT"); script && *script) {
-    std::string why;
-    if (!sketra::script_load_file(script, &why)) {
-      std::fputs(("korvel: " + why + "; nothing was run\n").c_str(), stderr);
-      sketra::unit_close_all();
-      return false;
-    }
-  }
-  if (const char* batch = std::getenv("SKETRA_BATCH"); batch && std::string_view(batch) == "1")
-    sketra::scriptq.batch = true;
   for (std::size_t i = 0; i < files.size(); ++i) load_named(i == 0 ? kLoad : kAdd, files[i], true);
   sketra::unit_flush(cunit.log);
   return true;

@@ -402,9 +402,13 @@ std::uint64_t edge_hash(const MergeEdge& e) {
 
 std::size_t EdgeTable::home(const MergeEdge& e) const { return std::size_t(edge_hash(e) >> shift_); }
 
-void EdgeTable::grow() {
+void EdgeTable::grow() { reserve(std::max<std::size_t>(2048, slots_.size())); }
+
+void EdgeTable::reserve(std::size_t n) {
+  const std::size_t slots = std::bit_ceil(std::max<std::size_t>(4096, 2 * (n + 1)));
+  if (slots <= slots_.size()) return;
   std::vector<MergeEdge> old = std::move(slots_);
-  slots_.assign(std::max<std::size_t>(4096, old.size() * 2), MergeEdge{});
+  slots_.assign(slots, MergeEdge{});
   shift_ = 64 - std::countr_zero(slots_.size());
   count_ = 0;
   for (const MergeEdge& e : old)
@@ -446,12 +450,22 @@ void EdgeTable::clear() {
   count_ = 0;
 }
 
+void EdgeTable::empty_out() {
+  std::fill(slots_.begin(), slots_.end(), MergeEdge{});
+  count_ = 0;
+}
+
 std::vector<MergeEdge> EdgeTable::edges() const {
   std::vector<MergeEdge> out;
+  edges(out);
+  return out;
+}
+
+void EdgeTable::edges(std::vector<MergeEdge>& out) const {
+  out.clear();
   out.reserve(count_);
   for (const MergeEdge& e : slots_)
     if (e.a != e.b) out.push_back(e);
-  return out;
 }
 
 // ---------------------------------------------------------------- open edges
@@ -468,9 +482,9 @@ EdgeTable::Added OpenEdges::toggle(const MergeEdge& e) {
 }
 
 void OpenEdges::age() {
-  const std::vector<MergeEdge> hot = hot_.edges();
-  hot_.clear();
-  for (const MergeEdge& e : hot) {
+  hot_.edges(aging_);
+  hot_.empty_out();
+  for (const MergeEdge& e : aging_) {
     if (now_ - e.stamp < kHotSpan) {
       hot_.toggle(e.a, e.b, e.colour, true, e.stamp);
       continue;
@@ -627,6 +641,7 @@ bool PieceMerger::merge_class(std::span<MergeEdge> boundary, const ClassTotals& 
   std::vector<MergeEdge> edges(boundary.begin(), boundary.end());
   if (!split_at_vertices(edges, ulps)) return false;
   EdgeTable table;
+  table.reserve(edges.size());
   for (const MergeEdge& e : edges)
     if (e.a == e.b || table.toggle(e.a, e.b, e.colour) == EdgeTable::Added::duplicate) return false;
   edges = table.edges();

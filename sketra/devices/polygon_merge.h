@@ -60,8 +60,13 @@ class EdgeTable {
   Added toggle(std::uint64_t a, std::uint64_t b, int colour, bool insert = true, std::uint32_t stamp = 0);
   std::size_t size() const { return count_; }
   void clear();
+  // Empties the table but keeps its room.
+  void empty_out();
+  // Room for n edges without growing.
+  void reserve(std::size_t n);
   // The edges left, in no particular order.
   std::vector<MergeEdge> edges() const;
+  void edges(std::vector<MergeEdge>& out) const;
 
  private:
   std::size_t home(const MergeEdge& e) const;
@@ -91,6 +96,7 @@ class OpenEdges {
 
   static constexpr std::uint32_t kHotSpan = 16384;
   EdgeTable hot_, cold_;
+  std::vector<MergeEdge> aging_;  // room for age()
   std::vector<std::uint64_t> filter_;  // bits over cold_ (a power of two of them)
   std::uint32_t now_ = 0;
 };

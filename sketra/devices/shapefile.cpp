@@ -296,6 +296,8 @@ class ShapeDevice final : public FileDevice {
     check(out_->add(1, &x, &y, &z, z, int(std::lround(std::clamp(z, -2e9, 2e9)))));
   }
 
+  bool joins_fills() const override { return type_ == kShapePolygon; }
+
   void fill(std::span<const float> x, std::span<const float> y, int colour) override {
     if (type_ != kShapePolygon || !ok_ || x.empty()) return;
     check(merger_->add(x, y, colour));

@@ -57,6 +57,10 @@ class FileDevice {
   virtual void draw(const FileVertex& from, const FileVertex& to, bool three_d) {}
   // grfil2 with the polygon as passed and the colour as given.
   virtual void fill(std::span<const float> x, std::span<const float> y, int colour) {}
+  // True when the device joins the filled polygons of one colour into one
+  // area: then how an area is divided into polygons does not change the
+  // file, and a caller may hand over larger pieces.
+  virtual bool joins_fills() const { return false; }
   // grfil3, record stream only.
   virtual void fill3(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                      int colour) {}

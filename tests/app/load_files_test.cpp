@@ -22,14 +22,13 @@ class LoadFilesTest : public korvel::testing::AppTest {
     if (!text.empty()) write_file(name, text);
     ::testing::internal::CaptureStdout();
     LoadOutcome r = load_file(name, mode, std::move(answers));
-    out = ::testing::internal::GetCapturedStdout();
+    ::testing::internal::GetCapturedStdout();
     return r;
   }
   static std::string message(std::size_t back) {
     const auto& m = sketra::dialogs.messages;
     return m.size() > back ? m[m.size() - 1 - back] : std::string();
   }
-  std::string out;
 };
 
 const char* kNodes = "4 2 1 1\n1 2600100.5 1200200.25 401.5 1\n2 2600110.5 1200200.25 402 0\n"

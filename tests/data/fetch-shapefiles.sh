@@ -29,18 +29,12 @@ fi
 
 download() {
   local pkg=$1
-  if compgen -G "$debs/${pkg}_*.deb" >/dev/null; then
-    return 0
-  fi
+  compgen -G "$debs/${pkg}_*.deb" >/dev/null && return 0
   echo "fetch-shapefiles: downloading $pkg"
-  if (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
-    return 0
-  fi
+  (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg") && return 0
   # a fresh machine may not have the package lists yet
   "${as_root[@]}" apt-get update -qq || true
-  if (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg"); then
-    return 0
-  fi
+  (cd "$debs" && apt-get download -q "${apt_opts[@]}" "$pkg") && return 0
   echo "fetch-shapefiles: cannot download $pkg: no Debian mirror reachable?" >&2
   exit 3
 }
@@ -49,9 +43,7 @@ unpack() {
   local pkg=$1 deb stamp
   deb=$(compgen -G "$debs/${pkg}_*.deb" | sort | tail -n 1)
   stamp=$root/.unpacked-$pkg
-  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$(basename "$deb")" ]; then
-    return 0
-  fi
+  [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$(basename "$deb")" ] && return 0
   dpkg -x "$deb" "$root"
   basename "$deb" >"$stamp"
 }
@@ -95,15 +87,8 @@ fi
 
 # Expectations: rewritten when a shapefile or the script that writes them is newer.
 expected=$out/expected.txt
-stale=0
-if [ ! -s "$expected" ] || [ "$here/shapefile_expectations.py" -nt "$expected" ]; then
-  stale=1
-else
-  for f in "$out"/*.shp; do
-    if [ "$f" -nt "$expected" ]; then stale=1; fi
-  done
-fi
-if [ $stale -eq 1 ]; then
+if [ ! -s "$expected" ] || [ "$here/shapefile_expectations.py" -nt "$expected" ] ||
+  [ -n "$(find "$out" -name '*.shp' -newer "$expected")" ]; then
   if ! command -v ogrinfo >/dev/null; then
     echo "fetch-shapefiles: ogrinfo (gdal-bin) is missing; no expectations written" >&2
     exit 1

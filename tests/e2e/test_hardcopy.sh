@@ -119,14 +119,9 @@ read -r errors solids lines texts < <(audit zoomed.dxf)
 echo "zoomed.dxf: $errors errors, $solids solids"
 [ "$errors" -eq 0 ] || fail "ezdxf audit of the zoomed view"
 [ "$solids" -gt 100 ] || fail "the zoomed DXF holds no filled grid"
-extent() { awk -v key="$2" '$0 == key { getline; getline; x = $1; getline; getline; print x, $1; exit }' "$1"; }
-read -r x0 y0 < <(extent plan.dxf '$EXTMIN')
-read -r x1 y1 < <(extent plan.dxf '$EXTMAX')
-read -r zx0 zy0 < <(extent zoomed.dxf '$EXTMIN')
-read -r zx1 zy1 < <(extent zoomed.dxf '$EXTMAX')
-awk -v a="$x0 $x1 $y0 $y1" -v b="$zx0 $zx1 $zy0 $zy1" 'BEGIN {
-  split(a, p); split(b, q)
-  if (!((q[2] - q[1]) < 0.9 * (p[2] - p[1]) && (q[4] - q[3]) < 0.9 * (p[4] - p[3]))) exit 1 }' ||
+# Width and height of each drawing ($EXTMIN to $EXTMAX).
+awk '($0 == "$EXTMIN" || $0 == "$EXTMAX") && !seen[FILENAME, $0]++ { getline; getline; x[++n] = $1; getline; getline; y[n] = $1 }
+     END { exit !(x[4] - x[3] < 0.9 * (x[2] - x[1]) && y[4] - y[3] < 0.9 * (y[2] - y[1])) }' plan.dxf zoomed.dxf ||
   fail "the zoomed drawing is not smaller than the whole one"
 
 # Every class one polygon, every polygon valid to GDAL.

@@ -23,7 +23,6 @@ class VectorSink : public PointSink {
   Origin origin;
   bool origin_fixed = false;
   std::int32_t room = 19600000;  // capacity
-  std::int32_t edge_room = 10300000;
 
   void percent(int, std::string_view) override {}
   void fix_origin(double x0, double y0) override {
@@ -40,7 +39,6 @@ class VectorSink : public PointSink {
     return true;
   }
   bool add_edge(std::int32_t a, std::int32_t b) override {
-    if (std::int32_t(edges.size()) >= edge_room) return false;
     edges.push_back({a, b});
     return true;
   }

@@ -69,11 +69,11 @@ void grcfil(std::span<const float> values, int nx, int ny, int ld, int count,
   set_class_count(classes);
 }
 
-namespace {
-
 // Levels built by grcfil or the legend run upwards; a list that does not
 // (a negative increment) is searched in order.
 bool ascending_levels(std::span<const float> levels) { return std::is_sorted(levels.begin(), levels.end()); }
+
+namespace {
 
 int class_of(float v, std::span<const float> levels, bool ascending) {
   const int n = int(levels.size());
@@ -89,6 +89,11 @@ int class_of(float v, std::span<const float> levels, bool ascending) {
 }  // namespace
 
 int value_class(float v, std::span<const float> levels) { return class_of(v, levels, ascending_levels(levels)); }
+
+void value_classes(std::span<const float> v, std::span<const float> levels, std::span<int> out) {
+  const bool ascending = ascending_levels(levels);
+  for (std::size_t k = 0; k < std::min(v.size(), out.size()); ++k) out[k] = class_of(v[k], levels, ascending);
+}
 
 int class_fill_colour(int k) { return grclass.transparent_below ? k - 1 : k; }
 
@@ -228,8 +233,9 @@ struct Spread {
   bool finite = true;
 };
 
-Spread spread(std::span<const float> v, std::span<const float> levels) {
-  const bool ascending = ascending_levels(levels);
+// `classes`, when not empty, are the values' classes (ascending levels).
+Spread spread(std::span<const float> v, std::span<const float> levels, bool ascending,
+              std::span<const int> classes = {}) {
   Spread s;
   s.lo = int(levels.size()) + 1;
   s.hi = 1;
@@ -237,6 +243,12 @@ Spread spread(std::span<const float> v, std::span<const float> levels) {
     if (!std::isfinite(f)) s.finite = false;
     s.vmin = std::min(s.vmin, f);
     s.vmax = std::max(s.vmax, f);
+  }
+  if (!classes.empty() && s.finite) {
+    const auto [lo, hi] = std::minmax_element(classes.begin(), classes.end());
+    s.lo = *lo;
+    s.hi = *hi;
+    return s;
   }
   if (ascending && s.finite) {  // the class grows with the value
     s.lo = class_of(s.vmin, levels, true);
@@ -258,16 +270,48 @@ float first_class_width(std::span<const float> levels) {
 }  // namespace
 
 int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule) {
-  if (v.empty()) return -1;
-  const Spread s = spread(v, levels);
-  if (!s.finite) return -1;
-  if (grclass.transparent_below && !levels.empty() && s.vmax < levels[0] + 1e-20f) return -1;
+  return uniform_fill_colour(v, levels, rule, ascending_levels(levels));
+}
+
+namespace {
+
+int one_class_colour(int k) {
+  const int colour = class_fill_colour(k);
+  return colour >= 1 ? colour : -1;
+}
+
+bool below_transparent(float vmax, std::span<const float> levels) {
+  return grclass.transparent_below && !levels.empty() && vmax < levels[0] + 1e-20f;
+}
+
+int uniform_colour(const Spread& s, std::span<const float> levels, PieceRule rule) {
+  if (!s.finite || below_transparent(s.vmax, levels)) return -1;
   const float share = rule == PieceRule::fan ? 0.02f : 0.001f;
-  if (s.vmax - s.vmin < share * first_class_width(levels) || s.lo == s.hi) {
-    const int colour = class_fill_colour(s.lo);
-    return colour >= 1 ? colour : -1;
-  }
+  if (s.vmax - s.vmin < share * first_class_width(levels) || s.lo == s.hi) return one_class_colour(s.lo);
   return 0;
+}
+
+}  // namespace
+
+int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule, bool ascending) {
+  if (v.empty()) return -1;
+  return uniform_colour(spread(v, levels, ascending), levels, rule);
+}
+
+int uniform_fill_colour(std::span<const float> v, std::span<const int> classes, std::span<const float> levels,
+                        PieceRule rule) {
+  if (v.empty()) return -1;
+  if (classes.size() == v.size() && std::all_of(classes.begin(), classes.end(), [&](int k) { return k == classes[0]; })) {
+    // All corners in one class, the common case: one colour whatever the range.
+    float vmax = v[0];
+    for (float f : v) {
+      if (!std::isfinite(f)) return -1;
+      vmax = std::max(vmax, f);
+    }
+    return below_transparent(vmax, levels) ? -1 : one_class_colour(classes[0]);
+  }
+  return uniform_colour(spread(v, levels, true, classes.size() == v.size() ? classes : std::span<const int>{}),
+                        levels, rule);
 }
 
 void class_pieces(std::span<const float> x, std::span<const float> y, std::span<const float> z,
@@ -279,7 +323,8 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
                                             : "More than 12 vertices in GRCOL21");
   if (n < 3) return;
   auto zf = [&](size_t k) { return k < z.size() ? z[k] : 0.0f; };
-  const int uniform = uniform_fill_colour(v.first(n), levels, rule);
+  const bool ascending = ascending_levels(levels);
+  const int uniform = uniform_fill_colour(v.first(n), levels, rule, ascending);
   if (uniform < 0) return;
   Vertex p[kMaxClassCorners];
   for (size_t k = 0; k < n; ++k) p[k] = {x[k], y[k], zf(k), v[k]};
@@ -288,12 +333,11 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
     return;
   }
   if (rule == PieceRule::triangle && n == 3) {
-    cut_triangle(p, levels, ascending_levels(levels), sink);
+    cut_triangle(p, levels, ascending, sink);
     return;
   }
   // The centroid fan: triangle centroid - corner k - corner k+1.
   const Vertex m = detail::centroid(p, n);
-  const bool ascending = ascending_levels(levels);
   for (size_t k = 0; k < n; ++k) {
     const Vertex t[3] = {m, p[k], p[(k + 1) % n]};
     cut_triangle(t, levels, ascending, sink);

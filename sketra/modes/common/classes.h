@@ -111,6 +111,12 @@ void grcfil(std::span<const float> values, int nx, int ny, int ld, int count,
 
 // Class of v: the smallest k (1-based) with v <= levels[k-1]; n + 1 above all.
 int value_class(float v, std::span<const float> levels);
+// value_class of each of v, into out.
+void value_classes(std::span<const float> v, std::span<const float> levels, std::span<int> out);
+
+// True when the levels run upwards, as grcfil and the legend build them.
+// Callers that ask about many cells look once and pass it on.
+bool ascending_levels(std::span<const float> levels);
 
 // Colour number that fills class k (k, or k - 1 while transparent-below is
 // on); below 1 means "not filled".
@@ -163,6 +169,12 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
 // needs splitting (or is not filled at all: then -1). The screen uses it to
 // merge neighbouring cells of one colour into one polygon.
 int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule);
+// The same with the order of the levels known (ascending_levels).
+int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule, bool ascending);
+// The same for ascending levels with the class of each value known
+// (value_class): many cells sharing nodes look each node up once.
+int uniform_fill_colour(std::span<const float> v, std::span<const int> classes, std::span<const float> levels,
+                        PieceRule rule);
 
 // Fills a polygon of up to 12 corners by classes in plan view (3 corners go
 // to grcol21). Nothing is drawn when its bounding box lies wholly outside

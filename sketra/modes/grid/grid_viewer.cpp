@@ -5,10 +5,11 @@
 // is. A cell that fills in one colour (all corners in one class, or a value
 // range too small to split) is not filled on its own: each run of such
 // cells of one colour along a row becomes one polygon through the nodes of
-// the run's lower and upper edge, whose area is exactly the union of the
-// cells. A cell that needs splitting but whose corners all fall into one
-// pixel column or row covers no pixel centre and is left out. Hard copies
-// and 3-D views fill every cell on its own.
+// the run's lower and upper edge (only its corners where a row of nodes
+// is straight), whose area is exactly the union of the cells. A cell that needs splitting but whose corners all fall into one
+// pixel column or row covers no pixel centre and is left out. 3-D views
+// fill every cell on its own, and so do hard copies, except into a file
+// that joins the fills of one colour anyway (see fill_row_joined).
 
 #include "sketra/modes/grid/grid_viewer.h"
 
@@ -17,6 +18,7 @@
 
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
+#include "sketra/kernel/device.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
@@ -71,19 +73,11 @@ Corners corners(const GridData& g, int i, int j) {
 }
 
 // Cells with an empty corner are left out while "DRAW NO-DATA VALUES" is off.
-bool skipped(const GridData& g, const Corners& c) {
-  if (grcomn.in[6] != 0) return false;
-  for (float v : c.v)
-    if (!(v > g.nodata + 0.1f)) return true;
-  return false;
+bool skipped(const GridData& g, const float (&v)[4]) {
+  const float empty = g.nodata + 0.1f;
+  return grcomn.in[6] == 0 && !(v[0] > empty && v[1] > empty && v[2] > empty && v[3] > empty);
 }
-
-bool outside_clip(const Corners& c) {
-  const PlotState& p = grcomn;
-  const auto [x0, x1] = std::minmax({c.x[0], c.x[1], c.x[2], c.x[3]});
-  const auto [y0, y1] = std::minmax({c.y[0], c.y[1], c.y[2], c.y[3]});
-  return x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr;
-}
+bool skipped(const GridData& g, const Corners& c) { return skipped(g, c.v); }
 
 // True when the cell's corners share one pixel column or one pixel row:
 // nothing it is split into can cover a pixel centre.
@@ -98,51 +92,178 @@ bool below_a_pixel(const Corners& c) {
 // Asks `stop` every kPollRows rows: true when the drawing is to end.
 bool stop_at(int j, const std::function<bool()>& stop) { return stop && j % kPollRows == 0 && stop(); }
 
-// A run of neighbouring cells i0 ... i1 of row j that fill in one colour.
-struct Run {
+// The classes of the nodes of two node rows (ascending levels): a node is
+// looked up once, not once for each of its cells.
+struct NodeClasses {
+  int row[2] = {-1, -1};
+  std::vector<int> of[2];
+  // Node row j's classes, taking the place of the lower row kept.
+  const std::vector<int>& get(const GridData& g, int j, std::span<const float> levels) {
+    for (int k = 0; k < 2; ++k)
+      if (row[k] == j) return of[k];
+    const int k = row[0] < row[1] ? 0 : 1;
+    row[k] = j;
+    of[k].resize(std::size_t(g.nx));
+    value_classes(g.value.subspan(g.at(1, j), std::size_t(g.nx)), levels, of[k]);
+    return of[k];
+  }
+};
+
+// What each cell of row j fills: its one colour (> 0), 0 when it is cut
+// at levels, -1 nothing. Index i for cell i, -1 at 0 and nx.
+void row_states(const GridData& g, int j, std::span<const float> levels, bool ascending, NodeClasses& nodes,
+                std::vector<int>& state) {
+  state.assign(std::size_t(g.nx) + 1, -1);
+  if (j < 1 || j >= g.ny) return;
+  const int* lower = ascending ? nodes.get(g, j, levels).data() : nullptr;
+  const int* upper = ascending ? nodes.get(g, j + 1, levels).data() : nullptr;
+  const PlotState& p = grcomn;
+  for (int i = 1; i < g.nx; ++i) {
+    // The corners in drawing order, as corners() gives them.
+    const std::size_t k[4] = {g.at(i, j), g.at(i + 1, j), g.at(i + 1, j + 1), g.at(i, j + 1)};
+    const float v[4] = {g.value[k[0]], g.value[k[1]], g.value[k[2]], g.value[k[3]]};
+    if (skipped(g, v)) continue;
+    const auto [x0, x1] = std::minmax({g.x[k[0]], g.x[k[1]], g.x[k[2]], g.x[k[3]]});
+    const auto [y0, y1] = std::minmax({g.y[k[0]], g.y[k[1]], g.y[k[2]], g.y[k[3]]});
+    if (x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr) continue;
+    int& s = state[std::size_t(i)];
+    if (!ascending) {
+      s = uniform_fill_colour(v, levels, PieceRule::fan, false);
+      continue;
+    }
+    const std::size_t n = std::size_t(i - 1);
+    const int classes[4] = {lower[n], lower[n + 1], upper[n + 1], upper[n]};
+    s = uniform_fill_colour(v, classes, levels, PieceRule::fan);
+  }
+}
+
+// True when node row j is one straight line: one y, x going one way.
+// The nodes inside a stretch of it lie on the stretch's end points' line.
+bool straight_row(const GridData& g, int j) {
+  if (g.nx < 3) return false;
+  const float y = g.y[g.at(1, j)], step = g.x[g.at(2, j)] - g.x[g.at(1, j)];
+  for (int i = 2; i <= g.nx; ++i)
+    if (g.y[g.at(i, j)] != y || !((g.x[g.at(i, j)] - g.x[g.at(i - 1, j)]) * step > 0)) return false;
+  return true;
+}
+
+// Which nodes of node row j a run's edge along it keeps in a file that
+// joins fills: all but those where the cells on either side, below (row
+// j - 1) and above (row j), all fill in one colour, on a straight row.
+// Edges met from both sides are then equal bit for bit, and each colour's
+// boundary runs through the very nodes it has when every cell is filled
+// on its own.
+void nodes_joined(const GridData& g, int j, const std::vector<int>& below, const std::vector<int>& above,
+                  std::vector<char>& kept) {
+  kept.assign(std::size_t(g.nx) + 1, 1);
+  if (!straight_row(g, j)) return;
+  for (std::size_t i = 2; i < std::size_t(g.nx); ++i) {
+    const int c = below[i];
+    kept[i] = !(c > 0 && below[i - 1] == c && above[i - 1] == c && above[i] == c);
+  }
+}
+
+// A run of neighbouring cells i0 ... i1 of a row that fill in one colour,
+// and the cell states and kept nodes around the row being drawn.
+struct Rows {
+  std::vector<int> below, here, above;       // cell states of rows j - 1, j, j + 1
+  std::vector<char> lower_kept, upper_kept;  // nodes kept on node rows j and j + 1
+  NodeClasses nodes;
   int i0 = 0, i1 = -1, colour = 0;
   std::vector<float> x, y;
 };
 
-void flush(const GridData& g, int j, Run& r) {
+// The run as one polygon through the kept nodes of its lower and upper
+// edge (its corners always).
+void flush(const GridData& g, int j, Rows& r) {
   if (r.i1 < r.i0) return;
   r.x.clear();
   r.y.clear();
-  for (int i = r.i0; i <= r.i1 + 1; ++i) r.x.push_back(g.x[g.at(i, j)]), r.y.push_back(g.y[g.at(i, j)]);
+  for (int i = r.i0; i <= r.i1 + 1; ++i)
+    if (i == r.i0 || i == r.i1 + 1 || r.lower_kept[std::size_t(i)])
+      r.x.push_back(g.x[g.at(i, j)]), r.y.push_back(g.y[g.at(i, j)]);
   for (int i = r.i1 + 1; i >= r.i0; --i)
-    r.x.push_back(g.x[g.at(i, j + 1)]), r.y.push_back(g.y[g.at(i, j + 1)]);
+    if (i == r.i0 || i == r.i1 + 1 || r.upper_kept[std::size_t(i)])
+      r.x.push_back(g.x[g.at(i, j + 1)]), r.y.push_back(g.y[g.at(i, j + 1)]);
   grfil2(r.x, r.y, r.colour);
   r.i1 = r.i0 - 1;
 }
 
-void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, Run& run) {
-  run.i1 = run.i0 - 1;
+// The screen: straight rows of nodes keep only the runs' corners (the
+// pixels are the same), runs stop at kRunCap cells, and cut cells below a
+// pixel are left out.
+void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
+  row_states(g, j, levels, ascending, rows.nodes, rows.here);
+  rows.lower_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j));
+  rows.upper_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j + 1));
+  rows.i1 = rows.i0 - 1;
   for (int i = 1; i < g.nx; ++i) {
-    const Corners c = corners(g, i, j);
-    int colour = -1;
-    if (!skipped(g, c) && !outside_clip(c)) colour = uniform_fill_colour(c.v, levels, PieceRule::fan);
+    const int colour = rows.here[std::size_t(i)];
     if (colour > 0) {
-      if (run.i1 >= run.i0 && (run.colour != colour || run.i1 != i - 1 || run.i1 - run.i0 >= kRunCap))
-        flush(g, j, run);
-      if (run.i1 < run.i0) run.i0 = i, run.colour = colour;
-      run.i1 = i;
+      if (rows.i1 >= rows.i0 && (rows.colour != colour || rows.i1 - rows.i0 >= kRunCap)) flush(g, j, rows);
+      if (rows.i1 < rows.i0) rows.i0 = i, rows.colour = colour;
+      rows.i1 = i;
       continue;
     }
-    flush(g, j, run);
-    if (colour == 0 && !below_a_pixel(c)) grcol2(c.x, c.y, c.v, levels);
+    flush(g, j, rows);
+    if (colour != 0) continue;
+    const Corners c = corners(g, i, j);
+    if (!below_a_pixel(c)) grcol2(c.x, c.y, c.v, levels);
   }
-  flush(g, j, run);
+  flush(g, j, rows);
+}
+
+// A file that joins the fills of one colour (nodes_joined).
+void fill_row_joined(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
+  if (j == 1) {
+    row_states(g, 0, levels, ascending, rows.nodes, rows.below);
+    row_states(g, 1, levels, ascending, rows.nodes, rows.here);
+    nodes_joined(g, 1, rows.below, rows.here, rows.lower_kept);
+  } else {
+    std::swap(rows.below, rows.here);
+    std::swap(rows.here, rows.above);
+    std::swap(rows.lower_kept, rows.upper_kept);
+  }
+  row_states(g, j + 1, levels, ascending, rows.nodes, rows.above);
+  nodes_joined(g, j + 1, rows.here, rows.above, rows.upper_kept);
+  rows.i1 = rows.i0 - 1;
+  for (int i = 1; i < g.nx; ++i) {
+    const int colour = rows.here[std::size_t(i)];
+    if (colour > 0) {
+      if (rows.i1 >= rows.i0 && rows.colour != colour) flush(g, j, rows);
+      if (rows.i1 < rows.i0) rows.i0 = i, rows.colour = colour;
+      rows.i1 = i;
+      continue;
+    }
+    flush(g, j, rows);
+    if (colour != 0) continue;
+    const Corners c = corners(g, i, j);
+    grcol2(c.x, c.y, c.v, levels);
+  }
+  flush(g, j, rows);
+}
+
+bool joins_fills() {
+  const FileDevice* device = active_file_device();
+  return device && device->joins_fills() && grcomn.hatch_style == 0;
 }
 
 bool fill_cells(const GridData& g, std::span<const float> levels, const std::function<bool()>& stop) {
   if (grclass.scale == ScaleType::none) return true;
-  const bool screen = is_screen_mode(grcomn.imodgr) && !grcomn.projection && grcnt.short_cuts;
+  const bool plan = !grcomn.projection && grcnt.short_cuts;
+  const bool screen = plan && is_screen_mode(grcomn.imodgr);
+  const bool joined = plan && is_file_mode(grcomn.imodgr) && joins_fills();
+  const bool ascending = ascending_levels(levels);
   ClassPalette palette;
-  Run run;
+  Rows rows;
   for (int j = 1; j < g.ny; ++j) {
     if (stop_at(j, stop)) return false;
     if (screen) {
-      fill_row_on_screen(g, j, levels, run);
+      fill_row_on_screen(g, j, levels, ascending, rows);
+      continue;
+    }
+    if (joined) {
+      fill_row_joined(g, j, levels, ascending, rows);
       continue;
     }
     for (int i = 1; i < g.nx; ++i) {

@@ -61,7 +61,7 @@ struct ContourState {
   float spacing = 1.0f; // sample distance of Inquire Section
   float dist = -2.0f;   // running station of a section
   Polygon xp;           // points of Inquire Node / Section and hull polygons
-  bool short_cuts = true; // the screen's short cuts (off: every cell on its own, as in files)
+  bool short_cuts = true; // the screen's short cuts and the joined runs of files (off: every cell on its own)
 };
 extern ContourState grcnt;
 void contour_reset();

@@ -26,12 +26,11 @@ class GridFilesTest : public korvel::testing::FormatTest {
     int unit = kIn;
     ::testing::internal::CaptureStdout();
     GridBlock g = iigrid(parser, unit, kLog, maxnodes);
-    out_text = ::testing::internal::GetCapturedStdout();
+    ::testing::internal::GetCapturedStdout();
     return g;
   }
   static constexpr int kIn = 7;
   ParserState parser;
-  std::string out_text;
 };
 
 TEST_F(GridFilesTest, TheHeaderIsEchoedAndValuesMaySpanLines) {

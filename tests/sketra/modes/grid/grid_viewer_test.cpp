@@ -11,6 +11,7 @@
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
+#include "sketra/devices/devices.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/alter.h"
 #include "sketra/modes/common/classes.h"
@@ -89,6 +90,38 @@ TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
     frame(g);
     const auto [fast_fills, all_fills] = expect_same_picture(grcnt.short_cuts, [&] { draw_grid(g, levels_); });
     EXPECT_LT(fast_fills, all_fills) << n;  // fewer polygons
+  }
+}
+
+// A Polygon shapefile joins the fills of one colour, so the viewer hands
+// it runs of cells whose shared straight stretches skip the nodes. The
+// files must be those of every cell filled on its own: over empty nodes,
+// a bent row of nodes, a cell spanning a level by a hair (filled whole,
+// its neighbours cut in the middle of its edges), the whole grid and a
+// view of part of it.
+TEST_F(ContourViewTest, JoinedRunsWriteTheShapefileOfSingleCells) {
+  install_file_devices();
+  const GridData g = hill(60, 45, 10);
+  v_[700] = v_[1500] = -9999.0f;
+  for (int i = 0; i < 60; ++i) y_[size_t(20 * 60 + i)] += 0.5f * float(i % 3);
+  frame(g);
+  const float level = levels_[3], hair = 0.001f * (levels_[1] - levels_[0]);
+  for (int k : {10 * 60 + 45, 10 * 60 + 46}) v_[size_t(k)] = level - hair, v_[size_t(k + 60)] = level + hair;
+  for (const std::array<double, 4>& view : {w_, std::array<double, 4>{2600100, 2600400, 1200150, 1200350}}) {
+    korvel::testing::show_extents(view);
+    std::string files[2];
+    for (int k = 0; k < 2; ++k) {
+      grcnt.short_cuts = k == 0;
+      const std::string base = "view" + std::to_string(k);
+      grscpt(std::vector<std::string>{"1 " + base, "2 level", "3 3", "D"});
+      ASSERT_EQ(grmode(kModeShape), kModeShape);
+      draw_grid(g, levels_);
+      grmode(0);
+      files[k] = read_file(base + ".shp") + read_file(base + ".dbf");
+    }
+    grcnt.short_cuts = true;
+    EXPECT_GT(files[0].size(), 2000u);
+    EXPECT_EQ(files[0], files[1]) << view[0];
   }
 }
 
