@@ -456,7 +456,7 @@ inline bool scan_e_layout(const char*& p, const char* end, double& v) {
   return true;
 }
 
-inline bool scan_plain_decimal(const char*& p, const char* end, double& v) {
+[[gnu::always_inline]] inline bool scan_plain_decimal(const char*& p, const char* end, double& v) {
   const bool neg = p < end && *p == '-';
   p += neg;
   if (scan_e_layout(p, end, v)) {
