@@ -554,13 +554,13 @@ bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int co
   put(x.data(), n * sizeof(float));
   put(y.data(), n * sizeof(float));
   if (spooled_.size() >= kSpoolBlock && !flush_spool()) return false;
-  ClassTotals& totals = classes_[colour];
+  ClassTotals& totals = totals_of(colour);
   ++totals.pieces;
-  if (!merging_ || broken_.contains(colour)) return true;
+  if (!merging_ || totals.broken) return true;
   keys_.clear();
   for (std::size_t k = 0; k < n; ++k) {
     if (!std::isfinite(x[k]) || !std::isfinite(y[k])) {
-      broken_.insert(colour);
+      totals.broken = true;
       return true;
     }
     const std::uint64_t key = key_of(x[k], y[k]);
@@ -618,7 +618,15 @@ void PieceMerger::unstage() {
   first_staged_ = (first_staged_ + 1) & (stage_.size() - 1);
   --staged_;
   --stage_slots_[stage_slot(e)];
-  if (open_.toggle(e) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
+  if (open_.toggle(e) == EdgeTable::Added::duplicate) totals_of(e.colour).broken = true;
+}
+
+PieceMerger::ClassTotals& PieceMerger::totals_of(int colour) {
+  if (!last_totals_ || colour != last_colour_) {
+    last_colour_ = colour;
+    last_totals_ = &classes_[colour];
+  }
+  return *last_totals_;
 }
 
 bool PieceMerger::flush_spool() {
@@ -687,7 +695,7 @@ bool PieceMerger::finish(const WriteMerged& merged, const WritePiece& piece) {
     while (end < edges.size() && edges[end].colour == colour) ++end;
     MergedPolygon out;
     const std::span<MergeEdge> own(edges.data() + at, end - at);
-    if (!merging_ || totals.pieces < 2 || broken_.contains(colour) || !merge_class(own, totals, out)) {
+    if (!merging_ || totals.pieces < 2 || totals.broken || !merge_class(own, totals, out)) {
       unmerged.insert(colour);
       continue;
     }
