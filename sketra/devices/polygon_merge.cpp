@@ -278,14 +278,17 @@ bool chain_rings(std::vector<MergeEdge>& edges, Rings& rings) {
     const std::uint64_t first = edges[s].a;
     std::uint64_t prev = first, cur = edges[s].b;
     walk.assign(1, first);
+    bool pinched = false;  // through a vertex with several ways on: it may come back
     while (cur != first) {
       if (walk.size() > edges.size()) return false;
       walk.push_back(cur);
       auto it = std::lower_bound(edges.begin(), edges.end(), cur,
                                  [](const MergeEdge& e, std::uint64_t v) { return e.a < v; });
+      const std::size_t ways = std::size_t(it - edges.begin());  // the first edge on from cur
+      pinched = pinched || (ways + 1 < edges.size() && edges[ways + 1].a == cur);
       std::size_t best = edges.size();
       double best_turn = 0;
-      for (std::size_t i = std::size_t(it - edges.begin()); i < edges.size() && edges[i].a == cur; ++i) {
+      for (std::size_t i = ways; i < edges.size() && edges[i].a == cur; ++i) {
         if (used[i]) continue;
         if (best == edges.size()) {
           best = i;
@@ -300,7 +303,12 @@ bool chain_rings(std::vector<MergeEdge>& edges, Rings& rings) {
       prev = cur;
       cur = edges[best].b;
     }
-    add_split(walk, rings, stack, at);
+    if (pinched) {
+      add_split(walk, rings, stack, at);
+    } else {  // no vertex twice: the walk is one ring
+      rings.vertex.insert(rings.vertex.end(), walk.begin(), walk.end());
+      rings.start.push_back(std::uint32_t(rings.vertex.size()));
+    }
   }
   return true;
 }
