@@ -36,16 +36,53 @@ void append_nonfinite(std::string& out, double v, int w) {
     out.append(size_t(std::max(w, 0)), '*');
 }
 
+// The common case of sci_digits: at most 15 significant digits and a
+// scale within the exact powers of ten. av scaled to sig digits before the
+// point carries one rounding (a relative error of 2^-53), so rounding it to
+// an integer is the exact decimal rounding unless it lies within that error
+// of a tie or of the next power of ten; those few values (and everything
+// outside the range) return false and go to the exact conversion.
+bool sci_digits_fast(double av, int sig, char* digits, int& exp10) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (sig < 1 || sig > 15 || !(av > 0) || !std::isfinite(av)) return false;
+  int e = (std::ilogb(av) * 78913) >> 18;  // floor(log10(2) * binary exponent): E or E - 1
+  for (int tries = 0; tries < 2; ++tries, ++e) {
+    const int p = sig - 1 - e;
+    if (p < -22 || p > 22) return false;
+    const double s = p >= 0 ? av * kPow10[p] : av / kPow10[-p];
+    if (s >= kPow10[sig]) continue;
+    const double lo = kPow10[sig - 1], hi = kPow10[sig];
+    if (s < lo * (1 + 0x1p-50) || s > hi * (1 - 0x1p-50)) return false;
+    const double whole = std::floor(s);
+    const double frac = s - whole;  // exact below 2^52
+    if (std::fabs(frac - 0.5) <= s * 0x1p-51) return false;
+    std::uint64_t m = std::uint64_t(whole) + (frac > 0.5 ? 1 : 0);
+    if (m == std::uint64_t(hi)) {  // rounded up to the next power of ten
+      m /= 10;
+      ++e;
+    }
+    for (int i = sig - 1; i >= 0; --i, m /= 10) digits[i] = char('0' + m % 10);
+    exp10 = e;
+    return true;
+  }
+  return false;
+}
+
 // Scientific digits of |v| with `sig` significant digits: fills `digits`
 // (without the point) and returns the decimal exponent E of d.ddd x 10^E.
 int sci_digits(double av, int sig, char* digits, int& ndig) {
+  int e = 0;
+  if (sci_digits_fast(av, sig, digits, e)) {
+    ndig = sig;
+    return e;
+  }
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, av, std::chars_format::scientific, sig - 1);
   ndig = 0;
   const char* p = buf;
   for (; p < r.ptr && *p != 'e'; ++p)
     if (*p != '.') digits[ndig++] = *p;
-  int e = 0;
   std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), r.ptr, e);
   return e;
 }

@@ -71,6 +71,31 @@ TEST(FixedLayouts, FixedPointAgreesWithExactConversionOnManyValues) {
   }
 }
 
+// The exponent layout likewise, for every number of significant digits the
+// fast path takes: float values (as keep files write them), powers of ten,
+// halves and values a hair beside them, values that round up to the next
+// power of ten.
+TEST(FixedLayouts, ExponentLayoutAgreesWithExactConversionOnManyValues) {
+  Lcg next;
+  for (int n = 0; n < 200000; ++n) {
+    const int d = 1 + int(next() % 16);
+    double v = std::ldexp(double(next()), int(next() % 160) - 100);
+    if (n % 4 == 1) v = double(float(v));
+    if (n % 4 == 2) v = std::pow(10.0, int(next() % 40) - 20) * (1 + 5 * std::pow(10.0, -d));
+    if (n % 8 == 3) v = std::pow(10.0, int(next() % 40) - 20) * (1 - 4 * std::pow(10.0, -d - 1));
+    if (n % 2 == 0) v = std::nextafter(v, (n & 8) ? 1e300 : 0.0);
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, d - 1);
+    const std::string exact(buf, r.ptr);  // "1.2345e+07"
+    const std::size_t at = exact.find('e');
+    const int k = std::stoi(exact.substr(at + 1)) + 1;
+    std::string want = "0." + exact.substr(0, 1) + exact.substr(std::min<std::size_t>(2, at), at - std::min<std::size_t>(2, at));
+    want += (std::abs(k) > 99 ? "" : "E") + std::string(k < 0 ? "-" : "+") + (std::abs(k) < 10 ? "0" : "") +
+            std::to_string(std::abs(k));
+    ASSERT_EQ(fmt_e(v, int(want.size()), d), want) << "value " << v << " digits " << d;
+  }
+}
+
 TEST(FixedLayouts, ExponentAndGeneralFormsRoundBeforeChoosingTheLayout) {
   expect_layouts({
       {fmt_e(0.0, 12, 4), "  0.0000E+00"},
