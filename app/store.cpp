@@ -47,15 +47,25 @@ void store_reserve_points(std::size_t n) {
 void store_grid_nodes(int k) {
   const GridGeometry& g = cin1.set(k);
   std::size_t n = std::size_t(std::max(g.nx, 0)) * std::size_t(std::max(g.ny, 0));
-  cin.gx.assign(n, 0.0f);
-  cin.gy.assign(n, 0.0f);
+  cin.gx.resize(n);
+  cin.gy.resize(n);
   GridNodes nodes(g);
+  // GridNodes' formula with the column terms worked out once, added in
+  // the same order: the same floats, a million nodes in a blink.
+  const std::size_t nx = std::size_t(std::max(g.nx, 0));
+  std::vector<double> ax(nx), ay(nx);
+  for (std::size_t i = 0; i < nx; ++i) {
+    ax[i] = nodes.column_x(int(i));
+    ay[i] = nodes.column_y(int(i));
+  }
   std::size_t m = 0;
-  for (int j = 0; j < g.ny; ++j)
-    for (int i = 0; i < g.nx; ++i, ++m) {
-      cin.gx[m] = nodes.x(i, j);
-      cin.gy[m] = nodes.y(i, j);
+  for (int j = 0; j < g.ny; ++j) {
+    const double bx = nodes.row_x(j), by = nodes.row_y(j);
+    for (std::size_t i = 0; i < nx; ++i, ++m) {
+      cin.gx[m] = nodes.x(ax[i], bx);
+      cin.gy[m] = nodes.y(ay[i], by);
     }
+  }
 }
 
 bool store_consistent() {

@@ -51,8 +51,15 @@ struct GridGeometry {
 class GridNodes {
  public:
   explicit GridNodes(const GridGeometry& g);
-  float x(int i, int j) const { return float(g_.x0 + i * g_.dx * c_ + j * g_.dy * s_); }
-  float y(int i, int j) const { return float(g_.y0 - i * g_.dx * s_ + j * g_.dy * c_); }
+  float x(int i, int j) const { return x(column_x(i), row_x(j)); }
+  float y(int i, int j) const { return y(column_y(i), row_y(j)); }
+  // The formula's terms of column i and row j, and the node from them.
+  double column_x(int i) const { return i * g_.dx * c_; }
+  double column_y(int i) const { return i * g_.dx * s_; }
+  double row_x(int j) const { return j * g_.dy * s_; }
+  double row_y(int j) const { return j * g_.dy * c_; }
+  float x(double column, double row) const { return float(g_.x0 + column + row); }
+  float y(double column, double row) const { return float(g_.y0 - column + row); }
 
  private:
   GridGeometry g_;
