@@ -185,13 +185,11 @@ TEST_F(X11Test, RectangularAndFlatPolygonsCoverThePolygonsPixels) {
   sketra::grflip();
 
   const Image img = capture();
-  EXPECT_EQ(img.at(20, 20), palette_rgb(5));
-  EXPECT_EQ(img.at(89, 49), palette_rgb(5));
+  for (auto [x, y] : {std::pair{20, 20}, {89, 49}}) EXPECT_EQ(img.at(x, y), palette_rgb(5)) << x << " " << y;
   for (int k = 0; k < 10; ++k) EXPECT_EQ(img.at(100 + k, 29), palette_rgb(k % 2 ? 5 : 1)) << k;
   for (auto [x, y] : {std::pair{90, 30}, {19, 30}, {50, 50}, {50, 19}, {110, 25}, {105, 30}, {150, 30}, {230, 40}})
     EXPECT_EQ(img.at(x, y), kWhite) << x << " " << y;
-  EXPECT_EQ(img.at(230, 25), kBlack);
-  EXPECT_EQ(img.at(210, 45), kBlack);
+  for (auto [x, y] : {std::pair{230, 25}, {210, 45}}) EXPECT_EQ(img.at(x, y), kBlack) << x << " " << y;
 }
 
 TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
