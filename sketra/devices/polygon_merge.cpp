@@ -86,7 +86,8 @@ class Bins {
   }
 
  private:
-  int cell(double d) const { return int(std::clamp(std::floor(d * inv_), 0.0, 1e6)); }
+  // Truncating after the clamp is the floor: nothing below 0 is left.
+  int cell(double d) const { return int(std::clamp(d * inv_, 0.0, 1e6)); }
   template <class F>
   void each_cell(const Box& b, F&& f) const {
     const int i0 = std::min(cell(b.x0 - x0_), nx_ - 1), i1 = std::min(cell(b.x1 - x0_), nx_ - 1);

@@ -311,8 +311,17 @@ void WindowDialogs::plate(std::span<const std::string> lines) {
 void WindowDialogs::beam(int percent, std::string_view text) {
   if (!detail::screen_ready()) return;
   PixelScope scope;
-  const float x = 0, y = grcomn.ybeamgr - 14;
   const std::string_view t = trim_right(text);
+  // The bar stays on screen after the work it shows (until the next
+  // redraw), so it goes into the message strip, at its right end, clear of
+  // the axis labels under the plot and of the messages at the strip's
+  // left; YBEAMGR lifts it from the strip's top line. The small window has
+  // no strip: there it sits under the plot's lower left corner.
+  float x = 0, y = grcomn.ybeamgr - 14;
+  if (!grcomn.small_window) {
+    x = std::max(detail::window_left() + 2, detail::window_right() - 214 - 6 * float(t.size()));
+    y += detail::message_strip_top();
+  }
   grclean(0, x - 1, x + 211 + 6 * float(t.size()), y - 3, y + 12);
   grect(x, y, 200, 10, kWhite, 0);
   const int cells = int(float(percent) * 0.5f + 0.5f);

@@ -30,6 +30,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -476,10 +477,37 @@ void X11Driver::restore_areas() {
 
 void X11Driver::drop_areas() { impl_->kept.clear(); }
 
+namespace {
+
+// The pixel of an 8-bit colour channel under `mask` when the mask holds
+// eight bits; -1 otherwise.
+long channel_pixel(unsigned value, unsigned long mask) {
+  if (mask == 0) return -1;
+  const int shift = std::countr_zero(mask);
+  if ((mask >> shift) != 0xFF) return -1;
+  return long(value & 0xFF) << shift;
+}
+
+}  // namespace
+
 std::vector<unsigned long> X11Driver::alloc_colours(std::span<const std::uint32_t> rgb) {
   Impl& m = *impl_;
   std::vector<unsigned long> pixels;
   if (!m.live()) return pixels;
+  // A true-colour visual of eight bits a channel gives every colour
+  // exactly, and its pixel is the channels in their places: no need to ask
+  // the server (a round trip each) for the palette's 201 colours.
+  const Visual* visual = DefaultVisual(m.d(), DefaultScreen(m.d()));
+  if (visual->c_class == TrueColor) {
+    for (std::uint32_t c : rgb) {
+      const long r = channel_pixel(c >> 16, visual->red_mask), g = channel_pixel(c >> 8, visual->green_mask),
+                 b = channel_pixel(c, visual->blue_mask);
+      if (r < 0 || g < 0 || b < 0) break;
+      pixels.push_back(static_cast<unsigned long>(r | g | b));
+    }
+    if (pixels.size() == rgb.size()) return pixels;
+    pixels.clear();
+  }
   const Colormap cmap = DefaultColormap(m.d(), DefaultScreen(m.d()));
   for (size_t i = 0; i < rgb.size(); ++i) {
     XColor c{};

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <shapefil.h>
 
-#include <filesystem>
 #include <random>
 
 #include "support/app_fixture.h"

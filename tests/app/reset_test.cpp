@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -39,16 +40,7 @@ constexpr const char* kGrid =
 
 // The log without the time of day that the parser writes into it.
 std::string without_clock(const std::string& log) {
-  std::string out;
-  std::size_t at = 0;
-  while (at < log.size()) {
-    std::size_t end = log.find('\n', at);
-    end = end == std::string::npos ? log.size() : end + 1;
-    const std::string line = log.substr(at, end - at);
-    out += line.starts_with("/OUTPUT ") ? "/OUTPUT\n" : line;
-    at = end;
-  }
-  return out;
+  return std::regex_replace(log, std::regex("(^|\n)/OUTPUT [^\n]*"), "$1/OUTPUT");
 }
 
 std::string describe(const sketra::DriverCall& c) {

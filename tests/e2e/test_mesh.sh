@@ -62,9 +62,14 @@ X
 SCRIPT
 run_script mesh.script "$banks"
 
-# Names and counts: every mesh korvel read is the one the files hold.
+# Names and counts: every mesh korvel read is the one the files hold, and
+# the mesh grows from pass to pass.
+prev=0
 for m in river.1 river.2 river.3 river.4 river.5; do
   [ -s "$m.node" ] && [ -s "$m.ele" ] || fail "$m was not generated"
+  n=$(awk 'NR == 1 { print $1 }' "$m.ele")
+  [ "$n" -ge "$prev" ] || fail "$m has fewer cells than the mesh before"
+  prev=$n
 done
 [ ! -e river.6.node ] || fail "a sixth mesh was generated"
 nodes=$(awk 'NR == 1 { print $1 }' river.5.node)
@@ -74,13 +79,6 @@ cells=$(awk 'NR == 1 { print $1 }' river.5.ele)
 grep -qx "Mesh river.5 Area \[m2\]  25.0, Cells$(printf '%9d' "$cells")" "$out" ||
   fail "no report of the last pass: $(grep '^Mesh' "$out")"
 [ "$(grep -c '^Mesh river' "$out")" -eq 3 ] || fail "not three passes"
-# The area limit halves from pass to pass, and the mesh grows.
-prev=0
-for m in river.2 river.3 river.4 river.5; do
-  n=$(awk 'NR == 1 { print $1 }' "$m.ele")
-  [ "$n" -ge "$prev" ] || fail "$m has fewer cells than the mesh before"
-  prev=$n
-done
 
 # Info of river.1, byte for byte.
 n1=$(awk 'NR == 1 { print $1 }' river.1.node)

@@ -92,7 +92,15 @@ int value_class(float v, std::span<const float> levels) { return class_of(v, lev
 
 void value_classes(std::span<const float> v, std::span<const float> levels, std::span<int> out) {
   const bool ascending = ascending_levels(levels);
-  for (std::size_t k = 0; k < std::min(v.size(), out.size()); ++k) out[k] = class_of(v[k], levels, ascending);
+  const int n = int(levels.size());
+  int c = 0;
+  for (std::size_t k = 0; k < std::min(v.size(), out.size()); ++k) {
+    // Neighbouring values mostly share a class: try the last one first.
+    const bool same = ascending && c >= 1 && (c == 1 || v[k] > levels[size_t(c - 2)]) &&
+                      (c == n + 1 || v[k] <= levels[size_t(c - 1)]);
+    if (!same) c = class_of(v[k], levels, ascending);
+    out[k] = c;
+  }
 }
 
 int class_fill_colour(int k) { return grclass.transparent_below ? k - 1 : k; }

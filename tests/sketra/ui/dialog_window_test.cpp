@@ -228,3 +228,28 @@ TEST_F(DialogWindowTest, BrowserPagesTurnAndAllFilesDropsTheFilter) {
 }
 
 }  // namespace
+
+// The progress bar outlives the work it shows, so it must not cover the
+// axis labels under the plot: everything it draws lies in the message
+// strip, right of the messages there.
+TEST_F(DialogWindowTest, ProgressBarStaysInTheMessageStripBesideTheMessages) {
+  sketra::grmesg("a message of some length on the message line");
+  rec().clear_calls();
+  sketra::grbeam(1, 2, "reading keep files");
+  const int strip_top = rec().height() - sketra::kMessageStrip, message_end = 6 * 46 + 10;
+  int drawn = 0;
+  for (const sketra::DriverCall& c : rec().calls()) {
+    for (const sketra::DevicePoint& p : c.points) {
+      EXPECT_GE(p.y, strip_top) << c.kind;
+      EXPECT_GT(p.x, message_end) << c.kind;
+      ++drawn;
+    }
+    for (const sketra::DeviceRect& r : c.rects) {
+      EXPECT_GE(r.y, strip_top);
+      EXPECT_GT(r.x, message_end);
+      ++drawn;
+    }
+  }
+  EXPECT_EQ(count_text("reading keep files"), 1);
+  EXPECT_GT(drawn, 3);
+}
