@@ -278,14 +278,17 @@ bool chain_rings(std::vector<MergeEdge>& edges, Rings& rings) {
     const std::uint64_t first = edges[s].a;
     std::uint64_t prev = first, cur = edges[s].b;
     walk.assign(1, first);
+    bool pinched = false;  // through a vertex with several ways on: it may come back
     while (cur != first) {
       if (walk.size() > edges.size()) return false;
       walk.push_back(cur);
       auto it = std::lower_bound(edges.begin(), edges.end(), cur,
                                  [](const MergeEdge& e, std::uint64_t v) { return e.a < v; });
+      const std::size_t ways = std::size_t(it - edges.begin());  // the first edge on from cur
+      pinched = pinched || (ways + 1 < edges.size() && edges[ways + 1].a == cur);
       std::size_t best = edges.size();
       double best_turn = 0;
-      for (std::size_t i = std::size_t(it - edges.begin()); i < edges.size() && edges[i].a == cur; ++i) {
+      for (std::size_t i = ways; i < edges.size() && edges[i].a == cur; ++i) {
         if (used[i]) continue;
         if (best == edges.size()) {
           best = i;
@@ -300,7 +303,12 @@ bool chain_rings(std::vector<MergeEdge>& edges, Rings& rings) {
       prev = cur;
       cur = edges[best].b;
     }
-    add_split(walk, rings, stack, at);
+    if (pinched) {
+      add_split(walk, rings, stack, at);
+    } else {  // no vertex twice: the walk is one ring
+      rings.vertex.insert(rings.vertex.end(), walk.begin(), walk.end());
+      rings.start.push_back(std::uint32_t(rings.vertex.size()));
+    }
   }
   return true;
 }
@@ -554,13 +562,13 @@ bool PieceMerger::add(std::span<const float> x, std::span<const float> y, int co
   put(x.data(), n * sizeof(float));
   put(y.data(), n * sizeof(float));
   if (spooled_.size() >= kSpoolBlock && !flush_spool()) return false;
-  ClassTotals& totals = classes_[colour];
+  ClassTotals& totals = totals_of(colour);
   ++totals.pieces;
-  if (!merging_ || broken_.contains(colour)) return true;
+  if (!merging_ || totals.broken) return true;
   keys_.clear();
   for (std::size_t k = 0; k < n; ++k) {
     if (!std::isfinite(x[k]) || !std::isfinite(y[k])) {
-      broken_.insert(colour);
+      totals.broken = true;
       return true;
     }
     const std::uint64_t key = key_of(x[k], y[k]);
@@ -618,7 +626,15 @@ void PieceMerger::unstage() {
   first_staged_ = (first_staged_ + 1) & (stage_.size() - 1);
   --staged_;
   --stage_slots_[stage_slot(e)];
-  if (open_.toggle(e) == EdgeTable::Added::duplicate) broken_.insert(e.colour);
+  if (open_.toggle(e) == EdgeTable::Added::duplicate) totals_of(e.colour).broken = true;
+}
+
+PieceMerger::ClassTotals& PieceMerger::totals_of(int colour) {
+  if (!last_totals_ || colour != last_colour_) {
+    last_colour_ = colour;
+    last_totals_ = &classes_[colour];
+  }
+  return *last_totals_;
 }
 
 bool PieceMerger::flush_spool() {
@@ -687,7 +703,7 @@ bool PieceMerger::finish(const WriteMerged& merged, const WritePiece& piece) {
     while (end < edges.size() && edges[end].colour == colour) ++end;
     MergedPolygon out;
     const std::span<MergeEdge> own(edges.data() + at, end - at);
-    if (!merging_ || totals.pieces < 2 || broken_.contains(colour) || !merge_class(own, totals, out)) {
+    if (!merging_ || totals.pieces < 2 || totals.broken || !merge_class(own, totals, out)) {
       unmerged.insert(colour);
       continue;
     }

@@ -126,8 +126,10 @@ class PieceMerger {
  private:
   struct ClassTotals {
     std::int64_t pieces = 0;
-    double area = 0;  // sum of the pieces' areas
+    double area = 0;      // sum of the pieces' areas
+    bool broken = false;  // with pieces that cannot be merged
   };
+  ClassTotals& totals_of(int colour);  // the last colour's without a look-up
   bool merge_class(std::span<MergeEdge> edges, const ClassTotals& totals, MergedPolygon& out) const;
   bool merge_class(std::span<MergeEdge> edges, const ClassTotals& totals, double ulps, MergedPolygon& out) const;
   static constexpr double kSplitUlps = 16;  // how near an edge a vertex splits it
@@ -147,7 +149,8 @@ class PieceMerger {
   bool merging_ = true;
   OpenEdges open_;
   std::map<int, ClassTotals> classes_;
-  std::set<int> broken_;  // colours with pieces that cannot be merged
+  int last_colour_ = 0;
+  ClassTotals* last_totals_ = nullptr;  // of last_colour_ (map entries stay put)
   std::vector<std::uint64_t> keys_;  // vertices of the piece being added
   std::vector<char> spooled_;        // pieces not yet written to the spool
   std::array<MergeEdge, 16> stage_;  // a power of two

@@ -306,20 +306,15 @@ int uniform_fill_colour(std::span<const float> v, std::span<const float> levels,
   return uniform_colour(spread(v, levels, ascending), levels, rule);
 }
 
-int uniform_fill_colour(std::span<const float> v, std::span<const int> classes, std::span<const float> levels,
+int uniform_fill_colour(std::span<const float, 4> v, std::span<const int, 4> classes, std::span<const float> levels,
                         PieceRule rule) {
-  if (v.empty()) return -1;
-  if (classes.size() == v.size() && std::all_of(classes.begin(), classes.end(), [&](int k) { return k == classes[0]; })) {
+  const int k = classes[0];
+  if (k == classes[1] && k == classes[2] && k == classes[3]) {
     // All corners in one class, the common case: one colour whatever the range.
-    float vmax = v[0];
-    for (float f : v) {
-      if (!std::isfinite(f)) return -1;
-      vmax = std::max(vmax, f);
-    }
-    return below_transparent(vmax, levels) ? -1 : one_class_colour(classes[0]);
+    const bool finite = std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) && std::isfinite(v[3]);
+    return !finite || below_transparent(std::max({v[0], v[1], v[2], v[3]}), levels) ? -1 : one_class_colour(k);
   }
-  return uniform_colour(spread(v, levels, true, classes.size() == v.size() ? classes : std::span<const int>{}),
-                        levels, rule);
+  return uniform_colour(spread(v, levels, true, classes), levels, rule);
 }
 
 void class_pieces(std::span<const float> x, std::span<const float> y, std::span<const float> z,

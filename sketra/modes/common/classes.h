@@ -171,9 +171,9 @@ void class_pieces(std::span<const float> x, std::span<const float> y, std::span<
 int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule);
 // The same with the order of the levels known (ascending_levels).
 int uniform_fill_colour(std::span<const float> v, std::span<const float> levels, PieceRule rule, bool ascending);
-// The same for ascending levels with the class of each value known
-// (value_class): many cells sharing nodes look each node up once.
-int uniform_fill_colour(std::span<const float> v, std::span<const int> classes, std::span<const float> levels,
+// The same for four corners over ascending levels with the class of each
+// value known (value_class): grid cells sharing nodes look each up once.
+int uniform_fill_colour(std::span<const float, 4> v, std::span<const int, 4> classes, std::span<const float> levels,
                         PieceRule rule);
 
 // Fills a polygon of up to 12 corners by classes in plan view (3 corners go

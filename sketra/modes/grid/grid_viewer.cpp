@@ -117,22 +117,33 @@ void row_states(const GridData& g, int j, std::span<const float> levels, bool as
   if (j < 1 || j >= g.ny) return;
   const int* lower = ascending ? nodes.get(g, j, levels).data() : nullptr;
   const int* upper = ascending ? nodes.get(g, j + 1, levels).data() : nullptr;
+  // Rows of nodes j and j + 1 from their first node on.
+  const float *x0 = &g.x[g.at(1, j)], *y0 = &g.y[g.at(1, j)], *v0 = &g.value[g.at(1, j)];
+  const float *x1 = &g.x[g.at(1, j + 1)], *y1 = &g.y[g.at(1, j + 1)], *v1 = &g.value[g.at(1, j + 1)];
+  const std::size_t nx = std::size_t(g.nx);
+  // When both rows lie inside the clip window, no cell lies outside it.
   const PlotState& p = grcomn;
-  for (int i = 1; i < g.nx; ++i) {
+  const auto [xa, xb] = std::minmax_element(x0, x0 + nx);
+  const auto [xc, xd] = std::minmax_element(x1, x1 + nx);
+  const auto [ya, yb] = std::minmax_element(y0, y0 + nx);
+  const auto [yc, yd] = std::minmax_element(y1, y1 + nx);
+  const bool inside = std::min(*xa, *xc) >= p.xmncgr && std::max(*xb, *xd) <= p.xmxcgr &&
+                      std::min(*ya, *yc) >= p.ymncgr && std::max(*yb, *yd) <= p.ymxcgr;
+  for (std::size_t i = 0; i + 1 < nx; ++i) {
     // The corners in drawing order, as corners() gives them.
-    const std::size_t k[4] = {g.at(i, j), g.at(i + 1, j), g.at(i + 1, j + 1), g.at(i, j + 1)};
-    const float v[4] = {g.value[k[0]], g.value[k[1]], g.value[k[2]], g.value[k[3]]};
+    const float v[4] = {v0[i], v0[i + 1], v1[i + 1], v1[i]};
     if (skipped(g, v)) continue;
-    const auto [x0, x1] = std::minmax({g.x[k[0]], g.x[k[1]], g.x[k[2]], g.x[k[3]]});
-    const auto [y0, y1] = std::minmax({g.y[k[0]], g.y[k[1]], g.y[k[2]], g.y[k[3]]});
-    if (x1 < p.xmncgr || x0 > p.xmxcgr || y1 < p.ymncgr || y0 > p.ymxcgr) continue;
-    int& s = state[std::size_t(i)];
+    if (!inside) {
+      const auto [xl, xh] = std::minmax({x0[i], x0[i + 1], x1[i + 1], x1[i]});
+      const auto [yl, yh] = std::minmax({y0[i], y0[i + 1], y1[i + 1], y1[i]});
+      if (xh < p.xmncgr || xl > p.xmxcgr || yh < p.ymncgr || yl > p.ymxcgr) continue;
+    }
+    int& s = state[i + 1];
     if (!ascending) {
       s = uniform_fill_colour(v, levels, PieceRule::fan, false);
       continue;
     }
-    const std::size_t n = std::size_t(i - 1);
-    const int classes[4] = {lower[n], lower[n + 1], upper[n + 1], upper[n]};
+    const int classes[4] = {lower[i], lower[i + 1], upper[i + 1], upper[i]};
     s = uniform_fill_colour(v, classes, levels, PieceRule::fan);
   }
 }

@@ -210,6 +210,26 @@ TEST_F(ShapefileTest, FillsOfOneColourMergeIntoOnePolygonWithHoles) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);  // no spool left behind
 }
 
+// Seven cells around a hole whose two ends touch at one corner of the
+// hole: the boundary passes that vertex twice, and still comes out as one
+// outer ring and its hole.
+TEST_F(ShapefileTest, ARegionTouchingItselfAtAVertexKeepsItsHole) {
+  open("pinch", kShapePolygon);
+  for (const auto& [i, j] : std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}, {2, 2}, {2, 1}, {2, 0}, {1, 0}}) {
+    const float x0 = float(10 * i), y0 = float(10 * j);
+    const float x[] = {x0, x0 + 10, x0 + 10, x0}, y[] = {y0, y0, y0 + 10, y0 + 10};
+    grfil2(x, y, 3);
+  }
+  grmode(0);
+  int type = 0;
+  const std::vector<Shape> s = read_shapes("pinch", type);
+  ASSERT_EQ(s.size(), 1u);
+  ASSERT_EQ(s[0].parts.size(), 2u);
+  EXPECT_DOUBLE_EQ(s[0].ring_area(1), 100);  // the hole
+  EXPECT_DOUBLE_EQ(s[0].area(), 700);
+  EXPECT_EQ(gdal_validity("pinch"), "1");
+}
+
 TEST_F(ShapefileTest, ContourFillsMergeClassByClassWithTheirAreas) {
   // A cone cut into classes at 10, 20, 30, 40: the top class lies inside
   // the one below it. One cell spans the level 20 by a hair, is filled
