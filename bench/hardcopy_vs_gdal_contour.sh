@@ -42,38 +42,53 @@ work=$(mktemp -d "$here/data/run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
+# The X server's processor seconds so far, when it is the Xvfb that xvfb-run
+# started for this script (0 for any other server).
+xserver=$(pgrep -f "^Xvfb ${DISPLAY} " | head -1 || true)
+ticks=$(getconf CLK_TCK)
+xcpu() {
+  if [ -n "$xserver" ] && [ -r "/proc/$xserver/stat" ]; then
+    awk -v t="$ticks" '{ printf "%.2f\n", ($14 + $15) / t }' "/proc/$xserver/stat"
+  else echo 0; fi
+}
+
 # Runs korvel on the grid with the script lines given, as a batch run like
 # gdal_contour's (nobody at the screen: no pauses for a person); prints the
-# seconds passed and the processor seconds (user and system) korvel took.
+# seconds passed, the processor seconds (user and system) korvel took and
+# those the X server took meanwhile.
 run() {
+  rm -f .grset  # each run starts with an empty keep list
   printf '%s\n' "$@" > session
-  local t0 t1
+  local t0 t1 x0 x1
+  x0=$(xcpu)
   t0=$(date +%s.%N)
   SKETRA_SCRIPT=session SKETRA_BATCH=1 /usr/bin/time -f '%U %S' -o cpu.txt timeout 600 "$korvel" "$grid" > korvel.out 2>&1 ||
     { cat korvel.out; exit 1; }
   t1=$(date +%s.%N)
-  awk -v a="$t0" -v b="$t1" '{ printf "%.2f %.2f\n", b - a, $1 + $2 }' cpu.txt
+  x1=$(xcpu)
+  awk -v a="$t0" -v b="$t1" -v x0="$x0" -v x1="$x1" '{ printf "%.2f %.2f %.2f\n", b - a, $1 + $2, x1 - x0 }' cpu.txt
 }
-best() {  # the fastest of three runs (seconds passed, then processor seconds)
-  local b=999999 c=999999 t u
+best() {  # the fastest of three runs (seconds passed, korvel's and the X server's processor seconds)
+  local b=999999 c=999999 d=999999 t u x
   for _ in 1 2 3; do
-    read -r t u < <(run "$@")
+    read -r t u x < <(run "$@")
     b=$(awk -v a="$t" -v c="$b" 'BEGIN { print (a < c) ? a : c }')
     c=$(awk -v a="$u" -v b="$c" 'BEGIN { print (a < b) ? a : b }')
+    d=$(awk -v a="$x" -v b="$d" 'BEGIN { print (a < b) ? a : b }')
   done
-  echo "$b $c"
+  echo "$b $c $d"
 }
 view=(E 2)
 leave=(X F X)
 read -r base _ < <(best "${view[@]}" "${leave[@]}")
-read -r shape shape_cpu < <(best "${view[@]}" H S "1 valley" "3 3" D X "${leave[@]}")
+read -r shape shape_cpu _ < <(best "${view[@]}" H S "1 valley" "3 3" D X "${leave[@]}")
 grep -qx 'Shapefile done' outp || { echo "no shapefile written"; exit 1; }
 read -r dxf _ < <(best "${view[@]}" H D valley X "${leave[@]}")
 read -r keep _ < <(best "${view[@]}" K S valley D "${leave[@]}")
 # The replay: Recall loads the keep file and redraws the view with it
 # behind; a plain Replot is timed the same way and taken off.
-read -r replot _ < <(best "${view[@]}" R "${leave[@]}")
-read -r replay _ < <(best "${view[@]}" K R valley.kep D D "${leave[@]}")
+read -r replot replot_cpu replot_x < <(best "${view[@]}" R "${leave[@]}")
+read -r replay replay_cpu replay_x < <(best "${view[@]}" K R valley.kep D D "${leave[@]}")
 
 features=$(ogrinfo -al -so valley.shp | sed -n 's/^Feature Count: //p')
 interval=$(awk 'NR > 6 { for (i = 1; i <= NF; ++i) { if (min == "" || $i < min) min = $i; if ($i > max) max = $i } }
@@ -95,7 +110,8 @@ echo "korvel_view_only_s $base"
 echo "korvel_shapefile_run_s $shape (hard copy $(cost "$shape" "$base") s, $features polygons)"
 echo "korvel_dxf_run_s $dxf (hard copy $(cost "$dxf" "$base") s, $(stat -c %s valley.dxf) bytes)"
 echo "korvel_keep_run_s $keep (keep file $(cost "$keep" "$base") s, $(stat -c %s valley.kep) bytes)"
-echo "korvel_replay_run_s $replay (load and replay $(cost "$replay" "$replot") s)"
+echo "korvel_replay_run_s $replay (load and replay $(cost "$replay" "$replot") s;" \
+  "processor: korvel $(cost "$replay_cpu" "$replot_cpu") s, X server $(cost "$replay_x" "$replot_x") s)"
 echo "gdal_contour_p_s $gdal ($gdal_features polygons)"
 ratio=$(awk -v a="$shape" -v b="$gdal" 'BEGIN { printf "%.2f", a / b }')
 echo "korvel_shapefile_over_gdal_contour $ratio"

@@ -12,6 +12,10 @@ namespace sketra {
 
 namespace {
 
+// The powers of ten a double holds exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 void pad_left(std::string& out, std::string_view body, int w) {
   if (int(body.size()) > w) {
     out.append(size_t(std::max(w, 0)), '*');
@@ -43,8 +47,6 @@ void append_nonfinite(std::string& out, double v, int w) {
 // of a tie or of the next power of ten; those few values (and everything
 // outside the range) return false and go to the exact conversion.
 bool sci_digits_fast(double av, int sig, char* digits, int& exp10) {
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   if (sig < 1 || sig > 15 || !(av > 0) || !std::isfinite(av)) return false;
   int e = (std::ilogb(av) * 78913) >> 18;  // floor(log10(2) * binary exponent): E or E - 1
   for (int tries = 0; tries < 2; ++tries, ++e) {
@@ -94,7 +96,6 @@ int sci_digits(double av, int sig, char* digits, int& ndig) {
 // few values (and everything outside the range) return nullptr and go to
 // the exact conversion. Writes at most 28 characters at p; returns the end.
 char* fixed_digits_fast(double av, int d, char* p) {
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   static constexpr std::uint64_t kPow10i[] = {1,      10,      100,      1000,      10000,
                                               100000, 1000000, 10000000, 100000000, 1000000000};
   if (d < 0 || d > 9) return nullptr;
@@ -460,8 +461,6 @@ namespace {
 // optional exponent) and leaves p at the first character after it; false
 // when there is no such number, it has more than 15 digits or its power of
 // ten is beyond 1e22 (from_chars then decides).
-inline constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The layout keep files write ("0.439088E+03": one digit, the point, six
 // decimals, an exponent of sign and two digits) read by position, without
