@@ -113,7 +113,7 @@ struct EdgeBoxes {
     for (const MergeEdge& e : edges) {
       const P a = point(e.a), b = point(e.b);
       boxes.push_back(box_of(a, b));
-      length += std::hypot(b.x - a.x, b.y - a.y);
+      length += std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));  // for the bin size only
     }
     if (boxes.empty()) return;
     extent = boxes[0];

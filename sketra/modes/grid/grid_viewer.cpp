@@ -179,6 +179,7 @@ void nodes_joined(const GridData& g, int j, const std::vector<int>& below, const
 struct Rows {
   std::vector<int> below, here, above;       // cell states of rows j - 1, j, j + 1
   std::vector<char> lower_kept, upper_kept;  // nodes kept on node rows j and j + 1
+  bool upper_straight = false;               // node row j + 1 is (screen)
   NodeClasses nodes;
   int i0 = 0, i1 = -1, colour = 0;
   std::vector<float> x, y;
@@ -205,8 +206,10 @@ void flush(const GridData& g, int j, Rows& r) {
 // pixel are left out.
 void fill_row_on_screen(const GridData& g, int j, std::span<const float> levels, bool ascending, Rows& rows) {
   row_states(g, j, levels, ascending, rows.nodes, rows.here);
-  rows.lower_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j));
-  rows.upper_kept.assign(std::size_t(g.nx) + 1, !straight_row(g, j + 1));
+  const bool lower_straight = j > 1 ? rows.upper_straight : straight_row(g, j);  // the row before's upper one
+  rows.upper_straight = straight_row(g, j + 1);
+  rows.lower_kept.assign(std::size_t(g.nx) + 1, !lower_straight);
+  rows.upper_kept.assign(std::size_t(g.nx) + 1, !rows.upper_straight);
   rows.i1 = rows.i0 - 1;
   for (int i = 1; i < g.nx; ++i) {
     const int colour = rows.here[std::size_t(i)];

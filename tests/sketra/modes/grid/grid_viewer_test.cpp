@@ -85,6 +85,7 @@ TEST_F(ContourViewTest, SetUpReportsAbsoluteExtentsAndBuildsClassesOnce) {
 TEST_F(ContourViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
   for (int n : {30, 240}) {  // cells of several pixels, and cells below a pixel
     const GridData g = hill(n, n * 2 / 3, 1000.0f / float(n));
+    for (int i = 0; i < n; ++i) y_[size_t(n * n / 3 + i)] += float(i % 2) * 600.0f / float(n);  // a bent row of nodes
     levels_.clear();
     word_ = kContourFill + kContourClasses;
     frame(g);
