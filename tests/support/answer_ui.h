@@ -32,6 +32,7 @@ class AnswerUi : public sketra::DialogUi {
   std::vector<std::vector<std::string>> forms_seen;     // the prompts of each form
   std::vector<std::vector<std::string>> choices_seen;
   std::vector<std::vector<std::string>> pages;
+  std::vector<std::string> beams_seen;  // the progress bars' texts, each run of one text once
 
   void message(std::string_view) override {}
   bool prompt(std::string_view p, std::string& text) override {
@@ -57,7 +58,9 @@ class AnswerUi : public sketra::DialogUi {
   }
   void text_page(std::span<const std::string> lines) override { pages.emplace_back(lines.begin(), lines.end()); }
   void plate(std::span<const std::string>) override {}
-  void beam(int, std::string_view) override {}
+  void beam(int, std::string_view text) override {
+    if (beams_seen.empty() || beams_seen.back() != text) beams_seen.emplace_back(text);
+  }
   int choice(std::span<const std::string> captions) override {
     choices_seen.emplace_back(captions.begin(), captions.end());
     if (choice_answers.empty()) return 0;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/formats/format_io.h"
 #include "sketra/modes/surface/surface_viewer.h"
@@ -37,10 +38,16 @@ korvel::FileResult write_beside(const std::string& name, const std::function<kor
 // nothing queued and no window (a submenu then ends as by Done).
 bool nobody_answers(int sel);
 
-// The progress bar of the viewer's long reads and writes.
+// The progress bar of the viewer's long reads and writes: "%1" and the
+// text of the step, or one text for every step.
 class SurfaceBar : public korvel::Progress {
  public:
+  SurfaceBar() = default;
+  explicit SurfaceBar(std::string text) : text_(std::move(text)) {}
   void percent(int p, std::string_view what) override;
+
+ private:
+  std::string text_;
 };
 
 }  // namespace sketra::detail

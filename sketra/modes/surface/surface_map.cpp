@@ -217,7 +217,7 @@ void map_node(SurfaceView& sv, ViewContext& v) {
     return true;
   };
   const korvel::FileResult r = write_beside(name, [&](korvel::TextOut& out) {
-    SurfaceBar bar;
+    SurfaceBar bar("%1mapping nodes");  // reading, mapping and writing are one step to the person
     return korvel::map_node_file(*in, out, name, values, bar, done);
   });
   unit_close(kSurfaceReadUnit);

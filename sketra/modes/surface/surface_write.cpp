@@ -21,7 +21,9 @@
 
 namespace sketra::detail {
 
-void SurfaceBar::percent(int p, std::string_view what) { grbeam(p, 100, "%1" + std::string(what)); }
+void SurfaceBar::percent(int p, std::string_view what) {
+  grbeam(p, 100, text_.empty() ? "%1" + std::string(what) : text_);
+}
 
 bool nobody_answers(int sel) {
   return sel == kMenuNothing && !script_pending() && !(is_screen_mode(grcomn.imodgr) && driver().is_open());

@@ -19,6 +19,7 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/surface/surface_viewer.h"
 #include "sketra/ui/dialogs.h"
+#include "support/answer_ui.h"
 #include "support/testdir.h"
 #include "support/viewer_fixture.h"
 
@@ -151,8 +152,12 @@ TEST_F(SurfaceFilesTest, AnEmptyCornerIsNeverBlended) {
 TEST_F(SurfaceFilesTest, OurOwnNodeEleFileMapsBackToItsValues) {
   run(7, {"N", "s.nodeele", "D"});
   const std::string written = read_file("s.nodeele");
+  korvel::testing::AnswerUi ui;
+  set_dialog_ui(&ui);
   run(5, {"N", "s.nodeele", "D"});
+  set_dialog_ui(nullptr);
   EXPECT_EQ(dialogs.messages.back(), "node file updated");
+  EXPECT_EQ(ui.beams_seen, std::vector<std::string>{"%1mapping nodes"});  // reading, mapping, writing: one step
   EXPECT_EQ(read_file("s.nodeele"), "           4 2 1 1\n"
                                     "        1 2600000.000 1200000.000   10 0\n        2 2600010.000 1200000.000   20 0\n"
                                     "        3 2600010.000 1200010.000   30 0\n        4 2600000.000 1200010.000    0 0\n" +
