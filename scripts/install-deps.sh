@@ -12,7 +12,7 @@ packages=(
   libx11-dev libfmt-dev libshp-dev libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # display and end-to-end tests
-  xvfb xauth xfonts-base x11-utils xdotool imagemagick
+  xvfb xauth xfonts-base x11-utils xdotool imagemagick procps
   # interoperability checks and example data
   gdal-bin python3 python3-numpy python3-pandas python3-ezdxf
   # the mesh generator benchmark compares meshgen with gmsh

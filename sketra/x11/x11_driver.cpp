@@ -26,8 +26,10 @@
 
 #include "sketra/x11/x11_driver.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -86,6 +88,19 @@ int report_x_error(Display* d, XErrorEvent* e) {
     ++reported;
   }
   return 0;
+}
+
+// A display that is there but busy can refuse a connection for a moment
+// (its queue of waiting connections full); a few tries over two seconds
+// ride that out. With no display named there is nothing to wait for.
+Display* open_display() {
+  Display* d = XOpenDisplay(nullptr);
+  const char* name = std::getenv("DISPLAY");
+  for (int tries = 0; !d && name && *name && tries < 20; ++tries) {
+    usleep(100000);
+    d = XOpenDisplay(nullptr);
+  }
+  return d;
 }
 
 XPoint to_xpoint(DevicePoint p) { return XPoint{to_short(p.x), to_short(p.y)}; }
@@ -268,7 +283,7 @@ bool X11Driver::open(const WindowRequest& win) {
   close();
   Impl& m = *impl_;
   connection_lost = false;
-  m.display.reset(XOpenDisplay(nullptr));
+  m.display.reset(open_display());
   if (!m.display) return false;
   XSetErrorHandler(report_x_error);
   XSetIOErrorHandler(lost_connection);
@@ -303,6 +318,11 @@ bool X11Driver::open(const WindowRequest& win) {
   XSetStandardProperties(d, w, title.c_str(), icon.c_str(), None, nullptr, 0, &hints);
   m.wm_delete = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, w, &m.wm_delete, 1);
+  // The process behind the window, so that a window manager (or a test
+  // driving one of several korvel windows) can tell whose window it is.
+  const long process = long(getpid());
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&process), 1);
   XFlush(d);
 
   m.gc = GcHandle(d, XCreateGC(d, w, 0, nullptr));

@@ -48,7 +48,16 @@ run_script() {
 start_korvel() {
   SKETRA_LAYOUT_LOG=$layout timeout 300 "$KORVEL" "$@" > "$out" 2>&1 &
   pid=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Korvel_4\.01$' | head -1)
+  # Its own window, by the process id korvel sets on it: other tests may
+  # have korvel windows of the same name open on the display at the time.
+  local child=
+  for _ in $(seq 300); do
+    child=$(pgrep -P "$pid" -x korvel || true)
+    [ -n "$child" ] && break
+    sleep 0.1
+  done
+  [ -n "$child" ] || fail "korvel did not start"
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --pid "$child" | head -1)
   [ -n "$wid" ] || fail "no korvel window"
   seen=0
 }
