@@ -374,19 +374,6 @@ TEST_F(DialogWindowTest, ColourPickerFromScriptAndByClick) {
   EXPECT_EQ(c, 7);
 }
 
-TEST_F(DialogWindowTest, ListingMarksDirectoriesSortsAndFilters) {
-  std::filesystem::create_directories("sub");
-  std::filesystem::create_directories(".hidden");
-  write_file("b.xyz", "1 2 3\n");
-  write_file("A.XYZ", "1 2 3\n");
-  write_file("c.txt", "x\n");
-  write_file(".secret", "x\n");
-  EXPECT_EQ(sketra::list_directory(".", ""), (std::vector<std::string>{"A.XYZ", "b.xyz", "c.txt", "outp", "sub/"}));
-  EXPECT_EQ(sketra::list_directory(".", ".xyz"), (std::vector<std::string>{"A.XYZ", "b.xyz", "sub/"}));
-  EXPECT_EQ(sketra::list_directory(".", "*.txt"), (std::vector<std::string>{"c.txt", "sub/"}));
-  EXPECT_TRUE(sketra::list_directory("no such dir", "").empty());
-}
-
 TEST_F(DialogWindowTest, BrowserEntersDirectoriesGoesUpAndOpensAFileWithTwoClicks) {
   std::filesystem::create_directories("data");
   write_file("data/points.xyz", "1 2 3\n");

@@ -52,30 +52,6 @@ TEST_F(MenuTest, ClickAtTheLoggedBoxChoosesItsEntryInEveryLayout) {
   EXPECT_EQ(person.planned(), 0u);
 }
 
-TEST_F(MenuTest, ColumnTallerThanTheWindowWrapsToTheLeft) {
-  sketra::grmode(0);
-  sketra::grcomn.wndwgr[3] = 300;
-  sketra::grmode(2);
-  Cells cells(27, " AAlpha");
-  rec().push_key('x');
-  menu(cells, sketra::kMenuColumn);
-  const float bottom = sketra::menus.ys[0] + 20 - 300;  // the column starts 20 below the top
-  for (float y : sketra::menus.ys) EXPECT_GE(y, bottom);
-  EXPECT_LT(sketra::menus.xs[26] + sketra::menus.width, sketra::menus.xs[0]);
-}
-
-TEST_F(MenuTest, PickButtonArmsAndTheNextClickReturnsItWithThatPosition) {
-  const Cells cells = {" DDraw", "<VValue"};
-  korvel::testing::Person person(rec());
-  person.click("Value").click_at(sketra::world_to_device(25, 75));
-  person.click("Value").click("Draw");  // armed, then another entry: that entry
-  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 2);
-  EXPECT_NEAR(x_, 25, 0.15);  // within a pixel
-  EXPECT_NEAR(y_, 75, 0.15);
-  EXPECT_EQ(sketra::menus.armed, 0);
-  EXPECT_EQ(menu(cells, sketra::kMenuColumn), 1);
-}
-
 TEST_F(MenuTest, ArrowKeysPanTheWindowByAThird) {
   sketra::grcomn.indsgr = 1;
   rec().push_key(0xFF51);  // Left
