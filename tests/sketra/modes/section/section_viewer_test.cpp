@@ -1,6 +1,6 @@
 // The section viewer through its callback, its entries and whole sessions
 // in the control loop: the text pages at their limits, Origine, node picks,
-// Alter, the legend, and the plot settings it restores.
+// Alter, the legend's names, and the plot settings it restores.
 
 #include <gtest/gtest.h>
 
@@ -192,11 +192,9 @@ TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLin
   EXPECT_EQ(options, -12);
 }
 
-TEST_F(SectionViewTest, LegendClickEditsTheNamesAndThePinMovesIt) {
+// Its pin works like the value legend's (LegendTest.PinPicksTheKeyUp...).
+TEST_F(SectionViewTest, LegendClickEditsTheNames) {
   grcomn.ikeygr = 1;
-  rec().clear_calls();
-  grkey1(lines(), true);
-  EXPECT_GT(rec().count(DriverCall::Text), 1);
   // A click inside the legend (pixel units from the frame's corner).
   const SectionLines l = lines();
   const auto click = [&l](float px, float py) {
@@ -209,13 +207,6 @@ TEST_F(SectionViewTest, LegendClickEditsTheNamesAndThePinMovesIt) {
   EXPECT_TRUE(click(15, 15));
   EXPECT_EQ(grsect.names[0].substr(0, 9), "Ruetiwis ");
   EXPECT_FALSE(click(900, 600));
-  // The pin at the legend's upper right picks it up; the next click puts
-  // it down.
-  EXPECT_TRUE(click(120, 75));
-  EXPECT_TRUE(grsect.key_pinned);
-  EXPECT_TRUE(click(300, 200));
-  EXPECT_EQ(grcomn.display.key_x, 300.0f);
-  EXPECT_FALSE(grsect.key_pinned);
 }
 
 }  // namespace

@@ -87,14 +87,9 @@ TEST_F(SurfaceFilesTest, WriteGivesEveryFormatByteForByte) {
   }
 }
 
-TEST_F(SurfaceFilesTest, ABlankNameReturnsToTheSubmenu) {
-  run(7, {"N", " ", "2", "s.2dm", "D"});
-  EXPECT_EQ(dialogs.messages.back(), ".2dm format stored on s.2dm");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);  // s.2dm and outp
-}
-
 // Node files mapped in place: the header's own counts, comments, the
-// trailer and every other field kept; Nearest and Keep outside.
+// trailer and every other field kept; Nearest outside (Keep is tried at an
+// empty corner below).
 struct NodeCase {
   const char* name;
   int lnear;
@@ -129,9 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Just outside the right edge, Nearest finds the surface 0.4 back.
         NodeCase{"TwoAttributesMarkersNearest", 1, "2 2 2 1\r\n1 2600005 1200002 7.5 99 1\r\n2 2600010.1 1200005 8.0 98 0\r\n",
                  "2 2 2 1\r\n1 2600005 1200002 17 99 1\r\n2 2600010.1 1200005 25.1 98 0\r\n"},
-        // The same point in Keep mode keeps its value.
-        NodeCase{"KeepAtTheBoundary", 0, "2 2 1 0\n1 2600005 1200002 7.5\n2 2600010.1 1200005 8.0\n",
-                 "2 2 1 0\n1 2600005 1200002 17\n2 2600010.1 1200005 8\n"},
         // A file of the old Node/Ele layout: markers announced but missing, the
         // element part after the nodes.
         NodeCase{"MarkersMissingElementsAfter", 1, "2 2 1 1\n1 2600005 1200002 0\n2 2600001 1200005 0\n1 3 0\n1 1 2 3\n",
