@@ -192,7 +192,6 @@ TEST_F(ShapefileTest, FillsOfOneColourMergeIntoOnePolygonWithHoles) {
     grfil2(x, y, 4);
   }
   grmode(0);
-  EXPECT_EQ(dialogs.message_line, "Shapefile done");
   int type = 0;
   const std::vector<Shape> s = read_shapes("areas", type);
   ASSERT_EQ(s.size(), 4u);
@@ -206,7 +205,6 @@ TEST_F(ShapefileTest, FillsOfOneColourMergeIntoOnePolygonWithHoles) {
   EXPECT_EQ(s[2].attribute, 4);
   EXPECT_EQ(s[3].attribute, 4);
   EXPECT_EQ(gdal_validity("areas"), "1111");
-  EXPECT_TRUE(std::filesystem::exists("areas.dbf"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);  // no spool left behind
 }
 
