@@ -172,31 +172,6 @@ TEST_F(X11Test, RectangularAndFlatPolygonsCoverThePolygonsPixels) {
   for (auto [x, y] : {std::pair{230, 25}, {210, 45}}) EXPECT_EQ(img.at(x, y), kBlack) << x << " " << y;
 }
 
-TEST_F(X11Test, DashedLineFollowsItsNineThreePattern) {
-  sketra::grcler(1);
-  sketra::grcolr(0);
-  sketra::grdash(2);
-  sketra::grmov2(10, 100);
-  sketra::grdrw2(390, 100);
-  sketra::grflip();
-  const Image img = capture();
-  std::vector<int> runs;
-  bool ink = true;
-  int run = 0;
-  for (int xx = 10; xx < 370; ++xx) {
-    const bool here = img.at(xx, 100) == kBlack;
-    if (here == ink) {
-      ++run;
-    } else {
-      runs.push_back(run);
-      ink = here;
-      run = 1;
-    }
-  }
-  ASSERT_GE(runs.size(), 10u);
-  for (size_t i = 1; i + 1 < runs.size(); ++i) EXPECT_NEAR(runs[i], i % 2 == 0 ? 9 : 3, 1) << i;
-}
-
 // Keypad digits do not depend on Num Lock (without it the keypad 5 is
 // KP_Begin and the keypad 1 KP_End); Shift, Control, Alt, Caps Lock and
 // Num Lock pressed alone are no input. Polling takes a pending press

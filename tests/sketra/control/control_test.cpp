@@ -155,21 +155,6 @@ TEST_F(ControlTest, InputWhileDrawingEndsTheDrawing) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));  // no code 2
 }
 
-TEST_F(ControlTest, ClaimedClickRedrawsAndWaitsAgain) {
-  mode_.claim_clicks = true;
-  run({"R", "X"});
-  mode_.take_codes();
-  const auto before = window();
-  const DevicePoint p = device(before[0] + 100, before[2] + 100);
-  rec().push_button(1, p.x, p.y);
-  rec().push_key('x');
-  grctrl(mode_.callback(), 0, titles_);
-  // The claimed click: a redraw (1, 3), then the menu waits again.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3}));
-  EXPECT_EQ(window(), before);  // the mode took the click: no zoom
-  EXPECT_NEAR(mode_.points.back()[0], before[0] + 100, 2);
-}
-
 // ---------------------------------------------------------------- Query
 
 // A symbol factor far too large is held to the largest: written as it was,

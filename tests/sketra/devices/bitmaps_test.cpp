@@ -124,26 +124,6 @@ TEST_F(BitmapTest, WorldFilesInOrderAndExactAfterARoundTrip) {
   EXPECT_FALSE(read_world_file("short.wld"));
 }
 
-TEST_F(BitmapTest, GreyLevelsBecomeColouredCellsInOneBatchPerLevel) {
-  use_unit_mapping();
-  // Three pixels of 100 units: black, mid grey, white; centres at x = 50,
-  // 150, 250 and y = 950.
-  add(pgm(3, 1, {0, 128, 255}), 50, 950, 100);
-  grcomn.colour.mode = 2;
-  rec().clear_calls();
-  draw_bitmaps(kBitmapBackground);
-  const auto c = cells();
-  EXPECT_EQ(c.size(), 2u);  // white is not drawn
-  EXPECT_EQ(c.at(13), (std::vector<DeviceRect>{{0, 0, 100, 100}}));
-  EXPECT_EQ(c.at(grey_level(128, 255)), (std::vector<DeviceRect>{{100, 0, 100, 100}}));
-  EXPECT_EQ(grcomn.colour.mode, 2);
-  EXPECT_EQ(rec().count(DriverCall::Rectangles), 2);
-  // Foreground bitmaps are not drawn with the background.
-  rec().clear_calls();
-  draw_bitmaps(kBitmapForeground);
-  EXPECT_EQ(rec().count(DriverCall::Rectangles), 0);
-}
-
 TEST_F(BitmapTest, LargeImagesAreSampledAndTheSamplesFollowThePan) {
   use_unit_mapping();
   // 3000 x 10 pixels of one unit, alternating black and white columns:

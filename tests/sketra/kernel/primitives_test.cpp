@@ -212,19 +212,6 @@ TEST_F(DrawTest, ConcavePolygonIsHatchedByTheEvenOddRuleDegenerateOnesNot) {
   EXPECT_EQ(split, 6);  // y = 150, 200, 250: two pieces each
 }
 
-TEST_F(DrawTest, HatchStyleMakesFillsHatch) {
-  sketra::grcomn.hatch_style = 2;
-  const float x[] = {100, 200, 200, 100};
-  const float y[] = {100, 100, 200, 200};
-  sketra::grfil2(x, y, 4);
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 0);
-  const auto p = lines();
-  ASSERT_EQ(p.size(), 20u);  // x = 105, 110, ..., 200 at the default spacing 5
-  for (const auto& line : p) EXPECT_EQ(line[0].x, line.back().x);
-  sketra::grfil2(x, y, -1);  // white and grey fills are never hatched
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 1);
-}
-
 // ---------------------------------------------------------------- colours
 
 TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
@@ -241,29 +228,6 @@ TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_EQ(palette_index(15), 187);  // rows stop at 9
   s.bank = 99;
   EXPECT_LE(palette_index(20), 200);
-}
-
-// Inside the table, before its start and past its end (status 2 and 3:
-// the end value), in either direction; fewer than two entries: status 1.
-TEST(Interpolation, InsideOutsideAndEitherDirection) {
-  const float t[] = {0, 2, 4}, v[] = {10, 20, 0};
-  const float td[] = {4, 2, 0}, vd[] = {0, 20, 10};
-  const float one[] = {1};
-  struct Case {
-    std::span<const float> t, v;
-    float x, value, slope;
-    int status;
-  } cases[] = {{t, v, 1, 15, 5, 0},     {t, v, 3, 10, -10, 0},  {t, v, -1, 10, 0, 2}, {t, v, 5, 0, 0, 3},
-               {td, vd, 1, 15, 5, 0}, {td, vd, 5, 0, 0, 3}, {one, one, 7, 0, 0, 1}, {{}, {}, 7, 0, 0, 1}};
-  for (const Case& c : cases) {
-    const auto r = sketra::grint0(c.t, c.v, c.x);
-    EXPECT_EQ(r.status, c.status) << c.x;
-    if (c.status == 1) continue;
-    EXPECT_FLOAT_EQ(r.value, c.value) << c.x;
-    if (c.status == 0) {
-      EXPECT_FLOAT_EQ(r.slope, c.slope) << c.x;
-    }
-  }
 }
 
 // The foreground is set once until the colour or its bank changes. A text,

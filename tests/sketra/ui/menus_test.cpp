@@ -1,6 +1,6 @@
-// Menus seen through the recording driver: the layout log against the hit
-// test, hot keys, pick buttons, mouse codes, panning, resizing, script
-// entries and the registered areas.
+// Menus seen through the recording driver: script entries, polling for
+// interrupts and the registered areas. (Clicks at the boxes of the layout
+// log run in every person-driven dialog and control test.)
 
 #include "sketra/ui/menus.h"
 
@@ -11,7 +11,6 @@
 
 #include "sketra/base/script.h"
 #include "sketra/kernel/plot.h"
-#include "support/person.h"
 #include "support/recording.h"
 
 namespace {
@@ -35,36 +34,6 @@ class MenuTest : public korvel::testing::WithRecordingDriver {
 };
 
 const Cells kMain = {" FFile", "-EEdit", "-MMap", "-GGrid", " MMesh", "-XeXport", " ??"};
-const Cells kFile = {" LLoad", " AAdd", " ??", " XeXit"};
-
-// The layout log and the hit test are two routes to the same boxes: a
-// click at the centre of a logged box chooses that entry, in the bar, in a
-// pull-down under it and in a column at the right edge.
-TEST_F(MenuTest, ClickAtTheLoggedBoxChoosesItsEntryInEveryLayout) {
-  korvel::testing::Person person(rec());
-  person.click("Mesh").click("eXit").click("?").click("eXit");
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 5);
-  EXPECT_EQ(sketra::menus.highlighted, 5);
-  EXPECT_FALSE(person.centre("Edit"));    // disabled: not logged, not chosen
-  EXPECT_EQ(menu(kFile, 5), 4);           // the pull-down under Mesh
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), 7);
-  EXPECT_EQ(menu({" DDraw", " HHardcopy", " XeXit"}, sketra::kMenuColumn), 3);
-  EXPECT_EQ(person.planned(), 0u);
-}
-
-TEST_F(MenuTest, ArrowKeysPanTheWindowByAThird) {
-  sketra::grcomn.indsgr = 1;
-  rec().push_key(0xFF51);  // Left
-  EXPECT_EQ(menu(kMain, sketra::kMenuBar), sketra::kMenuPanned);
-  EXPECT_NEAR(sketra::grcomn.xmingr, -100.0 / 3, 1e-9);
-  EXPECT_NEAR(sketra::grcomn.xmaxgr, 200.0 / 3, 1e-9);
-  for (unsigned long k : {0xFF52, 0xFF53, 0xFF54}) {  // Up, Right, Down
-    rec().push_key(k);
-    menu(kMain, sketra::kMenuBar);
-  }
-  EXPECT_NEAR(sketra::grcomn.xmingr, 0, 1e-9);
-  EXPECT_NEAR(sketra::grcomn.ymaxgr, 100, 1e-9);
-}
 
 // Script entries answer without waiting, by hot key or by place ("#k",
 // for an entry whose hot key an earlier one takes), and may carry a
