@@ -146,8 +146,6 @@ TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
   EXPECT_EQ(rec().of(DriverCall::Polygon)[0]->points.size(), 9000u);
 }
 
-// ---------------------------------------------------------------- search
-
 // The nearest node of a grid (e2e test_contour's Nearest) in the edge
 // cases: a tie, sizes beyond the arrays, no nodes.
 TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
@@ -162,8 +160,6 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grnear({}, {}, 1, 1, 1, i, j);
   EXPECT_EQ(std::pair(i, j), std::pair(0, 0));
 }
-
-// ---------------------------------------------------------------- markers and texts
 
 TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
   sketra::grcomn.symfgr = 1;  // one pixel per table unit
@@ -185,8 +181,6 @@ TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
   sketra::grcomn.xmxcgr = 100;
   EXPECT_TRUE(marker(2).empty());
 }
-
-// ---------------------------------------------------------------- hatching
 
 // Two vertices, a vertex that is not a number or no style bit hatch
 // nothing; a U shape is hatched by the even-odd rule.

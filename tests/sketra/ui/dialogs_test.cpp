@@ -95,9 +95,6 @@ TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
   grscpt("abc");
   EXPECT_FALSE(grinpf("Value", f));
   EXPECT_EQ(f, 25.0f);
-  grscpt("yes please");
-  EXPECT_EQ(grinp1("Overwrite file? "), 'y');
-  EXPECT_EQ(grinp1("Overwrite file? "), ' ');
 }
 
 TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
@@ -314,9 +311,8 @@ TEST_F(DialogWindowTest, ChoiceByNumberHotKeyOrClick) {
   EXPECT_EQ(sketra::grchoice(items), 3);
   EXPECT_EQ(sketra::grchoice(items), 0);  // out of range
   EXPECT_EQ(sketra::grchoice(items), 0);  // no such hot key
-  person().key('b').click("Gamma").click_at({2, 2});  // the last one: outside
+  person().key('b').click_at({2, 2});  // a click outside: nothing chosen
   EXPECT_EQ(sketra::grchoice(items), 2);
-  EXPECT_EQ(sketra::grchoice(items), 3);
   EXPECT_EQ(sketra::grchoice(items), 0);
 }
 
