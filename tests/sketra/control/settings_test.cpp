@@ -121,7 +121,6 @@ TEST_F(SettingsTest, WrittenReadBackAndWrittenAgainIsIdentical) {
   EXPECT_NEAR(grcomn.xmaxgr, 2600987.65, 1e-6);
   EXPECT_NEAR(grcomn.ymingr, 1199979.50, 1e-6);
   EXPECT_NEAR(grcomn.ymaxgr, 1200400.25, 1e-6);
-  EXPECT_FLOAT_EQ(grcomn.xsclgr, 0.7865f * 1.25f);
   // Every other setting (the title, the colour modes, the views with their
   // wide co-ordinates, the keep list) was read if it is written again as
   // it was: none of them is the default.
@@ -152,7 +151,6 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   EXPECT_EQ(c.nyingr, kMaxIntervals);
   EXPECT_FLOAT_EQ(c.symfgr, 0.1f);
   EXPECT_FLOAT_EQ(c.scaling, 1.0f);
-  EXPECT_FLOAT_EQ(c.xsclgr, 0.7865f);
   EXPECT_FLOAT_EQ(c.display.key_x, 0);
   EXPECT_FLOAT_EQ(c.display.key_y, 0);
   EXPECT_FLOAT_EQ(c.display.vector_scale, 0.1f);

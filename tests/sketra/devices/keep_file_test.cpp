@@ -155,7 +155,6 @@ TEST_F(KeepFileTest, ListAddRefusesDuplicatesAndEditRemovesEntries) {
   EXPECT_EQ(grklst(2), 1);
   EXPECT_EQ(keeplist.entries[0].name, "PLAN.kep");
   EXPECT_EQ(keeplist.entries[0].state, kKeepForeground);
-  EXPECT_TRUE(keeplist.lnew);
   EXPECT_TRUE(std::filesystem::exists("plan.kep"));
 }
 

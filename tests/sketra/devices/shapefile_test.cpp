@@ -128,7 +128,6 @@ TEST_F(ShapefileTest, EachTypeTakesItsOwnObjectsAndGdalReadsIt) {
   EXPECT_EQ(s[1][0].y, (std::vector<double>{100010, 100010, 100020, 100020, 100010}));
   EXPECT_EQ(s[1][1].x.size(), 3u);
   EXPECT_DOUBLE_EQ(s[1][1].attribute, 42.5);  // the level of the contour line
-  EXPECT_EQ(shape_settings.attribute_type, kAttributeInteger);
   ASSERT_EQ(s[2].size(), 1u);  // symbols and lines are not polygons
   EXPECT_EQ(s[2][0].x, (std::vector<double>{500100, 500110, 500110, 500100, 500100}));
   EXPECT_EQ(s[2][0].y, (std::vector<double>{100110, 100110, 100100, 100100, 100110}));
