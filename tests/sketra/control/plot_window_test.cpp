@@ -8,7 +8,6 @@
 #include <random>
 
 #include "sketra/base/fatal.h"
-#include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/control/control.h"
 #include "sketra/kernel/plot.h"

@@ -5,14 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
-#include "sketra/base/script.h"
 #include "sketra/control/keeplist.h"
 #include "sketra/kernel/plot.h"
-#include "sketra/kernel/recording_driver.h"
-#include "sketra/ui/dialogs.h"
 #include "support/fresh.h"
 #include "support/recording.h"
 #include "support/testdir.h"

@@ -6,7 +6,6 @@
 #include <shapefil.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 #include "sketra/base/script.h"
