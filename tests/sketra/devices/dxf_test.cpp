@@ -10,7 +10,6 @@
 #include "sketra/base/script.h"
 #include "sketra/devices/devices.h"
 #include "sketra/kernel/plot.h"
-#include "sketra/ui/dialogs.h"
 #include "support/recording.h"
 #include "support/testdir.h"
 
@@ -99,7 +98,6 @@ TEST_F(DxfTest, PlanAndPlanDxfNameTheSameFileAndTheViewStaysTurned) {
   dxf_of_view("plan.dxf");
   EXPECT_FALSE(std::filesystem::exists("plan.dxf.dxf"));
   EXPECT_FALSE(std::filesystem::exists("plan.dxf.part"));
-  EXPECT_EQ(dialogs.message_line, "DXF File done");
 }
 
 TEST_F(DxfTest, EntitiesAreAbsoluteAndSolidsCoverEveryPolygon) {
@@ -144,7 +142,6 @@ TEST_F(DxfTest, ArcPolygonHoldsFilledPolygonsOnly) {
   ASSERT_EQ(grmode(kModeArcPolygon), kModeArcPolygon);
   test_view();
   grmode(0);
-  EXPECT_EQ(dialogs.message_line, "ArcPolygon file done");
   const std::string text = read_file("areas.txt");
   EXPECT_EQ(text.substr(0, text.find("END\n") + 4),
             "           3\n"

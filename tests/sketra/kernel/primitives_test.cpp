@@ -161,27 +161,6 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   EXPECT_EQ(std::pair(i, j), std::pair(0, 0));
 }
 
-TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
-  sketra::grcomn.symfgr = 1;  // one pixel per table unit
-  // Polylines of marker `code` drawn at device (500, 500).
-  const auto marker = [&](int code) {
-    sketra::grmov2(500, 500);
-    rec().clear_calls();
-    sketra::grsymb(code);
-    return lines();
-  };
-  const auto& pal = sketra::grcomn.colour.palette;
-  EXPECT_EQ(marker(250), marker(15));  // shapes 16 ... 99 draw shape 15
-  sketra::grcolr(5);
-  marker(250);
-  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(2))]);
-  marker(-702);
-  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
-  // No marker outside the clip window.
-  sketra::grcomn.xmxcgr = 100;
-  EXPECT_TRUE(marker(2).empty());
-}
-
 // Two vertices, a vertex that is not a number or no style bit hatch
 // nothing; a U shape is hatched by the even-odd rule.
 TEST_F(DrawTest, ConcavePolygonIsHatchedByTheEvenOddRuleDegenerateOnesNot) {
