@@ -1,7 +1,7 @@
 // The X11 driver against a real X server: what is drawn into the pixmap and
 // flipped appears in the window in the right colours, key presses and
-// clicks sent with xdotool arrive as the library's codes, and a screen shot
-// of a display mode captures its window.
+// clicks sent with xdotool arrive as the library's codes, and closing the
+// window ends the run.
 //
 // The window is captured as raw RGB bytes by ImageMagick's import, run
 // from an argument vector.
@@ -16,15 +16,10 @@
 #include <vector>
 
 #include "sketra/base/fatal.h"
-#include "sketra/base/script.h"
-#include "sketra/control/control.h"
-#include "sketra/control/settings.h"
+#include "sketra/kernel/driver.h"
 #include "sketra/kernel/plot.h"
-#include "sketra/ui/dialogs.h"
-#include "sketra/ui/menus.h"
 #include "support/fresh.h"
 #include "support/run_program.h"
-#include "support/test_mode.h"
 
 // Last: Xlib's macros (None, Bool) would clash with the headers above.
 #include <X11/Xlib.h>
@@ -225,22 +220,6 @@ TEST_F(X11Test, ClosingTheWindowEndsTheRun) {
   } catch (const sketra::WindowGone& gone) {
     EXPECT_EQ(gone.status(), 0);
   }
-}
-
-// Hardcopy -> PNG in a display mode runs the capture program on the
-// mode's window and leaves a PNG of the window's size.
-TEST_F(X11Test, HardcopyPngCapturesTheWindow) {
-  sketra::grmode(0);  // the display mode opens a window of its own
-  sketra::grinit(5, 4, "sketra-shot-test", false);
-  const int width = sketra::grcomn.wndwgr[2], height = sketra::grcomn.wndwgr[3];
-  korvel::testing::TestMode mode;
-  sketra::PlotTitles titles{"Screen shot", "", "[m]", "[m]"};
-  sketra::ctrl.shot.crop = false;
-  sketra::grscpt(std::vector<std::string>{"H", "P", "X", "X"});
-  sketra::grctrl(mode.callback(), 0, titles);
-  EXPECT_EQ(sketra::dialogs.messages.back(), "screen shot to gr0000.png");
-  EXPECT_EQ(run_program({"identify", "-format", "%w %h", "gr0000.png"}).out,
-            std::to_string(width) + " " + std::to_string(height));
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
-#include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/answer_ui.h"
@@ -225,19 +224,6 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   EXPECT_EQ(commands_[0], (std::vector<std::string>{"import", "-window", "sketra-test", "-frame", "gr0000.tif"}));
   EXPECT_EQ(commands_[1].back(), "gr0000.jpg");
   EXPECT_EQ(dialogs.messages.back(), "screen shot failed: gr0000.jpg");
-}
-
-TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
-  grmode(kModeNone);
-  korvel::testing::fresh_start();
-  set_dialog_ui(&ui_);
-  grinit(5, 6, "sketra-test", false);
-  rec().clear_calls();
-  run({"X"});
-  EXPECT_EQ(rec().count(DriverCall::Open), 1);
-  EXPECT_EQ(rec().count(DriverCall::Close), 1);
-  EXPECT_EQ(grcomn.imodgr, kModeNone);
-  EXPECT_TRUE(std::filesystem::exists(kSettingsFile));
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <shapefil.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "sketra/base/script.h"
 #include "sketra/devices/devices.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/modes/common/classes.h"
 #include "sketra/ui/dialogs.h"
 #include "support/recording.h"
 #include "support/run_program.h"
@@ -161,6 +164,15 @@ std::string gdal_validity(const std::string& base) {
   return verdicts;
 }
 
+double piece_area(std::span<const float> x, std::span<const float> y) {
+  double a = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const std::size_t j = (i + 1) % x.size();
+    a += double(x[i]) * y[j] - double(x[j]) * y[i];
+  }
+  return std::fabs(a / 2);
+}
+
 TEST_F(ShapefileTest, FillsOfOneColourMergeIntoOnePolygonWithHoles) {
   open("areas", kShapePolygon);
   // Colour 1 rings colour 2 in a 3 x 3 block of squares drawn either way
@@ -213,6 +225,40 @@ TEST_F(ShapefileTest, ARegionTouchingItselfAtAVertexKeepsItsHole) {
   EXPECT_DOUBLE_EQ(s[0].ring_area(1), 100);  // the hole
   EXPECT_DOUBLE_EQ(s[0].area(), 700);
   EXPECT_EQ(gdal_validity("pinch"), "1");
+}
+
+TEST_F(ShapefileTest, ContourFillsMergeClassByClassWithTheirAreas) {
+  // A cone cut into classes at 10, 20, 30, 40: the top class lies inside
+  // the one below it. One cell spans the level 20 by a hair, is filled
+  // whole and meets its neighbours' cuts in the middle of its edges.
+  constexpr int n = 12;
+  std::vector<float> v(n * n);
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) v[size_t(j * n + i)] = 50 - 6 * std::hypot(i - 5.5f, j - 5.3f);
+  for (int k : {2 * n + 2, 3 * n + 2}) v[size_t(k)] = 19.99f;
+  for (int k : {2 * n + 3, 3 * n + 3}) v[size_t(k)] = 20.01f;
+  const float levels[] = {10, 20, 30, 40};
+  std::map<int, double> drawn;
+  open("cone", kShapePolygon);
+  for (int j = 0; j + 1 < n; ++j)
+    for (int i = 0; i + 1 < n; ++i) {
+      const int at[] = {j * n + i, j * n + i + 1, (j + 1) * n + i + 1, (j + 1) * n + i};
+      float x[4], y[4], c[4];
+      for (int k = 0; k < 4; ++k)
+        x[k] = float(at[k] % n), y[k] = float(at[k] / n), c[k] = v[size_t(at[k])];
+      class_pieces(x, y, {}, c, levels, PieceRule::fan, [&](const ClassPiece& p) {
+        const std::span<const float> px(p.x.data(), size_t(p.count)), py(p.y.data(), size_t(p.count));
+        drawn[p.colour] += piece_area(px, py);
+        grfil2(px, py, p.colour);
+      });
+    }
+  grmode(0);
+  int type = 0;
+  const std::vector<Shape> s = read_shapes("cone", type);
+  ASSERT_EQ(s.size(), drawn.size());  // one polygon per class
+  for (const Shape& shape : s) EXPECT_NEAR(shape.area(), drawn[int(shape.attribute)], 1e-6) << shape.attribute;
+  EXPECT_EQ(s[3].parts.size(), 2u);  // class 40 ... 50 around the top
+  EXPECT_EQ(gdal_validity("cone"), std::string(s.size(), '1'));
 }
 
 }  // namespace

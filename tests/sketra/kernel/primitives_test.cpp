@@ -1,7 +1,7 @@
-// Moves, draws, the polyline buffer, filled polygons, markers, texts,
-// hatching, colours and output modes, seen through the recording driver in
-// device pixels. What reaches a file device is checked through the real
-// devices (DxfTest, KeepFileTest, ShapefileTest).
+// Moves, draws, the polyline buffer, filled polygons, texts,
+// hatching, colours and drawing without an output mode, seen through the
+// recording driver in device pixels. What reaches a file device is checked
+// through the real devices (DxfTest, KeepFileTest, ShapefileTest).
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <limits>
 #include <vector>
 
-#include "sketra/kernel/device.h"
 #include "sketra/kernel/plot.h"
 #include "support/recording.h"
 
@@ -239,17 +238,6 @@ TEST_F(DrawTest, ColourChangesSetTheForegroundOnceAndStateChangesSendThePendingL
       EXPECT_EQ(calls[1].points[0], dev(150, 200));  // where the line ended
     }
   }
-}
-
-// ---------------------------------------------------------------- output modes
-
-TEST_F(DrawTest, UnsupportedModesAreReportedAndLeaveTheOutputAlone) {
-  std::vector<std::string> shown;
-  sketra::set_message_handler([&](std::string_view m) { shown.emplace_back(m); });
-  for (int mode : {7, 12, -1}) EXPECT_EQ(sketra::grmode(mode), 0);
-  EXPECT_EQ(sketra::grcomn.imodgr, 2);
-  EXPECT_EQ(shown, std::vector<std::string>(3, "Mode not currently supported"));
-  sketra::set_message_handler(nullptr);
 }
 
 TEST_F(DrawTest, WithoutAnOpenModeNothingIsDrawnAndNothingWiped) {
