@@ -50,7 +50,7 @@ class ExportTest : public korvel::testing::AppTest {
   LoadOutcome reload(const std::string& name) { return load_file(name, kLoad, {"D"}); }
 };
 
-// ---- The menu ---------------------------------------------------------------------
+// ---- The menu (its entries in a session: tests/e2e/test_export.sh) ----------------
 
 TEST_F(ExportTest, DisabledOrUnknownChoicesAndAnEmptyFileNameWriteNothing) {
   sketra::grscpt(std::vector<std::string>{"never.node"});
@@ -65,25 +65,6 @@ TEST_F(ExportTest, DisabledOrUnknownChoicesAndAnEmptyFileNameWriteNothing) {
   EXPECT_EQ(export_action(2), ExportAction::none);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);  // only the log "outp"
   EXPECT_TRUE(cpch.file_name.blank());
-}
-
-TEST_F(ExportTest, FsaveRunsEachEntryFromScriptedAnswers) {
-  origin(1000, 2000);
-  point(1000, 2000, 1, 1);
-  point(1010, 2000, 2, 2);
-  store_add_edge(1, 2);
-  grid(2, 1, 0, 0, 1, 1, {5, 6});
-  // Omit's tol: a number is taken, a word keeps the one before.
-  sketra::grscpt(std::vector<std::string>{"n", "river", "U", "pts.unstruct", "G", "g.grd", "X", "g.xyz", "?", "D",
-                                          "O", "0.5", "O", "dry"});
-  ::testing::internal::CaptureStdout();
-  for (int i = 0; i < 7; ++i) fsave();
-  ::testing::internal::GetCapturedStdout();
-  for (const char* f : {"river.node", "river.poly", "pts.unstruct", "g.grd", "g.xyz"})
-    EXPECT_TRUE(std::filesystem::exists(f)) << f;
-  EXPECT_EQ(export_settings.tol, 0.5f);
-  EXPECT_FALSE(sketra::script_pending());
-  EXPECT_EQ(cpch.file_name, "g.xyz");
 }
 
 // ---- Node and poly files --------------------------------------------------------
