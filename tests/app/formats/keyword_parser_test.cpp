@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
 
 #include "support/format_fixture.h"
 
@@ -52,22 +51,6 @@ TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLine) {
   EXPECT_EQ(line, "5 6\r");
 }
 
-TEST_F(ParserTest, TheLogGetsAHeaderPerMainInputAndTheKeywords) {
-  input(">>unstruct\n\n\nxyz\n>>\n");
-  EXPECT_EQ(next(), 4);
-  EXPECT_EQ(next(), 2);
-  sketra::unit_end_line(kLog);
-  EXPECT_EQ(next(), 0);  // ">>" ends the section
-  EXPECT_EQ(next(), 0);  // the end of the main input at level 0: the next file gets a header
-  input("move 3 4\n");
-  EXPECT_EQ(next(), 1);
-  const std::string log = this->log();
-  std::regex header("^\n/OUTPUT [ 0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}/\n\n");
-  EXPECT_TRUE(std::regex_search(log, header)) << log;
-  // Two empty lines give one in the log.
-  EXPECT_NE(log.find("/\n\n >>unstruct\n\n   xyz \n >>\n\n/OUTPUT "), std::string::npos) << log;
-}
-
 TEST_F(ParserTest, NestedIncludesUseUnits45And46AndAMissingOneIsAnError) {
   write_file("b.inc", "lines\ninclude nope.inc\n");
   write_file("a.inc", "include b.inc\nmove 1 1\n");
@@ -99,7 +82,7 @@ TEST_F(ParserTest, AnUnknownKeywordIsAnErrorBoxCountedAtTheSummaryAndAFatalError
   iierr(parser, 1, "look here", kLog);
   iierr(parser, 1, "and here", kLog);
   EXPECT_EQ(stdout_of([&] { EXPECT_EQ(iierr(parser, 0, "", kLog), 0); }), "\n***warnings   2 ->check output\n\n");
-  // A fatal error aborts the file. (A sixth error: LoaderTest LogLinesOfKeywordsAndTheSixthError.)
+  // A fatal error aborts the file. (A sixth error: LoaderTest ASixthErrorRejectsTheFileAtOnce.)
   EXPECT_EQ(stdout_of([&] { iierr(parser, 3, "broken", kLog); }), "\n>>fatal error detected -> check output\n");
   EXPECT_TRUE(parser.aborted);
 }
