@@ -1,8 +1,8 @@
 // Value classes, band pieces and contour segments: hand-computed areas,
 // area sums over all classes, the one-piece thresholds, transparency below
 // the first level, class levels from data and class colours; the legend
-// through the recording driver: clicks on the pin and the boxes, and the
-// settings dialog answered from the script queue.
+// through the recording driver: its boxes, clicks on it, and the settings
+// dialog answered from the script queue.
 
 #include "sketra/modes/common/classes.h"
 
@@ -79,14 +79,6 @@ TEST_F(ClassesTest, TriangleBandsHaveHandComputedAreas) {
   const auto a = areas(x, y, v, {0.5f}, PieceRule::triangle);
   EXPECT_NEAR(a.at(2), 0.125, 1e-6);
   EXPECT_NEAR(a.at(1), 0.375, 1e-6);
-}
-
-TEST_F(ClassesTest, FanOfASaddleCellAddsUpToTheCell) {
-  // A saddle: the centroid (value 0.5) decides the fan.
-  const auto a = areas(kSqX, kSqY, {0, 1, 0, 1}, {0.25f, 0.5f, 0.75f});
-  EXPECT_NEAR(total(a), 1.0, 1e-6);
-  EXPECT_NEAR(a.at(1), a.at(4), 1e-6);  // symmetric
-  EXPECT_NEAR(a.at(2), a.at(3), 1e-6);
 }
 
 TEST_F(ClassesTest, AreasOfAllClassesAddUpToThePolygonForRandomCells) {
@@ -301,22 +293,6 @@ TEST_F(LegendTest, BoxesTakeTheScalesColoursAndTheUsersColoursComeBack) {
   EXPECT_EQ(grcomn.colour.bank, 5);
 }
 
-TEST_F(LegendTest, PinPicksTheKeyUpAndTheNextClickPutsItDown) {
-  const KeyBox k = key_box();
-  const float pin_x = k.x + k.w - 11, pin_y = k.y + k.h - 8;  // inside the pin button
-  EXPECT_EQ(click(pin_x, pin_y), KeyClick::claimed);
-  EXPECT_TRUE(grclass.key_pinned);
-  EXPECT_EQ(click(pin_x + 200, pin_y + 100), KeyClick::claimed);
-  EXPECT_FALSE(grclass.key_pinned);
-  EXPECT_FLOAT_EQ(grcomn.display.key_x, k.x + 200);
-  EXPECT_FLOAT_EQ(grcomn.display.key_y, k.y + 100);
-  // Dropped left of the frame: held at 0.
-  click(pin_x + 200, pin_y + 100);
-  click(5, 5);
-  EXPECT_FLOAT_EQ(grcomn.display.key_x, 0);
-  EXPECT_FLOAT_EQ(grcomn.display.key_y, 0);
-}
-
 TEST_F(LegendTest, SettingsRebuildTheLevelsFromOriginAndIncrement) {
   const KeyBox k = key_box();
   grscpt(Entries{"1 5", "2 10", "3 2.5", "4 x", "5 x", "8 1", "9 2", "10 1.5", "12 0", "D"});
@@ -339,14 +315,6 @@ TEST_F(LegendTest, UnreadableFieldKeepsTheDialogOpen) {
   set_dialog_ui(nullptr);
   EXPECT_EQ(dialogs.messages.front(), "not a valid number: Origin");
   EXPECT_EQ(levels_, (std::vector<float>{7, 9, 11, 13}));
-}
-
-TEST_F(LegendTest, KeyStaysInsideThePlotArea) {
-  grcomn.display.key_x = 1e6f;
-  grcomn.display.key_y = 1e6f;
-  const KeyBox k = key_box();
-  EXPECT_LE(k.x + k.w, float(grcomn.nxingr) * 50 * grcomn.xsclgr + 0.01f);
-  EXPECT_LE(k.y + k.h, float(grcomn.nyingr) * 50 * grcomn.ysclgr + 0.01f);
 }
 
 // A key size far beyond any screen, from the settings file or the

@@ -291,13 +291,6 @@ TEST_F(AlterTest, BrokenOrOverlongPolygonInTheFileChangesNothing) {
   EXPECT_EQ(m.back(), "more than 9999 vertices in long.txt up to line 10001");
 }
 
-TEST_F(AlterTest, ReplotLeavesTheDialogWithoutQueueingAnything) {
-  korvel::testing::Person person(rec());
-  person.click("Replot");  // its hot key R belongs to Random
-  EXPECT_EQ(gralter(x_, y_, v_, {}, -9999.0f), kAlterReplot);
-  EXPECT_FALSE(script_pending());
-}
-
 TEST_F(AlterTest, RandomMovesEveryValueWithinHalfTheRangeButNoData) {
   const V before = v_;
   run({"R", "4", "D"});

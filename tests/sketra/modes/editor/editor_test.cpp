@@ -1,6 +1,6 @@
 // The point and line editor through its view callback and entry table on
-// small hand-checked stores: the edge clean-up, nearest point, distances,
-// Nearest, Label, Info, Transform, Write and every Cut option with Undo.
+// small hand-checked stores: the edge clean-up, nearest point, Transform,
+// Write and every Cut option with Undo.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/editor/editor_viewer.h"
 #include "sketra/ui/dialogs.h"
-#include "support/answer_ui.h"
 #include "support/editor_fixture.h"
 #include "support/testdir.h"
 
@@ -35,7 +34,7 @@ class EditorTest : public korvel::testing::EditorFixture {
   }
 };
 
-constexpr int kNearest = 1, kLabel = 2, kCut = 3, kTransform = 8, kWrite = 10, kInfo = 11;
+constexpr int kLabel = 2, kCut = 3, kTransform = 8, kWrite = 10;
 
 TEST_F(EditorTest, CleanUpRedirectsMergedEndsDropsDeadEdgesAndCountsSymbols) {
   // 1-2-3 a line, 4 a junction of three edges, 5 merged into 4, 6 deleted,
@@ -58,32 +57,6 @@ TEST_F(EditorTest, NearestPointIsMeasuredOnTheScreenAndSkipsDeadPoints) {
   EXPECT_EQ(dialogs.message_line, "invalid node");
   x.clear(), y.clear(), z.clear(), code.clear();
   EXPECT_EQ(igrnear(d, 0), 0);
-}
-
-TEST_F(EditorTest, SetUpReportsTheExtentsOfLivePointsOnly) {
-  survey();
-  point(5000, 5000, -9999, 0);  // deleted: not in the extent
-  ViewContext v{kViewExtents, w};
-  gredi1(v, d);
-  EXPECT_EQ(w, (std::array<double, 4>{2600000.0, 2600100.0, 1200000.0, 1200050.0}));
-}
-
-TEST_F(EditorTest, NearestShowsPositionValueNumberAndSlopeFromThePreviousPick) {
-  survey();
-  entry(kNearest, {}, 1, 1);
-  EXPECT_EQ(dialogs.message_line, "(X,Y):  2600000.00  1200000.00 z=   10.00 IPT       1 Slp   0.00%");
-  entry(kNearest, {}, 99, 1);
-  EXPECT_EQ(dialogs.message_line, "(X,Y):  2600100.00  1200000.00 z=   11.00 IPT       2 Slp  -1.00%");
-}
-
-TEST_F(EditorTest, InfoCountsLivePoints) {
-  survey();
-  code[1] = 0;
-  korvel::testing::AnswerUi ui;
-  set_dialog_ui(&ui);
-  entry(kInfo);
-  set_dialog_ui(nullptr);
-  EXPECT_EQ(ui.pages.back(), (Entries{"Nodes   =         1", "Vertices=         3", "Edges   =         2"}));
 }
 
 TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {

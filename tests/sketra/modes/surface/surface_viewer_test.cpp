@@ -1,7 +1,6 @@
 // The surface viewer through its view callback and entry table: set-up,
-// the picture on the screen against every triangle drawn, the entries
-// Nearest, Examine and area_plot, per-triangle values, and what grtrig
-// refuses; point in triangle (igrtri) and the triangle index against a scan
+// the picture on the screen against every triangle drawn, area_plot,
+// per-triangle values, and what grtrig refuses; point in triangle (igrtri) and the triangle index against a scan
 // of every triangle in stored order.
 
 #include <gtest/gtest.h>
@@ -78,23 +77,6 @@ TEST_F(SurfaceViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
     const auto [fast_fills, all_fills] = expect_same_picture(grtrs.short_cuts, [&] { draw_surface(s, levels_); });
     EXPECT_TRUE(n != 200 || fast_fills < all_fills);  // fewer polygons below a pixel
   }
-}
-
-TEST_F(SurfaceViewTest, NearestAndExamineReportOnTheTriangleAtTheCursor) {
-  SurfaceView s(hill(5, 10));
-  frame(s);
-  call(s, -1, 12, 3);  // Nearest: node 2 at (10, 0)
-  EXPECT_EQ(dialogs.messages.back(),
-            "(X,Y): 2600010.00 1200000.00 (I):       2 F:" + fmt_f(v_[1], 10, 3));
-  call(s, -2, 12, 3);
-  float f = 0;
-  igrtri(x_[1], y_[1], v_[1], x_[7], y_[7], v_[7], x_[6], y_[6], v_[6], 12, 3, f);  // triangle (2, 8, 7)
-  EXPECT_EQ(dialogs.messages.back(), "(X,Y):  2600012.00  1200003.00  F:" + fmt_f(f, 12, 2));
-  unit_flush(40);
-  EXPECT_NE(korvel::testing::read_file("outp").find(" /"), std::string::npos);
-  const std::size_t n = dialogs.messages.size();
-  call(s, -2, -50, -50);  // outside: nothing
-  EXPECT_EQ(dialogs.messages.size(), n);
 }
 
 TEST_F(SurfaceViewTest, AreaPlotGivesEachNodeAThirdOfItsTrianglesSignedAreas) {
