@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 using korvel::testing::InTempDir;
 using korvel::testing::run_program;
 using korvel::testing::read_file;
-using korvel::testing::source_path;
 using korvel::testing::write_file;
 using meshgen_test::Out;
 using Rings = std::vector<std::vector<std::array<double, 2>>>;
@@ -151,25 +150,6 @@ TEST_F(Mesh, SevenDigitCoordinatesRoundTripToTheMillimetre) {
   EXPECT_NE(text.find("1  2600128.123  1200345.678  427.615"), std::string::npos) << text.substr(0, 200);
   EXPECT_NE(text.find("4  2600128.124  1200445.321  426.999"), std::string::npos);
   meshgen_test::expect_ccw(meshgen_test::read_output("g.1"));
-}
-
-TEST_F(Mesh, KorvelExportOfTheExampleRiverMeshesCleanly) {
-  for (const char* suffix : {".node", ".poly"}) {
-    write_file(std::string("river") + suffix, read_file(source_path(std::string("tests/meshgen/data/korvel_river") + suffix)));
-  }
-  mesh("-pcqa5000Q", "river");
-  const Out m = meshgen_test::read_output("river.1");
-  meshgen_test::expect_ccw(m);
-  double worst = 180;
-  for (const auto& t : m.tri) worst = std::min(worst, meshgen_test::min_angle(m, t));
-  EXPECT_GE(worst, 20.0);
-  std::istringstream poly(read_file("river.poly"));
-  std::string line;
-  std::getline(poly, line);
-  std::getline(poly, line);
-  for (int a, b, k, mark; poly >> k >> a >> b >> mark && k <= 1418;) {
-    if (k % 50 == 0) meshgen_test::expect_segment_covered(m, a - 1, b - 1);
-  }
 }
 
 // ---------------------------------------------------------------- the command line
