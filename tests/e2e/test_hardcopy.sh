@@ -9,14 +9,16 @@
 # eXit ends the session. The DXF passes ezdxf's audit and GDAL counts its
 # entities; the keep file holds the view's records.
 #
-# Session 2, a person with mouse and keys: the same start, then a turn of
+# Session 2, a person with mouse and keys: the same start (a screen shot
+# shows the grid filled in its classes' colours), then a turn of
 # the mouse wheel zooms into the grid, Hardcopy -> DXF writes zoomed.dxf,
 # Hardcopy -> Shape with the file prefix "areas" and the field name
 # "class" typed and the shape type clicked on to Polygon writes areas.shp,
-# a screen shot shows the zoomed grid back on the screen, and eXit, the
-# set's name and the keys F, X end korvel. The zoomed drawing covers a
-# smaller area than the whole one; in the shapefile every class is one
-# polygon, valid to GDAL.
+# a screen shot shows the zoomed grid back on the screen, and eXit and the
+# set's name store it. A second gridding with a radius of 2000 m, which
+# takes long, is stopped with Escape while its bar runs and stores nothing;
+# the keys F, X end korvel. The zoomed drawing covers a smaller area than
+# the whole one; in the shapefile every class is one polygon, valid to GDAL.
 . "$(dirname "$0")/session.sh"
 points=$ex/river_points.xyz
 
@@ -86,8 +88,8 @@ click_on Grid
 click_on Invers
 click_on Apply   # the proposed geometry
 click_on Apply   # the search radius
-wait_for_menu Alter
-sleep 0.5
+wait_for_menu Alter   # the viewer's menu appears once the grid is drawn
+shot viewer
 seen=$(wc -l < "$layout")
 xdotool mousemove --window "$wid" 500 380 click 4   # the wheel zooms in
 wait_for_menu Alter
@@ -113,7 +115,22 @@ shot zoomed
 click_on eXit    # the viewer
 type_in "river"
 wait_log 'DATA STORED'
+click_on Grid
+click_on Invers
+click_on Apply   # the proposed geometry
+click_on "Search Radius[m]"
+sleep 0.3
+xdotool key --delay 30 BackSpace BackSpace BackSpace BackSpace
+xdotool type --delay 30 "2000"
+xdotool key Return
+click_on Apply
+sleep 0.3
+xdotool key Escape
+wait_log 'gridding interrupted'
 quit
+grep -qx 'DATA STORED AS NUMBER    1' outp || fail "the set was not stored"
+grep -qx 'gridding interrupted: nothing changed' outp || fail "Escape did not stop the gridding"
+! grep -q 'DATA STORED AS NUMBER    2' outp || fail "the stopped gridding stored a set"
 
 read -r errors solids lines texts < <(audit zoomed.dxf)
 echo "zoomed.dxf: $errors errors, $solids solids"
@@ -132,8 +149,11 @@ echo "areas.shp: classes by (polygons, validity):$verdicts"
 [[ "$verdicts" =~ ^\ ([0-9]+)\ 1\ 1$ ]] && [ "${BASH_REMATCH[1]}" -ge 5 ] ||
   fail "the classes are not one valid polygon each"
 
-# The screen shot: the zoomed grid in its classes' colours is back on the
-# screen after the hard copy.
+# The screen shots: the grid in its classes' colours (and their legend),
+# and back on the screen after the hard copy.
+n=$(colours viewer)
+echo "colours in the plot: $n"
+[ "$n" -gt 12 ] || fail "the grid is not filled in its classes' colours"
 n=$(colours zoomed)
 echo "colours in the plot: $n"
 [ "$n" -gt 12 ] || fail "the grid is not on the screen after the hard copy"

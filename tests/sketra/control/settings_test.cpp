@@ -138,7 +138,6 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   l[15] = "   3 /NUMBER OF X-AXIS INTERVALS";
   l[16] = "1000 /NUMBER OF Y-AXIS INTERVALS";
   l[21] = "        0.02 /SYMBOL FACTOR";
-  l[22] = "        0.05 /ZOOM FACTOR";
   l[23] = "        0.00 /SCALING FACTOR";
   l[24] = " 1       -3.00         NaN   1.0 1 /KEY";
   l[25] = "        0.01   25  103     0.010 /VECTORS";
@@ -152,7 +151,6 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   EXPECT_EQ(c.nxingr, 6);
   EXPECT_EQ(c.nyingr, kMaxIntervals);
   EXPECT_FLOAT_EQ(c.symfgr, 0.1f);
-  EXPECT_FLOAT_EQ(c.zoom, 0.1f);
   EXPECT_FLOAT_EQ(c.scaling, 1.0f);
   EXPECT_FLOAT_EQ(c.xsclgr, 0.7865f);
   EXPECT_FLOAT_EQ(c.display.key_x, 0);
@@ -194,13 +192,11 @@ TEST_F(SettingsTest, BrokenOrShortFilesKeepTheDefaultsTheyLack) {
   const std::size_t none = std::string::npos;
   const Case cases[] = {
       {"empty file", 0, none, false, false, false, false},
-      {"heading only", 1, none, false, false, false, false},
       {"ends after the interval counts", 17, none, true, true, false, false},
       {"letters for the colour modes", base.size(), 8, true, false, false, false},
       {"asterisks in a window line", base.size(), 18, true, true, false, false},
       {"title without its apostrophes", base.size(), 29, true, true, false, false},
       {"keep count unreadable", base.size(), 31, true, true, true, false},
-      {"view line unreadable", base.size(), 33, true, true, true, false},
       {"complete", base.size(), none, true, true, true, true},
   };
   for (const Case& k : cases) {

@@ -1,13 +1,21 @@
-// Loading bitmap backgrounds: the world file beside the image, the "create
-// world file" form and what a refused image reports.
+// Bitmap backgrounds: reading raw PBM and PGM files (headers with comments,
+// padding bits, 16-bit samples, files cut anywhere), world files, the cells
+// the recording driver receives; and loading them: the world file beside
+// the image, the "create world file" form and what a refused image reports.
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
 
 #include "sketra/base/script.h"
 #include "sketra/devices/bitmaps.h"
 #include "sketra/kernel/bitmap.h"
+#include "sketra/kernel/plot.h"
 #include "sketra/ui/dialogs.h"
 #include "support/fresh.h"
+#include "support/recording.h"
 #include "support/testdir.h"
 
 namespace {
@@ -15,7 +23,151 @@ namespace {
 using namespace sketra;
 using korvel::testing::read_file;
 using korvel::testing::write_file;
-using Lines = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string pgm(int w, int h, const Bytes& pixels, const std::string& between = " ") {
+  return "P5\n# made by the test\n" + std::to_string(w) + between + std::to_string(h) + "\n# grey\n255\n" +
+         std::string(pixels.begin(), pixels.end());
+}
+
+class BitmapTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  BitmapRead read(const std::string& bytes, std::size_t room = kPixelStoreCapacity) {
+    write_file("image.pgm", bytes);
+    return grbmpr("image.pgm", store_, room);
+  }
+  // Loads `bytes` into the store at (x0, y0) with pixel size d.
+  void add(const std::string& bytes, double x0, double y0, double d) {
+    BitmapRead r = grbmpr((write_file("image.pgm", bytes), "image.pgm"), grbmps.pixels, grbmps.room());
+    ASSERT_TRUE(r.ok);
+    r.bitmap.geo = {x0, y0, d, d};
+    grbmps.table.push_back(r.bitmap);
+  }
+  // Device rectangles drawn in each colour (palette entry g under colour
+  // mode 1).
+  std::map<int, std::vector<DeviceRect>> cells() {
+    std::map<int, std::vector<DeviceRect>> out;
+    for (const auto* c : rec().of(DriverCall::Rectangles))
+      for (int g = 1; g <= 13; ++g)
+        if (c->pixel == grcomn.colour.pixels[std::size_t(g)]) out[g].insert(out[g].end(), c->rects.begin(), c->rects.end());
+    return out;
+  }
+  Bytes store_;
+};
+
+TEST_F(BitmapTest, HeadersWithCommentsPaddingBitsAndWideSamples) {
+  BitmapRead r = read(pgm(3, 2, {0, 128, 255, 10, 20, 30}, "\n# between\n"));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.bitmap.type, kBitmapPgm);
+  EXPECT_EQ(store_, (Bytes{0, 128, 255, 10, 20, 30}));
+  // P4: ten pixels a row in two bytes; the six padding bits are dropped.
+  store_.clear();
+  r = read(std::string("P4 10 2\n") + std::string("\xA5\xFF\x40\x00", 4));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.bitmap.maxval, 13);
+  EXPECT_EQ(store_, (Bytes{13, 6, 13, 6, 6, 13, 6, 13, 13, 13, 6, 13, 6, 6, 6, 6, 6, 6, 6, 6}));
+  // 16-bit samples are read two bytes each and scaled.
+  store_.clear();
+  r = read(std::string("P5 2 1 65535\n") + std::string("\xFF\xFF\x80\x00", 4));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(store_, (Bytes{255, 127}));
+  EXPECT_EQ(r.bitmap.maxval, 255);
+}
+
+TEST_F(BitmapTest, BadHeadersAndShortFilesNeverReadPastTheirEnd) {
+  EXPECT_FALSE(read("GIF89a").ok);  // the reports of these two: BitmapLoadTest below
+  EXPECT_FALSE(read("P6 1 1 255\n\x01\x02\x03").ok);
+  for (const char* bad : {"P5 0 4 255\n", "P5 4 4 0\n", "P5 4 4 70000\n", "P5 -4 4 255\n", "P5 4x 4 255\n",
+                          "P5 99999999999999999999 4 255\n"}) {
+    const BitmapRead r = read(bad);
+    EXPECT_FALSE(r.ok) << bad;
+    EXPECT_EQ(r.report, (std::vector<std::string>{">>error: bad size or grey range in bitmap header"})) << bad;
+  }
+  EXPECT_TRUE(store_.empty());
+  // Cut at every byte: refused, or the complete rows it holds.
+  const std::string whole = pgm(4, 3, Bytes(12, 7));
+  for (std::size_t n = 0; n <= whole.size(); ++n) {
+    store_.clear();
+    const BitmapRead r = read(whole.substr(0, n));
+    const std::size_t data = n > whole.size() - 12 ? n - (whole.size() - 12) : 0;
+    EXPECT_EQ(r.ok, data >= 4) << n;
+    if (r.ok) {
+      EXPECT_EQ(r.bitmap.height, int(data / 4)) << n;
+    }
+    EXPECT_EQ(store_.size(), r.ok ? std::size_t(r.bitmap.height) * 4 : 0u) << n;
+  }
+  // Only the rows that fit into the store are kept.
+  store_.clear();
+  EXPECT_EQ(read(whole, 9).bitmap.height, 2);
+}
+
+TEST_F(BitmapTest, WorldFilesInOrderAndExactAfterARoundTrip) {
+  write_file("ortho.wld", "2\n0\n0\n-2\n10\n20\n");
+  write_file("ortho.tfw", "0.5\n0.0\n0.0\n-0.25\n2600000.0\n1200000.0\n");
+  EXPECT_EQ(find_world_file("ortho.pgm"), "ortho.tfw");
+  const auto g = read_world_file("ortho.tfw");
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->dy, 0.25);
+  EXPECT_EQ(g->x0, 2600000.0);
+  const BitmapGeometry fine{2600000.125, 1199999.0625, 0.125, 0.03};
+  ASSERT_TRUE(write_world_file("fine.wld", fine));
+  const auto back = read_world_file("fine.wld");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->x0, fine.x0);
+  EXPECT_EQ(back->y0, fine.y0);
+  EXPECT_EQ(float(back->dx), 0.125f);
+  EXPECT_EQ(float(back->dy), 0.03f);
+  // A pixel size of 0 or a short file is no geometry.
+  write_file("flat.wld", "0\n0\n0\n-1\n0\n0\n");
+  EXPECT_FALSE(read_world_file("flat.wld"));
+  write_file("short.wld", "1\n0\n0\n");
+  EXPECT_FALSE(read_world_file("short.wld"));
+}
+
+TEST_F(BitmapTest, GreyLevelsBecomeColouredCellsInOneBatchPerLevel) {
+  use_unit_mapping();
+  // Three pixels of 100 units: black, mid grey, white; centres at x = 50,
+  // 150, 250 and y = 950.
+  add(pgm(3, 1, {0, 128, 255}), 50, 950, 100);
+  grcomn.colour.mode = 2;
+  rec().clear_calls();
+  draw_bitmaps(kBitmapBackground);
+  const auto c = cells();
+  EXPECT_EQ(c.size(), 2u);  // white is not drawn
+  EXPECT_EQ(c.at(13), (std::vector<DeviceRect>{{0, 0, 100, 100}}));
+  EXPECT_EQ(c.at(grey_level(128, 255)), (std::vector<DeviceRect>{{100, 0, 100, 100}}));
+  EXPECT_EQ(grcomn.colour.mode, 2);
+  EXPECT_EQ(rec().count(DriverCall::Rectangles), 2);
+  // Foreground bitmaps are not drawn with the background.
+  rec().clear_calls();
+  draw_bitmaps(kBitmapForeground);
+  EXPECT_EQ(rec().count(DriverCall::Rectangles), 0);
+}
+
+TEST_F(BitmapTest, LargeImagesAreSampledAndTheSamplesFollowThePan) {
+  use_unit_mapping();
+  // 3000 x 10 pixels of one unit, alternating black and white columns:
+  // the window of 1000 units takes every 2nd pixel, all of them black.
+  Bytes px(30000);
+  for (std::size_t i = 0; i < px.size(); ++i) px[i] = (i % 3000) % 2 ? 255 : 0;
+  add(pgm(3000, 10, px), 0, 999, 1);
+  rec().clear_calls();
+  draw_bitmaps(kBitmapBackground);
+  auto c = cells();
+  ASSERT_EQ(c.size(), 1u);
+  ASSERT_FALSE(c[13].empty());
+  EXPECT_EQ(c[13].front().h, 2);
+  EXPECT_EQ(c[13].front().w, 1001);  // one run, cut to the window's last column
+  // Panned by an odd number of units the samples stay on the even (black)
+  // pixels: sampling from the window's edge would find white ones.
+  grcomn.xmingr = grcomn.xmncgr = 3, grcomn.xmaxgr = grcomn.xmxcgr = 1003;
+  rec().clear_calls();
+  draw_bitmaps(kBitmapBackground);
+  c = cells();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[13].front().x, 0);
+  EXPECT_EQ(c[13].front().w, 1001);
+}
 
 class BitmapLoadTest : public korvel::testing::FreshState {
  protected:
@@ -27,7 +179,7 @@ class BitmapLoadTest : public korvel::testing::FreshState {
 };
 
 TEST_F(BitmapLoadTest, FormWritesAWorldFileThatReloadsTheSameGeometry) {
-  grscpt(Lines{"1 2600000.125", "2 1200000.5", "3 0.125", "4 0.25", "D"});
+  grscpt(std::vector<std::string>{"1 2600000.125", "2 1200000.5", "3 0.125", "4 0.25", "D"});
   ASSERT_TRUE(grbitmap(2, "ortho.pgm", 3));
   EXPECT_EQ(dialogs.messages.back(), "create world file");
   EXPECT_EQ(read_file("ortho.wld"), "   0.125\n    0.00\n    0.00\n   -0.25\n 2600000.125\n  1200000.50\n");
@@ -43,12 +195,12 @@ TEST_F(BitmapLoadTest, FormWritesAWorldFileThatReloadsTheSameGeometry) {
 }
 
 TEST_F(BitmapLoadTest, CancelledOrInvalidGeometryAddsNothing) {
-  grscpt(Lines{"cancel"});
+  grscpt(std::vector<std::string>{"cancel"});
   EXPECT_FALSE(grbitmap(2, "ortho.pgm", 2));
-  grscpt(Lines{"3 0", "D"});
+  grscpt(std::vector<std::string>{"3 0", "D"});
   EXPECT_FALSE(grbitmap(2, "ortho.pgm", 2));
   EXPECT_EQ(dialogs.messages.back(), "invalid geometry: not added");
-  grscpt(Lines{"3 wide", "D"});
+  grscpt(std::vector<std::string>{"3 wide", "D"});
   EXPECT_FALSE(grbitmap(2, "ortho.pgm", 2));
   EXPECT_TRUE(grbmps.table.empty());
   EXPECT_TRUE(grbmps.pixels.empty());

@@ -173,15 +173,4 @@ TEST_F(KeepFileTest, BlankKeepPrefixLeavesTheOutputModeAlone) {
   EXPECT_TRUE(std::filesystem::exists("plan.kep"));
 }
 
-TEST(SuffixTest, TestsAndReplacesTheLastSuffix) {
-  std::string a = "river.kep  ", b = "river", c = "a.b.pgm";
-  EXPECT_EQ(igrsuffx(a, ".kep", 0), 1);
-  EXPECT_EQ(igrsuffx(b, ".kep", 0), 0);
-  EXPECT_EQ(igrsuffx(c, ".kep", 0), 0);
-  igrsuffx(b, ".wld", 1);
-  igrsuffx(c, ".wld", 1);
-  EXPECT_EQ(b, "river.wld");
-  EXPECT_EQ(c, "a.b.wld");
-}
-
 }  // namespace

