@@ -1,6 +1,6 @@
-// The Edit entry: the choice list, Unstructured and the store compacted
-// after it, the grid viewer on a work column, and Save, Save as and Ignore
-// when a value changed.
+// The store (capacity, columns, grid nodes) and the Edit entry: the choice
+// list, Unstructured and the store compacted after it, and Save, Save as and
+// Ignore when a value changed.
 
 #include "app/edit.h"
 
@@ -83,6 +83,44 @@ TEST_F(EditTest, TheSaveMenuAfterAChange) {
   for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
   EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "I"}), EditResult::ignored);
   EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "no room for another set");
+}
+
+// ---- The store ----------------------------------------------------------------------
+
+TEST_F(EditTest, TheStoreNeverPassesItsCapacity) {
+  cin1.maxp = 2;
+  EXPECT_TRUE(store_add_point(0, 0, 0, 1));
+  EXPECT_TRUE(store_add_point(1, 1, 1, 1));
+  EXPECT_FALSE(store_add_point(2, 2, 2, 1));
+  EXPECT_EQ(cin1.np, 2);
+  store_set_np(5);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(EditTest, TheStoreResizesEveryColumnTogether) {
+  store_set_np(4);
+  EXPECT_EQ(cin.code.size(), 4u);
+  EXPECT_TRUE(store_add_edge(1, 4));
+  EXPECT_TRUE(store_consistent());
+  store_set_np(3);  // the edge now names a missing point
+  EXPECT_FALSE(store_consistent());
+  store_set_nseg(0);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(EditTest, TheStoresGridNodesFollowTheRotatedGeometry) {
+  GridGeometry& g = cin1.set(2);
+  g = GridGeometry{100, 200, 10, 5, 3, 2, 90};
+  store_grid_nodes(2);
+  ASSERT_EQ(cin.gx.size(), 6u);
+  // Node (2,1): one step along i, turned 90 degrees clockwise: x unchanged, y - 10.
+  EXPECT_NEAR(cin.gx[1], 100.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[1], 190.0f, 0.01f);
+  // Node (1,2): one step along j: x + 5.
+  EXPECT_NEAR(cin.gx[3], 105.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[3], 200.0f, 0.01f);
+  EXPECT_EQ(cin1.set(1).nx, 0);  // each set keeps its own record
 }
 
 }  // namespace

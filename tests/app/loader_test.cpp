@@ -1,3 +1,5 @@
+// The loader: plain and keyword files, the load dialog, grids, refusals and
+// capacities; value tables go to the section viewer at the end of their load.
 #include "app/loader.h"
 
 #include <gtest/gtest.h>
@@ -5,13 +7,16 @@
 #include <array>
 #include <cmath>
 
+#include "sketra/modes/section/section_viewer.h"
 #include "support/answer_ui.h"
 #include "support/app_fixture.h"
 
 namespace {
 
-using korvel::testing::write_file;
 using namespace korvel;
+using korvel::testing::example_path;
+using korvel::testing::read_file;
+using korvel::testing::write_file;
 
 class LoaderTest : public korvel::testing::AppTest {
  protected:
@@ -182,6 +187,28 @@ TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
   ASSERT_EQ(tables.size(), 2u);
   EXPECT_EQ(tables[1].first, 4);
   EXPECT_TRUE(said("found    3 values, sum is       60.00"));
+}
+
+// With the window open, value tables go to the section viewer at the end
+// of their load: at their own co-ordinates whatever survey was loaded
+// before, and the store keeps what the viewer changed.
+class TableViewerTest : public korvel::testing::AppWindowTest {};
+
+TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
+  ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);
+  sketra::grvalu8("XORGR", 2600000.0);
+  // Stat of the second curve, saved; then its last node moved 1 m up; leave.
+  ASSERT_EQ(load_file(example_path("river_table.unstruct").string(), kAdd,
+                      {"#22 363.706 422.3", "S", "stat.txt", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
+            LoadOutcome::loaded);
+  EXPECT_EQ(read_file("stat.txt").substr(0, 84),
+            "ITEM   2\nnodes=             24\nmean=         420.000\nmedian=       420.000\n"
+            "std.dev.=");
+  const auto& e = sketra::ctrl.extents;
+  EXPECT_NEAR(e[0], 0.442, 1e-3);
+  EXPECT_NEAR(e[3], 426.9, 1e-3);
+  EXPECT_FLOAT_EQ(cin.y[48], 423.3f);  // the last value of the second table
+  EXPECT_EQ(sketra::grcomn.xorgr, 2600000.0);
 }
 
 TEST_F(LoaderTest, UnreadableTableParametersRejectTheFile) {

@@ -1,10 +1,13 @@
-// TRIANGLE node and poly files: reading, writing, and the round trip.
+// TRIANGLE node, poly and element files: reading, writing, the round trips,
+// and every way an element file can be wrong, including a file cut at every
+// byte.
 #include "app/formats/triangle_files.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
+#include "app/formats/element_file.h"
 #include "support/format_fixture.h"
 
 namespace {
@@ -21,6 +24,10 @@ class TriangleFilesTest : public korvel::testing::FormatTest {
   }
   FileResult read_poly(const std::string& text, const NodeFile& nodes, std::int32_t first = 0) {
     return read_poly_file(open("n.poly", text), "n.poly", first, nodes, sink, poly);
+  }
+  ElementFile read_elements(const std::string& text, std::int64_t base = 1, std::int64_t count = 5,
+                            std::int64_t capacity = 39200000) {
+    return read_element_file(open("m.ele", text), capacity, base, count, quiet);
   }
   VectorSink sink;
   PolyEdges poly;
@@ -133,6 +140,51 @@ TEST_F(TriangleFilesTest, NodesAndEdgesComeBackFromTheirFiles) {
     EXPECT_EQ(sink.z[i], z[i]) << i;
   }
   EXPECT_EQ(sink.edges, edges);
+}
+
+// What the writer wrote comes back; a file of nodes numbered from 0 with
+// comments and attributes is read as well.
+TEST_F(TriangleFilesTest, ElementsRoundTripAndNodesNumberedFromZero) {
+  const std::vector<Triangle> tri = {{1, 2, 3}, {2, 4, 3}, {4, 5, 3}};
+  TextOut o = out("m.ele");
+  ASSERT_TRUE(write_element_file(o, tri, quiet).ok);
+  ElementFile e = read_elements(read_file("m.ele"));
+  ASSERT_EQ(e.status, ElementStatus::ok);
+  EXPECT_EQ(e.triangles, tri);
+  e = read_elements("# mesh\n2 3 1\n\n0 0 1 2 7.5\n1 1 3 2 # last\n", 0, 4);
+  ASSERT_EQ(e.status, ElementStatus::ok);
+  EXPECT_EQ(e.triangles, (std::vector<Triangle>{{1, 2, 3}, {2, 4, 3}}));
+}
+
+TEST_F(TriangleFilesTest, BadElementFilesSayWhy) {
+  EXPECT_EQ(read_elements("2 6 0\n").status, ElementStatus::bad_header);  // second-order triangles
+  EXPECT_EQ(read_elements("two 3\n").status, ElementStatus::bad_header);
+  EXPECT_EQ(read_elements("4 3 0\n", 1, 5, 3).status, ElementStatus::too_many);
+  ElementFile e = read_elements("3 3 0\n1 1 2 3\n2 2 x 3\n3 1 2 3\n");
+  EXPECT_EQ(e.status, ElementStatus::bad_line);
+  EXPECT_EQ(e.bad_line, 2);
+  EXPECT_TRUE(e.triangles.empty());
+  // A node number the node file does not have (numbered 1 ... 5).
+  e = read_elements("2 3 0\n1 1 2 3\n2 2 6 3\n");
+  EXPECT_EQ(e.status, ElementStatus::bad_line);
+  EXPECT_EQ(e.bad_line, 2);
+  EXPECT_EQ(read_elements("2 3 0\n1 0 2 3\n2 2 4 3\n").status, ElementStatus::bad_line);
+  e = read_elements("3 3 0\n1 1 2 3\n");
+  EXPECT_EQ(e.status, ElementStatus::short_file);
+  EXPECT_EQ(e.expected, 3);
+  EXPECT_EQ(e.triangles.size(), 1u);
+}
+
+TEST_F(TriangleFilesTest, AnElementFileCutAtAnyByteIsRefusedOrComplete) {
+  const std::string whole = "3 3 0\n1 1 2 3\n2 2 4 3\n3 4 5 3\n";
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    const ElementFile e = read_elements(whole.substr(0, n));
+    if (e.status == ElementStatus::ok) {
+      EXPECT_EQ(e.triangles.size(), 3u) << n;  // only the last line end is missing
+    } else {
+      EXPECT_TRUE(e.triangles.empty() || e.status == ElementStatus::short_file) << n;
+    }
+  }
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
-// The Mesh menu with the real generator and with stand-ins that fail.
+// The mesh store, reading a mesh whole or not at all, and the Mesh menu with
+// the real generator and with stand-ins that fail. (The next name is
+// meshgen's: tests/meshgen/command_test.cpp.)
+#include "app/mesh/mesh.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
-#include "app/mesh/mesh.h"
 #include "sketra/base/script.h"
 #include "sketra/control/control.h"
 #include "sketra/kernel/plot.h"
@@ -15,9 +17,9 @@
 
 namespace {
 
+using namespace korvel;
 using korvel::testing::read_file;
 using korvel::testing::write_file;
-using namespace korvel;
 
 // A 40 m by 20 m reach with its rim as segments, far from the origin.
 const char* kSurveyNode =
@@ -179,6 +181,77 @@ TEST_F(MeshMenuTest, ShowLeavesThePlotOriginAsItWas) {
   EXPECT_EQ(sketra::grvalu8("XORGR"), 2600000.5);
   EXPECT_EQ(sketra::grvalu8("YORGR"), 1200000.25);
   EXPECT_FALSE(sketra::script_pending());  // the viewer took its answer
+}
+
+// ---- The mesh store --------------------------------------------------------------
+
+const char* kSurveyEle = "2 3 0\n1 1 2 3\n2 1 3 4\n";
+
+TEST_F(MeshMenuTest, TheStoreReadsNodesSegmentsAndElementsRelativeToTheFirstNode) {
+  write_file("river.ele", kSurveyEle);
+  MeshStore m;
+  NoProgress none;
+  ASSERT_TRUE(read_mesh("river", m, none).ok);
+  EXPECT_DOUBLE_EQ(m.ynorig, 5300000.0);
+  EXPECT_EQ(m.xn, (std::vector<float>{0, 40, 40, 0, 20, 10}));
+  EXPECT_EQ(m.yn, (std::vector<float>{0, 0, 20, 20, 10, 5}));
+  EXPECT_EQ(m.zn, (std::vector<float>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(m.iele, (std::vector<Triangle>{{1, 2, 3}, {1, 3, 4}}));
+  EXPECT_EQ(m.isegm, (std::vector<std::int32_t>{1, 2, 2, 3, 3, 4, 4, 1}));
+  write_file("river.ele", "1 6\n1 1 2 3 1 2 3\n");  // six-node elements are no triangles
+  ASSERT_TRUE(read_mesh("river", m, none).ok);
+  EXPECT_EQ(m.nele, 0);
+  EXPECT_TRUE(m.iele.empty());
+}
+
+TEST_F(MeshMenuTest, TheStoreNamesBadFilesWithTheirLine) {
+  struct Case {
+    const char* file;
+    const char* text;
+    const char* message;
+  } cases[] = {
+      // (the node and poly readers' other refusals: triangle_files_test)
+      {"river.node", "0 2 0 0\n", "no nodes in river.node"},
+      {"river.ele", "2 3\n1 1 2 3\n2 1 3\n", "short element line at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n2 1 3 7\n", "node number out of range at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n2 0 3 4\n", "node number out of range at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n", "river.ele: 1 of 2 elements found"},
+  };
+  for (const Case& c : cases) {
+    write_file("river.node", kSurveyNode);
+    write_file("river.ele", kSurveyEle);
+    write_file(c.file, c.text);
+    MeshStore m;
+    NoProgress none;
+    FileResult res = read_mesh("river", m, none);
+    EXPECT_FALSE(res.ok) << c.text;
+    EXPECT_EQ(res.message, c.message);
+    EXPECT_EQ(res.file, c.file);
+  }
+}
+
+TEST_F(MeshMenuTest, OpenReadsTheChosenFileAndAFailedReadChangesNothing) {
+  write_file("river.ele", kSurveyEle);
+  open_river();
+  EXPECT_EQ(mod_mesh.mesh_name, "river");
+  EXPECT_EQ(sketra::dialogs.message_line, "found         2 elements");
+
+  write_file("river.ele", "2 3\n1 1 2 3\n2 1 3 7\n");  // the re-read of the same name fails
+  mod_mesh.i_mesh = 4;
+  EXPECT_FALSE(mesh_read());
+  EXPECT_EQ(sketra::dialogs.message_line, "node number out of range at line 3 of river.ele");
+  EXPECT_EQ(mod_mesh.nele, 2);
+  EXPECT_EQ(mod_mesh.node, 6);
+  EXPECT_EQ(mod_mesh.i_mesh, 4);
+  EXPECT_EQ(mod_mesh.iele.size(), 2u);
+
+  // A node file of the same count under another name gives that name.
+  write_file("other.node", kSurveyNode);
+  mod_mesh.mesh_name = "gone";
+  sketra::grscpt(std::vector<std::string>{"other.node"});
+  ASSERT_TRUE(mesh_read());
+  EXPECT_EQ(mod_mesh.mesh_name, "other");
+  EXPECT_EQ(mod_mesh.nele, 0);
 }
 
 }  // namespace
