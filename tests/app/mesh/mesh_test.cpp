@@ -210,7 +210,7 @@ TEST_F(MeshMenuTest, TheStoreNamesBadFilesWithTheirLine) {
     const char* text;
     const char* message;
   } cases[] = {
-      // (the node and poly readers' other refusals: triangle_files_test)
+      // (the node and poly readers' other refusals: MeshFilesTest)
       {"river.node", "0 2 0 0\n", "no nodes in river.node"},
       {"river.ele", "2 3\n1 1 2 3\n2 1 3\n", "short element line at line 3 of river.ele"},
       {"river.ele", "2 3\n1 1 2 3\n2 1 3 7\n", "node number out of range at line 3 of river.ele"},
