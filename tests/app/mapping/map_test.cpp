@@ -247,11 +247,6 @@ TEST_F(MapTest, TinFillsExactlyTheNodesOfItsSet) {
   EXPECT_FLOAT_EQ(cin.value[1][1 * 3 + 2], 10 + 10 + 5);  // (10, 5) on the first triangle
   EXPECT_FLOAT_EQ(cin.value[1][2 * 3 + 0], 40);           // (0, 10) on the second
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3}));
-  // A grid of one node is refused and cancels the gridding.
-  cin1.set(2) = GridGeometry{0, 0, 5, 5, 1, 1, 0};
-  store_grid_nodes(2);
-  EXPECT_EQ(run({"X"}, 2), 0);
-  EXPECT_EQ(cin.value[1].size(), 9u);
 }
 
 // (A finished Tin stored as a set: tests/e2e/test_surface.sh.)
