@@ -220,8 +220,6 @@ TEST_F(Mesh, BadInputGivesOneLineNamingFileAndLineStatusOneAndNoFiles) {
   const char* node3 = "3 2 0 0\n1 0 0\n2 1 0\n3 0 1\n";
   const char* mesh_ele = "1 3 0\n1 1 2 3\n";
   const std::vector<BadCase> cases = {
-      {"truncated", {{"t.node", "4 2 0 0\n1 0 0\n# comment\n2 1 0\n"}}, "-q",
-       "t.node:5: the file ends before vertex 3 of 4"},
       {"no vertex", {{"t.node", node3}, {"t.poly", "0 2 0 0\n1 0\n1 1 9\n"}}, "-pq",
        "t.poly:3: segment 1 names vertex 9, which does not exist"},
       {"duplicate", {{"t.node", "3 2 0 0\n1 0 0\n2 1 0 # x\n3 0 0\n"}}, "-q",
@@ -229,7 +227,6 @@ TEST_F(Mesh, BadInputGivesOneLineNamingFileAndLineStatusOneAndNoFiles) {
       {"nan", {{"t.node", "3 2 0 0\n1 0 0\n2 nan 0\n3 0 1\n"}}, "-q", "t.node:3: x 'nan' is not a finite number"},
       {"area count", {{"t.node", node3}, {"t.ele", mesh_ele}, {"t.area", "2\n1 0.1\n2 0.1\n"}}, "-rqa",
        "t.area:1: the count 2 differs from the 1 elements of the mesh"},
-      {"missing", {}, "-pq", "t.node: cannot open the file"},
       {"dimension", {{"t.node", "3 3 0 0\n"}}, "-q", "t.node:1: dimension 3 is not 2"},
       {"range", {{"t.node", "3 2 0 0\n1 0 0\n2 1e16 0\n3 0 1\n"}}, "-q",
        "t.node:3: co-ordinates beyond 1e15 are out of range"},

@@ -80,7 +80,6 @@ TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {
   EXPECT_EQ(entry(kTransform, {"3 90", "4 2600100", "5 1199900", "D"}), ViewRequest::replot);
   EXPECT_NEAR(x[2], 150, 1e-3);
   EXPECT_NEAR(y[2], -100, 1e-3);
-  EXPECT_EQ(entry(kTransform, {"3 0", "D"}), ViewRequest::none);  // nothing to do
   EXPECT_EQ(entry(kTransform, {"1 1e30", "D"}), ViewRequest::none);
   EXPECT_EQ(dialogs.message_line, "bad value for Xmove[m]");
   EXPECT_NEAR(x[2], 150, 1e-3);
@@ -297,14 +296,6 @@ TEST_F(AlterMoveTest, OperatorAppliesInsideAPolygonAndToAllLivePoints) {
   alter({"O", "?4", "D"});
   EXPECT_EQ(dialogs.message_line, "unknown operation: ?4");
   EXPECT_EQ(gredst.cop, "=0.5");
-}
-
-TEST_F(AlterMoveTest, ReadAppliesEachOperationToThePolygonsAfterIt) {
-  point(5, 5, 10), point(25, 5, 10), point(50, 50, 10);
-  std::ofstream("ops.txt") << "FILL =1\n1000 2000\n1010 2000\n1010 2010\n1000 2010\n\n"
-                              "FILL +5\n1020 2000\n1030 2000\n1030 2010\n1020 2010\n";
-  alter({"R", "ops.txt"});
-  EXPECT_EQ(z, (V{1, 15, 10}));
 }
 
 TEST_F(AlterMoveTest, FunctionTakesZFromTheTableOfAbsoluteX) {

@@ -250,9 +250,7 @@ TEST_F(ContourViewTest, InquireInputNodeAndSection) {
   // Section at 5 m spacing: 6 samples on the first segment, 8 on the
   // second, and the end vertex at station 70.
   EXPECT_NE(o.find("       25.00" + fmt_f(grloct_at(g, 25, 50).value, 12, 3)), std::string::npos) << o;
-  EXPECT_NE(o.find("       65.00" + fmt_f(grloct_at(g, 30, 85).value, 12, 3)), std::string::npos);
   EXPECT_NE(o.find("       70.00" + fmt_f(grloct_at(g, 30, 90).value, 12, 3)), std::string::npos);
-  EXPECT_FLOAT_EQ(grcnt.spacing, 5);
   EXPECT_FLOAT_EQ(grcnt.dist, 70);
   // The page after the section is the section's own table, not the sum
   // curve of the grid.

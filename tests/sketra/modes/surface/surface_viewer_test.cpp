@@ -215,16 +215,6 @@ TEST(TriangleIndex, FindsTheLowestNumberedTriangleAsAScanDoes) {
   EXPECT_GT(found, 2000);
 }
 
-TEST(TriangleIndex, PerTriangleValuesAreTheFoundTrianglesOwn) {
-  Mesh m = mesh(5, 1);
-  std::vector<float> per(m.t.size());
-  for (std::size_t k = 0; k < per.size(); ++k) per[k] = float(k);
-  SurfaceData s{m.x, m.y, per, m.t, true};
-  const auto hit = TriangleIndex(s).find(m.x[0], m.y[0]);
-  ASSERT_TRUE(hit.found());
-  EXPECT_EQ(hit.value, float(hit.triangle));
-}
-
 // ---------------------------------------------------------------- Inquire
 
 constexpr double kX0 = 2600000, kY0 = 1200000;
