@@ -215,9 +215,8 @@ TEST_F(ClassesTest, EveryClassOfAScaleHasAColourOfItsOwn) {
     ScaleType scale;
     int column, classes;
   };
-  const Case cases[] = {{ScaleType::grey, 1, 20},    {ScaleType::grey, 1, 25},     {ScaleType::grey, 1, kMaxClasses},
-                        {ScaleType::uniform, 7, 9}, {ScaleType::uniform, 7, 12}, {ScaleType::uniform, 1, kMaxClasses},
-                        {ScaleType::uniform, 9, 30}};
+  const Case cases[] = {{ScaleType::grey, 1, 20},   {ScaleType::grey, 1, kMaxClasses}, {ScaleType::uniform, 7, 9},
+                        {ScaleType::uniform, 7, 12}, {ScaleType::uniform, 1, kMaxClasses}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(int(c.scale)) + " column " + std::to_string(c.column) + " classes " +
                  std::to_string(c.classes));
@@ -532,10 +531,6 @@ class AlterTest : public korvel::testing::ViewerTest {
   int run(const Entries& e) {
     grscpt(e);
     return gralter(x_, y_, v_, {}, -9999.0f);
-  }
-  std::string output() {
-    unit_close(kOutputUnit);
-    return korvel::testing::read_file("outp");
   }
   V x_, y_, v_;
 };

@@ -23,7 +23,7 @@ using namespace sketra;
 using Lines = std::vector<std::string>;
 
 // Cells of the viewer's entries in the control menu.
-constexpr int kAlter = 1, kHide = 2, kNearest = 3, kOrigine = 8, kDirection = 11;
+constexpr int kAlter = 1, kHide = 2, kNearest = 3, kOrigine = 8;
 
 class SectionViewTest : public korvel::testing::WithRecordingDriver {
  protected:
@@ -183,11 +183,6 @@ TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLin
   EXPECT_EQ(grcomn.xorgr, 2600000.0);
   EXPECT_EQ(grcomn.ikeygr, 0);
   EXPECT_EQ(dialogs.messages.front(), "too many lines in GRKLIN");
-  // "<-->" negates the options word and leaves.
-  grscpt(Lines{"#" + std::to_string(13 + kDirection)});
-  options = 12;
-  grklin(l, Lines(120, "line"), titles, -1, options);
-  EXPECT_EQ(options, -12);
 }
 
 }  // namespace
