@@ -1,10 +1,10 @@
 // Value classes, band pieces and contour segments: hand-computed areas,
 // area sums over all classes, the one-piece thresholds, transparency below
 // the first level, class levels from data and class colours; the legend
-// through the recording driver: its boxes, clicks on it, and the settings
-// dialog answered from the script queue. Point in polygon on edges and
-// vertices, polygon files with captions, separators and capacity, cursor
-// digitising answered by the script; operations, the random number
+// through the recording driver: clicks on it, the size it is drawn at, and
+// the settings dialog answered from the script queue. Point in polygon on
+// edges and vertices, polygon files with captions, separators and capacity,
+// cursor digitising answered by the script; operations, the random number
 // generator and the Alter dialog answered from the script queue.
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <cmath>
 #include <map>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -256,18 +255,6 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
     levels_ = {400, 402, 404, 406};
     set_class_count(4);
   }
-  // Fill colours of the class boxes of a drawn key, lowest class first.
-  std::vector<unsigned long> box_fills() {
-    rec().clear_calls();
-    int imcol = 5;
-    grkey2(levels_, 1, imcol);
-    std::vector<unsigned long> fills;
-    for (const auto* c : rec().of(DriverCall::Polygon))
-      if (c->points.size() == 4) fills.push_back(c->pixel);
-    // The first four-cornered polygon is the key's white background.
-    if (!fills.empty()) fills.erase(fills.begin());
-    return fills;
-  }
   // A click at pixel-mode position (x, y), handed over in world units.
   KeyClick click(float x, float y) {
     grcomn.xcrsgr = float(x / grcomn.xfacgr + grcomn.xmingr);
@@ -277,23 +264,6 @@ class LegendTest : public korvel::testing::WithRecordingDriver {
   }
   std::vector<float> levels_;
 };
-
-// The colours of every scale are checked on the class palette above; the
-// key draws its boxes in them and gives the user's colour mode and bank back.
-TEST_F(LegendTest, BoxesTakeTheScalesColoursAndTheUsersColoursComeBack) {
-  grclass.scale = ScaleType::rainbow;
-  const auto fills = box_fills();
-  ASSERT_EQ(fills.size(), 5u);
-  EXPECT_EQ(std::set<unsigned long>(fills.begin(), fills.end()).size(), 5u);
-  grclass.transparent_below = 1;  // the first box white
-  const auto open = box_fills();
-  EXPECT_EQ(open[0], 0xFFFFFFu);
-  EXPECT_NE(open[1], 0xFFFFFFu);
-  grclass.scale = ScaleType::none;
-  for (unsigned long p : box_fills()) EXPECT_EQ(p, 0xFFFFFFu);
-  EXPECT_EQ(grcomn.colour.mode, 2);
-  EXPECT_EQ(grcomn.colour.bank, 5);
-}
 
 TEST_F(LegendTest, SettingsRebuildTheLevelsFromOriginAndIncrement) {
   const KeyBox k = key_box();
