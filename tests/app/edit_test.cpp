@@ -41,17 +41,6 @@ TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColourAndLeavesTh
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
 }
 
-TEST_F(EditTest, DeletingAVertexDropsItsEdgesAndRenumbersTheRest) {
-  for (int i = 0; i < 4; ++i) store_add_point(float(10 * i), 0, float(i), 101);
-  store_add_edge(1, 2), store_add_edge(2, 3), store_add_edge(3, 4);
-  // Cut (cell 16), Vertex at point 2, Done, eXit.
-  EXPECT_EQ(run({"U", "#16", "V 10 1", "D", "X"}), EditResult::unstructured);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin.x, (std::vector<float>{0, 20, 30}));
-  EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}}));
-  EXPECT_TRUE(store_consistent());
-}
-
 TEST_F(EditTest, CompactionDropsEdgesToRemovedPointsAndFollowsMerges) {
   for (int i = 0; i < 5; ++i) store_add_point(float(i), 0, 0, 102);
   cin.code[1] = 0;   // deleted
@@ -62,14 +51,6 @@ TEST_F(EditTest, CompactionDropsEdgesToRemovedPointsAndFollowsMerges) {
   EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}, {1, 3}}));
   EXPECT_EQ(cin1.nseg, 2);
   EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(EditTest, UnchangedGridReturnsWithoutTheSaveMenu) {
-  one_set();
-  // Nothing is queued after eXit: a save menu would wait for input.
-  EXPECT_EQ(run({"2", "X"}), EditResult::unchanged);
-  EXPECT_EQ(cin.gx, (std::vector<float>{0, 10, 20, 0, 10, 20}));
-  EXPECT_EQ(cin.gy, (std::vector<float>{0, 0, 0, 10, 10, 10}));
 }
 
 // A value changed in the viewer (Alter, Operation), then the save menu:

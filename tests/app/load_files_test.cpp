@@ -1,10 +1,9 @@
-// The loader's side of the node, 2DM, text triangle, shapefile and DXF
-// readers: what reaches the store, the messages, the dialogs, and files
-// rejected as a whole.
+// The loader's side of the node, text triangle and DXF readers: what reaches
+// the store, the messages, the dialogs, and files rejected as a whole. (2DM:
+// Mesh2dmTest and MapTest; shapefiles: ShapefileLoadTest.)
 #include "app/load_files.h"
 
 #include <gtest/gtest.h>
-#include <shapefil.h>
 
 #include "support/app_fixture.h"
 
@@ -15,11 +14,10 @@ using korvel::testing::write_file;
 
 class LoadFilesTest : public korvel::testing::AppTest {
  protected:
-  // Loads `name` (written with `text` unless that is empty) with standard
-  // output captured.
+  // Writes `text` to `name` and loads it with standard output captured.
   LoadOutcome quietly(const std::string& name, const std::string& text, int mode = kLoad,
                       std::vector<std::string> answers = {"D"}) {
-    if (!text.empty()) write_file(name, text);
+    write_file(name, text);
     ::testing::internal::CaptureStdout();
     LoadOutcome r = load_file(name, mode, std::move(answers));
     ::testing::internal::GetCapturedStdout();
@@ -83,35 +81,6 @@ TEST_F(LoadFilesTest, TextTrianglesGetTheFinishingStepAndTheirNotes) {
   cin1.maxp = 5;
   load_text("f.3ds", "0 0 1\n1 0 1\n0 1 1\n5 5 5\n6 5 5\n5 6 5\n");
   EXPECT_NE(log().find(" ignored triangles (store full):         1\n"), std::string::npos);
-}
-
-TEST_F(LoadFilesTest, TwoDmNodesTakeTheirOriginOrFollowThePointsThere) {
-  const char* mesh = "MESH2D\nND 1 2600000 1200000 400\nND 2 2600010 1200000 401\nE3T 1 1 2 1 1\n";
-  EXPECT_EQ(load_text("w.2dm", mesh), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.xorig, 2600000.0);
-  EXPECT_EQ(code(2), 1);
-  EXPECT_EQ(message(0), "found nodes:       2");
-  load_text("a.xyz", "2599990 1199990 1\n");
-  EXPECT_EQ(load_text("w.2dm", mesh, kAdd), LoadOutcome::loaded);
-  EXPECT_EQ(ax(3), 2600010.0);
-  EXPECT_EQ(cin1.xorig, 2599990.0);
-}
-
-TEST_F(LoadFilesTest, ShapefilePartsBecomeChains) {
-  load_text("a.xyz", "2600000 1200000 7\n");
-  SHPHandle h = SHPCreate("r", SHPT_ARCZ);
-  double xs[] = {2600010, 2600020, 2600030}, ys[] = {1200000, 1200000, 1200005}, zs[] = {1, 2, 3};
-  for (int k = 0; k < 2; ++k) {
-    SHPObject* o = SHPCreateSimpleObject(SHPT_ARCZ, 3 - k, xs, ys, zs);
-    SHPWriteObject(h, -1, o);
-    SHPDestroyObject(o);
-  }
-  SHPClose(h);
-  EXPECT_EQ(quietly("r.shp", "", kAdd), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 6);
-  EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}, {3, 4}, {5, 6}}));
-  EXPECT_EQ(z(4), 3.0f);
-  EXPECT_EQ(message(0), "found        6 points (        3 edges)");
 }
 
 // ---- DXF -------------------------------------------------------------------------------

@@ -77,14 +77,6 @@ TEST_F(MapTest, ElementFilesThatDoNotFitMapNothing) {
   EXPECT_EQ(sketra::ctrl.view_calls, 0);
 }
 
-TEST_F(MapTest, LastFileNeitherNodesNorMeshSaysSo) {
-  // "node" in the name is not a node file: the suffix decides.
-  ASSERT_EQ(load_text("pts.node.xyz", "1000 2000 1\n1001 2001 2\n1002 2002 3\n"), LoadOutcome::loaded);
-  run({});
-  EXPECT_NE(log().find("Map: the last file loaded is no node file and no 2dm mesh"), std::string::npos);
-  EXPECT_TRUE(ui_.prompts_seen.empty());
-}
-
 TEST_F(MapTest, MeshWithQuadrilateralsIsSplitAsTheReaderDoes) {
   write_file("m.2dm",
              "MESH2D\nND 1 0 0 1\nND 2 10 0 2\nND 3 10 10 3\nND 4 0 10 4\nND 5 20 0 5\n"

@@ -48,18 +48,4 @@ TEST_F(StoreTest, GridNodesFollowTheRotatedGeometry) {
   EXPECT_EQ(cin1.set(1).nx, 0);  // each set keeps its own record
 }
 
-TEST(TextField, FixedWidthBlankPaddedComparedWithoutTrailingBlanks) {
-  sketra::Text<8> t("abc");
-  EXPECT_EQ(t.view(), "abc     ");
-  EXPECT_TRUE(t == "abc");
-  EXPECT_TRUE(t == "abc   ");
-  EXPECT_FALSE(t == "ab");
-  t.set("a very long text");
-  EXPECT_EQ(t.view(), "a very l");
-  t[0] = '-';
-  EXPECT_EQ(t.str(), "- very l");
-  t.clear();
-  EXPECT_TRUE(t.blank());
-}
-
 }  // namespace

@@ -1,5 +1,6 @@
-// XYZ points: the two grid XYZ writers, and their lists read back by the
-// point section reader (whose other cases the loader's tests cover).
+// XYZ points: the grid XYZ writer, its list read back by the point section
+// reader, and broken point files. (The grid points writer's layout: nodes.xyz
+// in tests/e2e/test_contour.sh.)
 #include "app/formats/xyz.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <set>
 #include <sstream>
 
-#include "sketra/base/textfmt.h"
 #include "support/format_fixture.h"
 #include "support/load_cases.h"
 
@@ -64,34 +64,10 @@ TEST_F(XyzTest, GridXyzReadsBackAsThePointsItWrote) {
   }
 }
 
-TEST_F(XyzTest, GridPointsWriteDataAndTheEmptyRimDisplacedAtRandom) {
-  // 4 x 3 nodes, data only at node (1, 1): its three empty neighbours are
-  // written with the no-data value, nodes farther away are not.
-  std::vector<float> x, y, v(12, -9999.0f);
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 4; ++i) x.push_back(10.0f * float(i)), y.push_back(10.0f * float(j));
-  v[0] = 7.5f;
-  const GridNodesView g{x, y, v, 4, 3, 4, -9999.0f};
-  float r = 0.5f;
-  TextOut o = out("n.xyz");
-  ASSERT_TRUE(write_grid_points(o, g, {2600000.0, 1200000.0}, 4, [&r] { return r; }, quiet).ok);
-  EXPECT_EQ(read_file("n.xyz"),
-            "  2600000.00  1200000.00      7.500\n"
-            "  2600000.00  1200010.00  -9999.000\n"
-            "  2600010.00  1200000.00  -9999.000\n"
-            "  2600010.00  1200010.00  -9999.000\n");
-  float seq[] = {0.0f, 1.0f};
-  int k = 0;
-  o = out("d.xyz");
-  ASSERT_TRUE(write_grid_points(o, g, {}, 4, [&] { return seq[k++ % 2]; }, quiet).ok);
-  EXPECT_EQ(read_file("d.xyz").substr(0, 36), "       -2.00        2.00      7.500\n");
-}
-
 // Point files are read wholly or rejected naming the line: never a value
 // taken from the next record, never a point at infinity.
 TEST_F(LoadCaseTest, PointFilesWithBrokenRecordsAreRejectedNamingTheLine) {
   const LoadCase cases[] = {
-      {"a record spanning lines that completes it", {{"s.txt", ">>unstruct\nxyz\n1 2\n3\n4 5 6\n"}}, 4, {}, ""},
       {"a short record at the end of the file", {{"e.xyz", "1 2 3\n4 5\n"}}, kRejected, {},
        "record with too few values at line 2 of e.xyz"},
       {"infinity", {{"i.xyz", "1 2 3\ninf 2 3\n"}}, kRejected, {}, "value that is not a finite number at line 2 of i.xyz"},
