@@ -23,7 +23,7 @@ using namespace sketra;
 using Lines = std::vector<std::string>;
 
 // Cells of the viewer's entries in the control menu.
-constexpr int kAlter = 1, kHide = 2, kNearest = 3, kOrigine = 8, kDirection = 11;
+constexpr int kAlter = 1, kHide = 2, kOrigine = 8;
 
 class SectionViewTest : public korvel::testing::WithRecordingDriver {
  protected:
@@ -120,9 +120,7 @@ TEST_F(SectionViewTest, MonotoneTablesGiveTheScansFirstMatch) {
   }
 }
 
-TEST_F(SectionViewTest, PicksFindTheNearestNodeAndItsLine) {
-  run(kNearest, 19, 2.2f);
-  EXPECT_EQ(dialogs.message_line, "(X,Y)      20.000       2.000 Line  2 Pnt   2");
+TEST_F(SectionViewTest, HideAndAlterPickTheNearestNodeAndItsLine) {
   EXPECT_EQ(run(kHide, 40, 3), ViewRequest::replot);
   EXPECT_EQ(style_[1], -202);
   // Alter picks from every line but the first: the click at the first
@@ -183,11 +181,6 @@ TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLin
   EXPECT_EQ(grcomn.xorgr, 2600000.0);
   EXPECT_EQ(grcomn.ikeygr, 0);
   EXPECT_EQ(dialogs.messages.front(), "too many lines in GRKLIN");
-  // "<-->" negates the options word and leaves.
-  grscpt(Lines{"#" + std::to_string(13 + kDirection)});
-  options = 12;
-  grklin(l, Lines(120, "line"), titles, -1, options);
-  EXPECT_EQ(options, -12);
 }
 
 }  // namespace
