@@ -1,6 +1,6 @@
-// The Edit entry: the choice list, Unstructured and the store compacted
-// after it, the grid viewer on a work column, and Save, Save as and Ignore
-// when a value changed.
+// The store (capacity, columns, grid nodes) and the Edit entry: the choice
+// list, Unstructured and the store compacted after it, and Save, Save as and
+// Ignore when a value changed.
 
 #include "app/edit.h"
 
@@ -41,17 +41,6 @@ TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColourAndLeavesTh
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
 }
 
-TEST_F(EditTest, DeletingAVertexDropsItsEdgesAndRenumbersTheRest) {
-  for (int i = 0; i < 4; ++i) store_add_point(float(10 * i), 0, float(i), 101);
-  store_add_edge(1, 2), store_add_edge(2, 3), store_add_edge(3, 4);
-  // Cut (cell 16), Vertex at point 2, Done, eXit.
-  EXPECT_EQ(run({"U", "#16", "V 10 1", "D", "X"}), EditResult::unstructured);
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin.x, (std::vector<float>{0, 20, 30}));
-  EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}}));
-  EXPECT_TRUE(store_consistent());
-}
-
 TEST_F(EditTest, CompactionDropsEdgesToRemovedPointsAndFollowsMerges) {
   for (int i = 0; i < 5; ++i) store_add_point(float(i), 0, 0, 102);
   cin.code[1] = 0;   // deleted
@@ -62,14 +51,6 @@ TEST_F(EditTest, CompactionDropsEdgesToRemovedPointsAndFollowsMerges) {
   EXPECT_EQ(cin.seg, (std::vector<Edge>{{2, 3}, {1, 3}}));
   EXPECT_EQ(cin1.nseg, 2);
   EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(EditTest, UnchangedGridReturnsWithoutTheSaveMenu) {
-  one_set();
-  // Nothing is queued after eXit: a save menu would wait for input.
-  EXPECT_EQ(run({"2", "X"}), EditResult::unchanged);
-  EXPECT_EQ(cin.gx, (std::vector<float>{0, 10, 20, 0, 10, 20}));
-  EXPECT_EQ(cin.gy, (std::vector<float>{0, 0, 0, 10, 10, 10}));
 }
 
 // A value changed in the viewer (Alter, Operation), then the save menu:
@@ -102,6 +83,44 @@ TEST_F(EditTest, TheSaveMenuAfterAChange) {
   for (int k = 2; k <= kMaxSets; ++k) cin1.set(k) = cin1.set(1), cin.value[size_t(k - 1)] = cin.value[0];
   EXPECT_EQ(run({"2", "A", "O", "=0", "A", "D", "X", "#2", "I"}), EditResult::ignored);
   EXPECT_EQ(sketra::dialogs.messages[sketra::dialogs.messages.size() - 2], "no room for another set");
+}
+
+// ---- The store ----------------------------------------------------------------------
+
+TEST_F(EditTest, TheStoreNeverPassesItsCapacity) {
+  cin1.maxp = 2;
+  EXPECT_TRUE(store_add_point(0, 0, 0, 1));
+  EXPECT_TRUE(store_add_point(1, 1, 1, 1));
+  EXPECT_FALSE(store_add_point(2, 2, 2, 1));
+  EXPECT_EQ(cin1.np, 2);
+  store_set_np(5);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(EditTest, TheStoreResizesEveryColumnTogether) {
+  store_set_np(4);
+  EXPECT_EQ(cin.code.size(), 4u);
+  EXPECT_TRUE(store_add_edge(1, 4));
+  EXPECT_TRUE(store_consistent());
+  store_set_np(3);  // the edge now names a missing point
+  EXPECT_FALSE(store_consistent());
+  store_set_nseg(0);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(EditTest, TheStoresGridNodesFollowTheRotatedGeometry) {
+  GridGeometry& g = cin1.set(2);
+  g = GridGeometry{100, 200, 10, 5, 3, 2, 90};
+  store_grid_nodes(2);
+  ASSERT_EQ(cin.gx.size(), 6u);
+  // Node (2,1): one step along i, turned 90 degrees clockwise: x unchanged, y - 10.
+  EXPECT_NEAR(cin.gx[1], 100.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[1], 190.0f, 0.01f);
+  // Node (1,2): one step along j: x + 5.
+  EXPECT_NEAR(cin.gx[3], 105.0f, 0.01f);
+  EXPECT_NEAR(cin.gy[3], 200.0f, 0.01f);
+  EXPECT_EQ(cin1.set(1).nx, 0);  // each set keeps its own record
 }
 
 }  // namespace

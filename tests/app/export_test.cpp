@@ -50,7 +50,7 @@ class ExportTest : public korvel::testing::AppTest {
   LoadOutcome reload(const std::string& name) { return load_file(name, kLoad, {"D"}); }
 };
 
-// ---- The menu ---------------------------------------------------------------------
+// ---- The menu (its entries in a session: tests/e2e/test_export.sh) ----------------
 
 TEST_F(ExportTest, DisabledOrUnknownChoicesAndAnEmptyFileNameWriteNothing) {
   sketra::grscpt(std::vector<std::string>{"never.node"});
@@ -67,46 +67,20 @@ TEST_F(ExportTest, DisabledOrUnknownChoicesAndAnEmptyFileNameWriteNothing) {
   EXPECT_TRUE(cpch.file_name.blank());
 }
 
-TEST_F(ExportTest, FsaveRunsEachEntryFromScriptedAnswers) {
-  origin(1000, 2000);
-  point(1000, 2000, 1, 1);
-  point(1010, 2000, 2, 2);
-  store_add_edge(1, 2);
-  grid(2, 1, 0, 0, 1, 1, {5, 6});
-  // Omit's tol: a number is taken, a word keeps the one before.
-  sketra::grscpt(std::vector<std::string>{"n", "river", "U", "pts.unstruct", "G", "g.grd", "X", "g.xyz", "?", "D",
-                                          "O", "0.5", "O", "dry"});
-  ::testing::internal::CaptureStdout();
-  for (int i = 0; i < 7; ++i) fsave();
-  ::testing::internal::GetCapturedStdout();
-  for (const char* f : {"river.node", "river.poly", "pts.unstruct", "g.grd", "g.xyz"})
-    EXPECT_TRUE(std::filesystem::exists(f)) << f;
-  EXPECT_EQ(export_settings.tol, 0.5f);
-  EXPECT_FALSE(sketra::script_pending());
-  EXPECT_EQ(cpch.file_name, "g.xyz");
-}
-
 // ---- Node and poly files --------------------------------------------------------
 
-TEST_F(ExportTest, BoundaryMarkersComeFromTheTwoLowestBitsOfTheCode) {
+// Boundary markers are the two lowest bits of the code; hole files short of
+// their count or without one still give a readable poly file; a poly name
+// that is the node file is refused.
+TEST_F(ExportTest, MarkersHoleFilesAndPolyNamesOfNodePoly) {
   origin(0, 0);
-  const int codes[] = {0, 4, 100, 1, 2, 3, 101};
-  for (int c : codes) point(1, 1, 0, c);
-  ASSERT_TRUE(export_to(ExportFormat::node_poly, "m.node"));
-  auto l = lines_of("m.node");
-  ASSERT_EQ(l.size(), 9u);
-  std::string markers;
-  for (int i = 1; i <= 7; ++i) markers += l[std::size_t(i)].back();
-  EXPECT_EQ(markers, "1110000");
-}
-
-// Hole files short of their count or without one still give a readable
-// poly file; a poly name that is the node file is refused.
-TEST_F(ExportTest, HoleFilesAndPolyNamesOfNodePoly) {
-  origin(0, 0);
-  point(0, 0, 0, 1);
-  point(1, 0, 0, 1);
+  for (int c : {0, 4, 100, 1, 2, 3, 101}) point(1, 1, 0, c);
   store_add_edge(1, 2);
+  ASSERT_TRUE(export_to(ExportFormat::node_poly, "m.node"));
+  const auto l = lines_of("m.node");
+  std::string markers;
+  for (std::size_t i = 1; i <= 7; ++i) markers += l[i].back();
+  EXPECT_EQ(markers, "1110000");
   write_file("a.hole", "3\n1 5 5\n");  // promises three holes, holds one
   ASSERT_TRUE(export_to(ExportFormat::node_poly, "a.node"));
   auto a = lines_of("a.poly");
@@ -116,14 +90,12 @@ TEST_F(ExportTest, HoleFilesAndPolyNamesOfNodePoly) {
 
   write_file("b.hole", "\n\n");
   ASSERT_TRUE(export_to(ExportFormat::node_poly, "b.node"));
-  auto b = lines_of("b.poly");
-  ASSERT_EQ(b.size(), 5u);
-  EXPECT_EQ(b[3], "           0");
+  EXPECT_EQ(lines_of("b.poly")[3], "           0");
   EXPECT_EQ(sketra::dialogs.message_line, "no hole count in b.hole");
 
   EXPECT_FALSE(export_to(ExportFormat::node_poly, "x.poly"));
   EXPECT_EQ(sketra::dialogs.message_line, "write failed: x.poly (it is the node file)");
-  EXPECT_EQ(lines_of("x.poly").front(), "         2  2  1  1 ");  // the node file stays
+  EXPECT_EQ(lines_of("x.poly").front(), "         7  2  1  1 ");  // the node file stays
 }
 
 // ---- Unstruct ------------------------------------------------------------------------

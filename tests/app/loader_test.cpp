@@ -1,3 +1,8 @@
+// The loader: plain and keyword files, the load dialog, grids, value tables
+// (in the section viewer at the end of their load), refusals and
+// capacities; and its side of the node, text triangle and DXF readers: what
+// reaches the store, the messages, the dialogs, and files rejected as a
+// whole. (2DM: MeshFilesTest and MapTest; shapefiles: ShapefileLoadTest.)
 #include "app/loader.h"
 
 #include <gtest/gtest.h>
@@ -5,13 +10,17 @@
 #include <array>
 #include <cmath>
 
+#include "app/load_files.h"
+#include "sketra/modes/section/section_viewer.h"
 #include "support/answer_ui.h"
 #include "support/app_fixture.h"
 
 namespace {
 
-using korvel::testing::write_file;
 using namespace korvel;
+using korvel::testing::example_path;
+using korvel::testing::read_file;
+using korvel::testing::write_file;
 
 class LoaderTest : public korvel::testing::AppTest {
  protected:
@@ -25,6 +34,19 @@ class LoaderTest : public korvel::testing::AppTest {
     EXPECT_EQ(person.forms_seen.size(), 1u) << answers[0];
     sketra::set_dialog_ui(nullptr);
   }
+  // Writes `text` to `name` and loads it with standard output captured.
+  LoadOutcome quietly(const std::string& name, const std::string& text, int mode = kLoad,
+                      std::vector<std::string> answers = {"D"}) {
+    write_file(name, text);
+    ::testing::internal::CaptureStdout();
+    LoadOutcome r = load_file(name, mode, std::move(answers));
+    ::testing::internal::GetCapturedStdout();
+    return r;
+  }
+  static std::string message(std::size_t back) {
+    const auto& m = sketra::dialogs.messages;
+    return m.size() > back ? m[m.size() - 1 - back] : std::string();
+  }
 };
 
 // ---- Plain scan ------------------------------------------------------------------
@@ -33,19 +55,14 @@ TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
   EXPECT_EQ(load_text("survey.xyz", "2600123.456 1200456.789 401.25\n2600130.0 1200460.5 402\n2600140 1200470 -9999\n"),
             LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 2);
-  EXPECT_EQ(cin1.nseg, 0);
   EXPECT_DOUBLE_EQ(cin1.xorig, 2600123.456);
   EXPECT_DOUBLE_EQ(cin1.yorig, 1200456.789);
   EXPECT_EQ(cplot.clip, 1);  // the load dialog turned it on; it was off while reading
-  EXPECT_NEAR(ax(2), 2600130.0, 0.001);
   EXPECT_NEAR(ay(2), 1200460.5, 0.001);
-  EXPECT_EQ(cin.x[0], 0.0f);
   EXPECT_EQ(z(1), 401.25f);
-  EXPECT_EQ(code(1), 1);
   EXPECT_EQ(code(2), 1);
   EXPECT_EQ(sketra::dialogs.messages.back(), "found        2 points (        0 edges)");
   EXPECT_EQ(published_origin.x, 2600123.456);
-  EXPECT_TRUE(store_consistent());
 }
 
 // Each plain layout: the points kept and the edges between consecutive
@@ -62,8 +79,6 @@ TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
   const Case cases[] = {
       {"commas, a comment between records", "c.xyz", "1,2,3\n# pause\n4 5 6\n", 2, {}, 4},
       {"lines after plain points", "mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n", 4, {{3, 4}}, 5},
-      {"xyzi start markers", "banks.xyzi", "0 0 1 1\n1 0 1 0\n2 0 1 0\n0 5 1 1\n1 5 1 0\n", 5,
-       {{1, 2}, {2, 3}, {4, 5}}, 1},
       // The first record's I value is the start marker, whatever it is; the
       // one-point line at (5, 5) joins the line that starts after it.
       {"xyzi reversed markers", "r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n", 5,
@@ -83,34 +98,6 @@ TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
 }
 
 // ---- Keyword mode -------------------------------------------------------------------
-
-TEST_F(LoaderTest, UnstructFileWithItemColorLinesAndPoints) {
-  std::string text =
-      ">>unstruct\n"
-      "item 'Rhine reach'\n"
-      "color 3\n"
-      "lines /\n"
-      "100.0 200.0 5.0 1\n"
-      "110.0 200.0 6.0 0\n"
-      "xyz / bed points\n"
-      "105.0 210.0 4.5 /\n"
-      ">>\n";
-  EXPECT_EQ(load_text("r.unstruct", text, kLoad, {}), LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 3);
-  EXPECT_EQ(cin1.nseg, 1);
-  EXPECT_EQ(cpch.item.str(), "Rhine reach");
-  EXPECT_EQ(code(1), 301);  // colour from the file: no dialog
-  EXPECT_EQ(code(3), 301);
-  EXPECT_EQ(reader.icolor, -1);
-  EXPECT_EQ(cin1.xorig, 110.0);  // a line takes the origin from the record read last
-  EXPECT_EQ(ax(3), 105.0);
-  std::string log = this->log();
-  EXPECT_NE(log.find(" >>unstruct\n   item   Rhine reach\n   color    3\n   lines   1  2  3  4\n"
-                     "found        2 points (        1 edges)\n   xyz   1  2  3\n"
-                     "found        3 points (        1 edges)\n >>\n"),
-            std::string::npos)
-      << log;
-}
 
 // Keywords and load-dialog answers that place the points: the running
 // distance of "xy" as z, chosen columns of records that span lines, "move"
@@ -205,7 +192,6 @@ TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
   EXPECT_EQ(z(2), 12.5f);
   EXPECT_NEAR(ax(3), 2600000.0 - 2000.0, 1e-3);  // without locate: x0 = -1000 km
   EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
-  EXPECT_EQ(reader.ncs, 2);
   EXPECT_NE(log().find("   cs  'P1      '   1.500    0.50\n"), std::string::npos) << log();
   EXPECT_TRUE(said("found        2 sections"));
 }
@@ -214,15 +200,32 @@ TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
   EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 2 1 2.0 1.0 1 0\n10 1\n20 2\n30 3\ntable\n5 6\n", kLoad, {}),
             LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin.x[0], 3.0f);   // 2 * 1 + 1
-  EXPECT_EQ(cin.y[2], 30.0f);
-  EXPECT_EQ(code(1), 0);
+  EXPECT_EQ(cin.x[0], 3.0f);  // 2 * 1 + 1
   ASSERT_EQ(tables.size(), 2u);
-  EXPECT_EQ(tables[0].name, "ITEM   1");
-  EXPECT_EQ(tables[0].count, 3);
   EXPECT_EQ(tables[1].first, 4);
   EXPECT_TRUE(said("found    3 values, sum is       60.00"));
-  EXPECT_NE(log().find("     3.000    10.000\n"), std::string::npos);
+}
+
+// With the window open, value tables go to the section viewer at the end
+// of their load: at their own co-ordinates whatever survey was loaded
+// before, and the store keeps what the viewer changed.
+class TableViewerTest : public korvel::testing::AppWindowTest {};
+
+TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
+  ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);
+  sketra::grvalu8("XORGR", 2600000.0);
+  // Stat of the second curve, saved; then its last node moved 1 m up; leave.
+  ASSERT_EQ(load_file(example_path("river_table.unstruct").string(), kAdd,
+                      {"#22 363.706 422.3", "S", "stat.txt", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
+            LoadOutcome::loaded);
+  EXPECT_EQ(read_file("stat.txt").substr(0, 84),
+            "ITEM   2\nnodes=             24\nmean=         420.000\nmedian=       420.000\n"
+            "std.dev.=");
+  const auto& e = sketra::ctrl.extents;
+  EXPECT_NEAR(e[0], 0.442, 1e-3);
+  EXPECT_NEAR(e[3], 426.9, 1e-3);
+  EXPECT_FLOAT_EQ(cin.y[48], 423.3f);  // the last value of the second table
+  EXPECT_EQ(sketra::grcomn.xorgr, 2600000.0);
 }
 
 TEST_F(LoaderTest, UnreadableTableParametersRejectTheFile) {
@@ -327,20 +330,11 @@ TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
   EXPECT_TRUE(store_consistent());
 }
 
-TEST_F(LoaderTest, NoFileChosenChangesNothing) {
-  load_text("a.xyz", "1 2 3\n");
-  cpch.file_name.clear();
-  EXPECT_EQ(load(kLoad), LoadOutcome::nothing);
-  EXPECT_EQ(cin1.np, 1);
-  cpch.file_name.set("missing.xyz");
-  EXPECT_EQ(load(kLoad), LoadOutcome::nothing);
-  EXPECT_EQ(sketra::dialogs.message_line, "File not found: missing.xyz");
-  EXPECT_EQ(cin1.np, 1);
-}
-
 // ---- Grids --------------------------------------------------------------------------------
 
-TEST_F(LoaderTest, EsriGridBecomesTheOnlySetPlacedByThePointsOrigin) {
+// A grid added to a store with points is placed by their origin, and keeps
+// its absolute place when a later load moves the origin.
+TEST_F(LoaderTest, AGridKeepsItsAbsolutePlaceWhateverTheOrigin) {
   load_text("a.xyz", "1 2 3\n");
   EXPECT_EQ(load_text("dem.asc",
                       "ncols 3\nnrows 2\nxllcorner 2600000\nyllcorner 1200000\ncellsize 25\n"
@@ -349,18 +343,16 @@ TEST_F(LoaderTest, EsriGridBecomesTheOnlySetPlacedByThePointsOrigin) {
             LoadOutcome::loaded);
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin1.np, 1);
-  const GridGeometry& g = cin1.set(1);
-  EXPECT_EQ(g.nx, 3);
-  EXPECT_EQ(g.ny, 2);
-  EXPECT_EQ(g.dx, 25.0f);
-  EXPECT_EQ(g.dy, 25.0f);
-  // Added to a store with points, the grid is placed relative to their origin.
   EXPECT_EQ(cin1.xorig, 1.0);
-  EXPECT_EQ(double(g.x0) + cin1.xorig, 2600000.0);
-  EXPECT_EQ(double(g.y0) + cin1.yorig, 1200000.0);
-  ASSERT_EQ(cin.gx.size(), 6u);
-  EXPECT_EQ(double(cin.gx[2]) + cin1.xorig, 2600050.0);
-  EXPECT_EQ(double(cin.gy[3]) + cin1.yorig, 1200025.0);
+  auto expect_in_place = [] {
+    EXPECT_EQ(double(cin1.set(1).x0) + cin1.xorig, 2600000.0);
+    EXPECT_EQ(double(cin.gx[2]) + cin1.xorig, 2600050.0);
+    EXPECT_EQ(double(cin.gy[3]) + cin1.yorig, 1200025.0);
+  };
+  expect_in_place();
+  load_text("p.xyz", "3500 3000 1\n", kLoad);
+  ASSERT_EQ(cin1.xorig, 3500.0);
+  expect_in_place();
 }
 
 // A keyword grid into an empty store, then a grid followed by points in one
@@ -369,11 +361,8 @@ TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
   EXPECT_EQ(load_text("g.txt", ">>grid\nnx 2\nny 2\nxllcorner 10\nyllcorner 20\ndx 1\ndy 2\nitem 'depth'\n1 2\n3 4\n",
                       kLoad, {}),
             LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 0);
-  EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4}));
   EXPECT_EQ(cpch.set_name[0], "depth");  // the grid keeps its item name
-  EXPECT_NE(log().find(" >>grid\nreading grid file\n   nx        2\n"), std::string::npos) << log();
   EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin1.np, 1);
@@ -393,25 +382,10 @@ TEST_F(LoaderTest, PointsAddedAfterAGridShareItsOriginExactly) {
   EXPECT_NEAR(double(cin1.set(1).x0) + cin1.xorig, 2600128.37, 1e-9);
 }
 
-// A grid keeps its absolute place when a later load moves the store origin.
-TEST_F(LoaderTest, AGridKeepsItsPlaceWhenTheOriginMoves) {
-  load_text("g.asc", "ncols 2\nnrows 2\nxllcorner 1000.13\nyllcorner 500.25\ncellsize 2\n1 2\n3 4\n", kLoad, {});
-  ASSERT_EQ(cin1.xorig, 1000.13);
-  load_text("p.xyz", "3500 3000 1\n", kLoad);
-  ASSERT_EQ(cin1.xorig, 3500.0);
-  EXPECT_NEAR(double(cin1.set(1).x0) + cin1.xorig, 1000.13, 1e-3);
-  EXPECT_NEAR(double(cin1.set(1).y0) + cin1.yorig, 500.25, 1e-3);
-  EXPECT_NEAR(double(cin.gx[1]) + cin1.xorig, 1002.13, 1e-3);
-  EXPECT_NEAR(double(cin.gy[2]) + cin1.yorig, 502.25, 1e-3);
-}
-
-// The keyword echo: keywords without parameters leave their log line to
-// what follows; a sixth error rejects the file at once, before the keyword
-// list, and the next file is read afresh.
-TEST_F(LoaderTest, LogLinesOfKeywordsAndTheSixthError) {
-  load_text("b.txt", ">>unstruct\nbedlevel\n0 0 1 1\n1 0 1 0\nboundary\nxyz\n5 5 5\n");
-  EXPECT_NE(log().find("   bedlevel found        2 points (        1 edges)\n   boundary \n   xyz"), std::string::npos)
-      << log();
+// A sixth error rejects the file at once, before the keyword list, and the
+// next file is read afresh.
+TEST_F(LoaderTest, ASixthErrorRejectsTheFileAtOnce) {
+  load_text("b.txt", "0 0 1\n1 0 1\n5 5 5\n");
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(load_text("bad.txt", ">>unstruct\na\nb\nc\nd\ne\nf\nxyz\n1 2 3\n", kAdd), LoadOutcome::rejected);
   EXPECT_NE(::testing::internal::GetCapturedStdout().find(">>program aborted after 5 errors\n"), std::string::npos);
@@ -434,6 +408,106 @@ TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
   EXPECT_EQ(cin1.set(1).nx, 2);
+}
+
+const char* kNodes = "4 2 1 1\n1 2600100.5 1200200.25 401.5 1\n2 2600110.5 1200200.25 402 0\n"
+                     "3 2600110.5 1200210.25 403 1\n4 2600100.5 1200210.25 404 0\n";
+const char* kPoly = "0 2 1 0\n3 1\n1 1 2 1\n2 2 3 1\n3 4 1 1\n0\n";
+
+TEST_F(LoaderTest, NodeFilesBringThePolyEdgesNumberedAfterThePointsThere) {
+  write_file("river.poly", kPoly);
+  EXPECT_EQ(load_text("river.node", kNodes, kLoad, {}), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.xorig, 2600100.5);
+  EXPECT_EQ(ay(3), 1200210.25);
+  EXPECT_EQ(code(1), 0);  // no finishing step: the code is icol, colour 0
+  EXPECT_EQ(message(1), "found         4 points");
+  EXPECT_EQ(message(0), "found         3 edges");
+  EXPECT_EQ(load_text("river.node", kNodes, kAdd, {}), LoadOutcome::loaded);
+  EXPECT_EQ(edge(6), (Edge{8, 5}));
+  EXPECT_EQ(load_text("m.node", "1 2 0 0\n1 10 20\n", kLoad, {}), LoadOutcome::loaded);
+  EXPECT_EQ(message(0), "no poly file found");
+  write_file("v.poly", "2 2 0 0\n1 0 0\n2 1 1\n1 0\n1 1 2\n");
+  EXPECT_EQ(load_text("v.node", "2 2 0 0\n1 0 0\n2 1 1\n", kLoad, {}), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_EQ(message(0), "expecting nodes on node file");
+}
+
+TEST_F(LoaderTest, ABrokenOrOversizedNodeFileLeavesTheStoreAsItWas) {
+  load_text("a.xyz", "7 8 9\n10 11 12\n");
+  write_file("n.poly", "0 2 0 0\n2 0\n1 1 2\n");
+  EXPECT_EQ(load_text("n.node", "2 2 0 0\n1 0 0\n2 1 0\n", kAdd, {}), LoadOutcome::rejected);
+  EXPECT_EQ(message(1), "n.poly: 1 of 2 edges found");
+  EXPECT_EQ(message(0), "load failed: n.node");
+  cin1.maxp = 4;
+  EXPECT_EQ(load_text("big.node", "3 2 0 0\n1 0 0\n2 1 0\n3 2 0\n", kAdd, {}), LoadOutcome::rejected);
+  EXPECT_EQ(message(1), "too many nodes found");
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(cin1.nseg, 0);
+  EXPECT_EQ(cin1.xorig, 7.0);
+  EXPECT_TRUE(store_consistent());
+}
+
+TEST_F(LoaderTest, TextTrianglesGetTheFinishingStepAndTheirNotes) {
+  EXPECT_EQ(load_text("t.3ds", "2600000 1200000 400\n2600010 1200000 401\n2600000 1200010 402\n"), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.xorig, 2600000.0);
+  EXPECT_EQ(edge(3), (Edge{3, 1}));
+  EXPECT_EQ(code(3), 1);
+  EXPECT_EQ(message(0), "found        3 points (        3 edges)");
+  EXPECT_EQ(load_text("k.unstruct", ">>unstruct\ncolor 2\ntriangles\n0 0 1\n10 0 1\n0 10 1\n5 5 1\nxyz\n20 20 3\n",
+                      kLoad, {}),
+            LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 4);
+  EXPECT_EQ(code(4), 201);
+  EXPECT_NE(log().find(" incomplete triangle ignored\n"), std::string::npos);
+  cin1.maxp = 5;
+  load_text("f.3ds", "0 0 1\n1 0 1\n0 1 1\n5 5 5\n6 5 5\n5 6 5\n");
+  EXPECT_NE(log().find(" ignored triangles (store full):         1\n"), std::string::npos);
+}
+
+// ---- DXF -------------------------------------------------------------------------------
+
+std::string dxf(const std::string& entities) { return "  0\nSECTION\n  2\nENTITIES\n" + entities + "  0\nENDSEC\n  0\nEOF\n"; }
+const std::string kLines = dxf(
+    "  0\nLINE\n  8\nA\n 10\n2601400.5\n 20\n1199600.25\n 30\n1\n 11\n2601410\n 21\n1199600\n 31\n2\n"
+    "  0\nLINE\n  8\nA\n 10\n2601410\n 20\n1199600\n 30\n2\n 11\n2601410\n 21\n1199610\n 31\n3\n");
+
+TEST_F(LoaderTest, DxfVerticesKeepTheirKindsWithEdgesAndTheLowerLeftOrigin) {
+  EXPECT_EQ(quietly("d.dxf", kLines, kLoad, {"D", "D"}), LoadOutcome::loaded);
+  EXPECT_EQ(cin.code, (std::vector<std::int32_t>{2, 3, 3}));
+  EXPECT_EQ(cin.seg, (std::vector<Edge>{{1, 2}, {2, 3}}));
+  EXPECT_EQ(cin1.yorig, double(float(1199600.0)));
+  load_text("a.xyz", "2601000.5 1199000.25 400\n");
+  EXPECT_EQ(quietly("d.dxf", kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.xorig, 2601000.5);
+  EXPECT_EQ(edge(1), (Edge{2, 3}));
+}
+
+TEST_F(LoaderTest, DxfDialogsSetTheScaleAndCircles) {
+  const std::string circle = dxf("  0\nCIRCLE\n  8\nC\n 10\n1000\n 20\n2000\n 30\n5\n 40\n100\n");
+  quietly("c.dxf", circle, kLoad, {"D", "1 0.01", "2 x", "D"});
+  EXPECT_EQ(reader.sfac, 0.01);
+  EXPECT_TRUE(reader.lcircle);
+  EXPECT_EQ(cin1.np, 40);
+  EXPECT_EQ(cin1.nseg, 39);
+  EXPECT_EQ(ax(1), 11.0);
+  quietly("c.dxf", circle, kLoad, {"D", "1 0", "D"});
+  EXPECT_EQ(message(1), "Scaling factor not read: 0");
+  EXPECT_EQ(reader.sfac, 0.01);  // the previous factor stays
+  quietly("c.dxf", circle, kLoad, {});
+  EXPECT_EQ(reader.sfac, 1.0);  // cancelled dialogs: every layer at scale 1
+  EXPECT_EQ(ax(1), 1100.0);
+}
+
+TEST_F(LoaderTest, DxfLimitsAndCutDrawings) {
+  load_text("a.xyz", "0 0 1\n1 1 1\n");
+  cin1.maxp = 4;
+  EXPECT_EQ(quietly("d.dxf", kLines + kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
+  EXPECT_EQ(message(1), "more than       2 vertices:         1 ignored");
+  cin1.maxp = 100;
+  std::string cut = kLines.substr(0, kLines.find("2601410\n 21\n1199610"));
+  EXPECT_EQ(quietly("d.dxf", cut, kAdd, {"D", "D"}), LoadOutcome::loaded);
+  EXPECT_EQ(message(1), "the file ends inside an entity, which is ignored: d.dxf");
+  EXPECT_TRUE(store_consistent());
 }
 
 }  // namespace

@@ -33,17 +33,12 @@ class GridFilesTest : public korvel::testing::FormatTest {
   ParserState parser;
 };
 
-TEST_F(GridFilesTest, TheHeaderIsEchoedAndValuesMaySpanLines) {
+TEST_F(GridFilesTest, ValuesMaySpanLinesAndTheLineAfterIsLeft) {
   GridBlock g = read("nx 2\nny 3\nxllcorner 100.5\ndx 1.5\nitem 'depth'\nNODATA_value -1\n1 2 3\n4\n5\nend\n");
   EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -9999}));  // a missing value is empty
   std::string_view l;
   ASSERT_TRUE(sketra::unit_read(kIn, l));
   EXPECT_EQ(l, "end");  // left for the caller
-  const std::string log = this->log();
-  EXPECT_NE(log.find("   nx        2\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("   xllcorner     100.50\n   dx      1.500\n   item  depth\n   NODATA_value         -1\n"),
-            std::string::npos)
-      << log;
 }
 
 // (Read back and written again unchanged: tests/e2e/test_export.sh.)
@@ -83,21 +78,14 @@ TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
 }
 
 // GDAL places every value where korvel has its node: the header names the
-// centre of the lower left cell.
+// centre of the lower left cell. (gdalinfo on a whole grid: tests/e2e/test_contour.sh.)
 TEST_F(EsriGridTest, GdalPlacesTheValuesAtKorvelsNodes) {
   std::vector<float> values;
   for (int k = 0; k < 12; ++k) values.push_back(k == 5 ? -9999.0f : 400.0f + 0.25f * float(k));
   write(values);
-  const auto info = korvel::testing::run_program({"gdalinfo", "-stats", "e.asc"});
-  if (info.status == -1) GTEST_SKIP() << "gdalinfo not installed";
-  ASSERT_EQ(info.status, 0) << info.out;
-  EXPECT_NE(info.out.find("Size is 4, 3"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("Origin = (2599998.750000000000000,1200006.250000000000000)"), std::string::npos)
-      << info.out;
-  EXPECT_NE(info.out.find("Pixel Size = (2.500000000000000,-2.500000000000000)"), std::string::npos);
-  EXPECT_NE(info.out.find("NoData Value=-9999"), std::string::npos);
   const auto xyz = korvel::testing::run_program({"gdal_translate", "-q", "-of", "XYZ", "e.asc", "e.xyz"});
-  ASSERT_EQ(xyz.status, 0);
+  if (xyz.status == -1) GTEST_SKIP() << "gdal_translate not installed";
+  ASSERT_EQ(xyz.status, 0) << xyz.out;
   std::istringstream in(read_file("e.xyz"));
   int n = 0;
   for (double x, y, z; in >> x >> y >> z; ++n) {
@@ -131,14 +119,12 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
        head + "NODATA_value -3.4028234663852886e+38\n4.0e+02 4.02E2 -3.4028234663852886e+38\n1.5D+01 2 3\n",
        {15, 2, 3, 400, 402, -9999},
        "   NODATA_value  -0.340282347E+39\n"},
-      {"commas separate like blanks", head + "1,2,3\n4, 5 ,6\n", {4, 5, 6, 1, 2, 3}, "   cellsize      25.00\n"},
       {"a corner too wide for its field", "ncols 2\nnrows 1\nxllcorner 32600000.5\ncellsize 1\n7 8\n", {7, 8},
        "   xllcorner  32600000.5000000\n"},
       {"ncols 0", "ncols 0\nnrows 2\ncellsize 1\n1 2\n", {}, "grid size ncols 0 at line 1 of g.asc\n"},
       {"nrows below 0", "nx 2\nny -1\n1 2\n", {}, "grid size ny -1 at line 2 of g.asc\n"},
       {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
       {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
-      {"a word after values", head + "1 2 3\n4 5 x6\n", {}, "bad grid value at line 7 of g.asc\n"},
       {"numbers run together", head + "1 2 3\n4 5-6-7\n", {}, "bad grid value at line 7 of g.asc\n"},
   };
   for (const Case& c : cases) {

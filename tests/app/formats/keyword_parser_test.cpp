@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
-#include <sstream>
 
 #include "support/format_fixture.h"
 
@@ -53,32 +51,12 @@ TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLine) {
   EXPECT_EQ(line, "5 6\r");
 }
 
-TEST_F(ParserTest, TheLogGetsAHeaderPerMainInputAndTheKeywords) {
-  input(">>unstruct\n\n\nxyz\n>>\n");
-  EXPECT_EQ(next(), 4);
-  EXPECT_EQ(next(), 2);
-  sketra::unit_end_line(kLog);
-  EXPECT_EQ(next(), 0);  // ">>" ends the section
-  EXPECT_EQ(next(), 0);  // the end of the main input at level 0: the next file gets a header
-  EXPECT_EQ(parser.level, 0);
-  EXPECT_EQ(parser.ncall, 0);
-  input("move 3 4\n");
-  EXPECT_EQ(next(), 1);
-  const std::string log = this->log();
-  std::regex header("^\n/OUTPUT [ 0-9]{2} [A-Z][a-z]{2} [0-9]{4} [0-9]{2}:[0-9]{2}/\n\n");
-  EXPECT_TRUE(std::regex_search(log, header)) << log;
-  // Two empty lines give one in the log.
-  EXPECT_NE(log.find("/\n\n >>unstruct\n\n   xyz \n >>\n\n/OUTPUT "), std::string::npos) << log;
-}
-
 TEST_F(ParserTest, NestedIncludesUseUnits45And46AndAMissingOneIsAnError) {
   write_file("b.inc", "lines\ninclude nope.inc\n");
   write_file("a.inc", "include b.inc\nmove 1 1\n");
   input("include 'a.inc'\nxyz\n");
   EXPECT_EQ(next(), 3);
-  EXPECT_EQ(unit, 46);
   EXPECT_EQ(next(), 1);
-  EXPECT_EQ(unit, 45);
   EXPECT_EQ(next(), 2);
   EXPECT_EQ(unit, 3);
   EXPECT_FALSE(sketra::unit_is_open(45));
@@ -89,7 +67,7 @@ TEST_F(ParserTest, NestedIncludesUseUnits45And46AndAMissingOneIsAnError) {
   EXPECT_EQ(std::count(log.begin(), log.end(), '_'), 2);  // two "/end_include"
 }
 
-TEST_F(ParserTest, AnUnknownKeywordIsAnErrorBoxWithTheListAndCountsAtTheSummary) {
+TEST_F(ParserTest, AnUnknownKeywordIsAnErrorBoxCountedAtTheSummaryAndAFatalErrorAborts) {
   input("bogus 1 2\nmove 1 2\n");
   EXPECT_EQ(next(), 1);
   const std::string stars(47, '*');
@@ -104,14 +82,7 @@ TEST_F(ParserTest, AnUnknownKeywordIsAnErrorBoxWithTheListAndCountsAtTheSummary)
   iierr(parser, 1, "look here", kLog);
   iierr(parser, 1, "and here", kLog);
   EXPECT_EQ(stdout_of([&] { EXPECT_EQ(iierr(parser, 0, "", kLog), 0); }), "\n***warnings   2 ->check output\n\n");
-}
-
-TEST_F(ParserTest, ASixthOrAFatalErrorAbortsTheFile) {
-  input("a\nb\nc\nd\ne\nf\nmove 1 2\n");
-  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(next(), 0); }), ">>program aborted after 5 errors\n");
-  EXPECT_TRUE(parser.aborted);
-  EXPECT_EQ(next(), 0);
-  parser = {};
+  // A fatal error aborts the file. (A sixth error: LoaderTest ASixthErrorRejectsTheFileAtOnce.)
   EXPECT_EQ(stdout_of([&] { iierr(parser, 3, "broken", kLog); }), "\n>>fatal error detected -> check output\n");
   EXPECT_TRUE(parser.aborted);
 }
@@ -132,18 +103,10 @@ TEST_F(ParserTest, NamedBlocksAreSkippedAndTheirAlternativesTaken) {
   stdout_of([&] { EXPECT_EQ(next(), 0); });
 }
 
-TEST_F(ParserTest, ModesForUnknownWordsNumberLinesTheLineHeldAndUnknownCommands) {
-  input("1 2 3\n# header\n-1.5 2 3\n");
-  EXPECT_EQ(next(kQuietUnknown), 0);
-  EXPECT_EQ(parser.errors, 0);
-  EXPECT_EQ(next(kNumericLine), -1);
-  std::string_view l;
-  ASSERT_TRUE(sketra::unit_read(3, l));
-  EXPECT_EQ(l, "-1.5 2 3");  // left for the caller
-  line = "xyz 4";
-  EXPECT_EQ(next(kParseBuffer), 2);
-  EXPECT_EQ(line, "4");
-  // An unknown command ends the section (it is left unread); at the top it is an error.
+// An unknown command ends the section (it is left unread); at the top it is
+// an error. (Number lines left for the caller: the plain files of LoaderTest
+// and the values of GridFilesTest.)
+TEST_F(ParserTest, AnUnknownCommandEndsTheSection) {
   input(">>unstruct\nmove 1 2\n>>grid\n");
   EXPECT_EQ(next(), 4);
   EXPECT_EQ(next(), 1);
@@ -153,8 +116,6 @@ TEST_F(ParserTest, ModesForUnknownWordsNumberLinesTheLineHeldAndUnknownCommands)
 }
 
 TEST(TokenHelpers, WordsSeparatorsApostrophesAndNumbers) {
-  EXPECT_EQ(lenbl("   abc"), 3);
-  EXPECT_EQ(lenxt("  abc def"), 5);
   std::string s = "  'my file.txt'  x\t~tilde Flu\xC3\x9F";  // "~" (126) separates words, UTF-8 stays in them
   EXPECT_EQ(rrxwrd(s), "my file.txt");
   EXPECT_EQ(s, "x\t~tilde Flu\xC3\x9F");
@@ -163,27 +124,10 @@ TEST(TokenHelpers, WordsSeparatorsApostrophesAndNumbers) {
   EXPECT_EQ(w + rrxwrd(s), "xtildeFlu\xC3\x9F");
 
   double v[4] = {0, 0, 0, 0};
-  EXPECT_EQ(iireal("x=1.5, y=-2 .5", v), 3);
-  EXPECT_EQ(v[1], -2.0);
-  EXPECT_EQ(v[2], 0.5);
-  EXPECT_EQ(iireal("1 2 3 4 5 6", v), 4);
+  EXPECT_EQ(iireal("1 2 3 4 5 6", v), 4);  // no more than it holds
   EXPECT_EQ(iireal("1 2a 3", v), 0);
   EXPECT_EQ(iinumber("1 2,3 -4/ abc 5"), 3);
   EXPECT_EQ(iinumber("nrows 4"), 0);
-}
-
-TEST_F(ParserTest, FilePromptAsksUntilTheFileExists) {
-  write_file("data.txt", "x\n");
-  std::istringstream in("missing.txt\ndata.txt\n");
-  std::ostringstream out;
-  std::string name;
-  int mode = 0;
-  EXPECT_TRUE(iiopn(5, name, mode, in, out));
-  EXPECT_EQ(out.str(), "Enter filename> missing.tx... not found. Filename> ");
-  EXPECT_TRUE(sketra::unit_is_open(5));
-  std::istringstream none("\n");
-  name.clear();
-  EXPECT_FALSE(iiopn(7, name, mode, none, out));
 }
 
 }  // namespace

@@ -180,7 +180,7 @@ class ShapefileLoadTest : public korvel::testing::LoadCaseTest {};
 
 // A .shp whose records are damaged beside a good .shx is a failed load.
 TEST_F(ShapefileLoadTest, DamagedRecordsAreRejected) {
-  write_shapes("good", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
+  write_shapes("good", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}, {{0}, {30, 40}, {5, 5}, {}}});  // two chains
   write_shapes("zeros", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
   write_shapes("noise", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
   auto damage = [](const std::string& name, char fill) {
@@ -192,7 +192,7 @@ TEST_F(ShapefileLoadTest, DamagedRecordsAreRejected) {
   damage("noise.shp", 1);
   const std::string read_back = korvel::testing::read_file("good.shp");
   const LoadCase cases[] = {
-      {"a good file", {{"good.shp", read_back}}, 5, {{3, 4}, {4, 5}}, ""},
+      {"a good file", {{"good.shp", read_back}}, 7, {{3, 4}, {4, 5}, {6, 7}}, ""},
       {"records of zeros", {{"zeros.shx", korvel::testing::read_file("zeros.shx")}, {"zeros.shp", korvel::testing::read_file("zeros.shp")}},
        kRejected, {}, "not a readable shapefile: zeros.shp"},
       {"records of noise", {{"noise.shx", korvel::testing::read_file("noise.shx")}, {"noise.shp", korvel::testing::read_file("noise.shp")}},

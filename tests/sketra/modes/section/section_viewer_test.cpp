@@ -1,6 +1,6 @@
 // The section viewer through its callback, its entries and whole sessions
 // in the control loop: the text pages at their limits, Origine, node picks,
-// Alter, the legend's names, and the plot settings it restores.
+// Alter, and the plot settings it restores.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ using namespace sketra;
 using Lines = std::vector<std::string>;
 
 // Cells of the viewer's entries in the control menu.
-constexpr int kAlter = 1, kHide = 2, kNearest = 3, kOrigine = 8, kDirection = 11;
+constexpr int kAlter = 1, kHide = 2, kOrigine = 8;
 
 class SectionViewTest : public korvel::testing::WithRecordingDriver {
  protected:
@@ -120,13 +120,9 @@ TEST_F(SectionViewTest, MonotoneTablesGiveTheScansFirstMatch) {
   }
 }
 
-TEST_F(SectionViewTest, PicksFindTheNearestNodeAndItsLine) {
-  run(kNearest, 19, 2.2f);
-  EXPECT_EQ(dialogs.message_line, "(X,Y)      20.000       2.000 Line  2 Pnt   2");
+TEST_F(SectionViewTest, HideAndAlterPickTheNearestNodeAndItsLine) {
   EXPECT_EQ(run(kHide, 40, 3), ViewRequest::replot);
   EXPECT_EQ(style_[1], -202);
-  run(kHide, 40, 3);
-  EXPECT_EQ(style_[1], 202);
   // Alter picks from every line but the first: the click at the first
   // line's node (10, 7) selects the second line's (20, 2).
   grscpt(Lines{". 10 7", ". 25 4"});
@@ -185,28 +181,6 @@ TEST_F(SectionViewTest, SessionRestoresThePlotSettingsAndTakesTheFirstHundredLin
   EXPECT_EQ(grcomn.xorgr, 2600000.0);
   EXPECT_EQ(grcomn.ikeygr, 0);
   EXPECT_EQ(dialogs.messages.front(), "too many lines in GRKLIN");
-  // "<-->" negates the options word and leaves.
-  grscpt(Lines{"#" + std::to_string(13 + kDirection)});
-  options = 12;
-  grklin(l, Lines(120, "line"), titles, -1, options);
-  EXPECT_EQ(options, -12);
-}
-
-// Its pin works like the value legend's (LegendTest.PinPicksTheKeyUp...).
-TEST_F(SectionViewTest, LegendClickEditsTheNames) {
-  grcomn.ikeygr = 1;
-  // A click inside the legend (pixel units from the frame's corner).
-  const SectionLines l = lines();
-  const auto click = [&l](float px, float py) {
-    grcomn.xcrsgr = float(px / grcomn.xfacgr + grcomn.xmingr);
-    grcomn.ycrsgr = float(-py / grcomn.yfacgr + grcomn.ymingr);
-    return grkey1(l, false);
-  };
-  grcomn.display.key_x = 10, grcomn.display.key_y = 10;
-  grscpt(Lines{"3 Ruetiwis", "D"});
-  EXPECT_TRUE(click(15, 15));
-  EXPECT_EQ(grsect.names[0].substr(0, 9), "Ruetiwis ");
-  EXPECT_FALSE(click(900, 600));
 }
 
 }  // namespace

@@ -1,30 +1,49 @@
 // The surface viewer through its view callback and entry table: set-up,
-// the picture on the screen against every triangle drawn, the entries
-// Nearest, Examine and area_plot, per-triangle values, and what grtrig
-// refuses; point in triangle (igrtri) and the triangle index against a scan
-// of every triangle in stored order.
+// the picture on the screen against every triangle drawn, area_plot,
+// per-triangle values, and what grtrig refuses; point in triangle (igrtri)
+// and the triangle index against a scan of every triangle in stored order.
+// Inquire with script answers: Section and Channel on a tilted plane, the
+// Slope message, Mean, a flow path down a cone, and what is refused (fine
+// spacings, empty surfaces, cancelled forms, blank names). Map and Write:
+// every written format against hand-made files, the 2DM read back, node
+// files of every header kind mapped in place, Nearest at the boundary, and
+// failures that must leave the node file as it was.
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <set>
+#include <sstream>
 #include <vector>
 
+#include "app/formats/mesh2dm.h"
 #include "sketra/base/script.h"
 #include "sketra/base/textfmt.h"
 #include "sketra/base/units.h"
 #include "sketra/kernel/plot.h"
 #include "sketra/modes/common/classes.h"
+#include "sketra/modes/surface/surface_inquire.h"
 #include "sketra/modes/surface/surface_viewer.h"
 #include "sketra/ui/dialogs.h"
+#include "sketra/ui/display_buffer.h"
+#include "support/answer_ui.h"
 #include "support/recording.h"
 #include "support/surface_fixture.h"
 #include "support/testdir.h"
+#include "support/viewer_fixture.h"
 
 namespace {
 
 using namespace sketra;
+using korvel::testing::read_file;
+using korvel::testing::write_file;
 
 class SurfaceViewTest : public korvel::testing::SurfaceTest {
  protected:
@@ -78,23 +97,6 @@ TEST_F(SurfaceViewTest, ScreenShortCutsLeaveThePictureAsItIs) {
     const auto [fast_fills, all_fills] = expect_same_picture(grtrs.short_cuts, [&] { draw_surface(s, levels_); });
     EXPECT_TRUE(n != 200 || fast_fills < all_fills);  // fewer polygons below a pixel
   }
-}
-
-TEST_F(SurfaceViewTest, NearestAndExamineReportOnTheTriangleAtTheCursor) {
-  SurfaceView s(hill(5, 10));
-  frame(s);
-  call(s, -1, 12, 3);  // Nearest: node 2 at (10, 0)
-  EXPECT_EQ(dialogs.messages.back(),
-            "(X,Y): 2600010.00 1200000.00 (I):       2 F:" + fmt_f(v_[1], 10, 3));
-  call(s, -2, 12, 3);
-  float f = 0;
-  igrtri(x_[1], y_[1], v_[1], x_[7], y_[7], v_[7], x_[6], y_[6], v_[6], 12, 3, f);  // triangle (2, 8, 7)
-  EXPECT_EQ(dialogs.messages.back(), "(X,Y):  2600012.00  1200003.00  F:" + fmt_f(f, 12, 2));
-  unit_flush(40);
-  EXPECT_NE(korvel::testing::read_file("outp").find(" /"), std::string::npos);
-  const std::size_t n = dialogs.messages.size();
-  call(s, -2, -50, -50);  // outside: nothing
-  EXPECT_EQ(dialogs.messages.size(), n);
 }
 
 TEST_F(SurfaceViewTest, AreaPlotGivesEachNodeAThirdOfItsTrianglesSignedAreas) {
@@ -213,14 +215,320 @@ TEST(TriangleIndex, FindsTheLowestNumberedTriangleAsAScanDoes) {
   EXPECT_GT(found, 2000);
 }
 
-TEST(TriangleIndex, PerTriangleValuesAreTheFoundTrianglesOwn) {
-  Mesh m = mesh(5, 1);
-  std::vector<float> per(m.t.size());
-  for (std::size_t k = 0; k < per.size(); ++k) per[k] = float(k);
-  SurfaceData s{m.x, m.y, per, m.t, true};
-  const auto hit = TriangleIndex(s).find(m.x[0], m.y[0]);
-  ASSERT_TRUE(hit.found());
-  EXPECT_EQ(hit.value, float(hit.triangle));
+// ---------------------------------------------------------------- Inquire
+
+constexpr double kX0 = 2600000, kY0 = 1200000;
+
+class InquireTest : public korvel::testing::SurfaceTest {
+ protected:
+  static double plane(double x, double y) { return 100 + 0.1 * x + 0.05 * y; }
+  // Runs Inquire with the script entries; once they are used up, the
+  // person presses D (Done).
+  void inquire(SurfaceView& s, const std::vector<std::string>& script) {
+    grscpt(script);
+    rec().set_on_idle([this] { rec().push_key('d'); });
+    ViewContext v{-6, w_};
+    surface_entries(s)[5].run(v);
+    unit_flush(40);
+  }
+  // The numbers of each line of a file that does not start with "/".
+  static std::vector<std::vector<double>> numbers(const std::string& file) {
+    std::vector<std::vector<double>> rows;
+    std::istringstream in(read_file(file));
+    for (std::string line; std::getline(in, line);) {
+      if (line.starts_with("/")) continue;
+      std::vector<double> row;
+      std::istringstream w(line);
+      for (double d; w >> d;) row.push_back(d);
+      rows.push_back(row);
+    }
+    return rows;
+  }
+};
+
+TEST_F(InquireTest, SectionKeepsItsDefaultLineAndRefusesWhatItCannotDo) {
+  SurfaceView s(surface(11, 10, plane));
+  write_file("sec.xyz", "default 5 2 100\n2600010 1200010\n2600070 1200090\n");
+  inquire(s, {"S", "sec.xyz", "4 river", "D", "S", "sec.txt", "D"});
+  const auto rows = numbers("sec.txt");
+  // 100 m in 5 m steps, the end included (the values are checked against
+  // the triangles in the end-to-end Inquire session).
+  ASSERT_EQ(rows.size(), 21u);
+  EXPECT_NEAR(rows[20][1], plane(70, 90), 2e-3);
+  EXPECT_TRUE(grtrs.cspace == 5 && grtrs.dfac == 2 && grtrs.dorig == 100);
+
+  // A later file without a default line keeps them; co-ordinates listed.
+  write_file("sec2.xyz", "2600010 1200010\n2600020 1200010\n");
+  inquire(s, {"S", "sec2.xyz", "5 +", "D", "S", "sec2.txt", "D"});
+  EXPECT_EQ(read_file("sec2.txt"), "/Section\n  2600010.00  1200010.00    101.50\n  2600015.00  1200010.00    102.00\n"
+                                   "  2600020.00  1200010.00    102.50\n/Section\n");
+
+  // Spacing 0 or below: the vertices only.
+  write_file("sec3.xyz", "default -1 1 0\n2600010 1200010\n2600020 1200010\n2600020 1200030\n");
+  inquire(s, {"S", "sec3.xyz", "D", "S", "sec3.txt", "D"});
+  EXPECT_EQ(numbers("sec3.txt").size(), 3u);
+
+  // A spacing far too fine is refused at once; a cancelled form or a value
+  // out of range changes nothing.
+  inquire(s, {"S", "sec.xyz", "1 1e-30", "D"});
+  EXPECT_NE(dialogs.messages.back().find("more than 1000000 points"), std::string::npos);
+  grtrs.cspace = 5;
+  write_file("sec5.xyz", "default 7 3 4\n2600010 1200010\n");
+  inquire(s, {"S", "sec5.xyz"});  // the form is cancelled
+  inquire(s, {"S", "sec.xyz", "1 nan", "D"});
+  EXPECT_TRUE(grtrs.cspace == 5 && grtrs.dfac == 2);
+  inquire(s, {"S", " "});  // a blank name: back to the submenu
+  // Escape stops a long section: no page, and Inquire is left at once.
+  rec().push_key(0xFF1B);
+  inquire(s, {"S", "sec.xyz", "1 0.001", "D"});
+  EXPECT_EQ(dialogs.messages.back(), "interrupted");
+  EXPECT_TRUE(display_buffer.lines.empty());
+}
+
+TEST_F(InquireTest, ChannelCrossSectionsLieAcrossTheAxis) {
+  SurfaceView s(surface(11, 10, plane));
+  write_file("axis.xyz", "2600010 1200050\n2600090 1200050\n");
+  // Every 40 m, 20 m wide, a point every 5 m, from km 1 with factor 1.
+  inquire(s, {"C", "axis.xyz", "1 40", "2 20", "3 5", "4 1", "D"});
+  std::istringstream in(read_file("outp"));
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 3u * 9u);  // stations 0, 40, 80: four lines and five points each
+  EXPECT_EQ(lines[9], "     2");  // the second, at x = 50
+  EXPECT_EQ(lines[10], "locate  2600050.00  1200050.00   180.0");
+  EXPECT_EQ(lines[11], "cs 'C00002'    1.040 /");
+  for (std::size_t i = 0; i < 5; ++i)  // from the left bank (north) southwards
+    EXPECT_EQ(lines[13 + i], fmt_f(5.0 * double(i), 8, 2) + fmt_f(plane(50, 60 - 5.0 * double(i)), 8, 2) + " /");
+}
+
+// Volume pages are checked against the triangles in the end-to-end Inquire
+// session.
+TEST_F(InquireTest, SlopeAndMeanReportWhatTheFormulasGive) {
+  SurfaceView s(surface(11, 10, plane));
+  inquire(s, {"#4 10 10", ". 40 10", ". 40 50"});
+  const auto& m = dialogs.messages;
+  ASSERT_GE(m.size(), 2u);
+  EXPECT_EQ(m[m.size() - 2], "distance=   30.00 m slope= -10.00% m slope(local)= -10.00%");
+  EXPECT_EQ(m.back(), "distance=   70.00 m slope=  -7.14% m slope(local)=  -5.00%");
+
+  write_file("poly.xyz", "2600015 1200015\n2600035 1200015\n2600035 1200035\n2600015 1200035\n");
+  inquire(s, {"M", "poly.xyz"});
+  // Nodes (20, 20), (30, 20), (20, 30), (30, 30): values 103, 104, 103.5, 104.5
+  EXPECT_EQ(dialogs.messages.back(), "n=    4 Mean=     103.750 Stdev=       0.645");
+}
+
+TEST_F(InquireTest, FlowtraceRunsDownAConeToItsLowestNode) {
+  SurfaceView s(surface(21, 5, [](double x, double y) { return 10 + std::hypot(x - 50, y - 50); }));
+  v_[22] = -9999.0f;  // (5, 5), an empty node on the way: never entered
+  inquire(s, {"#7 1 2"});
+  const auto rows = numbers("outp");  // x, y, value, code, distance
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows.front(), (std::vector<double>{kX0, kY0, 80.71, 1, 0}));
+  EXPECT_EQ(rows.back(), (std::vector<double>{kX0 + 50, kY0 + 50, 10, 0, rows.back()[4]}));
+  for (std::size_t k = 1; k < rows.size(); ++k)
+    EXPECT_TRUE(!(rows[k][0] == kX0 + 5 && rows[k][1] == kY0 + 5) &&
+                std::fabs(rows[k][4] - rows[k - 1][4] - std::hypot(rows[k][0] - rows[k - 1][0], rows[k][1] - rows[k - 1][1])) < 0.011);
+  // A pit: the trace jumps to the nearest lower node within 100 m.
+  std::vector<float> px = {0, 10, 0, 50, 30}, py = {0, 0, 10, 50, 30}, pv = {5, 6, 7, 1, 8};
+  std::vector<Triangle> pt = {{1, 2, 3}};
+  const auto path = flow_path(SurfaceData{px, py, pv, pt}, 0, -9999);
+  ASSERT_EQ(path.size(), 2u);
+  EXPECT_EQ(path[1].node, 3u);
+  EXPECT_NEAR(path[1].distance, std::hypot(50.0, 50.0), 1e-9);
+}
+
+TEST_F(InquireTest, SurfacesWithoutAreaAreReported) {
+  std::vector<float> x = {0, 1, 2}, y = {5, 5, 5}, v = {1, 2, 3};
+  std::vector<Triangle> t = {{1, 2, 3}};
+  SurfaceView flat(SurfaceData{x, y, v, t}), none(SurfaceData{x, y, v, {}});
+  inquire(flat, {});
+  EXPECT_EQ(dialogs.messages.back(), "the surface has no width: all nodes lie on one line");
+  inquire(none, {});
+  EXPECT_EQ(dialogs.messages.back(), "the surface has no elements");
+}
+
+TEST(PolygonTest, AnswersAsIgpolyDoes) {
+  Polygon p;  // a star of 400 vertices
+  for (int k = 0; k < 400; ++k) {
+    const double a = k * 2 * M_PI / 400, r = k % 2 ? 40 : 100;
+    p.x.push_back(float(r * std::cos(a))), p.y.push_back(float(r * std::sin(a)));
+  }
+  const PolygonTest test(p);
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<float> u(-110, 110);
+  std::vector<std::pair<float, float>> at;  // random points, vertices and points on edges
+  for (int i = 0; i < 20000; ++i) at.emplace_back(u(gen), u(gen));
+  for (std::size_t k = 0; k < 400; ++k)
+    at.emplace_back(p.x[k], p.y[k]), at.emplace_back((p.x[k] + p.x[(k + 1) % 400]) / 2, (p.y[k] + p.y[(k + 1) % 400]) / 2);
+  for (const auto& [x, y] : at) ASSERT_EQ(test.inside(x, y), igpoly(p.x, p.y, x, y) > 0) << x << " " << y;
+}
+
+// ---------------------------------------------------------------- Map and Write
+
+class SurfaceFilesTest : public korvel::testing::ViewerTest {
+ protected:
+  // A square of 10 m: z = 10 + x + y below its diagonal, z = 10 + 3x - y above.
+  std::vector<float> x_{0, 10, 10, 0}, y_{0, 0, 10, 10}, v_{10, 20, 30, 0};
+  std::vector<Triangle> t_{{1, 2, 3}, {1, 3, 4}};
+  SurfaceView view_{SurfaceData{x_, y_, v_, t_}};
+  // Runs entry k (5 Map, 7 Write) of the viewer with the script answers.
+  void run(int k, std::vector<std::string> answers) {
+    grscpt(answers);
+    ViewContext v{-k, w_, 0, 0};
+    surface_entries(view_)[std::size_t(k - 1)].run(v);
+  }
+  std::array<double, 4> w_{};
+};
+
+TEST_F(SurfaceFilesTest, WriteGivesEveryFormatByteForByte) {
+  run(7, {"X", "all.xyz", "#2", "s.att", "S", "s.slp", "#4", "s.area", "N", "s.nodeele", "2", "s.2dm", "M", "0",
+          "X", "above0.xyz", "D"});
+  const std::string ring = "  2600000.00  1200000.00\n  2600010.00  1200000.00\n  2600010.00  1200010.00\n"
+                           "  2600000.00  1200000.00\n";
+  const std::string ring2 = "  2600000.00  1200000.00\n  2600010.00  1200010.00\n  2600000.00  1200010.00\n"
+                            "  2600000.00  1200000.00\n";
+  EXPECT_EQ(read_file("s.att"), "4\n" + ring + "    20.000\n4\n" + ring2 + "    13.333\n");
+  EXPECT_EQ(read_file("s.slp"), "4\n" + ring + "     1.414\n4\n" + ring2 + "     3.162\n");
+  EXPECT_EQ(read_file("s.area"), "           2\n           1   20.0000000    \n           2   20.0000000    \n");
+  EXPECT_EQ(read_file("s.nodeele"),
+            "           4 2 1 1\n"
+            "        1 2600000.000 1200000.000   10.000 0\n        2 2600010.000 1200000.000   20.000 0\n"
+            "        3 2600010.000 1200010.000   30.000 0\n        4 2600000.000 1200010.000    0.000 0\n"
+            "           2 3 0\n         1         1         2         3\n         2         1         3         4\n");
+  EXPECT_EQ(read_file("s.2dm"),
+            "MESH2D\nE3T        1       1       2       3   1\nE3T        2       1       3       4   1\n"
+            "ND        1 0.260000000E+07 0.120000000E+07 0.1000000E+02\n"
+            "ND        2 0.260001000E+07 0.120000000E+07 0.2000000E+02\n"
+            "ND        3 0.260001000E+07 0.120001000E+07 0.3000000E+02\n"
+            "ND        4 0.260000000E+07 0.120001000E+07 0.0000000E+00\n");
+  const std::string xyz3 = "   2600000.0000000000        1200000.0000000000        10.0000000    \n"
+                           "   2600010.0000000000        1200000.0000000000        20.0000000    \n"
+                           "   2600010.0000000000        1200010.0000000000        30.0000000    \n";
+  EXPECT_EQ(read_file("all.xyz"), xyz3 + "   2600000.0000000000        1200010.0000000000        0.00000000    \n");
+  EXPECT_EQ(read_file("above0.xyz"), xyz3);  // Minimum 0 leaves out the node at 0
+
+  // The project's own 2DM reader takes the file back node for node.
+  LineReader r;
+  ASSERT_TRUE(r.open("s.2dm"));
+  double xo = 0, yo = 0;
+  korvel::Ir2dmRequest req;
+  req.max_nodes = 10, req.max_triangles = 10, req.take_origin = true;
+  const korvel::Mesh2dm m = korvel::ir2dm(r, xo, yo, req);
+  EXPECT_EQ(m.triangles, t_);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(double(m.x[i]) + xo, double(x_[i]) + 2600000.0);
+    EXPECT_EQ(double(m.y[i]) + yo, double(y_[i]) + 1200000.0);
+    EXPECT_EQ(m.z[i], v_[i]);
+  }
+}
+
+// Node files mapped in place: the header's own counts, comments, the
+// trailer and every other field kept; Nearest outside (Keep is tried at an
+// empty corner below).
+struct NodeCase {
+  const char* name;
+  int lnear;
+  const char* before;
+  const char* after;
+};
+
+class NodeFileMapping : public SurfaceFilesTest, public ::testing::WithParamInterface<NodeCase> {};
+
+TEST_P(NodeFileMapping, RewritesOnlyTheFirstAttribute) {
+  const NodeCase& c = GetParam();
+  grtrs.lnear = c.lnear;
+  write_file("m.node", c.before);
+  run(5, {"N", "m.node", "D"});
+  EXPECT_EQ(dialogs.messages.back(), "node file updated");
+  EXPECT_EQ(read_file("m.node"), c.after);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);  // m.node and outp: no scratch file
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, NodeFileMapping,
+    ::testing::Values(
+        // No attribute, no markers: one is added and the header says so.
+        // (20, 5) lies outside: the nodes (10, 0) and (10, 10) are equally
+        // near, the lower number wins.
+        NodeCase{"NoAttributeNearest", 1,
+                 "# mesh nodes\n3 2 0 0\n1 2600002.0 1200001.0\n  2  2600009.5 1200002.5 # a comment\n"
+                 "3 2600020 1200005\n# trailer\n",
+                 "# mesh nodes\n3 2 1 0\n1 2600002.0 1200001.0 13\n  2  2600009.5 1200002.5 22 # a comment\n"
+                 "3 2600020 1200005 20\n# trailer\n"},
+        // Two attributes and markers: the second attribute and the marker stay.
+        // Just outside the right edge, Nearest finds the surface 0.4 back.
+        NodeCase{"TwoAttributesMarkersNearest", 1, "2 2 2 1\r\n1 2600005 1200002 7.5 99 1\r\n2 2600010.1 1200005 8.0 98 0\r\n",
+                 "2 2 2 1\r\n1 2600005 1200002 17 99 1\r\n2 2600010.1 1200005 25.1 98 0\r\n"},
+        // A file of the old Node/Ele layout: markers announced but missing, the
+        // element part after the nodes.
+        NodeCase{"MarkersMissingElementsAfter", 1, "2 2 1 1\n1 2600005 1200002 0\n2 2600001 1200005 0\n1 3 0\n1 1 2 3\n",
+                 "2 2 1 1\n1 2600005 1200002 17\n2 2600001 1200005 8\n1 3 0\n1 1 2 3\n"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(SurfaceFilesTest, AnEmptyCornerIsNeverBlended) {
+  v_[3] = -9999.0f;  // (1, 5) lies in the triangle of this corner only
+  grtrs.lnear = 0;
+  write_file("m.node", "1 2 1 0\n1 2600001 1200005 7.5\n");
+  run(5, {"N", "m.node", "D"});
+  EXPECT_EQ(read_file("m.node"), "1 2 1 0\n1 2600001 1200005 7.5\n");
+  grtrs.lnear = 1;  // the nodes (0, 0) and (0, 10) are equally near: the lower number
+  run(5, {"N", "m.node", "D"});
+  EXPECT_EQ(read_file("m.node"), "1 2 1 0\n1 2600001 1200005 10\n");
+}
+
+TEST_F(SurfaceFilesTest, OurOwnNodeEleFileMapsBackToItsValues) {
+  run(7, {"N", "s.nodeele", "D"});
+  const std::string written = read_file("s.nodeele");
+  korvel::testing::AnswerUi ui;
+  set_dialog_ui(&ui);
+  run(5, {"N", "s.nodeele", "D"});
+  set_dialog_ui(nullptr);
+  EXPECT_EQ(dialogs.messages.back(), "node file updated");
+  EXPECT_EQ(ui.beams_seen, std::vector<std::string>{"%1mapping nodes"});  // reading, mapping, writing: one step
+  EXPECT_EQ(read_file("s.nodeele"), "           4 2 1 1\n"
+                                    "        1 2600000.000 1200000.000   10 0\n        2 2600010.000 1200000.000   20 0\n"
+                                    "        3 2600010.000 1200010.000   30 0\n        4 2600000.000 1200010.000    0 0\n" +
+                                        written.substr(written.find("           2 3 0")));
+}
+
+TEST_F(SurfaceFilesTest, AFailedMappingLeavesTheNodeFileByteIdentical) {
+  const std::string bad_line = "4 2 1 1\n1 2600005 1200002 1 0\n2 2600005 1200003 1 0\n3 2600005 x 1 0\n4 1 2 3 0\n";
+  const std::string short_file = "4 2 1 1\n1 2600005 1200002 1 0\n2 2600005 1200003 1 0\n";
+  for (const std::string& text : {bad_line, short_file}) {
+    write_file("m.node", text);
+    run(5, {"N", "m.node", "D"});
+    EXPECT_EQ(read_file("m.node"), text);
+    EXPECT_EQ(dialogs.messages.back().rfind("node file not changed: ", 0), 0u) << dialogs.messages.back();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
+  }
+  EXPECT_EQ(dialogs.messages.back(), "node file not changed: m.node: 2 of 4 nodes found");
+}
+
+TEST_F(SurfaceFilesTest, AReadOnlyFolderIsReportedAndTheFileKept) {
+  std::filesystem::create_directory("ro");
+  write_file("ro/m.node", "1 2 1 0\n1 2600005 1200002 1\n");
+  // Root writes into a folder without write permission: make it immutable.
+  const int fd = ::open("ro", O_RDONLY | O_DIRECTORY);
+  int flags = 0;
+  const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                         (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+  if (!immutable) std::filesystem::permissions("ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  run(5, {"N", "ro/m.node", "D"});
+  if (immutable) flags &= ~FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+  ::close(fd);
+  std::filesystem::permissions("ro", std::filesystem::perms::owner_all);
+  EXPECT_EQ(read_file("ro/m.node"), "1 2 1 0\n1 2600005 1200002 1\n");
+  EXPECT_EQ(dialogs.messages.back().rfind("node file not changed: Cannot write file: ro/m.node (", 0), 0u)
+      << dialogs.messages.back();
+}
+
+TEST_F(SurfaceFilesTest, UnstructPointsGetValuesAndOtherLinesStay) {
+  write_file("p.dat", "xyz\n2600002 1200001 5.0\nnot a point\n-abc\nline 1\n2600005 1200002 1.0 3\n/ end\n");
+  run(5, {"U", "p.dat", "D"});
+  unit_close(kOutputUnit);
+  EXPECT_EQ(read_file("outp").substr(read_file("outp").find("xyz\n")),
+            "xyz\n 2600002.000 1200001.000   13.000 /\nnot a point\nline 1\n 2600005.000 1200002.000   17.000 3\n/ end\n");
+  EXPECT_EQ(dialogs.messages.back(), "n=    2 Mean=     -12.000 Stdev=       5.657");
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
-// The Mesh menu with the real generator and with stand-ins that fail.
+// The mesh store, reading a mesh whole or not at all, and the Mesh menu with
+// the real generator and with stand-ins that fail. (The next name is
+// meshgen's: tests/meshgen/command_test.cpp.)
+#include "app/mesh/mesh.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
-#include "app/mesh/mesh.h"
 #include "sketra/base/script.h"
 #include "sketra/control/control.h"
 #include "sketra/kernel/plot.h"
@@ -15,9 +17,9 @@
 
 namespace {
 
+using namespace korvel;
 using korvel::testing::read_file;
 using korvel::testing::write_file;
-using namespace korvel;
 
 // A 40 m by 20 m reach with its rim as segments, far from the origin.
 const char* kSurveyNode =
@@ -73,20 +75,16 @@ class MeshMenuTest : public korvel::testing::AppWindowTest {
 
 TEST_F(MeshMenuTest, MeshAndRemeshReadWhatTheGeneratorWroteUnderTheNextName) {
   open_river();
-  EXPECT_EQ(mesh_menu_cells()[2][0], '-');  // Refine waits for a mesh
-
   choose(2, {"4 12 x", "D", "4 12.5", "D"});
   EXPECT_TRUE(said("Area[m2] not read: 12 x"));
   EXPECT_TRUE(mesh_settings.line.ends_with(" -pQqa12.5 river")) << mesh_settings.line;
   // (The name, iteration and counts of the mesh read: the Info page in tests/e2e/test_mesh.sh.)
-  EXPECT_EQ(mod_mesh.mesh_old, "river");
   EXPECT_GE(mod_mesh.nele, 64);  // 800 m2 at 12.5 m2 at most
   EXPECT_DOUBLE_EQ(mod_mesh.xnorig, 700000.0);
 
   choose(2, {"D"});
   EXPECT_TRUE(mesh_settings.line.ends_with(" -pQrqa12.50 river.1")) << mesh_settings.line;
   EXPECT_EQ(mod_mesh.mesh_name, "river.2");
-  EXPECT_EQ(mod_mesh.i_mesh, 2);
   EXPECT_EQ(mod_mesh.nele, first_count("river.2.ele"));
 
   choose(1, {});  // Open reloads the current mesh and counts from 0
@@ -104,8 +102,6 @@ TEST_F(MeshMenuTest, AFailedGeneratorRunKeepsTheMeshItsNameAndTheCount) {
       {stand_in("idle.sh", "exit 0"), "*** Trouble running idle.sh: river.1.node not written***"},
       {stand_in("junk.sh", "echo junk > \"$2.1.node\"; echo junk > \"$2.1.ele\""),
        "*** Trouble running junk.sh: bad node header at line 1 of river.1.node***"},
-      {stand_in("half.sh", "cp river.node river.1.node; printf '1 3\\n1 1 2\\n' > river.1.ele"),
-       "*** Trouble running half.sh: short element line at line 2 of river.1.ele***"},
       {(std::filesystem::current_path() / "no-such-program").string(),
        "*** Trouble running no-such-program: the program could not be run***"},
   };
@@ -128,9 +124,37 @@ TEST_F(MeshMenuTest, AFailedGeneratorRunKeepsTheMeshItsNameAndTheCount) {
   EXPECT_EQ(mod_mesh.nele, 0);
 }
 
-TEST_F(MeshMenuTest, RefineRefusesParametersWithoutProgressAndAMissingWaveFile) {
+TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
+  MeshStore m;
+  m.nele = 3;
+  m.node = 5;
+  m.xnorig = 1000;
+  m.xn = {0, 10, 10, 20, 20};
+  m.yn = {0, 0, 10, 0, 10};
+  m.iele = {{4, 5, 3}, {1, 2, 3}, {2, 4, 3}};
+  WavePoints w{{1002, 1015}, {1, 8}, {0.5f, 100.0f}};
+  std::vector<float> limits;
+  ASSERT_TRUE(refine_limits(m, w, 8.0f, limits));
+  EXPECT_EQ(limits, (std::vector<float>{-1.0f, 8.0f, -1.0f}));  // the last: 1.5 * 100 > 8
+  EXPECT_FALSE(refine_limits(m, w, 8.0f, limits, [] { return true; }));
+}
+
+// Escape stops Refine with the last complete mesh; parameters that make no
+// progress and a missing wave file are refused before any run.
+TEST_F(MeshMenuTest, EscapeStopsRefineAndBadParametersAreRefused) {
   open_river();
   choose(2, {"D"});
+  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
+  const int cells = mod_mesh.nele;
+  write_file("wave.xyz", "700010 5300010 0.5\n");
+  rec().push_key(0xFF1B);  // Escape, pending when the first pass begins
+  choose(3, {"1 4", "D"});
+  EXPECT_EQ(sketra::dialogs.message_line, "Refine stopped at river.1");
+  EXPECT_EQ(mod_mesh.mesh_name, "river.1");
+  EXPECT_EQ(mod_mesh.nele, cells);
+  EXPECT_FALSE(std::filesystem::exists("river.2.node"));
+
+  std::filesystem::remove("wave.xyz");
   int runs = 0;
   sketra::set_command_runner([&](const std::vector<std::string>&) { return ++runs, 0; });
   choose(3, {"3 1", "D"});
@@ -146,42 +170,6 @@ TEST_F(MeshMenuTest, RefineRefusesParametersWithoutProgressAndAMissingWaveFile) 
   EXPECT_EQ(mod_mesh.mesh_name, "river.1");
 }
 
-TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
-  // iitri2: the point against the element's bounding box.
-  EXPECT_EQ(iitri2(1, 0, 2, 0, 1, 1, 0.5f, 0.5f), -1);
-  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 1.5f, 0.5f), -2);
-  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 0.5f, 2.0f), 0);
-  EXPECT_EQ(iitri2(0, 0, 1, 0, 0, 1, 0.9f, 0.9f), 1);  // in the box, outside the triangle
-  EXPECT_EQ(iitri2(0, 0, 1, 1, 2, 2, 1.0f, 1.0f), 0);  // degenerate
-
-  MeshStore m;
-  m.nele = 3;
-  m.node = 5;
-  m.xnorig = 1000;
-  m.xn = {0, 10, 10, 20, 20};
-  m.yn = {0, 0, 10, 0, 10};
-  m.iele = {{4, 5, 3}, {1, 2, 3}, {2, 4, 3}};
-  WavePoints w{{1002, 1015}, {1, 8}, {0.5f, 100.0f}};
-  std::vector<float> limits;
-  ASSERT_TRUE(refine_limits(m, w, 8.0f, limits));
-  EXPECT_EQ(limits, (std::vector<float>{-1.0f, 8.0f, -1.0f}));  // the last: 1.5 * 100 > 8
-  EXPECT_FALSE(refine_limits(m, w, 8.0f, limits, [] { return true; }));
-}
-
-TEST_F(MeshMenuTest, EscapeStopsRefineWithTheLastCompleteMesh) {
-  open_river();
-  choose(2, {"D"});
-  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
-  const int cells = mod_mesh.nele;
-  write_file("wave.xyz", "700010 5300010 0.5\n");
-  rec().push_key(0xFF1B);  // Escape, pending when the first pass begins
-  choose(3, {"1 4", "D"});
-  EXPECT_EQ(sketra::dialogs.message_line, "Refine stopped at river.1");
-  EXPECT_EQ(mod_mesh.mesh_name, "river.1");
-  EXPECT_EQ(mod_mesh.nele, cells);
-  EXPECT_FALSE(std::filesystem::exists("river.2.node"));
-}
-
 TEST_F(MeshMenuTest, ShowLeavesThePlotOriginAsItWas) {
   write_file("m.node", "3 2 1 0\n1 700000 5300000 1\n2 700010 5300000 2\n3 700000 5300010 3\n");
   write_file("m.ele", "1 3\n1 1 2 3\n");
@@ -193,6 +181,77 @@ TEST_F(MeshMenuTest, ShowLeavesThePlotOriginAsItWas) {
   EXPECT_EQ(sketra::grvalu8("XORGR"), 2600000.5);
   EXPECT_EQ(sketra::grvalu8("YORGR"), 1200000.25);
   EXPECT_FALSE(sketra::script_pending());  // the viewer took its answer
+}
+
+// ---- The mesh store --------------------------------------------------------------
+
+const char* kSurveyEle = "2 3 0\n1 1 2 3\n2 1 3 4\n";
+
+TEST_F(MeshMenuTest, TheStoreReadsNodesSegmentsAndElementsRelativeToTheFirstNode) {
+  write_file("river.ele", kSurveyEle);
+  MeshStore m;
+  NoProgress none;
+  ASSERT_TRUE(read_mesh("river", m, none).ok);
+  EXPECT_DOUBLE_EQ(m.ynorig, 5300000.0);
+  EXPECT_EQ(m.xn, (std::vector<float>{0, 40, 40, 0, 20, 10}));
+  EXPECT_EQ(m.yn, (std::vector<float>{0, 0, 20, 20, 10, 5}));
+  EXPECT_EQ(m.zn, (std::vector<float>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(m.iele, (std::vector<Triangle>{{1, 2, 3}, {1, 3, 4}}));
+  EXPECT_EQ(m.isegm, (std::vector<std::int32_t>{1, 2, 2, 3, 3, 4, 4, 1}));
+  write_file("river.ele", "1 6\n1 1 2 3 1 2 3\n");  // six-node elements are no triangles
+  ASSERT_TRUE(read_mesh("river", m, none).ok);
+  EXPECT_EQ(m.nele, 0);
+  EXPECT_TRUE(m.iele.empty());
+}
+
+TEST_F(MeshMenuTest, TheStoreNamesBadFilesWithTheirLine) {
+  struct Case {
+    const char* file;
+    const char* text;
+    const char* message;
+  } cases[] = {
+      // (the node and poly readers' other refusals: MeshFilesTest)
+      {"river.node", "0 2 0 0\n", "no nodes in river.node"},
+      {"river.ele", "2 3\n1 1 2 3\n2 1 3\n", "short element line at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n2 1 3 7\n", "node number out of range at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n2 0 3 4\n", "node number out of range at line 3 of river.ele"},
+      {"river.ele", "2 3\n1 1 2 3\n", "river.ele: 1 of 2 elements found"},
+  };
+  for (const Case& c : cases) {
+    write_file("river.node", kSurveyNode);
+    write_file("river.ele", kSurveyEle);
+    write_file(c.file, c.text);
+    MeshStore m;
+    NoProgress none;
+    FileResult res = read_mesh("river", m, none);
+    EXPECT_FALSE(res.ok) << c.text;
+    EXPECT_EQ(res.message, c.message);
+    EXPECT_EQ(res.file, c.file);
+  }
+}
+
+TEST_F(MeshMenuTest, OpenReadsTheChosenFileAndAFailedReadChangesNothing) {
+  write_file("river.ele", kSurveyEle);
+  open_river();
+  EXPECT_EQ(mod_mesh.mesh_name, "river");
+  EXPECT_EQ(sketra::dialogs.message_line, "found         2 elements");
+
+  write_file("river.ele", "2 3\n1 1 2 3\n2 1 3 7\n");  // the re-read of the same name fails
+  mod_mesh.i_mesh = 4;
+  EXPECT_FALSE(mesh_read());
+  EXPECT_EQ(sketra::dialogs.message_line, "node number out of range at line 3 of river.ele");
+  EXPECT_EQ(mod_mesh.nele, 2);
+  EXPECT_EQ(mod_mesh.node, 6);
+  EXPECT_EQ(mod_mesh.i_mesh, 4);
+  EXPECT_EQ(mod_mesh.iele.size(), 2u);
+
+  // A node file of the same count under another name gives that name.
+  write_file("other.node", kSurveyNode);
+  mod_mesh.mesh_name = "gone";
+  sketra::grscpt(std::vector<std::string>{"other.node"});
+  ASSERT_TRUE(mesh_read());
+  EXPECT_EQ(mod_mesh.mesh_name, "other");
+  EXPECT_EQ(mod_mesh.nele, 0);
 }
 
 }  // namespace
