@@ -14,6 +14,7 @@
 # the mouse wheel zooms into the grid, Hardcopy -> DXF writes zoomed.dxf,
 # Hardcopy -> Shape with the file prefix "areas" and the field name
 # "class" typed and the shape type clicked on to Polygon writes areas.shp,
+# Hardcopy -> PNG captures the window as gr0000.png,
 # a screen shot shows the zoomed grid back on the screen, and eXit and the
 # set's name store it. A second gridding with a radius of 2000 m, which
 # takes long, is stopped with Escape while its bar runs and stores nothing;
@@ -109,6 +110,8 @@ click_on Shape_type   # Point -> Arc
 click_on Shape_type   # Arc -> Polygon
 click_on Apply
 wait_log '^Shapefile done$'
+click_on PNG     # a screen shot of the window by ImageMagick's import
+wait_log '^screen shot to gr0000.png$'
 click_on eXit    # the hard-copy menu
 wait_for_menu Alter
 shot zoomed
@@ -149,6 +152,7 @@ echo "areas.shp: classes by (polygons, validity):$verdicts"
 [[ "$verdicts" =~ ^\ ([0-9]+)\ 1\ 1$ ]] && [ "${BASH_REMATCH[1]}" -ge 5 ] ||
   fail "the classes are not one valid polygon each"
 
+[ "$(identify -format '%m' gr0000.png)" = PNG ] || fail "Hardcopy PNG wrote no picture"
 # The screen shots: the grid in its classes' colours (and their legend),
 # and back on the screen after the hard copy.
 n=$(colours viewer)
