@@ -355,14 +355,8 @@ TEST_F(LoaderTest, AGridKeepsItsAbsolutePlaceWhateverTheOrigin) {
   expect_in_place();
 }
 
-// A keyword grid into an empty store, then a grid followed by points in one
-// file.
-TEST_F(LoaderTest, GridKeywordFileIntoEmptyStore) {
-  EXPECT_EQ(load_text("g.txt", ">>grid\nnx 2\nny 2\nxllcorner 10\nyllcorner 20\ndx 1\ndy 2\nitem 'depth'\n1 2\n3 4\n",
-                      kLoad, {}),
-            LoadOutcome::loaded);
-  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4}));
-  EXPECT_EQ(cpch.set_name[0], "depth");  // the grid keeps its item name
+// A keyword grid followed by points in one file.
+TEST_F(LoaderTest, AGridAndPointsInOneFile) {
   EXPECT_EQ(load_text("both.txt", ">>grid\nnx 2\nny 1\n5 6\nitem after\n1 2 3\n"), LoadOutcome::loaded);
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin1.np, 1);

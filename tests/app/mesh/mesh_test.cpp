@@ -124,21 +124,6 @@ TEST_F(MeshMenuTest, AFailedGeneratorRunKeepsTheMeshItsNameAndTheCount) {
   EXPECT_EQ(mod_mesh.nele, 0);
 }
 
-TEST(MeshRefineLimits, ElementsWhoseBoxHoldsASmallWavePointGetTheTargetArea) {
-  MeshStore m;
-  m.nele = 3;
-  m.node = 5;
-  m.xnorig = 1000;
-  m.xn = {0, 10, 10, 20, 20};
-  m.yn = {0, 0, 10, 0, 10};
-  m.iele = {{4, 5, 3}, {1, 2, 3}, {2, 4, 3}};
-  WavePoints w{{1002, 1015}, {1, 8}, {0.5f, 100.0f}};
-  std::vector<float> limits;
-  ASSERT_TRUE(refine_limits(m, w, 8.0f, limits));
-  EXPECT_EQ(limits, (std::vector<float>{-1.0f, 8.0f, -1.0f}));  // the last: 1.5 * 100 > 8
-  EXPECT_FALSE(refine_limits(m, w, 8.0f, limits, [] { return true; }));
-}
-
 // Escape stops Refine with the last complete mesh; parameters that make no
 // progress and a missing wave file are refused before any run.
 TEST_F(MeshMenuTest, EscapeStopsRefineAndBadParametersAreRefused) {
