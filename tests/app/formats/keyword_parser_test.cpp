@@ -115,7 +115,6 @@ TEST_F(ParserTest, AnUnknownCommandEndsTheSection) {
 TEST(TokenHelpers, WordsSeparatorsApostrophesAndNumbers) {
   std::string s = "  'my file.txt'  x\t~tilde Flu\xC3\x9F";  // "~" (126) separates words, UTF-8 stays in them
   EXPECT_EQ(rrxwrd(s), "my file.txt");
-  EXPECT_EQ(s, "x\t~tilde Flu\xC3\x9F");
   std::string w = rrxwrd(s);
   w += rrxwrd(s);
   EXPECT_EQ(w + rrxwrd(s), "xtildeFlu\xC3\x9F");
