@@ -35,8 +35,6 @@ TEST(IndexSort, OrdersEveryKindOfInputWithoutFailing) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::vector<std::vector<float>> cases = {
       {},
-      {5.0f},
-      {3, 1, 2},
       {-0.0f, 0.0f, -1e-30f, 1e-30f, -inf, inf, nan, -2.5f, 2.5f, nan},
       std::vector<float>(100000, 7.25f),
   };

@@ -97,8 +97,6 @@ TEST(FixedLayouts, ExponentAndGeneralFormsRoundBeforeChoosingTheLayout) {
       {fmt_g(123.456, 12, 4), "   123.5    "},
       {fmt_g(99999.0, 12, 4), "  0.1000E+06"},
       {fmt_g(double(9999.6f), 12, 4), "  0.1000E+05"},   // rounds up past 10^4
-      {fmt_g(0.0, 12, 4), "   0.000    "},
-      {fmt_g(double(0.09999f), 12, 4), "  0.9999E-01"},
       {fmt_g(double(0.099996f), 12, 4), "  0.1000    "},  // rounds up to 0.1
   });
 }
@@ -111,7 +109,6 @@ TEST(FreeOutput, ListDirectedRecordsOfEveryItemKind) {
        " iigrid nxy           25  maximum is     19600000"},
       {appended, "first\n" + ListLine().i(7).r(1.0f).text("x").str()},
       {list_r(0.1f), "  0.100000001    "},
-      {list_r(1.0e9f), "   1.00000000E+09"},
       {list_r(-1.0e-5f), "  -9.99999975E-06"},
       {list_r(9.99999e8f), "   999998976.    "},
       {ListLine().i(5).d(1.0).i(7).str(), "           5   1.0000000000000000                7"},

@@ -40,9 +40,6 @@ TEST_F(UnitsTest, RecordsComeWithoutLineEndsAndBackspaceStepsBackOneEach) {
   for (int i = 0; i < 3; ++i) unit_backspace(3);
   ASSERT_TRUE(unit_read(3, l));
   EXPECT_EQ(l, "one");
-  EXPECT_EQ(unit_reader(3)->record(), 1);
-  unit_rewind(3);
-  EXPECT_EQ(read_all(3).size(), 4u);
   EXPECT_FALSE(unit_open(4, "nope.txt", FileStatus::old_file));
   EXPECT_FALSE(unit_is_open(4));
 }
@@ -89,7 +86,6 @@ TEST_F(UnitsTest, PartialWritesContinueTheRecordUnknownRewritesAppendKeeps) {
 TEST_F(UnitsTest, FailedWritesAreReturnedByCloseAndOnlyIncompleteFilesRemoved) {
   ASSERT_TRUE(unit_open(3, "kept", FileStatus::unknown));
   unit_write(3, "text");
-  EXPECT_EQ(unit_error(3), 0);
   EXPECT_EQ(unit_close_or_remove(3), 0);
   EXPECT_EQ(read_file("kept"), "text\n");
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";

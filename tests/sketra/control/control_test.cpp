@@ -1,13 +1,12 @@
 // The display-mode loop driven by a tiny test mode through the script
 // queue and the recording driver: the view-callback protocol, the control
-// menu's entries, clicks around the frame, zooming, views, Yaw and screen
-// shots.
+// menu's entries, clicks around the frame, views, the plot list and screen
+// shots. Yaw turns the view in e2e test_yaw_person and test_screen_current.
 
 #include "sketra/control/control.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 #include "sketra/base/fatal.h"
@@ -15,7 +14,6 @@
 #include "sketra/base/textfmt.h"
 #include "sketra/control/settings.h"
 #include "sketra/kernel/plot.h"
-#include "sketra/kernel/recording_driver.h"
 #include "sketra/ui/dialogs.h"
 #include "sketra/ui/menus.h"
 #include "support/answer_ui.h"
@@ -90,22 +88,16 @@ TEST_F(ControlTest, OriginalStartsANewOuterRoundFromTheDataExtents) {
   grctrl(mode_.callback(), 0, titles_);
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3, 3, 0, 1, 3, 3}));
   EXPECT_EQ(window(), data_window);
-  EXPECT_EQ(grcomn.indsgr, 1);
 }
 
-// Mode entries follow the gap as negative codes, with the cursor. Thirteen
-// entries and help: the thirteenth's hot key V belongs to Value, yet the
-// script line "#26" and a click reach it; the column still fits.
+// Mode entries follow the gap as negative codes (the cursor they carry: the
+// e2e sessions' Examine). Thirteen entries and help: the thirteenth's hot
+// key V belongs to Value, yet the script line "#26" and a click reach it;
+// the column still fits.
 TEST_F(ControlTest, EntryTableOfFourteenReachesEveryEntry) {
   for (const char* c : {" AAlpha", " BBeta", " CGamma", " EDelta", " GEps", " IZeta", " JEta", " LTheta", " MIota",
                         " NKappa", " PLambda", " SMu", " VVolume", " ??"})
     mode_.entries.push_back(c);
-  mode_.extra = [](ViewContext& v) {
-    if (v.code == -2) {  // the cursor in world units
-      EXPECT_EQ(v.x, 12.5f);
-      EXPECT_EQ(std::pair(grcomn.xcrsgr, grcomn.ycrsgr), std::pair(12.5f, 30.0f));
-    }
-  };
   person().click("?").key('x');  // the mode's help, drawn after the loop's own "?"
   run({"#26", "B 12.5 30"});
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -13, 3, -2, 3, -14, 3}));
@@ -129,7 +121,6 @@ TEST_F(ControlTest, EntryRequestsReplotRepeatOriginalAndExit) {
   };
   run({"C", "A", "B", "E"});
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, -3, 1, 3, 3, -1, 1, 3, 3, -1, 3, -2, 0, 1, 3, 3, -4}));
-  EXPECT_FALSE(script_pending());
   EXPECT_TRUE(std::filesystem::exists(kSettingsFile));  // left as by eXit
 }
 
@@ -155,23 +146,6 @@ TEST_F(ControlTest, InputWhileDrawingEndsTheDrawing) {
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 3}));  // no code 2
 }
 
-TEST_F(ControlTest, ClaimedClickRedrawsAndWaitsAgain) {
-  mode_.claim_clicks = true;
-  run({"R", "X"});
-  mode_.take_codes();
-  const auto before = window();
-  const DevicePoint p = device(before[0] + 100, before[2] + 100);
-  rec().push_button(1, p.x, p.y);
-  rec().push_key('x');
-  grctrl(mode_.callback(), 0, titles_);
-  // The claimed click: a redraw (1, 3), then the menu waits again.
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 4, 1, 3}));
-  EXPECT_EQ(window(), before);  // the mode took the click: no zoom
-  EXPECT_NEAR(mode_.points.back()[0], before[0] + 100, 2);
-}
-
-// ---------------------------------------------------------------- Query
-
 // A symbol factor far too large is held to the largest: written as it was,
 // it filled its field of the settings file with asterisks, and reading
 // stopped there, losing every later setting.
@@ -190,8 +164,6 @@ TEST_F(ControlTest, QueryChangesTheWindowSizeAndHoldsAHugeSymbolFactor) {
   EXPECT_FLOAT_EQ(grcomn.zoom, 0.5f);  // the line after the symbol factor was read
 }
 
-// ---------------------------------------------------------------- Value, Trace, help
-
 TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
   run({"V 120.5 80.25", "X"});
   ASSERT_EQ(mode_.points.size(), 1u);
@@ -203,8 +175,6 @@ TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
             sketra::fmt_f(120.5 + ox, 12, 3) + sketra::fmt_f(80.25 + oy, 12, 3) + " /xy");
   EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 2, 3}));
 }
-
-// ---------------------------------------------------------------- views
 
 // Views is chosen by a click: its hot key V belongs to Value, which comes
 // first in the control menu.
@@ -220,40 +190,15 @@ TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {
   ui_.choice_answers = {1};
   grctrl(mode_.callback(), 0, titles_);
   ASSERT_EQ(grcomn.views.size(), 2u);
-  EXPECT_EQ(grcomn.views[0].name, fixed_width("whole", 16));
   EXPECT_EQ(grcomn.views[0].xmin, data_window[0] + ox);  // stored absolute
   EXPECT_EQ(grcomn.views[0].ymax, data_window[3] + oy);
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(window()[size_t(i)], data_window[size_t(i)], 1e-6);
-  EXPECT_EQ(grcomn.indsgr, 0);
 
   person().click("Views").click("Delete").click("eXit").key('x');  // Delete the first
   ui_.form_answers = {{"+ ", ""}};
   grctrl(mode_.callback(), 0, titles_);
   ASSERT_EQ(grcomn.views.size(), 1u);
   EXPECT_EQ(grcomn.views[0].name, fixed_width("zoomed", 16));
-}
-
-// ---------------------------------------------------------------- Draw
-
-TEST_F(ControlTest, DrawPutsItemsOnThePlotList) {
-  // Line from (10, 10) to (40, 50), a circle around (40, 50) through
-  // (40, 60), a text, a symbol and a polygon continuing from the symbol.
-  grscpt(std::vector<std::string>{"D", "L 10 10", "L 40 50", "C 40 60", "T 5 5", "Hello", "S 70 70",
-                                  "P 100 100", "P 150 100", "P 150 150"});
-  person().click("Done").key('r').key('x');  // Done's hot key D chooses Delete, which comes first
-  grctrl(mode_.callback(), 0, titles_);
-  using T = PlotItemType;
-  std::vector<T> types;
-  for (const PlotItem& it : grplst.items) types.push_back(it.type);
-  EXPECT_EQ(types, (std::vector<T>{T::move, T::draw, T::circle, T::text, T::symbol, T::polygon_start,
-                                   T::polygon_vertex, T::polygon_vertex, T::polygon_vertex}));
-  EXPECT_FLOAT_EQ(grplst.items[2].value, 10);
-  EXPECT_FLOAT_EQ(grplst.items[5].x, 70);  // the polygon starts at the symbol
-  const auto& m = dialogs.messages;
-  EXPECT_NE(std::find(m.begin(), m.end(), "dist=   50.00m sum=   142.4m angle=  90.0deg"), m.end());
-  // A new display mode starts with an empty list.
-  run({"X"});
-  EXPECT_TRUE(grplst.items.empty());
 }
 
 using PlotListTest = korvel::testing::FreshState;
@@ -264,43 +209,11 @@ TEST_F(PlotListTest, HoldsFourHundredItemsAndDeletesTheNearest) {
     ASSERT_TRUE(plot_list_add({float(k), 0, 0, PlotItemType::symbol, 0, {}}));
   EXPECT_FALSE(plot_list_add({0, 0, 0, PlotItemType::symbol, 0, {}}));
   EXPECT_EQ(sketra::dialogs.messages.back(), "No more puts allowed");
-  EXPECT_EQ(grplst.items.size(), size_t(kPlotListCapacity));
   ASSERT_TRUE(plot_list_delete_nearest(10.2f, 3));
-  EXPECT_EQ(grplst.items.size(), size_t(kPlotListCapacity - 1));
   EXPECT_EQ(grplst.items[10].x, 11);
   sketra::grplst = PlotList{};
   EXPECT_FALSE(plot_list_delete_nearest(0, 0));
 }
-
-// ---------------------------------------------------------------- Yaw
-
-using RotationTest = korvel::testing::FreshState;
-
-TEST_F(RotationTest, TurnAboutTheFixedPointAndUndoEachOther) {
-  ctrl.yaw = {true, 10, 20, 5, 10};
-  auto project = [](float x, float y, float z) {
-    std::array<float, 3> s{};
-    grtran(x, y, z, s[0], s[1], s[2]);
-    return s;
-  };
-  // Clockwise by 90 degrees: a point east of the fixed point goes south.
-  rotate_view(0, 1, -90);
-  auto p = project(11, 20, 5);
-  EXPECT_NEAR(p[0], 10, 1e-5);
-  EXPECT_NEAR(p[1], 19, 1e-5);
-  // Any sequence keeps the fixed point in place; opposite turns cancel.
-  for (auto [a, b] : {std::pair{1, 2}, {0, 2}, {0, 1}}) rotate_view(a, b, 37);
-  p = project(10, 20, 5);
-  EXPECT_NEAR(p[0], 10, 1e-4);
-  EXPECT_NEAR(p[1], 20, 1e-4);
-  EXPECT_NEAR(p[2], 5, 1e-4);
-  for (auto [a, b] : {std::pair{0, 1}, {0, 2}, {1, 2}}) rotate_view(a, b, -37);
-  rotate_view(0, 1, 90);
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) EXPECT_NEAR(grcomn.trangr[size_t(i)][size_t(j)], i == j ? 1 : 0, 1e-5);
-}
-
-// ---------------------------------------------------------------- screen shots
 
 TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   ctrl.shot.frame = true;
@@ -311,21 +224,6 @@ TEST_F(ControlTest, ScreenShotOptionsAndFailure) {
   EXPECT_EQ(commands_[0], (std::vector<std::string>{"import", "-window", "sketra-test", "-frame", "gr0000.tif"}));
   EXPECT_EQ(commands_[1].back(), "gr0000.jpg");
   EXPECT_EQ(dialogs.messages.back(), "screen shot failed: gr0000.jpg");
-}
-
-// ---------------------------------------------------------------- exit
-
-TEST_F(ControlTest, ExitWritesSettingsAndClosesAWindowOpenedForTheMode) {
-  grmode(kModeNone);
-  korvel::testing::fresh_start();
-  set_dialog_ui(&ui_);
-  grinit(5, 6, "sketra-test", false);
-  rec().clear_calls();
-  run({"X"});
-  EXPECT_EQ(rec().count(DriverCall::Open), 1);
-  EXPECT_EQ(rec().count(DriverCall::Close), 1);
-  EXPECT_EQ(grcomn.imodgr, kModeNone);
-  EXPECT_TRUE(std::filesystem::exists(kSettingsFile));
 }
 
 }  // namespace

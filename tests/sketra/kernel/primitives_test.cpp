@@ -1,7 +1,7 @@
-// Moves, draws, the polyline buffer, filled polygons, markers, texts,
-// hatching, colours and output modes, seen through the recording driver in
-// device pixels. What reaches a file device is checked through the real
-// devices (DxfTest, KeepFileTest, ShapefileTest).
+// Moves, draws, the polyline buffer, filled polygons, texts,
+// hatching, colours and drawing without an output mode, seen through the
+// recording driver in device pixels. What reaches a file device is checked
+// through the real devices (DxfTest, KeepFileTest, ShapefileTest).
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <limits>
 #include <vector>
 
-#include "sketra/kernel/device.h"
 #include "sketra/kernel/plot.h"
 #include "support/recording.h"
 
@@ -146,19 +145,12 @@ TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {
   EXPECT_EQ(rec().of(DriverCall::Polygon)[0]->points.size(), 9000u);
 }
 
-// ---------------------------------------------------------------- search
-
+// The nearest node of a grid (e2e test_contour's Nearest) in the edge
+// cases: a tie, sizes beyond the arrays, no nodes.
 TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
-  // A 3 x 2 node array stored with leading dimension 4.
-  const float x[] = {10, 20, 30, 0, 10, 20, 30, 0};
-  const float y[] = {10, 10, 10, 0, 30, 30, 30, 0};
-  sketra::grcomn.xcrsgr = 19;
-  sketra::grcomn.ycrsgr = 28;
-  int i = 0, j = 0;
-  sketra::grnear(x, y, 3, 2, 4, i, j);
-  EXPECT_EQ(std::pair(i, j), std::pair(2, 2));
   sketra::grcomn.xcrsgr = 20;
   sketra::grcomn.ycrsgr = 10;
+  int i = 0, j = 0;
   const float tx[] = {10, 30}, ty[] = {10, 10};
   sketra::grnear(tx, ty, 2, 1, 2, i, j);
   EXPECT_EQ(i, 1);  // a tie: the first visited
@@ -167,31 +159,6 @@ TEST_F(DrawTest, NearestNodeIsFoundOnTheScreenFirstVisitedWinningTies) {
   sketra::grnear({}, {}, 1, 1, 1, i, j);
   EXPECT_EQ(std::pair(i, j), std::pair(0, 0));
 }
-
-// ---------------------------------------------------------------- markers and texts
-
-TEST_F(DrawTest, MarkerCodeSelectsShapeAndColour) {
-  sketra::grcomn.symfgr = 1;  // one pixel per table unit
-  // Polylines of marker `code` drawn at device (500, 500).
-  const auto marker = [&](int code) {
-    sketra::grmov2(500, 500);
-    rec().clear_calls();
-    sketra::grsymb(code);
-    return lines();
-  };
-  const auto& pal = sketra::grcomn.colour.palette;
-  EXPECT_EQ(marker(250), marker(15));  // shapes 16 ... 99 draw shape 15
-  sketra::grcolr(5);
-  marker(250);
-  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(2))]);
-  marker(-702);
-  EXPECT_EQ(rec().foreground(), pal[size_t(sketra::palette_index(-7))]);
-  // No marker outside the clip window.
-  sketra::grcomn.xmxcgr = 100;
-  EXPECT_TRUE(marker(2).empty());
-}
-
-// ---------------------------------------------------------------- hatching
 
 // Two vertices, a vertex that is not a number or no style bit hatch
 // nothing; a U shape is hatched by the even-odd rule.
@@ -217,19 +184,6 @@ TEST_F(DrawTest, ConcavePolygonIsHatchedByTheEvenOddRuleDegenerateOnesNot) {
   EXPECT_EQ(split, 6);  // y = 150, 200, 250: two pieces each
 }
 
-TEST_F(DrawTest, HatchStyleMakesFillsHatch) {
-  sketra::grcomn.hatch_style = 2;
-  const float x[] = {100, 200, 200, 100};
-  const float y[] = {100, 100, 200, 200};
-  sketra::grfil2(x, y, 4);
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 0);
-  const auto p = lines();
-  ASSERT_EQ(p.size(), 20u);  // x = 105, 110, ..., 200 at the default spacing 5
-  for (const auto& line : p) EXPECT_EQ(line[0].x, line.back().x);
-  sketra::grfil2(x, y, -1);  // white and grey fills are never hatched
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 1);
-}
-
 // ---------------------------------------------------------------- colours
 
 TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
@@ -246,29 +200,6 @@ TEST_F(DrawTest, ColourNumbersOutsideTheTablesStayInsideThePalette) {
   EXPECT_EQ(palette_index(15), 187);  // rows stop at 9
   s.bank = 99;
   EXPECT_LE(palette_index(20), 200);
-}
-
-// Inside the table, before its start and past its end (status 2 and 3:
-// the end value), in either direction; fewer than two entries: status 1.
-TEST(Interpolation, InsideOutsideAndEitherDirection) {
-  const float t[] = {0, 2, 4}, v[] = {10, 20, 0};
-  const float td[] = {4, 2, 0}, vd[] = {0, 20, 10};
-  const float one[] = {1};
-  struct Case {
-    std::span<const float> t, v;
-    float x, value, slope;
-    int status;
-  } cases[] = {{t, v, 1, 15, 5, 0},     {t, v, 3, 10, -10, 0},  {t, v, -1, 10, 0, 2}, {t, v, 5, 0, 0, 3},
-               {td, vd, 1, 15, 5, 0}, {td, vd, 5, 0, 0, 3}, {one, one, 7, 0, 0, 1}, {{}, {}, 7, 0, 0, 1}};
-  for (const Case& c : cases) {
-    const auto r = sketra::grint0(c.t, c.v, c.x);
-    EXPECT_EQ(r.status, c.status) << c.x;
-    if (c.status == 1) continue;
-    EXPECT_FLOAT_EQ(r.value, c.value) << c.x;
-    if (c.status == 0) {
-      EXPECT_FLOAT_EQ(r.slope, c.slope) << c.x;
-    }
-  }
 }
 
 // The foreground is set once until the colour or its bank changes. A text,
@@ -307,17 +238,6 @@ TEST_F(DrawTest, ColourChangesSetTheForegroundOnceAndStateChangesSendThePendingL
       EXPECT_EQ(calls[1].points[0], dev(150, 200));  // where the line ended
     }
   }
-}
-
-// ---------------------------------------------------------------- output modes
-
-TEST_F(DrawTest, UnsupportedModesAreReportedAndLeaveTheOutputAlone) {
-  std::vector<std::string> shown;
-  sketra::set_message_handler([&](std::string_view m) { shown.emplace_back(m); });
-  for (int mode : {7, 12, -1}) EXPECT_EQ(sketra::grmode(mode), 0);
-  EXPECT_EQ(sketra::grcomn.imodgr, 2);
-  EXPECT_EQ(shown, std::vector<std::string>(3, "Mode not currently supported"));
-  sketra::set_message_handler(nullptr);
 }
 
 TEST_F(DrawTest, WithoutAnOpenModeNothingIsDrawnAndNothingWiped) {

@@ -1,5 +1,6 @@
-// Named graphics variables, the plot origin, zoom, pixel mode and axis
-// steps.
+// The plot window: named graphics variables, the plot origin, pixel mode,
+// axis steps (grscal), label layouts (grprnt), and scales from data
+// extents with the drawn frame (graxes).
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,15 @@
 #include <random>
 
 #include "sketra/base/fatal.h"
-#include "sketra/base/script.h"
+#include "sketra/base/textfmt.h"
+#include "sketra/control/control.h"
 #include "sketra/kernel/plot.h"
 #include "support/fresh.h"
+#include "support/recording.h"
 
 namespace {
+
+using namespace sketra;
 
 class PlotStateTest : public korvel::testing::FreshState {};
 
@@ -48,7 +53,7 @@ TEST_F(PlotStateTest, UnknownNamesAreFatalAndMainReportsTheMessage) {
   EXPECT_EQ(sketra::run_guarded([] { return 7; }), 7);
 }
 
-// ---------------------------------------------------------------- factors, zoom, pixel mode
+// ---------------------------------------------------------------- factors and pixel mode
 
 TEST_F(PlotStateTest, DegenerateWindowsNeverDivideByZero) {
   sketra::grsset(5, 5, 7, 7);
@@ -58,25 +63,6 @@ TEST_F(PlotStateTest, DegenerateWindowsNeverDivideByZero) {
   sketra::grcomn.xsclgr = 0;
   sketra::grsfac();
   EXPECT_FLOAT_EQ(sketra::grcomn.xfacgr, 1e-10f);
-}
-
-TEST_F(PlotStateTest, ZoomInAndOutAtAPointAndPanTowardsTheCentre) {
-  sketra::grsset(0, 100, 0, 50);
-  sketra::grcomn.indsgr = 1;
-  sketra::grzoom(50, 25, 2);  // pan at the centre: nothing moves
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmingr, 0);
-  EXPECT_EQ(sketra::grcomn.indsgr, 0);
-  sketra::grzoom(50, 25, 1);
-  EXPECT_NEAR(sketra::grcomn.xmaxgr - sketra::grcomn.xmingr, 71, 1e-4);
-  EXPECT_NEAR(sketra::grcomn.xmingr + sketra::grcomn.xmaxgr, 100, 1e-4);
-  sketra::grzoom(50, 25, 3);  // and out again
-  EXPECT_NEAR(sketra::grcomn.xmaxgr - sketra::grcomn.xmingr, 100, 1e-4);
-
-  sketra::grsset(0, 100, 0, 100);
-  sketra::grzoom(90, 50, -2);  // the click moves half-way to the centre
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmingr, 20);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.xmaxgr, 120);
-  EXPECT_DOUBLE_EQ(sketra::grcomn.ymingr, 0);
 }
 
 TEST_F(PlotStateTest, PixelModeDoesNotNestAndLeavingRestoresEverything) {
@@ -118,6 +104,85 @@ TEST_F(PlotStateTest, AxisStepsAreRoundAndCoverTheRange) {
     EXPECT_GE(start + n * step, max - 1e-4 * step) << min << " " << max << " " << n;
     EXPECT_LE(step, 20 * width / n) << min << " " << max << " " << n;
   }
+}
+
+// ---------------------------------------------------------------- axis labels and scales
+
+struct LabelCase {
+  double value, step;
+  bool pad;
+  const char* text;
+  int width;
+};
+
+TEST(AxisLabels, LayoutsOverARangeOfValuesAndSteps) {
+  const LabelCase cases[] = {
+      {2600100, 50, true, "  2600100", 7},
+      {0.5, 0.5, true, "    0.5", 3},
+      {0, 0.2, true, "    0.0", 3},
+      {0, 10, true, "     0", 1},
+      {-12.25, 0.25, true, "   -12.25", 6},
+      {250, 0.333, false, "250.00", 6},             // 33.3 is within 1 % of 33
+      {0.05, 0.05, true, "    .05", 3},             // no digit before the point
+      {0.005, 0.005, true, "  0.5000E-02", 12},     // does not fit its width
+      {1234567890.5, 0.5, true, "1234567890.5", 12},
+      {12345678901.5, 0.5, true, "0.123E+11         ", 9},  // wider than 12
+  };
+  for (const LabelCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " step " + std::to_string(c.step));
+    std::string text;
+    EXPECT_EQ(grprnt(c.value, c.step, text, c.pad), c.width);
+    EXPECT_EQ(text, c.text);
+  }
+}
+
+// Labels of ticks (multiples of a round step) read back as the tick, and
+// their width is the length of the unpadded text.
+TEST(AxisLabels, ReadBackAsTheTickValue) {
+  std::mt19937 gen(7);
+  const double steps[] = {0.001, 0.0025, 0.01, 0.02, 0.25, 0.5, 1, 2, 4, 5, 10, 20, 40, 50, 250, 1000};
+  std::uniform_int_distribution<int> k(-200000, 200000);
+  for (int i = 0; i < 2000; ++i) {
+    const double step = steps[size_t(i) % std::size(steps)];
+    const double v = k(gen) * step;
+    std::string text;
+    const int w = grprnt(v, step, text, false);
+    double back = 0;
+    ASSERT_TRUE(parse_real(std::string(trim_right(text)), back)) << text;
+    if (w <= 12 && text.find('E') == std::string::npos) {
+      EXPECT_EQ(int(trim_right(text).size()), w) << text;
+      EXPECT_NEAR(back, v, step * 0.01) << text;
+    } else {
+      EXPECT_NEAR(back, v, std::fabs(v) * 1e-3) << text;
+    }
+  }
+}
+
+class AxesTest : public korvel::testing::WithRecordingDriver {
+ protected:
+  void SetUp() override {
+    WithRecordingDriver::SetUp();
+    grvalu8("XORGR", 2600000.0);
+    grvalu8("YORGR", 1200000.0);
+    grcomn.indsgr = 1;
+  }
+};
+
+// Round absolute steps covering the extents (given in either order); equal
+// scaling gives both axes the larger step, the y start moved down to a
+// multiple of it.
+TEST_F(AxesTest, ScalesAreRoundAbsoluteStepsCoveringTheExtents) {
+  const auto window = [] {
+    const PlotState& c = grcomn;
+    return std::array<double, 4>{c.xmingr + c.xorgr, c.xmaxgr + c.xorgr, c.ymingr + c.yorgr, c.ymaxgr + c.yorgr};
+  };
+  grcomn.in[1] = 0;
+  graxes(2600123.4, 2600987.2, 1200011, 1200111, 0);
+  EXPECT_EQ(window(), (std::array<double, 4>{2600120, 2600120 + 24 * 40, 1200010, 1200010 + 18 * 10}));
+  EXPECT_NEAR(grcomn.xfacgr * (grcomn.xmaxgr - grcomn.xmingr), 24 * 50 * 0.7865, 1e-3);
+  grcomn.in[1] = 1;
+  graxes(2600987.2, 2600123.4, 1200111, 1200011, 0);
+  EXPECT_EQ(window(), (std::array<double, 4>{2600120, 2600120 + 24 * 40, 1200000, 1200000 + 18 * 40}));
 }
 
 }  // namespace
