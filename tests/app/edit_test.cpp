@@ -37,7 +37,6 @@ TEST_F(EditTest, UnstructuredGivesEveryPointSymbolOneKeepingItsColourAndLeavesTh
   store_add_point(10, 0, 2, 1202);
   EXPECT_EQ(run({"U", "X"}), EditResult::unstructured);
   EXPECT_EQ(cin.code, (std::vector<std::int32_t>{301, 1201}));
-  EXPECT_EQ(run({"9"}), EditResult::none);
   EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3, 4, 5, 6}));
 }
 
@@ -69,7 +68,6 @@ TEST_F(EditTest, TheSaveMenuAfterAChange) {
       // (The new set's name, geometry and values: tests/e2e/test_contour.sh.)
       {{"2", "A", "O", "+1", "A", "D", "X", "#2", "raised"}, EditResult::saved_as, before, 2},
       {{"2", "A", "O", "=0", "A", "D", "X", "#2", "", "I"}, EditResult::ignored, before, 1},
-      {{"2", "A", "O", "=0", "A", "D", "X", "I"}, EditResult::ignored, before, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script[7]);

@@ -55,21 +55,6 @@ TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
   EXPECT_FALSE(default_grid_geometry(std::vector<float>{NAN}, std::vector<float>{1}));
 }
 
-TEST_F(GridTest, InversStoresANamedSetAndKeepsThePoints) {
-  load_points();
-  // The proposal (10 x 10 nodes), a radius of 3 m, the viewer left, the
-  // name "ground". (The values: tests/e2e/test_gridding.sh.)
-  EXPECT_EQ(run(3, {"D", "1 3", "D", "X", "ground"}), GridResult::stored);
-  EXPECT_EQ(cin1.np, 336);
-  EXPECT_EQ(cpch.set_name[0].str(), "ground");
-  EXPECT_EQ(cin.value[0].size(), 100u);
-
-  // A blank name: shown, the count unchanged, the values in column 2.
-  EXPECT_EQ(run(1, {"D", "X", " "}), GridResult::shown);
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_EQ(cin.value[1].size(), 100u);
-}
-
 TEST_F(GridTest, AFarOriginCanBeAppliedAsProposed) {
   // -123456789.0 does not fit the origin's 10 characters.
   ASSERT_EQ(load_text("far.xyz", "-123456789 -23456789 1\n-123456779 -23456779 2\n"), LoadOutcome::loaded);

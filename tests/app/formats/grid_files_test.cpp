@@ -122,7 +122,6 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
       {"a corner too wide for its field", "ncols 2\nnrows 1\nxllcorner 32600000.5\ncellsize 1\n7 8\n", {7, 8},
        "   xllcorner  32600000.5000000\n"},
       {"ncols 0", "ncols 0\nnrows 2\ncellsize 1\n1 2\n", {}, "grid size ncols 0 at line 1 of g.asc\n"},
-      {"nrows below 0", "nx 2\nny -1\n1 2\n", {}, "grid size ny -1 at line 2 of g.asc\n"},
       {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
       {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
       {"numbers run together", head + "1 2 3\n4 5-6-7\n", {}, "bad grid value at line 7 of g.asc\n"},

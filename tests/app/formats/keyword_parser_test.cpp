@@ -51,7 +51,7 @@ TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLine) {
   EXPECT_EQ(line, "5 6\r");
 }
 
-TEST_F(ParserTest, NestedIncludesUseUnits45And46AndAMissingOneIsAnError) {
+TEST_F(ParserTest, NestedIncludesReturnWhereTheyBeganAndAMissingOneIsAnError) {
   write_file("b.inc", "lines\ninclude nope.inc\n");
   write_file("a.inc", "include b.inc\nmove 1 1\n");
   input("include 'a.inc'\nxyz\n");
@@ -61,10 +61,7 @@ TEST_F(ParserTest, NestedIncludesUseUnits45And46AndAMissingOneIsAnError) {
   EXPECT_EQ(unit, 3);
   EXPECT_FALSE(sketra::unit_is_open(45));
   EXPECT_EQ(parser.errors, 1);
-  const std::string log = this->log();
-  EXPECT_NE(log.find("\n/include 'b.inc'\n"), std::string::npos);
-  EXPECT_NE(log.find("**error: file not found: nope.inc\n"), std::string::npos);
-  EXPECT_EQ(std::count(log.begin(), log.end(), '_'), 2);  // two "/end_include"
+  EXPECT_NE(log().find("**error: file not found: nope.inc\n"), std::string::npos);
 }
 
 TEST_F(ParserTest, AnUnknownKeywordIsAnErrorBoxCountedAtTheSummaryAndAFatalErrorAborts) {
@@ -118,7 +115,6 @@ TEST_F(ParserTest, AnUnknownCommandEndsTheSection) {
 TEST(TokenHelpers, WordsSeparatorsApostrophesAndNumbers) {
   std::string s = "  'my file.txt'  x\t~tilde Flu\xC3\x9F";  // "~" (126) separates words, UTF-8 stays in them
   EXPECT_EQ(rrxwrd(s), "my file.txt");
-  EXPECT_EQ(s, "x\t~tilde Flu\xC3\x9F");
   std::string w = rrxwrd(s);
   w += rrxwrd(s);
   EXPECT_EQ(w + rrxwrd(s), "xtildeFlu\xC3\x9F");

@@ -175,7 +175,6 @@ TEST_F(MeshFilesTest, ElementsRoundTripAndNodesNumberedFromZero) {
 
 TEST_F(MeshFilesTest, BadElementFilesSayWhy) {
   EXPECT_EQ(read_elements("2 6 0\n").status, ElementStatus::bad_header);  // second-order triangles
-  EXPECT_EQ(read_elements("two 3\n").status, ElementStatus::bad_header);
   EXPECT_EQ(read_elements("4 3 0\n", 1, 5, 3).status, ElementStatus::too_many);
   ElementFile e = read_elements("3 3 0\n1 1 2 3\n2 2 x 3\n3 1 2 3\n");
   EXPECT_EQ(e.status, ElementStatus::bad_line);

@@ -3,7 +3,8 @@
 // the band of a fifth of a cell outside the surface, grids that cannot be
 // filled), and Map from the main menu and for the Grid menu's Tin: the
 // surface over the points of the node file or 2DM mesh loaded last, its
-// element file, the viewer, and the values of a grid set.
+// element file and the viewer. (The values of a grid set: TinValues above
+// and tests/e2e/test_surface.sh.)
 #include "app/mapping/mapping.h"
 
 #include <gtest/gtest.h>
@@ -233,20 +234,6 @@ TEST_F(MapTest, MeshWithQuadrilateralsIsSplitAsTheReaderDoes) {
   const std::string out = log();
   EXPECT_NE(out.find("found nodes:       5 elements:       3"), std::string::npos) << out;
   EXPECT_NE(out.find(" found         3 triangles"), std::string::npos);
-}
-
-TEST_F(MapTest, TinFillsExactlyTheNodesOfItsSet) {
-  points_then_nodes(kTwoTriangles);
-  // Set 2 over the surface: 3 x 3 nodes 5 apart from its corner; set 1
-  // holds other values.
-  cin.value[0] = {1, 2, 3};
-  cin1.set(2) = GridGeometry{0, 0, 5, 5, 3, 3, 0};
-  store_grid_nodes(2);
-  EXPECT_EQ(run({"X"}, 2), 2);
-  ASSERT_EQ(cin.value[1].size(), 9u);
-  EXPECT_FLOAT_EQ(cin.value[1][1 * 3 + 2], 10 + 10 + 5);  // (10, 5) on the first triangle
-  EXPECT_FLOAT_EQ(cin.value[1][2 * 3 + 0], 40);           // (0, 10) on the second
-  EXPECT_EQ(cin.value[0], (std::vector<float>{1, 2, 3}));
 }
 
 // (A finished Tin stored as a set: tests/e2e/test_surface.sh.)
