@@ -179,25 +179,16 @@ TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
   EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
 }
 
-TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
-  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 2 1 2.0 1.0 1 0\n10 1\n20 2\n30 3\ntable\n5 6\n", kLoad, {}),
-            LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin.x[0], 3.0f);  // 2 * 1 + 1
-  ASSERT_EQ(tables.size(), 2u);
-  EXPECT_TRUE(said("found    3 values, sum is       60.00"));
-}
-
 // With the window open, value tables go to the section viewer at the end
-// of their load: at their own co-ordinates whatever survey was loaded
-// before, and the store keeps what the viewer changed.
+// of their load, without the load dialog: at their own co-ordinates
+// whatever survey was loaded before, and the store keeps what the viewer
+// changed. (Their factors: the Stat page of tests/e2e/test_section_viewer.sh.)
 class TableViewerTest : public korvel::testing::AppWindowTest {};
 
 TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
   ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);
   sketra::grvalu8("XORGR", 2600000.0);
   // Stat of the second curve, closed; then its last node moved 1 m up; leave.
-  // (The Stat page's figures: tests/e2e/test_section_viewer.sh.)
   ASSERT_EQ(load_file(example_path("river_table.unstruct").string(), kAdd,
                       {"#22 363.706 422.3", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
             LoadOutcome::loaded);
