@@ -89,6 +89,8 @@ TEST_F(LoadCaseTest, PointAndLineFilesAreAssembledOrRejectedNamingTheLine) {
        ""},
       {"a record short of its I value", {{"s.xyzi", "0 0 1 1\n1 0 1\n2 0 1 0\n"}}, kRejected, {},
        "record with too few values at line 2 of s.xyzi"},
+      {"not a number", {{"n.xyzi", "0 0 1 1\n1 nan 1 0\n"}}, kRejected, {},
+       "value that is not a finite number at line 2 of n.xyzi"},
       {"densifying that would fill the store", {{"m.txt", densify}}, kRejected, {},
        "max_distance  0.1000E-29 makes  0.1400E+34 points, more than the store holds, at line 5 of m.txt"},
       {"a BLT file starts its own line", {{"b.blt", "100 200 1 22\n110 200 2 22\n"}}, 4, {{3, 4}}, ""},
