@@ -6,10 +6,15 @@
 # shot). Examine and a click in the middle of the plot report a value on
 # the plane. Then Map in the surface viewer, Node, and pts.node picked in the
 # file browser (Open); a screen shot shows the mapped points marked on the surface.
-# Then Done, Write, 2dm, the name typed at the prompt, Done, and the keys
+# Then Done, Write, 2dm, the name typed at the prompt, Done. The person
+# measures: Inquire, Slope and two clicks (the message gives distance and
+# slope); Volume: four clicks, Done, level 430 typed; the page of area and
+# volumes is on the screen (screen shot), saved, closed; Done, and the keys
 # x, f, x leave korvel. Every node of pts.node must lie on the plane, the
-# one outside the surface takes the nearest corner's value, and plane.2dm
-# must hold the 336 nodes and 600 triangles.
+# one outside the surface takes the nearest corner's value, plane.2dm
+# must hold the 336 nodes and 600 triangles, the slope lies within the
+# plane's gradient, the volume below the level between the plane's least
+# and greatest depth under it.
 . "$(dirname "$0")/session.sh"
 
 . "$KORVEL_SOURCE_DIR/tests/e2e/surface/plane.sh"  # plane.node, plane.ele
@@ -32,8 +37,10 @@ click_on Examine
 sleep 0.5
 # The middle of the plot frame: left of the menu column, below the titles.
 read -r ww wh < <(xdotool getwindowgeometry "$wid" | awk '/Geometry/ { split($2, g, "x"); print g[1], g[2] }')
-xdotool mousemove --window "$wid" $((ww * 2 / 5)) $((wh / 2)) click 1
-sleep 1
+cx=$((ww * 2 / 5)) cy=$((wh / 2))
+at() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
+at $cx $cy
+sleep 0.6
 
 click_on Map       # the viewer's entry
 click_on Node
@@ -51,6 +58,25 @@ click_on 2dm
 type_in "plane.2dm"
 wait_for_menu Minimum
 click_on Done
+
+click_on Inquire
+click_on Slope
+at $((cx - 100)) $((cy + 60))
+at $((cx + 120)) $((cy - 40))
+wait_log "^distance="
+click_on Volume
+wait_for_menu Read
+at $((cx - 80)) $((cy - 60))
+at $((cx + 90)) $((cy - 60))
+at $((cx + 90)) $((cy + 70))
+at $((cx - 80)) $((cy + 70))
+click_on Done
+type_in 430
+wait_for_menu Save
+shot volume
+save_page volume.txt
+click_on Done   # the page
+click_on Done   # Inquire
 sleep 0.5
 leave_viewer
 
@@ -68,4 +94,12 @@ awk 'NR > 1 { want = $1 == 41 ? 420 + 7.5 : 400 + ($2 - 2600000) * 0.1 + ($3 - 1
               d = $4 - want; if (d < 0) d = -d; if (d > 0.01 || $5 != 1) { print "off:", $0, want; bad++ } }
      END { exit bad > 0 }' pts.node || fail "pts.node values off the plane"
 [ "$(grep -c '^ND ' plane.2dm)" -eq 336 ] && [ "$(grep -c '^E3T ' plane.2dm)" -eq 600 ] || fail "plane.2dm counts"
-echo "surface files person session ok"
+# Slope: along any leg at most the plane's gradient, 11.18 %. Volume: the
+# plane lies wholly below 430 m, 400 ... 418.5 m.
+awk '/^distance=/ { split($0, w, /[=%m ]+/); s = w[4] < 0 ? -w[4] : w[4]; ok = w[2] > 10 && s <= 11.18 && s > 1; exit }
+     END { exit !ok }' outp || fail "slope message: $(grep '^distance=' outp)"
+awk -F '=' '{ v[NR] = $2 + 0; k[NR] = $1 }
+  END { exit !(NR == 3 && k[1] == "Area        [m2]" && v[1] > 100 && v[2] >= 11.5 * v[1] && v[2] <= 30 * v[1] && v[3] == 0) }' \
+  volume.txt || fail "the volume page: $(cat volume.txt)"
+[ "$(colours volume)" -ge 8 ] || fail "the surface is not on the screen"
+echo "surface files person session ok: $(tr '\n' ' ' < volume.txt)"

@@ -117,7 +117,9 @@ TEST(FreeOutput, ListDirectedRecordsOfEveryItemKind) {
   });
 }
 
-TEST(FreeInput, SeparatorsNullValuesRepeatsAndTheSlash) {
+// Separators, null values, repeats and the slash; a short record is
+// continued from the next, a bad value stops with the count done.
+TEST(FreeInput, SeparatorsNullValuesRepeatsTheSlashShortRecordsAndBadValues) {
   double v[5] = {1, 2, 3, 4, 5};
   FreeResult r = read_reals("10,,30\t 2*7", v);
   EXPECT_EQ(r.filled, 5);
@@ -133,6 +135,20 @@ TEST(FreeInput, SeparatorsNullValuesRepeatsAndTheSlash) {
   r = read_reals("2* 9", u);
   EXPECT_TRUE(r.complete(3));
   EXPECT_EQ(u[2], 9.0);
+
+  double s[3] = {0, 0, 0};
+  std::span<double> all(s);
+  r = read_reals("1 2", all);
+  ASSERT_FALSE(r.complete(3));
+  ASSERT_EQ(r.filled, 2);
+  r = read_reals("3 4", all.subspan(size_t(r.filled)));
+  EXPECT_TRUE(r.complete(1));
+  EXPECT_EQ(s[2], 3.0);
+
+  r = read_reals("1 x 3", s);
+  EXPECT_TRUE(r.error);
+  EXPECT_EQ(r.filled, 1);
+  EXPECT_FALSE(r.complete(3));
 }
 
 TEST(FreeInput, FortranRealFormsAreAcceptedAndOthersRejected) {
@@ -154,52 +170,6 @@ TEST(FreeInput, FortranRealFormsAreAcceptedAndOthersRejected) {
   EXPECT_TRUE(parse_int("+12", i));
   EXPECT_EQ(i, 12);
   for (const char* bad : {"3.", "1e3", "99999999999"}) EXPECT_FALSE(parse_int(bad, i)) << bad;
-}
-
-TEST(FreeInput, ShortRecordsContinueAndBadValuesStopWithTheCountDone) {
-  double v[3] = {0, 0, 0};
-  std::span<double> all(v);
-  FreeResult r = read_reals("1 2", all);
-  ASSERT_FALSE(r.complete(3));
-  ASSERT_EQ(r.filled, 2);
-  r = read_reals("3 4", all.subspan(size_t(r.filled)));
-  EXPECT_TRUE(r.complete(1));
-  EXPECT_EQ(v[2], 3.0);
-
-  r = read_reals("1 x 3", v);
-  EXPECT_TRUE(r.error);
-  EXPECT_EQ(r.filled, 1);
-  EXPECT_FALSE(r.complete(3));
-}
-
-TEST(FreeInput, MixedTargetsReadWordsQuotedTextAndNumbers) {
-  std::string name = "old";
-  double km = 0;
-  float dz = 0;
-  int n = 0;
-  FreeTarget t[] = {TextTarget{&name, 8}, &km, &dz, &n};
-  FreeResult r = read_free("'Profile 12' 1.25 -0.5 3", t);
-  EXPECT_TRUE(r.complete(4));
-  EXPECT_EQ(name, "Profile ");
-  EXPECT_EQ(km, 1.25);
-  EXPECT_EQ(dz, -0.5f);
-  EXPECT_EQ(n, 3);
-
-  FreeTarget u[] = {TextTarget{&name}, &n};
-  r = read_free("km12 2.5", u);  // an integer target refuses 2.5
-  EXPECT_TRUE(r.error);
-  EXPECT_EQ(name, "km12");
-}
-
-// fmt_f and parse_real are each checked exactly (against to_chars and
-// from_chars); the D layout reads back to twelve significant digits.
-TEST(FreeRoundTrip, DoublePrecisionLayoutsReadBackToTwelveDigits) {
-  for (double v : {0.0, 1.0, -2.5, 123.456789, 2600123.4567, -0.000123, 98765.4321}) {
-    const std::string e = fmt_d(v, 24, 12);
-    double back = 1e300;
-    ASSERT_TRUE(parse_real(trim(e), back)) << e;
-    EXPECT_NEAR(back, v, std::fabs(v) * 1e-11) << e;
-  }
 }
 
 // The fast decimal paths and the general reader agree with from_chars on

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 #include "sketra/base/script.h"
 #include "sketra/devices/devices.h"
@@ -30,22 +31,15 @@ struct Entity {
   double num(const std::string& code) const { return std::stod(get(code)); }
 };
 
+// The entities section as code/value line pairs.
 std::vector<Entity> entities(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find('\n', at);
-    lines.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
+  std::istringstream in(text.substr(text.find("\nENTITIES\n") + 10));
   std::vector<Entity> out;
-  bool in = false;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-    if (lines[i] == "2" && lines[i + 1] == "ENTITIES") in = true;
-    if (!in) continue;
-    if (lines[i] == "0") {
-      out.push_back({lines[i + 1], {}});
+  for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+    if (code == "0") {
+      out.push_back({value, {}});
     } else if (!out.empty()) {
-      out.back().groups.emplace_back(lines[i], lines[i + 1]);
+      out.back().groups.emplace_back(code, value);
     }
   }
   return out;

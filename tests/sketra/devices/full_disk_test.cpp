@@ -30,17 +30,15 @@ using namespace sketra;
 struct FullDiskCase {
   const char* name;
   int mode;
-  std::vector<std::string> answers;  // to the name prompt or dialog, "@" for the name
+  std::vector<std::string> answers;  // the name follows the first
   std::vector<std::string> files;    // what a good copy named "plan" writes
   const char* done;                  // the closing message of a good copy
 };
 
+// The answers to the name prompt or dialog, the name after the first.
 std::vector<std::string> answers_for(const FullDiskCase& c, const std::string& name) {
-  std::vector<std::string> out;
-  for (std::string a : c.answers) {
-    if (const std::size_t at = a.find('@'); at != std::string::npos) a.replace(at, 1, name);
-    out.push_back(a);
-  }
+  std::vector<std::string> out = c.answers;
+  out[0] += name;
   return out;
 }
 
@@ -126,9 +124,9 @@ TEST_P(FullDiskTest, FailedWriteIsReportedAndLeavesTheOldFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, FullDiskTest,
-    ::testing::Values(FullDiskCase{"keep", kModeRecord, {"@"}, {"plan.kep"}, "saved on keep file"},
-                      FullDiskCase{"dxf", kModeDxf, {"@"}, {"plan.dxf"}, "DXF File done"},
-                      FullDiskCase{"shape", kModeShape, {"1 @", "2 level", "3 3", "D"},
+    ::testing::Values(FullDiskCase{"keep", kModeRecord, {""}, {"plan.kep"}, "saved on keep file"},
+                      FullDiskCase{"dxf", kModeDxf, {""}, {"plan.dxf"}, "DXF File done"},
+                      FullDiskCase{"shape", kModeShape, {"1 ", "2 level", "3 3", "D"},
                                    {"plan.shp", "plan.shx", "plan.dbf"}, "Shapefile done"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
