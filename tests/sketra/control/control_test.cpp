@@ -166,9 +166,7 @@ TEST_F(ControlTest, QueryChangesTheWindowSizeAndHoldsAHugeSymbolFactor) {
 
 TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
   run({"V 120.5 80.25", "X"});
-  ASSERT_EQ(mode_.points.size(), 1u);
-  EXPECT_FLOAT_EQ(mode_.points[0][0], 120.5f);
-  EXPECT_FLOAT_EQ(mode_.points[0][1], 80.25f);
+  EXPECT_EQ(mode_.points, (std::vector<std::array<float, 2>>{{120.5f, 80.25f}}));
   const double ox = grcomn.xorgr, oy = grcomn.yorgr;
   ASSERT_FALSE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.messages.back(),

@@ -50,43 +50,31 @@ class LoggingDialogTest : public korvel::testing::WithRecordingDriver {
 
 using DialogsTest = LoggingDialogTest<false>;
 
-TEST_F(DialogsTest, FormAnsweredFromScriptBeforeTheWindow) {
+// Script entries answer a form before the window; a bad entry hands it to
+// the person (LoaderTest.Unusable...), who here cancels, as with no answer.
+TEST_F(DialogsTest, FormAnsweredFromScriptOrCancelledWithoutAUsableAnswer) {
   korvel::testing::AnswerUi ui;  // would cancel
   set_dialog_ui(&ui);
-  grscpt(std::vector<std::string>{"2 10.5", "D"});
+  grscpt(std::vector<std::string>{"2 10.5", "3 x", "D"});
   std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
   std::string values[] = {"", "0", "0", "_ off"};
   EXPECT_TRUE(grinfo(prompts, values));
-  EXPECT_EQ(values[2], "10.5");  // the second editable field
-  grscpt(std::vector<std::string>{"3 x", "d"});
-  EXPECT_TRUE(grinfo(prompts, values));
+  EXPECT_EQ(values[2], "10.5");   // the second editable field
   EXPECT_EQ(values[3], "+ off");  // a toggle is switched on
-}
-
-// A bad script entry hands the form to the person (LoaderTest.Unusable...);
-// with nobody to ask it is cancelled.
-TEST_F(DialogsTest, FormWithoutAnswerOrWithBadEntryIsCancelled) {
-  std::string prompts[] = {"X-Move", "Y-Move"};
-  std::string values[] = {"1", "2"};
   EXPECT_FALSE(grinfo(prompts, values));
   grscpt(std::vector<std::string>{"2 abc", "D"});  // a word for a number
   EXPECT_FALSE(grinfo(prompts, values));
-  EXPECT_EQ(values[1], "2");
+  EXPECT_EQ(values[2], "10.5");
 }
 
-TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
+// (Prompts in the window: DialogWindowTest.PromptsEndWithEscape...)
+TEST_F(DialogsTest, PromptsTakeTheScriptThenBlankAndRefuseWords) {
   std::string text = "preset";
   grscpt("answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "");
-  korvel::testing::AnswerUi ui;
-  ui.prompt_answers = {"typed"};
-  set_dialog_ui(&ui);
-  grinpa("Name", text);
-  EXPECT_EQ(text, "typed");
-  set_dialog_ui(nullptr);
 
   float f = 1.0f;
   grscpt("2.5D1");
@@ -184,18 +172,16 @@ TEST_F(DialogsTest, DisplayBufferShowsOnDispOrWhenFullAndNeverHoldsMore) {
 
 using GrfilTest = DialogsTest;
 
-TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
-  korvel::testing::AnswerUi ui;
-  ui.prompt_answers = {"river"};
-  set_dialog_ui(&ui);
-  std::string name = "pre.node";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "river.node");
-  unit_close(3);
-  grscpt(std::vector<std::string>{"run2.node"});  // an answer with the suffix is taken whole
-  name = "pre.node";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "run2.node");
+// With a "pre" preset the answer is a prefix that replaces "pre"; an
+// answer with the suffix is taken whole.
+TEST_F(GrfilTest, PrePresetTakesAPrefixOrAWholeName) {
+  grscpt(std::vector<std::string>{"river", "run2.node"});
+  for (const char* want : {"river.node", "run2.node"}) {
+    std::string name = "pre.node";
+    ASSERT_TRUE(grfil(name, 3));
+    EXPECT_EQ(name, want);
+    unit_close(3);
+  }
 }
 
 TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
@@ -261,29 +247,20 @@ class DialogWindowTest : public LoggingDialogTest<true> {
   std::unique_ptr<korvel::testing::Person> person_;
 };
 
-// A click on Apply while a field is being edited ends the edit and applies.
-TEST_F(DialogWindowTest, InvertSwitchesEveryToggleAndApplyReturnsTheValues) {
-  std::string prompts[] = {"#Options", "Draw Axes", "Draw Grid", "Zoom Factor"};
-  std::string values[] = {"", "+ ", "_ ", "0.71"};
-  person().click("Invert").click("Zoom Factor").type("5").click("Apply");
-  EXPECT_TRUE(sketra::grinfo(prompts, values));
-  EXPECT_EQ(values[1], "_ ");
-  EXPECT_EQ(values[2], "+ ");
-  EXPECT_EQ(values[3], "0.715");
-  EXPECT_EQ(sketra::grcomn.xcrsgr, -9999);  // the cursor pick is cleared on leaving
-}
-
-TEST_F(DialogWindowTest, TypingEditsATextFieldAndClicksChangeChoicesAndToggles) {
-  std::string prompts[] = {"Name", "Language", "Show"};
-  std::string values[] = {"   old name  ", "|1|english|german", "_ labels"};
-  person().click("Name").key(kBackSpace).key(kLeft).key(kLeft).type("X").key(kReturn);  // "old nXam"
+// Typing edits a text field, clicks change choices and toggles, Invert
+// switches every toggle; a click on Apply while a field is being edited
+// ends the edit and applies.
+TEST_F(DialogWindowTest, FieldsChangeByTypingAndClicksAndApplyEndsTheEdit) {
+  std::string prompts[] = {"#Options", "Name", "Language", "Show", "Draw Axes"};
+  std::string values[] = {"", "   old name  ", "|1|english|german", "_ labels", "+ "};
   person().click("Language").click("Show");      // next option, toggle on
   person().click("Language", 3).click("Language", 3);  // right button: previous, wrapping to the last
-  person().key('a');
+  person().click("Invert");
+  person().click("Name").key(kBackSpace).key(kLeft).key(kLeft).type("X").click("Apply");  // "old nXam"
   EXPECT_TRUE(sketra::grinfo(prompts, values));
-  EXPECT_EQ(values[0], "old nXam");
-  EXPECT_EQ(values[1], "|2|english|german");
-  EXPECT_EQ(values[2], "+ labels");
+  EXPECT_EQ(std::vector<std::string>(values + 1, values + 5),
+            (std::vector<std::string>{"old nXam", "|2|english|german", "_ labels", "_ "}));
+  EXPECT_EQ(sketra::grcomn.xcrsgr, -9999);  // the cursor pick is cleared on leaving
 }
 
 // Escape in a prompt gives no answer (the caller keeps its value); a word
