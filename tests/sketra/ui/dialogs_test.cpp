@@ -1,6 +1,6 @@
 // Dialogs answered from the script queue or a stand-in window (forms,
-// prompts, messages, error reports, the file dialogs, text pages and the
-// output-file dialog), then in the window, driven through the recording
+// prompts, messages, the file dialogs, text pages and the output-file
+// dialog; error summaries: LoaderTest), then in the window, driven through the recording
 // driver by a person who clicks by label: forms, prompts, choices, the file
 // browser, the colour picker, the message line and the progress bar.
 
@@ -41,10 +41,6 @@ class LoggingDialogTest : public korvel::testing::WithRecordingDriver {
     WithRecordingDriver::SetUp();
     ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
     set_log_unit(4);
-  }
-  std::string log() {
-    unit_flush(4);
-    return read_file("outp");
   }
 };
 
@@ -95,19 +91,6 @@ TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
   grmesg(std::string(120, 'x'));
   EXPECT_EQ(dialogs.message_line.size(), 100u);
   EXPECT_EQ(dialogs.messages[1].size(), 80u);
-}
-
-TEST_F(DialogsTest, ErrorReportsAndSummary) {
-  EXPECT_EQ(igrerr(1, "first", 4), 1);
-  EXPECT_EQ(igrerr(1, "second", 4), 2);
-  EXPECT_EQ(igrerr(0, "", 4), 1);
-  EXPECT_EQ(dialogs.message_line, " >>errors/ 0/  >>warnings/ 2/");
-  EXPECT_EQ(igrerr(0, "", 4), 0);  // the summary cleared the counts
-  igrerr(3, "broken", 4);
-  EXPECT_TRUE(dialogs.fatal);
-  std::string stars(47, '*');
-  EXPECT_NE(log().find(stars + "\n**warning: first\n" + stars + "\n"), std::string::npos);
-  EXPECT_NE(log().find(stars + "\n**fatal error: broken\n" + stars + "\n***fatal error detected\n"), std::string::npos);
 }
 
 TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
