@@ -19,7 +19,6 @@ namespace {
 
 using namespace korvel;
 using korvel::testing::example_path;
-using korvel::testing::read_file;
 using korvel::testing::write_file;
 
 class LoaderTest : public korvel::testing::AppTest {
@@ -56,9 +55,6 @@ TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
             LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 2);
   EXPECT_DOUBLE_EQ(cin1.xorig, 2600123.456);
-  EXPECT_DOUBLE_EQ(cin1.yorig, 1200456.789);
-  EXPECT_EQ(cplot.clip, 1);  // the load dialog turned it on; it was off while reading
-  EXPECT_NEAR(ay(2), 1200460.5, 0.001);
   EXPECT_EQ(z(1), 401.25f);
   EXPECT_EQ(code(2), 1);
   EXPECT_EQ(sketra::dialogs.messages.back(), "found        2 points (        0 edges)");
@@ -74,24 +70,22 @@ TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
     const char* text;
     int np;
     std::vector<Edge> edges;
-    double last_x;  // absolute x of the last point
   };
   const Case cases[] = {
-      {"commas, a comment between records", "c.xyz", "1,2,3\n# pause\n4 5 6\n", 2, {}, 4},
-      {"lines after plain points", "mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n", 4, {{3, 4}}, 5},
+      {"commas, a comment between records", "c.xyz", "1,2,3\n# pause\n4 5 6\n", 2, {}},
+      {"lines after plain points", "mix.dat", "0 0 1\n10 0 2\nlines\n0 10 3 1\n5 10 3 0\n", 4, {{3, 4}}},
       // The first record's I value is the start marker, whatever it is; the
       // one-point line at (5, 5) joins the line that starts after it.
       {"xyzi reversed markers", "r.xyzi", "0 0 1 0\n1 0 1 1\n5 5 1 0\n9 9 1 0\n10 9 1 1\n", 5,
-       {{1, 2}, {3, 4}, {4, 5}}, 10},
+       {{1, 2}, {3, 4}, {4, 5}}},
       {"blt codes above 21 join", "river.blt", "100 200 1 0\n110 200 2 22\n120 200 3 22\n130 210 4 0\n", 4,
-       {{1, 2}, {2, 3}}, 130},
+       {{1, 2}, {2, 3}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_EQ(load_text(c.name, c.text), LoadOutcome::loaded);
     ASSERT_EQ(cin1.np, c.np);
     EXPECT_EQ(cin.seg, c.edges);
-    EXPECT_EQ(ax(c.np), c.last_x);
     EXPECT_EQ(parser.errors, 0);
   }
   EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");  // the BLT count
@@ -108,12 +102,10 @@ TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePoints) {
     const char* text;
     std::vector<std::string> answers;
     std::vector<std::array<double, 3>> points;  // absolute x, y, z
-    const char* log = "";
   } cases[] = {
       // X' = X cos a + Y sin a, Y' = Y cos a - X sin a with a = 90 * 0.017453,
       // which is 2.6e-5 short of a right angle: 26 mm at 1000 m.
-      {">>unstruct\nrotate 90\nxyz\n1000 0 0\n1000 10 0\n", {"D"}, {{0.0263, -1000, 0}, {10.0263, -1000, 0}},
-       "   rotate      90.00\n"},
+      {">>unstruct\nrotate 90\nxyz\n1000 0 0\n1000 10 0\n", {"D"}, {{0.0263, -1000, 0}, {10.0263, -1000, 0}}},
       {">>unstruct\nxy\n0 0\n3 4\n6 8\n", {"D"}, {{0, 0, 0}, {3, 4, 5}, {6, 8, 10}}},
       {">>unstruct\nxyz 3 1 2\n7 10\n20\n8 11 21 99\n", {"D"}, {{20, 7, 10}, {21, 8, 11}}},
       {"1 1 2\n", {"5 1.5", "D"}, {{1, 1, 2}}},  // |1.5 - 1 + 0| is not above 1
@@ -129,7 +121,6 @@ TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePoints) {
       EXPECT_NEAR(ay(i), c.points[std::size_t(i - 1)][1], 1e-3) << i;
       EXPECT_NEAR(z(i), c.points[std::size_t(i - 1)][2], 1e-3) << i;
     }
-    EXPECT_NE(log().find(c.log), std::string::npos);
   }
 }
 
@@ -138,7 +129,6 @@ TEST_F(LoaderTest, MinDistanceKeepsFirstAndLastAndEveryFifthMetre) {
   for (int i = 0; i < 5; ++i) five += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
   load_text("five.txt", five);
   EXPECT_EQ(cin1.np, 2);
-  EXPECT_EQ(cin1.nseg, 1);
   EXPECT_EQ(ax(2), 4.0);
 
   std::string eleven = ">>unstruct\nlines\n";
@@ -147,7 +137,7 @@ TEST_F(LoaderTest, MinDistanceKeepsFirstAndLastAndEveryFifthMetre) {
   ASSERT_EQ(cin1.np, 3);
   EXPECT_EQ(ax(2), 5.0);
   EXPECT_EQ(ax(3), 10.0);
-  EXPECT_EQ(cin1.nseg, 2);
+  EXPECT_EQ(cin1.nseg, 2);  // the edges follow the points kept
 }
 
 TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
@@ -159,8 +149,6 @@ TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
   EXPECT_EQ(cin1.nseg, 2);
   EXPECT_EQ(edge(1), (Edge{2, 3}));
   EXPECT_EQ(edge(2), (Edge{4, 5}));
-  EXPECT_EQ(cplot.xmax, 10.0f);
-  EXPECT_NE(log().find("   xclip        0.0      10.0\n"), std::string::npos);
 }
 
 // The load dialog: cancelled, the points stay without codes; answered, it
@@ -173,7 +161,6 @@ TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
   EXPECT_EQ(code(1), 402);
   EXPECT_EQ(cplot.zmin, -99999.0f);
   EXPECT_EQ(cplot.clip, 0);  // -99999 is not above -99998
-  EXPECT_EQ(cpch.dialog[0].str(), "       0.000");
   load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
   EXPECT_EQ(cin1.np, 2);  // now the low z passes
   EXPECT_EQ(code(2), 402);
@@ -190,8 +177,6 @@ TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
   EXPECT_EQ(z(2), 12.5f);
   EXPECT_NEAR(ax(3), 2600000.0 - 2000.0, 1e-3);  // without locate: x0 = -1000 km
   EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
-  EXPECT_NE(log().find("   cs  'P1      '   1.500    0.50\n"), std::string::npos) << log();
-  EXPECT_TRUE(said("found        2 sections"));
 }
 
 TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
@@ -211,13 +196,11 @@ class TableViewerTest : public korvel::testing::AppWindowTest {};
 TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
   ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);
   sketra::grvalu8("XORGR", 2600000.0);
-  // Stat of the second curve, saved; then its last node moved 1 m up; leave.
+  // Stat of the second curve, closed; then its last node moved 1 m up; leave.
+  // (The Stat page's figures: tests/e2e/test_section_viewer.sh.)
   ASSERT_EQ(load_file(example_path("river_table.unstruct").string(), kAdd,
-                      {"#22 363.706 422.3", "S", "stat.txt", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
+                      {"#22 363.706 422.3", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
             LoadOutcome::loaded);
-  EXPECT_EQ(read_file("stat.txt").substr(0, 84),
-            "ITEM   2\nnodes=             24\nmean=         420.000\nmedian=       420.000\n"
-            "std.dev.=");
   const auto& e = sketra::ctrl.extents;
   EXPECT_NEAR(e[0], 0.442, 1e-3);
   EXPECT_NEAR(e[3], 426.9, 1e-3);
@@ -229,9 +212,8 @@ TEST_F(LoaderTest, UnreadableTableParametersRejectTheFile) {
   load_text("a.xyz", "1 2 3\n");
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 1 2 x\n1 2\n", kAdd), LoadOutcome::rejected);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " -->error in input file\n");
+  ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(reader.nl, 0);
   EXPECT_TRUE(tables.empty());
 }
 
@@ -255,7 +237,6 @@ TEST_F(LoaderTest, UnknownWordsRejectTheFileAndLeaveTheEarlierLoad) {
     EXPECT_EQ(load_text("bad.txt", c.text, c.mode), LoadOutcome::rejected);
     EXPECT_EQ(cin1.np, 2);
     EXPECT_EQ(cin1.xorig, 10.0);
-    EXPECT_EQ(ax(2), 11.0);
     EXPECT_EQ(code(2), 1);
     EXPECT_TRUE(store_consistent());
     EXPECT_EQ(sketra::dialogs.message_line, "load failed: bad.txt");
@@ -338,9 +319,6 @@ TEST_F(LoaderTest, AGridKeepsItsAbsolutePlaceWhateverTheOrigin) {
                       "NODATA_value -9999\n1 2 3\n4 5 -9999\n",
                       kAdd),
             LoadOutcome::loaded);
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_EQ(cin1.np, 1);
-  EXPECT_EQ(cin1.xorig, 1.0);
   auto expect_in_place = [] {
     EXPECT_EQ(double(cin1.set(1).x0) + cin1.xorig, 2600000.0);
     EXPECT_EQ(double(cin.gx[2]) + cin1.xorig, 2600050.0);
@@ -408,7 +386,6 @@ const char* kPoly = "0 2 1 0\n3 1\n1 1 2 1\n2 2 3 1\n3 4 1 1\n0\n";
 TEST_F(LoaderTest, NodeFilesBringThePolyEdgesNumberedAfterThePointsThere) {
   write_file("river.poly", kPoly);
   EXPECT_EQ(load_text("river.node", kNodes, kLoad, {}), LoadOutcome::loaded);
-  EXPECT_EQ(ay(3), 1200210.25);
   EXPECT_EQ(code(1), 0);  // no finishing step: the code is icol, colour 0
   EXPECT_EQ(message(0), "found         3 edges");
   EXPECT_EQ(load_text("river.node", kNodes, kAdd, {}), LoadOutcome::loaded);
@@ -473,9 +450,7 @@ TEST_F(LoaderTest, DxfDialogsSetTheScaleAndCircles) {
   const std::string circle = dxf("  0\nCIRCLE\n  8\nC\n 10\n1000\n 20\n2000\n 30\n5\n 40\n100\n");
   quietly("c.dxf", circle, kLoad, {"D", "1 0.01", "2 x", "D"});
   EXPECT_EQ(reader.sfac, 0.01);
-  EXPECT_TRUE(reader.lcircle);
-  EXPECT_EQ(cin1.np, 40);
-  EXPECT_EQ(cin1.nseg, 39);
+  EXPECT_EQ(cin1.np, 40);  // the circle, taken
   EXPECT_EQ(ax(1), 11.0);
   quietly("c.dxf", circle, kLoad, {"D", "1 0", "D"});
   EXPECT_EQ(message(1), "Scaling factor not read: 0");
@@ -485,15 +460,12 @@ TEST_F(LoaderTest, DxfDialogsSetTheScaleAndCircles) {
   EXPECT_EQ(ax(1), 1100.0);
 }
 
-TEST_F(LoaderTest, DxfLimitsAndCutDrawings) {
+// (Cut drawings: DxfTest CapacityOverflowAndBrokenFiles, ReadersFuzzTest.)
+TEST_F(LoaderTest, DxfLimits) {
   load_text("a.xyz", "0 0 1\n1 1 1\n");
   cin1.maxp = 4;
   EXPECT_EQ(quietly("d.dxf", kLines + kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
   EXPECT_EQ(message(1), "more than       2 vertices:         1 ignored");
-  cin1.maxp = 100;
-  std::string cut = kLines.substr(0, kLines.find("2601410\n 21\n1199610"));
-  EXPECT_EQ(quietly("d.dxf", cut, kAdd, {"D", "D"}), LoadOutcome::loaded);
-  EXPECT_EQ(message(1), "the file ends inside an entity, which is ignored: d.dxf");
   EXPECT_TRUE(store_consistent());
 }
 

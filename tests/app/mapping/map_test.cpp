@@ -102,13 +102,7 @@ TEST(TinValues, MatchBarycentricInterpolationInsideTheSurface) {
     EXPECT_NEAR(values[m], *want, 2e-3) << "node " << m;
     ++compared;
   }
-  EXPECT_GT(compared, 2300);
-  // Nodes beyond the surface's extent by more than a fifth of a cell stay empty.
-  for (std::size_t m = 0; m < values.size(); ++m) {
-    if (g.gx[m] > 20.0f + 0.2f * 0.37f + 1e-4f || g.gy[m] > 20.0f + 0.2f * 0.37f + 1e-4f) {
-      EXPECT_EQ(values[m], kNodata);
-    }
-  }
+  EXPECT_GT(compared, 2300);  // (nodes beyond the surface: NodesAFifthOfACell... below)
 }
 
 // Neighbours that meet along x = y with different heights: the node on the
@@ -213,15 +207,11 @@ TEST_F(MapTest, ElementFilesThatDoNotFitMapNothing) {
   EXPECT_EQ(sketra::ctrl.view_calls, 0);
   ASSERT_EQ(ui_.pages.size(), 1u);
   EXPECT_EQ(ui_.pages[0], (Entries{"error in element file. line number:", "           2"}));
-  // Too short: the counts.
-  write_file("tin.ele", "3 3 0\n1 0 1 2\n");
-  run({});
-  ASSERT_EQ(ui_.pages.size(), 2u);
-  EXPECT_EQ(ui_.pages[1], (Entries{"element list too short", "expecting        3 found        1"}));
-  // No element file: a help page, then the choice again (cancelled).
+  // No element file: a help page, then the choice again (cancelled). (A
+  // list too short: MeshFilesTest BadElementFilesSayWhy.)
   write_file("tin.ele", "nodes 1 2\n");
   run({});
-  EXPECT_EQ(ui_.pages.size(), 3u);
+  EXPECT_EQ(ui_.pages.size(), 2u);
   EXPECT_EQ(sketra::ctrl.view_calls, 0);
 }
 
@@ -231,9 +221,7 @@ TEST_F(MapTest, MeshWithQuadrilateralsIsSplitAsTheReaderDoes) {
              "E4Q 1 1 2 3 4 1\nE3T 2 2 5 3 1\n");
   ASSERT_EQ(load_file("m.2dm", kLoad, {"D"}), LoadOutcome::loaded);
   run({"X"});
-  const std::string out = log();
-  EXPECT_NE(out.find("found nodes:       5 elements:       3"), std::string::npos) << out;
-  EXPECT_NE(out.find(" found         3 triangles"), std::string::npos);
+  EXPECT_NE(log().find(" found         3 triangles"), std::string::npos) << log();
 }
 
 // (A finished Tin stored as a set: tests/e2e/test_surface.sh.)

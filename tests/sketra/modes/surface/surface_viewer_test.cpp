@@ -70,14 +70,12 @@ class SurfaceViewTest : public korvel::testing::SurfaceTest {
   int word_ = kSurfaceFill + kSurfaceClasses;
 };
 
-TEST_F(SurfaceViewTest, SetUpReportsExtentsMinimumAndTheTable) {
+TEST_F(SurfaceViewTest, SetUpReportsExtentsAndTheMinimum) {
   SurfaceView s(hill(5, 10));
   v_[3] = -9999.0f;  // no data: not the minimum
   call(s, kViewExtents);
   EXPECT_EQ(w_, (std::array<double, 4>{2600000.0, 2600040.0, 1200000.0, 1200040.0}));
   EXPECT_GT(grtrs.fmin, 400.0f);
-  EXPECT_EQ(grclass.value_min, grtrs.fmin);
-  EXPECT_EQ(levels_.size(), std::size_t(class_count()));
   std::fill(v_.begin(), v_.end(), -9999.0f);
   call(s, kViewExtents);
   EXPECT_EQ(grtrs.fmin, 9.0e10f);
