@@ -63,24 +63,6 @@ TEST_F(UnitsTest, RecordsLongerThanTheBufferAndAcrossBlocksStayWhole) {
   EXPECT_EQ(l.size(), big.size());
 }
 
-// Partial writes continue the record; "unknown" rewrites from the start,
-// "append" keeps what is there.
-TEST_F(UnitsTest, PartialWritesContinueTheRecordUnknownRewritesAppendKeeps) {
-  write_file("outp", "old contents\nmore\n");
-  ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
-  unit_write(4, "");
-  unit_write_part(4, "   xyz");
-  unit_write_part(4, " ");
-  unit_write(4, "  1  2  3");
-  unit_end_line(4);
-  EXPECT_EQ(unit_close(4), 0);
-  EXPECT_EQ(read_file("outp"), "\n   xyz   1  2  3\n\n");
-  ASSERT_TRUE(unit_open(4, "outp", FileStatus::append));
-  unit_write(4, "again");
-  unit_close(4);
-  EXPECT_EQ(read_file("outp"), "\n   xyz   1  2  3\n\nagain\n");
-}
-
 // A failed write is remembered and returned by the close; close-or-remove
 // drops an incomplete regular file but never a device.
 TEST_F(UnitsTest, FailedWritesAreReturnedByCloseAndOnlyIncompleteFilesRemoved) {

@@ -164,18 +164,6 @@ TEST_F(ControlTest, QueryChangesTheWindowSizeAndHoldsAHugeSymbolFactor) {
   EXPECT_FLOAT_EQ(grcomn.zoom, 0.5f);  // the line after the symbol factor was read
 }
 
-TEST_F(ControlTest, ValuePicksAPointAndReportsItAbsolute) {
-  run({"V 120.5 80.25", "X"});
-  ASSERT_EQ(mode_.points.size(), 1u);
-  EXPECT_FLOAT_EQ(mode_.points[0][0], 120.5f);
-  EXPECT_FLOAT_EQ(mode_.points[0][1], 80.25f);
-  const double ox = grcomn.xorgr, oy = grcomn.yorgr;
-  ASSERT_FALSE(dialogs.messages.empty());
-  EXPECT_EQ(dialogs.messages.back(),
-            sketra::fmt_f(120.5 + ox, 12, 3) + sketra::fmt_f(80.25 + oy, 12, 3) + " /xy");
-  EXPECT_EQ(mode_.take_codes(), (Codes{0, 1, 3, 3, 2, 3}));
-}
-
 // Views is chosen by a click: its hot key V belongs to Value, which comes
 // first in the control menu.
 TEST_F(ControlTest, ViewsAreSavedPlayedAndDeleted) {

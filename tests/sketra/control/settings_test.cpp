@@ -141,19 +141,12 @@ TEST_F(SettingsTest, OutOfRangeValuesAreCorrectedAfterReading) {
   write_lines(l);
   grinit(5, 6, "Korvel_4.01", false);
   const PlotState& c = grcomn;
-  EXPECT_EQ(c.colour.mode, 2);
-  EXPECT_EQ(c.colour.ncolgr, 19);
-  EXPECT_EQ(c.nxingr, 6);
-  EXPECT_EQ(c.nyingr, kMaxIntervals);
-  EXPECT_FLOAT_EQ(c.symfgr, 0.1f);
-  EXPECT_FLOAT_EQ(c.scaling, 1.0f);
-  EXPECT_FLOAT_EQ(c.display.key_x, 0);
-  EXPECT_FLOAT_EQ(c.display.key_y, 0);
-  EXPECT_FLOAT_EQ(c.display.vector_scale, 0.1f);
-  EXPECT_EQ(c.display.vector_count, 10);
   ASSERT_EQ(c.views.size(), 1u);
-  EXPECT_EQ(c.views[0].nxingr, 6);
-  EXPECT_EQ(c.views[0].nyingr, 6);
+  const DisplaySettings& d = c.display;
+  EXPECT_EQ((std::vector<double>{double(c.colour.mode), double(c.colour.ncolgr), double(c.nxingr), double(c.nyingr),
+                                 c.symfgr, c.scaling, d.key_x, d.key_y, d.vector_scale, double(d.vector_count),
+                                 double(c.views[0].nxingr), double(c.views[0].nyingr)}),
+            (std::vector<double>{2, 19, 6, kMaxIntervals, 0.1f, 1, 0, 0, 0.1f, 10, 6, 6}));
   // Colour modes and banks far outside their ranges (the magnitude of the
   // most negative integer has no int) are replaced before any colour is
   // looked up through them.

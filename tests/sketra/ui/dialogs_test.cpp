@@ -1,6 +1,6 @@
 // Dialogs answered from the script queue or a stand-in window (forms,
-// prompts, messages, error reports, the file dialogs, text pages and the
-// output-file dialog), then in the window, driven through the recording
+// prompts, messages, the file dialogs, text pages and the output-file
+// dialog; error summaries: LoaderTest), then in the window, driven through the recording
 // driver by a person who clicks by label: forms, prompts, choices, the file
 // browser, the colour picker, the message line and the progress bar.
 
@@ -42,51 +42,35 @@ class LoggingDialogTest : public korvel::testing::WithRecordingDriver {
     ASSERT_TRUE(unit_open(4, "outp", FileStatus::unknown));
     set_log_unit(4);
   }
-  std::string log() {
-    unit_flush(4);
-    return read_file("outp");
-  }
 };
 
 using DialogsTest = LoggingDialogTest<false>;
 
-TEST_F(DialogsTest, FormAnsweredFromScriptBeforeTheWindow) {
+// Script entries answer a form before the window; a bad entry hands it to
+// the person (LoaderTest.Unusable...), who here cancels, as with no answer.
+TEST_F(DialogsTest, FormAnsweredFromScriptOrCancelledWithoutAUsableAnswer) {
   korvel::testing::AnswerUi ui;  // would cancel
   set_dialog_ui(&ui);
-  grscpt(std::vector<std::string>{"2 10.5", "D"});
+  grscpt(std::vector<std::string>{"2 10.5", "3 x", "D"});
   std::string prompts[] = {"#Shift", "X-Move", "Y-Move", "Show"};
   std::string values[] = {"", "0", "0", "_ off"};
   EXPECT_TRUE(grinfo(prompts, values));
-  EXPECT_EQ(values[2], "10.5");  // the second editable field
-  grscpt(std::vector<std::string>{"3 x", "d"});
-  EXPECT_TRUE(grinfo(prompts, values));
+  EXPECT_EQ(values[2], "10.5");   // the second editable field
   EXPECT_EQ(values[3], "+ off");  // a toggle is switched on
-}
-
-// A bad script entry hands the form to the person (LoaderTest.Unusable...);
-// with nobody to ask it is cancelled.
-TEST_F(DialogsTest, FormWithoutAnswerOrWithBadEntryIsCancelled) {
-  std::string prompts[] = {"X-Move", "Y-Move"};
-  std::string values[] = {"1", "2"};
   EXPECT_FALSE(grinfo(prompts, values));
   grscpt(std::vector<std::string>{"2 abc", "D"});  // a word for a number
   EXPECT_FALSE(grinfo(prompts, values));
-  EXPECT_EQ(values[1], "2");
+  EXPECT_EQ(values[2], "10.5");
 }
 
-TEST_F(DialogsTest, PromptsTakeScriptThenWindowThenBlank) {
+// (Prompts in the window: DialogWindowTest.PromptsEndWithEscape...)
+TEST_F(DialogsTest, PromptsTakeTheScriptThenBlankAndRefuseWords) {
   std::string text = "preset";
   grscpt("answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "answer");
   grinpa("Name", text);
   EXPECT_EQ(text, "");
-  korvel::testing::AnswerUi ui;
-  ui.prompt_answers = {"typed"};
-  set_dialog_ui(&ui);
-  grinpa("Name", text);
-  EXPECT_EQ(text, "typed");
-  set_dialog_ui(nullptr);
 
   float f = 1.0f;
   grscpt("2.5D1");
@@ -107,19 +91,6 @@ TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
   grmesg(std::string(120, 'x'));
   EXPECT_EQ(dialogs.message_line.size(), 100u);
   EXPECT_EQ(dialogs.messages[1].size(), 80u);
-}
-
-TEST_F(DialogsTest, ErrorReportsAndSummary) {
-  EXPECT_EQ(igrerr(1, "first", 4), 1);
-  EXPECT_EQ(igrerr(1, "second", 4), 2);
-  EXPECT_EQ(igrerr(0, "", 4), 1);
-  EXPECT_EQ(dialogs.message_line, " >>errors/ 0/  >>warnings/ 2/");
-  EXPECT_EQ(igrerr(0, "", 4), 0);  // the summary cleared the counts
-  igrerr(3, "broken", 4);
-  EXPECT_TRUE(dialogs.fatal);
-  std::string stars(47, '*');
-  EXPECT_NE(log().find(stars + "\n**warning: first\n" + stars + "\n"), std::string::npos);
-  EXPECT_NE(log().find(stars + "\n**fatal error: broken\n" + stars + "\n***fatal error detected\n"), std::string::npos);
 }
 
 TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
@@ -184,18 +155,16 @@ TEST_F(DialogsTest, DisplayBufferShowsOnDispOrWhenFullAndNeverHoldsMore) {
 
 using GrfilTest = DialogsTest;
 
-TEST_F(GrfilTest, PrePresetAsksForAPrefixThatReplacesPre) {
-  korvel::testing::AnswerUi ui;
-  ui.prompt_answers = {"river"};
-  set_dialog_ui(&ui);
-  std::string name = "pre.node";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "river.node");
-  unit_close(3);
-  grscpt(std::vector<std::string>{"run2.node"});  // an answer with the suffix is taken whole
-  name = "pre.node";
-  ASSERT_TRUE(grfil(name, 3));
-  EXPECT_EQ(name, "run2.node");
+// With a "pre" preset the answer is a prefix that replaces "pre"; an
+// answer with the suffix is taken whole.
+TEST_F(GrfilTest, PrePresetTakesAPrefixOrAWholeName) {
+  grscpt(std::vector<std::string>{"river", "run2.node"});
+  for (const char* want : {"river.node", "run2.node"}) {
+    std::string name = "pre.node";
+    ASSERT_TRUE(grfil(name, 3));
+    EXPECT_EQ(name, want);
+    unit_close(3);
+  }
 }
 
 TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
@@ -222,9 +191,8 @@ TEST_F(GrfilTest, FileThatCannotBeCreatedIsAskedAgainABlankAnswerGivesUp) {
   std::string name;
   ASSERT_TRUE(grfil(name, 3));
   EXPECT_EQ(name, "ok.txt");
-  ASSERT_GE(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[0], "Cannot write file: no/dir/f.txt");
-  EXPECT_EQ(dialogs.messages[1], "Cannot write file: adir");
+  EXPECT_EQ(dialogs.messages,
+            (std::vector<std::string>{"Cannot write file: no/dir/f.txt", "Cannot write file: adir"}));
   unit_close(3);
   grscpt(std::vector<std::string>{""});
   name = "pre.node";
@@ -261,29 +229,20 @@ class DialogWindowTest : public LoggingDialogTest<true> {
   std::unique_ptr<korvel::testing::Person> person_;
 };
 
-// A click on Apply while a field is being edited ends the edit and applies.
-TEST_F(DialogWindowTest, InvertSwitchesEveryToggleAndApplyReturnsTheValues) {
-  std::string prompts[] = {"#Options", "Draw Axes", "Draw Grid", "Zoom Factor"};
-  std::string values[] = {"", "+ ", "_ ", "0.71"};
-  person().click("Invert").click("Zoom Factor").type("5").click("Apply");
-  EXPECT_TRUE(sketra::grinfo(prompts, values));
-  EXPECT_EQ(values[1], "_ ");
-  EXPECT_EQ(values[2], "+ ");
-  EXPECT_EQ(values[3], "0.715");
-  EXPECT_EQ(sketra::grcomn.xcrsgr, -9999);  // the cursor pick is cleared on leaving
-}
-
-TEST_F(DialogWindowTest, TypingEditsATextFieldAndClicksChangeChoicesAndToggles) {
-  std::string prompts[] = {"Name", "Language", "Show"};
-  std::string values[] = {"   old name  ", "|1|english|german", "_ labels"};
-  person().click("Name").key(kBackSpace).key(kLeft).key(kLeft).type("X").key(kReturn);  // "old nXam"
+// Typing edits a text field, clicks change choices and toggles, Invert
+// switches every toggle; a click on Apply while a field is being edited
+// ends the edit and applies.
+TEST_F(DialogWindowTest, FieldsChangeByTypingAndClicksAndApplyEndsTheEdit) {
+  std::string prompts[] = {"#Options", "Name", "Language", "Show", "Draw Axes"};
+  std::string values[] = {"", "   old name  ", "|1|english|german", "_ labels", "+ "};
   person().click("Language").click("Show");      // next option, toggle on
   person().click("Language", 3).click("Language", 3);  // right button: previous, wrapping to the last
-  person().key('a');
+  person().click("Invert");
+  person().click("Name").key(kBackSpace).key(kLeft).key(kLeft).type("X").click("Apply");  // "old nXam"
   EXPECT_TRUE(sketra::grinfo(prompts, values));
-  EXPECT_EQ(values[0], "old nXam");
-  EXPECT_EQ(values[1], "|2|english|german");
-  EXPECT_EQ(values[2], "+ labels");
+  EXPECT_EQ(std::vector<std::string>(values + 1, values + 5),
+            (std::vector<std::string>{"old nXam", "|2|english|german", "_ labels", "_ "}));
+  EXPECT_EQ(sketra::grcomn.xcrsgr, -9999);  // the cursor pick is cleared on leaving
 }
 
 // Escape in a prompt gives no answer (the caller keeps its value); a word
@@ -377,21 +336,17 @@ TEST_F(DialogWindowTest, ProgressBarStaysInTheMessageStripBesideTheMessages) {
   rec().clear_calls();
   sketra::grbeam(1, 2, "reading keep files");
   const int strip_top = rec().height() - sketra::kMessageStrip, message_end = 6 * 46 + 10;
-  int drawn = 0;
+  std::vector<sketra::DevicePoint> drawn;  // every point and rectangle corner
   for (const sketra::DriverCall& c : rec().calls()) {
-    for (const sketra::DevicePoint& p : c.points) {
-      EXPECT_GE(p.y, strip_top) << c.kind;
-      EXPECT_GT(p.x, message_end) << c.kind;
-      ++drawn;
-    }
-    for (const sketra::DeviceRect& r : c.rects) {
-      EXPECT_GE(r.y, strip_top);
-      EXPECT_GT(r.x, message_end);
-      ++drawn;
-    }
+    drawn.insert(drawn.end(), c.points.begin(), c.points.end());
+    for (const sketra::DeviceRect& r : c.rects) drawn.push_back({r.x, r.y});
+  }
+  for (const sketra::DevicePoint& p : drawn) {
+    EXPECT_GE(p.y, strip_top);
+    EXPECT_GT(p.x, message_end);
   }
   EXPECT_EQ(count_text("reading keep files"), 1);
-  EXPECT_GT(drawn, 3);
+  EXPECT_GT(drawn.size(), 3u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// Menus seen through the recording driver: script entries, polling for
-// interrupts and the registered areas. (Clicks at the boxes of the layout
-// log run in every person-driven dialog and control test.)
+// Menus seen through the recording driver: script entries and the
+// registered areas. (Clicks at the boxes of the layout log run in every
+// person-driven dialog and control test; polling for interrupts in
+// ControlTest.InputWhileDrawing..., ContourViewTest.DrawingStopsWhen...
+// and e2e test_hardcopy's scripted gridding and its Escape.)
 
 #include "sketra/ui/menus.h"
 
@@ -33,8 +35,6 @@ class MenuTest : public korvel::testing::WithRecordingDriver {
   float x_ = 0, y_ = 0;
 };
 
-const Cells kMain = {" FFile", "-EEdit", "-MMap", "-GGrid", " MMesh", "-XeXport", " ??"};
-
 // Script entries answer without waiting, by hot key or by place ("#k",
 // for an entry whose hot key an earlier one takes), and may carry a
 // position (both kinds also run in the e2e sessions); a disabled entry, a
@@ -50,21 +50,6 @@ TEST_F(MenuTest, ScriptEntryAnswersByPlaceWithAPositionAndNeverByAGap) {
   EXPECT_EQ(menu(cells, sketra::kMenuColumn), 0);  // no such hot key
   EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
   EXPECT_EQ(rec().count(DriverCall::Text), 0);
-}
-
-TEST_F(MenuTest, PollingReturnsAtOnceLeavesTheScriptAloneAndReportsInterrupts) {
-  sketra::grscpt("F");
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 0);
-  EXPECT_TRUE(sketra::script_pending());
-  EXPECT_EQ(rec().count(DriverCall::WaitEvent), 0);
-  rec().push_key('m');
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), 5);
-  EXPECT_EQ(rec().count(DriverCall::Text), 0);
-  rec().push_key(0xFF1B);  // Escape
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), sketra::kMenuInterrupt);
-  const sketra::DevicePoint inside = sketra::world_to_device(50, 50);
-  rec().push_button(1, inside.x, inside.y);  // a click on no entry
-  EXPECT_EQ(menu(kMain, sketra::kMenuPoll), sketra::kMenuInterrupt);
 }
 
 TEST_F(MenuTest, CleaningWipesRegisteredAreasAndKeepsAtMostTwoHundred) {
