@@ -39,12 +39,9 @@ class GridTest : public korvel::testing::AppWindowTest {
 TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
   const std::vector<float> x{-3.7f, 41.3f}, y{2.5f, 102.5f};
   const GridGeometry g = *default_grid_geometry(x, y);
-  EXPECT_EQ(g.x0, -3.0f);  // cut toward zero
-  EXPECT_EQ(g.y0, 2.0f);
-  EXPECT_EQ(g.dx, 0.1111f * 45.0f);  // 4.9995: a ninth of 45 m
-  EXPECT_EQ(g.nx, 10);
-  EXPECT_EQ(g.dy, 10.0f);  // 11.11 is capped at 10
-  EXPECT_EQ(g.ny, 11);
+  // The origin cut toward zero, dx a ninth of 45 m (4.9995), dy 11.11 capped at 10.
+  EXPECT_EQ((std::vector<float>{g.x0, g.y0, g.dx, g.dy}), (std::vector<float>{-3.0f, 2.0f, 0.1111f * 45.0f, 10.0f}));
+  EXPECT_EQ((std::vector<int>{g.nx, g.ny}), (std::vector<int>{10, 11}));
   // Points on one line, or one point: a usable spacing, not 0 or NaN.
   const GridGeometry line = *default_grid_geometry(std::vector<float>{5, 5, 5}, std::vector<float>{0, 9, NAN});
   EXPECT_EQ(line.dx, line.dy);

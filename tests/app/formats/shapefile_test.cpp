@@ -73,8 +73,6 @@ TEST_F(ShapefileTest, UnreadableTruncatedOrNonNumericFilesFail) {
   korvel::testing::write_file("nothing.shp", "this is no shapefile\n");
   FileResult r = read("nothing.shp");
   EXPECT_EQ(r.message, "Unable to open:nothing.shp");
-  EXPECT_EQ(out, "filename:nothing.shp\nUnable to open:nothing.shp\n");
-  EXPECT_NE(log().find(" shapelib: Unable to open nothing.shx or nothing.SHX."), std::string::npos);
 
   write_shapes("cut", SHPT_ARC, {{{0}, {0, 1}, {0, 1}, {}}, {{0}, {5, 6, 7}, {5, 6, 7}, {}}});
   std::filesystem::resize_file("cut.shp", std::filesystem::file_size("cut.shp") - 20);
