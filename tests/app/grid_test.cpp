@@ -36,7 +36,7 @@ class GridTest : public korvel::testing::AppWindowTest {
   }
 };
 
-TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
+TEST_F(GridTest, ProposedGeometryFollowsTheExtentRuleAndAFarOriginCanBeApplied) {
   const std::vector<float> x{-3.7f, 41.3f}, y{2.5f, 102.5f};
   const GridGeometry g = *default_grid_geometry(x, y);
   // The origin cut toward zero, dx a ninth of 45 m (4.9995), dy 11.11 capped at 10.
@@ -50,9 +50,6 @@ TEST_F(GridTest, ProposedGeometryFollowsTheExtentRule) {
   EXPECT_EQ(point.dx, 1.0f);
   EXPECT_EQ(point.nx * point.ny, 1);
   EXPECT_FALSE(default_grid_geometry(std::vector<float>{NAN}, std::vector<float>{1}));
-}
-
-TEST_F(GridTest, AFarOriginCanBeAppliedAsProposed) {
   // -123456789.0 does not fit the origin's 10 characters.
   ASSERT_EQ(load_text("far.xyz", "-123456789 -23456789 1\n-123456779 -23456779 2\n"), LoadOutcome::loaded);
   EXPECT_EQ(run(1, {"D", "X", "far"}), GridResult::stored);

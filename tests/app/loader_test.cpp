@@ -50,7 +50,7 @@ class LoaderTest : public korvel::testing::AppTest {
 
 // ---- Plain scan ------------------------------------------------------------------
 
-TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
+TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointAndLinesBecomeEdges) {
   EXPECT_EQ(load_text("survey.xyz", "2600123.456 1200456.789 401.25\n2600130.0 1200460.5 402\n2600140 1200470 -9999\n"),
             LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 2);
@@ -59,11 +59,8 @@ TEST_F(LoaderTest, PlainXyzTakesOriginFromFirstPointAndDropsNodata) {
   EXPECT_EQ(code(2), 1);
   EXPECT_EQ(sketra::dialogs.messages.back(), "found        2 points (        0 edges)");
   EXPECT_EQ(published_origin.x, 2600123.456);
-}
-
-// Each plain layout: the points kept and the edges between consecutive
-// points of a line.
-TEST_F(LoaderTest, LinesOfEveryPlainLayoutBecomeEdges) {
+  // Each plain layout: the points kept and the edges between consecutive
+  // points of a line.
   struct Case {
     const char* what;
     const char* name;
@@ -262,7 +259,7 @@ TEST_F(LoaderTest, MovesBeyondTheRangeOfNumbersAreRefused) {
   EXPECT_EQ(cin1.np, 1);
 }
 
-TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
+TEST_F(LoaderTest, StoreFullIgnoresSurplusPointsAndAGridTooLargeIsRejected) {
   cin1.maxp = 3;
   load_text("full.xyz", "1 1 1\n2 2 2\n3 3 3\n4 4 4\n5 5 5\n");
   EXPECT_EQ(cin1.np, 3);
@@ -272,6 +269,14 @@ TEST_F(LoaderTest, StoreFullIgnoresSurplusPoints) {
   EXPECT_EQ(cin1.np, 3);
   EXPECT_EQ(cin1.nseg, 0);
   EXPECT_TRUE(store_consistent());
+  load_text("g.asc", "ncols 2\nnrows 1\ncellsize 1\n7 8\n");
+  cin1.maxp = 10;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(load_text("big.asc", "ncols 4\nnrows 4\ncellsize 1\n1\n", kAdd), LoadOutcome::rejected);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " iigrid nxy           16  maximum is           10\n");
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
+  EXPECT_EQ(cin1.set(1).nx, 2);
 }
 
 // ---- Grids --------------------------------------------------------------------------------
@@ -331,22 +336,11 @@ TEST_F(LoaderTest, ASixthErrorRejectsTheFileAtOnce) {
   EXPECT_NE(this->log().find(" >>errors/ 0/  >>warnings/ 1/\n"), std::string::npos);
 }
 
-TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {
-  load_text("g.asc", "ncols 2\nnrows 1\ncellsize 1\n7 8\n");
-  cin1.maxp = 10;
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(load_text("big.asc", "ncols 4\nnrows 4\ncellsize 1\n1\n", kAdd), LoadOutcome::rejected);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), " iigrid nxy           16  maximum is           10\n");
-  EXPECT_EQ(cplot.nsets, 1);
-  EXPECT_EQ(cin.value[0], (std::vector<float>{7, 8}));
-  EXPECT_EQ(cin1.set(1).nx, 2);
-}
-
 const char* kNodes = "4 2 1 1\n1 2600100.5 1200200.25 401.5 1\n2 2600110.5 1200200.25 402 0\n"
                      "3 2600110.5 1200210.25 403 1\n4 2600100.5 1200210.25 404 0\n";
 const char* kPoly = "0 2 1 0\n3 1\n1 1 2 1\n2 2 3 1\n3 4 1 1\n0\n";
 
-TEST_F(LoaderTest, NodeFilesBringThePolyEdgesNumberedAfterThePointsThere) {
+TEST_F(LoaderTest, NodeFilesBringThePolyEdgesAndABrokenOneLeavesTheStore) {
   write_file("river.poly", kPoly);
   EXPECT_EQ(load_text("river.node", kNodes, kLoad, {}), LoadOutcome::loaded);
   EXPECT_EQ(code(1), 0);  // no finishing step: the code is icol, colour 0
@@ -359,9 +353,6 @@ TEST_F(LoaderTest, NodeFilesBringThePolyEdgesNumberedAfterThePointsThere) {
   EXPECT_EQ(load_text("v.node", "2 2 0 0\n1 0 0\n2 1 1\n", kLoad, {}), LoadOutcome::loaded);
   EXPECT_EQ(cin1.nseg, 0);
   EXPECT_EQ(message(0), "expecting nodes on node file");
-}
-
-TEST_F(LoaderTest, ABrokenOrOversizedNodeFileLeavesTheStoreAsItWas) {
   load_text("a.xyz", "7 8 9\n10 11 12\n");
   write_file("n.poly", "0 2 0 0\n2 0\n1 1 2\n");
   EXPECT_EQ(load_text("n.node", "2 2 0 0\n1 0 0\n2 1 0\n", kAdd, {}), LoadOutcome::rejected);

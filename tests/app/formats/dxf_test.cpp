@@ -105,7 +105,7 @@ TEST_F(DxfTest, EdgeCasesOfTheEntities) {
   EXPECT_EQ(d.x[9], 20.0);  // and the seed point is no vertex
 }
 
-TEST_F(DxfTest, RecordsWithoutALayerAreOnLayer0AndLayersBeyond200AreIgnored) {
+TEST_F(DxfTest, LayersCapacityOverflowAndBrokenFiles) {
   const std::string records = Dxf().point(1, 1).point(2, 2, 0, "0").raw() +
                               "  0\nPOINT\n 10\n4.0\n 20\n4.0\n 30\n0.0\n";  // no group 8: layer "0"
   read("  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n", {}, {"0"});
@@ -116,9 +116,6 @@ TEST_F(DxfTest, RecordsWithoutALayerAreOnLayer0AndLayersBeyond200AreIgnored) {
   read(many.text());
   EXPECT_EQ(d.x.size(), 200u);
   EXPECT_NE(log().find(" more than 200 layers: the others are ignored\n"), std::string::npos);
-}
-
-TEST_F(DxfTest, CapacityOverflowAndBrokenFiles) {
   read(Dxf().line(0, 0, 1, 0).line(1, 0, 2, 0).point(9, 9).text(), {}, {}, 2);
   EXPECT_EQ(d.x.size(), 2u);
   EXPECT_EQ(d.refused, 2);

@@ -33,16 +33,13 @@ class GridFilesTest : public korvel::testing::FormatTest {
   ParserState parser;
 };
 
-TEST_F(GridFilesTest, ValuesMaySpanLinesAndTheLineAfterIsLeft) {
+TEST_F(GridFilesTest, KeywordGridValuesMaySpanLinesAndItsLayout) {
   GridBlock g = read("nx 2\nny 3\nxllcorner 100.5\ndx 1.5\nitem 'depth'\nNODATA_value -1\n1 2 3\n4\n5\nend\n");
   EXPECT_EQ(g.values, (std::vector<float>{1, 2, 3, 4, 5, -9999}));  // a missing value is empty
   std::string_view l;
   ASSERT_TRUE(sketra::unit_read(kIn, l));
   EXPECT_EQ(l, "end");  // left for the caller
-}
-
-// (Read back and written again unchanged: tests/e2e/test_export.sh.)
-TEST_F(GridFilesTest, KeywordGridLayout) {
+  // (Read back and written again unchanged: tests/e2e/test_export.sh.)
   const GridGeometry geo{12.5f, -7.5f, 2.5f, 5.0f, 3, 2, 0};
   const std::vector<float> v{1.0f, 2.5f, -9999.0f, 10000.0f, 0.001f, 17.0f};
   TextOut o = out("g.grd");

@@ -38,7 +38,7 @@ class ParserTest : public korvel::testing::FormatTest {
   int status = 0;
 };
 
-TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLine) {
+TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLineAndAnUnknownCommandEndsTheSection) {
   input("# a comment xyz\nxyz / points follow\nmove 10 20 **\n\r\nlines 5 6\r\n");
   EXPECT_EQ(next(), 2);
   EXPECT_EQ(line, "/ points follow");  // a free-format read stops at the slash
@@ -46,6 +46,16 @@ TEST_F(ParserTest, AKeywordHandsBackTheRestOfItsLine) {
   EXPECT_EQ(line, "10 20   ");  // asterisks (a status word) are blanked
   EXPECT_EQ(next(), 3);
   EXPECT_EQ(line, "5 6\r");
+  // An unknown command ends the section (it is left unread); at the top it is
+  // an error. (Number lines left for the caller: the plain files of LoaderTest
+  // and the values of GridFilesTest.)
+  parser = {};
+  input(">>unstruct\nmove 1 2\n>>grid\n");
+  EXPECT_EQ(next(), 4);
+  EXPECT_EQ(next(), 1);
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
+  EXPECT_NE(log().find("**error: command unknown> >>grid"), std::string::npos);
 }
 
 TEST_F(ParserTest, NestedIncludesReturnWhereTheyBeganAndAMissingOneIsAnError) {
@@ -92,18 +102,6 @@ TEST_F(ParserTest, NamedBlocksAreSkippedAndTheirAlternativesTaken) {
   write_file("open.inc", "{x\nmove 1 1\n");
   input("include open.inc\nlines\n");
   stdout_of([&] { EXPECT_EQ(next(), 0); });
-}
-
-// An unknown command ends the section (it is left unread); at the top it is
-// an error. (Number lines left for the caller: the plain files of LoaderTest
-// and the values of GridFilesTest.)
-TEST_F(ParserTest, AnUnknownCommandEndsTheSection) {
-  input(">>unstruct\nmove 1 2\n>>grid\n");
-  EXPECT_EQ(next(), 4);
-  EXPECT_EQ(next(), 1);
-  EXPECT_EQ(next(), 0);
-  EXPECT_EQ(next(), 0);
-  EXPECT_NE(log().find("**error: command unknown> >>grid"), std::string::npos);
 }
 
 // (Words that are no numbers on a record: LoaderTest UnknownWords...)

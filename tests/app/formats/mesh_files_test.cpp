@@ -157,8 +157,8 @@ TEST_F(MeshFilesTest, NodesAndEdgesComeBackFromTheirFiles) {
 }
 
 // What the writer wrote comes back; a file of nodes numbered from 0 with
-// comments and attributes is read as well.
-TEST_F(MeshFilesTest, ElementsRoundTripAndNodesNumberedFromZero) {
+// comments and attributes is read as well; a bad file says why.
+TEST_F(MeshFilesTest, ElementsRoundTripNodesNumberedFromZeroAndBadFilesSayWhy) {
   const std::vector<Triangle> tri = {{1, 2, 3}, {2, 4, 3}, {4, 5, 3}};
   TextOut o = out("m.ele");
   ASSERT_TRUE(write_element_file(o, tri, quiet).ok);
@@ -168,12 +168,9 @@ TEST_F(MeshFilesTest, ElementsRoundTripAndNodesNumberedFromZero) {
   e = read_elements("# mesh\n2 3 1\n\n0 0 1 2 7.5\n1 1 3 2 # last\n", 0, 4);
   ASSERT_EQ(e.status, ElementStatus::ok);
   EXPECT_EQ(e.triangles, (std::vector<Triangle>{{1, 2, 3}, {2, 4, 3}}));
-}
-
-TEST_F(MeshFilesTest, BadElementFilesSayWhy) {
   EXPECT_EQ(read_elements("2 6 0\n").status, ElementStatus::bad_header);  // second-order triangles
   EXPECT_EQ(read_elements("4 3 0\n", 1, 5, 3).status, ElementStatus::too_many);
-  ElementFile e = read_elements("3 3 0\n1 1 2 3\n2 2 x 3\n3 1 2 3\n");
+  e = read_elements("3 3 0\n1 1 2 3\n2 2 x 3\n3 1 2 3\n");
   EXPECT_EQ(e.status, ElementStatus::bad_line);
   EXPECT_EQ(e.bad_line, 2);
   // A node number the node file does not have (numbered 1 ... 5).

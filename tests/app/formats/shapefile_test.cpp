@@ -59,7 +59,7 @@ class ShapefileTest : public korvel::testing::FormatTest {
 // The shapefiles of real GIS software (below) hold points, lines, polygons
 // and their Z and M forms; the cases here are those they do not.
 
-TEST_F(ShapefileTest, MultipatchPartsAreChainsAndTheCapacityIsHeld) {
+TEST_F(ShapefileTest, MultipatchesMultipointsAndFilesThatFail) {
   write_shapes("patch", SHPT_MULTIPATCH, {{{0, 3}, {0, 1, 0, 5, 6, 5}, {0, 0, 1, 5, 5, 6}, {1, 2, 3, 4, 5, 6}}});
   ASSERT_TRUE(read("patch.shp  ").ok);  // trailing blanks are not part of the name
   EXPECT_EQ(v.mark, (Marks{kStartsChain, 0, 0, kStartsChain, 0, 0}));
@@ -67,9 +67,6 @@ TEST_F(ShapefileTest, MultipatchPartsAreChainsAndTheCapacityIsHeld) {
   ASSERT_TRUE(read("cloud.shp", 4).ok);
   EXPECT_EQ(v.mark, Marks(4, kSinglePoint));
   EXPECT_EQ(v.ignored, 2);
-}
-
-TEST_F(ShapefileTest, UnreadableTruncatedOrNonNumericFilesFail) {
   korvel::testing::write_file("nothing.shp", "this is no shapefile\n");
   FileResult r = read("nothing.shp");
   EXPECT_EQ(r.message, "Unable to open:nothing.shp");

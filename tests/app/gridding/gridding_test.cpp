@@ -107,7 +107,7 @@ std::vector<float> run_nearest(const GridGeometry& g, const Cloud& c, std::vecto
   return gz;
 }
 
-TEST_F(Gridding, NearestTakesTheSamePointsAsTheFullScanOnRandomDataWithTies) {
+TEST_F(Gridding, NearestTakesTheSamePointsAsTheFullScanOnRandomDataOnTheGridAndWithNaNs) {
   for (unsigned seed = 1; seed <= 4; ++seed) {
     SCOPED_TRACE(seed);
     const Cloud c = lattice_cloud(1500, 40.0f, 0.25f, seed);
@@ -117,9 +117,6 @@ TEST_F(Gridding, NearestTakesTheSamePointsAsTheFullScanOnRandomDataWithTies) {
     expect_same_bits(run_nearest(geometry(0, 0, 0.5f, 0.375f, 60, 70), c, &expected), expected);
     expect_same_bits(run_nearest(geometry(-30, -25, 2.125f, 3.0f, 50, 35), c, &expected), expected);
   }
-}
-
-TEST_F(Gridding, NearestFollowsPointsLaidOutAsTheGridAndSurvivesNaNs) {
   // Points in the order of the nodes (column by column) with one displaced
   // point and one NaN: the shortcuts, then the search, then the shortcuts.
   const GridGeometry g = geometry(10, 20, 1, 1, 12, 9);

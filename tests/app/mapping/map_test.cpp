@@ -102,13 +102,13 @@ TEST(TinValues, MatchBarycentricInterpolationInsideTheSurface) {
     EXPECT_NEAR(values[m], *want, 2e-3) << "node " << m;
     ++compared;
   }
-  EXPECT_GT(compared, 2300);  // (nodes beyond the surface: NodesAFifthOfACell... below)
+  EXPECT_GT(compared, 2300);  // (nodes beyond the surface: LaterTrianglesWinAndNodesAFifth... below)
 }
 
 // Neighbours that meet along x = y with different heights: the node on the
-// edge takes the later one's value. (Overlapping triangles: the later wins
-// in NodesAFifthOfACell... below.)
-TEST(TinValues, LaterTriangleWinsOnSharedEdges) {
+// edge takes the later one's value; so does a node inside overlapping
+// triangles (below).
+TEST(TinValues, LaterTrianglesWinAndNodesAFifthOfACellOutsideAreExtrapolated) {
   Surface t;
   const auto p = t.add(0, 0, 5), q = t.add(4, 0, 5), r = t.add(4, 4, 5);
   const auto u = t.add(0, 0, 7), w = t.add(4, 4, 7), k = t.add(0, 4, 7);
@@ -118,9 +118,7 @@ TEST(TinValues, LaterTriangleWinsOnSharedEdges) {
   ASSERT_TRUE(tin_values(t.tin(), h.target(), hv));
   EXPECT_EQ(hv[2 * 5 + 2], 7.0f);  // (2, 2)
   EXPECT_EQ(hv[0 * 5 + 3], 5.0f);  // (3, 0): first triangle only
-}
 
-TEST(TinValues, NodesAFifthOfACellOutsideAreExtrapolatedFartherOnesStayEmpty) {
   Surface s;
   const auto a = s.add(0, 0, 0), b = s.add(10, 0, 10), c = s.add(0, 10, 20);  // z = x + 2y
   s.t = {{a, b, c}};
@@ -200,7 +198,7 @@ TEST_F(MapTest, ViewsTheSurfaceOfAnAddedNodeFileNumberedFromZero) {
   EXPECT_EQ(sketra::grvalu8("XORGR"), 1000.0);
 }
 
-TEST_F(MapTest, ElementFilesThatDoNotFitMapNothing) {
+TEST_F(MapTest, ElementFilesThatDoNotFitOrAreMissingMapAndStoreNothing) {
   // A node number beyond the node file's (numbered 0 ... 3).
   points_then_nodes("2 3 0\n1 0 1 2\n2 0 4 3\n");
   run({});
@@ -208,11 +206,18 @@ TEST_F(MapTest, ElementFilesThatDoNotFitMapNothing) {
   ASSERT_EQ(ui_.pages.size(), 1u);
   EXPECT_EQ(ui_.pages[0], (Entries{"error in element file. line number:", "           2"}));
   // No element file: a help page, then the choice again (cancelled). (A
-  // list too short: MeshFilesTest BadElementFilesSayWhy.)
+  // list too short: MeshFilesTest ElementsRoundTrip...AndBadFilesSayWhy.)
   write_file("tin.ele", "nodes 1 2\n");
   run({});
   EXPECT_EQ(ui_.pages.size(), 2u);
   EXPECT_EQ(sketra::ctrl.view_calls, 0);
+  // Grid -> Tin without an element file stores nothing. (A finished Tin
+  // stored as a set: tests/e2e/test_surface.sh.)
+  std::filesystem::remove("tin.ele");
+  sketra::grscpt(Entries{"D"});
+  EXPECT_EQ(grid_action(4), GridResult::cancelled);
+  EXPECT_EQ(cplot.nsets, 0);
+  EXPECT_TRUE(cin.value[0].empty());
 }
 
 TEST_F(MapTest, MeshWithQuadrilateralsIsSplitAsTheReaderDoes) {
@@ -222,16 +227,6 @@ TEST_F(MapTest, MeshWithQuadrilateralsIsSplitAsTheReaderDoes) {
   ASSERT_EQ(load_file("m.2dm", kLoad, {"D"}), LoadOutcome::loaded);
   run({"X"});
   EXPECT_NE(log().find(" found         3 triangles"), std::string::npos) << log();
-}
-
-// (A finished Tin stored as a set: tests/e2e/test_surface.sh.)
-TEST_F(MapTest, GridTinWithoutItsElementFileStoresNothing) {
-  points_then_nodes(kTwoTriangles);
-  std::filesystem::remove("tin.ele");
-  sketra::grscpt(Entries{"D"});
-  EXPECT_EQ(grid_action(4), GridResult::cancelled);
-  EXPECT_EQ(cplot.nsets, 0);
-  EXPECT_TRUE(cin.value[0].empty());
 }
 
 }  // namespace

@@ -129,7 +129,7 @@ TEST_F(MeshMenuTest, EscapeStopsRefineAndBadParametersAreRefused) {
 
 const char* kSurveyEle = "2 3 0\n1 1 2 3\n2 1 3 4\n";
 
-TEST_F(MeshMenuTest, TheStoreReadsNodesSegmentsAndElementsRelativeToTheFirstNode) {
+TEST_F(MeshMenuTest, TheStoreReadsRelativeToTheFirstNodeAndAFailedReadChangesNothing) {
   write_file("river.ele", kSurveyEle);
   MeshStore m;
   NoProgress none;
@@ -144,9 +144,6 @@ TEST_F(MeshMenuTest, TheStoreReadsNodesSegmentsAndElementsRelativeToTheFirstNode
   ASSERT_TRUE(read_mesh("river", m, none).ok);
   EXPECT_EQ(m.nele, 0);
   EXPECT_TRUE(m.iele.empty());
-}
-
-TEST_F(MeshMenuTest, OpenReadsTheChosenFileAndAFailedReadChangesNothing) {
   write_file("river.ele", kSurveyEle);
   open_river();
   EXPECT_EQ(mod_mesh.mesh_name, "river");
