@@ -1,5 +1,5 @@
 // The point and line editor through its view callback and entry table on
-// small hand-checked stores: the edge clean-up, nearest point, Transform,
+// small hand-checked stores: the edge clean-up, Transform,
 // Write and every Cut option with Undo; New: lines, polygons and edges with
 // interpolated heights, hole points and cross-sections on the output unit,
 // the hull at its levels; Alter and Move: operations inside a polygon and on
@@ -57,14 +57,6 @@ TEST_F(EditorTest, CleanUpRedirectsMergedEndsDropsDeadEdgesAndCountsSymbols) {
   EXPECT_EQ(code, (Codes{303, 303, 303, 303, -4, 0, 101, 300}));
 }
 
-TEST_F(EditorTest, NearestPointIsMeasuredOnTheScreenAndSkipsDeadPoints) {
-  point(10, 10, 1), point(20, 10, 2, 0), point(10, 10, 3, -1), point(12, 10, 4), point(10, 10, 5);
-  grcomn.xcrsgr = 19, grcomn.ycrsgr = 10;
-  EXPECT_EQ(igrnear(d, 0), 4);
-  x.clear(), y.clear(), z.clear(), code.clear();
-  EXPECT_EQ(igrnear(d, 0), 0);
-}
-
 TEST_F(EditorTest, TransformMovesByEachValueOnItsOwnAndTurnsClockwise) {
   survey();
   // +100 in x and -100 in y add up to zero but must move the points.
@@ -111,8 +103,9 @@ TEST_F(EditorTest, AWriteThatCannotBeMadeSaysSoAndLeavesTheOldFile) {
 
 TEST_F(EditorTest, CutInsideAndOutsideRemovePointsAndTheirEdgesUntilUndo) {
   survey();
-  // A polygon around points 1 and 4 ("P" clicks a vertex, "D" ends it).
-  EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 60 60", "P -10 60", "D"}),
+  // A polygon around points 1 and 4 ("P" clicks a vertex, "U" takes the
+  // last one back, "D" ends it).
+  EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 99 99", "U", "P 60 60", "P -10 60", "D"}),
             ViewRequest::repeat);
   EXPECT_TRUE(seg.empty());
   // The right button undoes: codes and edges come back in their order.
@@ -297,14 +290,14 @@ TEST_F(AlterMoveTest, FunctionTakesZFromTheTableOfAbsoluteX) {
 }
 
 TEST_F(AlterMoveTest, MovePointsByHandAndByNumbers) {
-  point(0, 0, 1), point(10, 0, 2);
+  point(0, 0, 1), point(10, 0, 2), point(9, 1, 7, 0);  // the deleted point is never picked
   alter({"M 9 1", "P 20 20"});
-  EXPECT_EQ(x, (V{0, 20}));
-  EXPECT_EQ(y, (V{0, 20}));
+  EXPECT_EQ(x, (V{0, 20, 9}));
+  EXPECT_EQ(y, (V{0, 20, 1}));
   alter({"#9 1 1", "1 1005", "2 2006", "3 42", "D"});
-  EXPECT_EQ(x, (V{5, 20}));
-  EXPECT_EQ(y, (V{6, 20}));
-  EXPECT_EQ(z, (V{42, 2}));
+  EXPECT_EQ(x, (V{5, 20, 9}));
+  EXPECT_EQ(y, (V{6, 20, 1}));
+  EXPECT_EQ(z, (V{42, 2, 7}));
 }
 
 TEST_F(AlterMoveTest, SplineSamplesChainsKeepingTheirVerticesAndSkipsTurningBack) {
