@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -98,9 +99,7 @@ TEST_F(DrawTest, ProjectionSendsThreeDimensionalDrawsThroughTheMatrix) {
   t[3][3] = 2;  // vertical exaggeration scales z before the matrix
   float xs = 0, ys = 0, zs = 0;
   sketra::grtran(1, 2, 3, xs, ys, zs);
-  EXPECT_FLOAT_EQ(xs, 6);
-  EXPECT_FLOAT_EQ(ys, 8);
-  EXPECT_FLOAT_EQ(zs, 6);
+  EXPECT_EQ((std::array{xs, ys, zs}), (std::array{6.0f, 8.0f, 6.0f}));
 }
 
 // ---------------------------------------------------------------- polygons

@@ -1,8 +1,9 @@
 // Dialogs answered from the script queue or a stand-in window (forms,
 // prompts, messages, the file dialogs, text pages and the output-file
-// dialog; error summaries: LoaderTest), then in the window, driven through the recording
-// driver by a person who clicks by label: forms, prompts, choices, the file
-// browser, the colour picker, the message line and the progress bar.
+// dialog; error summaries: LoaderTest), then in the window, driven through
+// the recording driver by a person who clicks by label: forms, prompts,
+// choices, the file browser, the colour picker, the message line and the
+// progress bar.
 
 #include "sketra/ui/dialogs.h"
 
