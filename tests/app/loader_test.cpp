@@ -125,19 +125,12 @@ TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePoints) {
 }
 
 TEST_F(LoaderTest, MinDistanceKeepsFirstAndLastAndEveryFifthMetre) {
-  std::string five = ">>unstruct\nmin_distance 5\nlines\n";
-  for (int i = 0; i < 5; ++i) five += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
-  load_text("five.txt", five);
-  EXPECT_EQ(cin1.np, 2);
-  EXPECT_EQ(ax(2), 4.0);
-
-  std::string eleven = ">>unstruct\nlines\n";
-  for (int i = 0; i < 11; ++i) eleven += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
-  load_text("eleven.txt", eleven);  // min_distance carries over from the last file
-  ASSERT_EQ(cin1.np, 3);
-  EXPECT_EQ(ax(2), 5.0);
-  EXPECT_EQ(ax(3), 10.0);
-  EXPECT_EQ(cin1.nseg, 2);  // the edges follow the points kept
+  std::string twelve = ">>unstruct\nmin_distance 5\nlines\n";
+  for (int i = 0; i < 12; ++i) twelve += std::to_string(i) + " 0 0 " + (i == 0 ? "1" : "0") + "\n";
+  load_text("twelve.txt", twelve);
+  ASSERT_EQ(cin1.np, 4);
+  EXPECT_EQ((std::vector<double>{ax(1), ax(2), ax(3), ax(4)}), (std::vector<double>{0, 5, 10, 11}));
+  EXPECT_EQ(cin1.nseg, 3);  // the edges follow the points kept
 }
 
 TEST_F(LoaderTest, ClipWindowDropsPointsAndSplitsLines) {
@@ -179,25 +172,16 @@ TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
   EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
 }
 
-TEST_F(LoaderTest, ValueTablesLoadWithoutFinishingStep) {
-  EXPECT_EQ(load_text("t.txt", ">>unstruct\ntable 2 1 2.0 1.0 1 0\n10 1\n20 2\n30 3\ntable\n5 6\n", kLoad, {}),
-            LoadOutcome::loaded);
-  ASSERT_EQ(cin1.np, 4);
-  EXPECT_EQ(cin.x[0], 3.0f);  // 2 * 1 + 1
-  ASSERT_EQ(tables.size(), 2u);
-  EXPECT_TRUE(said("found    3 values, sum is       60.00"));
-}
-
 // With the window open, value tables go to the section viewer at the end
-// of their load: at their own co-ordinates whatever survey was loaded
-// before, and the store keeps what the viewer changed.
+// of their load, without the load dialog: at their own co-ordinates
+// whatever survey was loaded before, and the store keeps what the viewer
+// changed. (Their factors: the Stat page of tests/e2e/test_section_viewer.sh.)
 class TableViewerTest : public korvel::testing::AppWindowTest {};
 
 TEST_F(TableViewerTest, RatingCurvesShowAtTheirOwnValuesAndKeepTheirChanges) {
   ASSERT_EQ(load_text("a.xyz", "2600000 1200000 400\n"), LoadOutcome::loaded);
   sketra::grvalu8("XORGR", 2600000.0);
   // Stat of the second curve, closed; then its last node moved 1 m up; leave.
-  // (The Stat page's figures: tests/e2e/test_section_viewer.sh.)
   ASSERT_EQ(load_file(example_path("river_table.unstruct").string(), kAdd,
                       {"#22 363.706 422.3", "D", "A", ". 363.706 422.3", ". 363.706 423.3", "D", "X"}),
             LoadOutcome::loaded);
@@ -244,28 +228,10 @@ TEST_F(LoaderTest, UnknownWordsRejectTheFileAndLeaveTheEarlierLoad) {
   }
 }
 
-// An answer the load dialog cannot use ("zz", or a word for a number) is
-// reported and the person takes over: what the person applies is loaded as
-// if the script had never been there.
-TEST_F(LoaderTest, UnusableScriptAnswerHandsTheLoadDialogToThePerson) {
-  load_text("a.xyz", "1 2 3\n");
-  for (const char* bad : {"zz", "5 abc"}) {
-    expect_person_asked({bad, "D", "F"}, {});
-    EXPECT_NE(log().find("**error: unknown script line: " + std::string(bad) + "\n"), std::string::npos);
-    EXPECT_FALSE(sketra::script_pending());  // the rest of the script is dropped
-  }
-  EXPECT_EQ(cin1.np, 3);
-  EXPECT_EQ(code(3), 1);
-  // A warning alone keeps the file.
-  sketra::igrerr(1, "just a note", cunit.log);
-  EXPECT_EQ(load_text("c.xyz", "4 5 6\n", kAdd), LoadOutcome::loaded);
-  EXPECT_EQ(cin1.np, 4);
-  EXPECT_NE(log().find(" >>errors/ 0/  >>warnings/ 1/\n"), std::string::npos);
-}
-
 // colour * 100 + symbol is a point code: colours above 200 and symbols
 // outside 0 ... 99 never reach the arithmetic. A file is rejected; the load
-// dialog refuses them and asks again.
+// dialog refuses them, drops the rest of the script and hands the dialog to
+// the person.
 TEST_F(LoaderTest, ColoursAndSymbolsOutOfRangeAreRefused) {
   load_text("a.xyz", "1 2 3\n");
   for (const char* c : {"2147483647", "99999999", "201"}) {
@@ -366,6 +332,11 @@ TEST_F(LoaderTest, ASixthErrorRejectsTheFileAtOnce) {
   const std::size_t sixth = log.find("**error: keyword unknown> f\n");
   ASSERT_NE(sixth, std::string::npos) << log;
   EXPECT_EQ(log.find("* available keywords are:", sixth), std::string::npos) << log;
+  // A warning alone keeps the file.
+  sketra::igrerr(1, "just a note", cunit.log);
+  EXPECT_EQ(load_text("d.xyz", "4 5 6\n", kAdd), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 5);
+  EXPECT_NE(this->log().find(" >>errors/ 0/  >>warnings/ 1/\n"), std::string::npos);
 }
 
 TEST_F(LoaderTest, GridTooLargeIsRejectedAndOldSetsStay) {

@@ -1,5 +1,5 @@
-// The main menu: which entries are enabled, the start-up with file names
-// from the command line, and the main program on the menus seen through the
+// The main menu: the start-up with file names from the command line, and
+// the main program on the menus seen through the
 // recording driver (disabled entries and Escape). A whole scripted session
 // runs in tests/e2e/test_scripted_session.sh, a person clicking through File,
 // Load, the file browser and the load dialog in
@@ -15,20 +15,6 @@ namespace {
 
 using korvel::testing::write_file;
 using namespace korvel;
-
-std::string flags(std::span<const MenuCell> cells) {
-  std::string s;
-  for (const auto& c : cells) s += c[0] == '-' ? '-' : '+';
-  return s;
-}
-
-TEST(MainMenu, EntriesAreEnabledByPointsAndSets) {
-  EXPECT_EQ(flags(main_menu_cells(0, 0)), "+---+-+");
-  EXPECT_EQ(flags(main_menu_cells(5, 0)), "+++++++");
-  EXPECT_EQ(flags(main_menu_cells(0, 1)), "++--+++");  // a grid alone: Edit and eXport only
-  EXPECT_EQ(flags(file_menu_cells(0)), "+-++");      // Add needs points, whatever the sets
-  EXPECT_EQ(flags(file_menu_cells(3)), "++++");
-}
 
 class MainProgramTest : public korvel::testing::AppTest {};
 

@@ -79,9 +79,9 @@ TEST_F(MeshFilesTest, BrokenFilesNameTheirFileAndLine) {
       {"# only a comment\n", "no node count in n.node"},
       {"3 2 0 0\n1 0 0\n2 1 0\n", "n.node: 2 of 3 nodes found"},
       {"2 2 1 0\n1 0 0 5\n2 nan 0 1\n", "bad node at line 3 of n.node"},
-      {"21 2 0 0\n", "too many nodes found"},
   };
-  sink.room = 20;
+  // (Too many nodes, and a poly file short of its edges: LoaderTest
+  // ABrokenOrOversizedNodeFile...)
   for (const Case& c : nodes) {
     NodeFile n;
     FileResult r = read_nodes(c.text, n);
@@ -89,7 +89,6 @@ TEST_F(MeshFilesTest, BrokenFilesNameTheirFileAndLine) {
     EXPECT_EQ(r.file, "n.node");
   }
   const Case polys[] = {
-      {"0 2 0 0\n2 0\n1 1 2\n", "n.poly: 1 of 2 edges found"},
       {"0 2 0 0\n1 0\n1 0 1\n", "bad edge at line 3 of n.poly"},
       {"\n", "n.poly is empty"},
       {"zero\n", "bad header at line 1 of n.poly"},

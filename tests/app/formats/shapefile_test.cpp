@@ -141,11 +141,8 @@ TEST_P(RealShapefileTest, VerticesPartsChainsAndExtentMatchOgrinfo) {
   EXPECT_EQ(std::count(v.mark.begin(), v.mark.end(), kContinuesChain), fact("edges"));
 
   const std::vector<double> first = numbers(facts.at("first")), ext = numbers(facts.at("extent"));
-  ASSERT_EQ(first.size(), 3u);
   ASSERT_EQ(ext.size(), 4u);
-  EXPECT_EQ(v.x[0], first[0]);
-  EXPECT_EQ(v.y[0], first[1]);
-  EXPECT_EQ(v.z[0], first[2]);
+  EXPECT_EQ((std::vector<double>{v.x[0], v.y[0], v.z[0]}), first);
   auto [xmin, xmax] = std::minmax_element(v.x.begin(), v.x.end());
   auto [ymin, ymax] = std::minmax_element(v.y.begin(), v.y.end());
   const double tol = 2e-6;  // ogrinfo prints six decimals
@@ -172,21 +169,17 @@ class ShapefileLoadTest : public korvel::testing::LoadCaseTest {};
 TEST_F(ShapefileLoadTest, DamagedRecordsAreRejected) {
   write_shapes("good", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}, {{0}, {30, 40}, {5, 5}, {}}});  // two chains
   write_shapes("zeros", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
-  write_shapes("noise", SHPT_ARC, {{{0}, {0, 10, 20}, {0, 0, 5}, {}}});
-  auto damage = [](const std::string& name, char fill) {
-    std::fstream f(name, std::ios::in | std::ios::out | std::ios::binary);
+  {
+    std::fstream f("zeros.shp", std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(100 + 8);  // the first record's content
-    for (int i = 0; i < 80; ++i) f.put(fill == 0 ? '\0' : char(i * 37 + 5));
-  };
-  damage("zeros.shp", 0);
-  damage("noise.shp", 1);
+    for (int i = 0; i < 80; ++i) f.put('\0');
+  }
+  // (Records of random bytes: ReadersFuzzTest BrokenShapefiles.)
   const std::string read_back = korvel::testing::read_file("good.shp");
   const LoadCase cases[] = {
       {"a good file", {{"good.shp", read_back}}, 7, {{3, 4}, {4, 5}, {6, 7}}, ""},
       {"records of zeros", {{"zeros.shx", korvel::testing::read_file("zeros.shx")}, {"zeros.shp", korvel::testing::read_file("zeros.shp")}},
        kRejected, {}, "not a readable shapefile: zeros.shp"},
-      {"records of noise", {{"noise.shx", korvel::testing::read_file("noise.shx")}, {"noise.shp", korvel::testing::read_file("noise.shp")}},
-       kRejected, {}, "not a readable shapefile: noise.shp"},
   };
   const std::string good_shx = korvel::testing::read_file("good.shx");
   for (const LoadCase& c : cases) {

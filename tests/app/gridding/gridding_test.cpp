@@ -129,10 +129,7 @@ TEST_F(Gridding, NearestFollowsPointsLaidOutAsTheGridAndSurvivesNaNs) {
   c.x[40] += 0.4f;
   c.y[77] = NAN;
   std::vector<float> expected;
-  const auto got = run_nearest(g, c, &expected);
-  expect_same_bits(got, expected);
-  EXPECT_EQ(got[0], 0.0f);
-  EXPECT_EQ(got[std::size_t(3 + 2 * g.nx)], 302.0f);
+  expect_same_bits(run_nearest(g, c, &expected), expected);
 
   // No distance is a number: every node is empty.
   Cloud nan_cloud;
@@ -146,12 +143,9 @@ TEST_F(Gridding, NearestFollowsPointsLaidOutAsTheGridAndSurvivesNaNs) {
 
 std::vector<float> run_inverse(const GridGeometry& g, const Cloud& c, const InverseOptions& o) {
   const std::size_t n = std::size_t(g.nx * g.ny);
-  std::vector<float> gx(n), gy(n), gz(n), nx(n), ny(n);
+  std::vector<float> gx(n), gy(n), gz(n);
   NoGridProgress quiet;
   EXPECT_TRUE(gridinv(g, c.points(), o, gx, gy, gz, quiet));
-  grid_nodes(g, nx, ny);
-  EXPECT_EQ(gx, nx);
-  EXPECT_EQ(gy, ny);
   return gz;
 }
 
