@@ -105,15 +105,15 @@ TEST_F(EditorTest, CutInsideAndOutsideRemovePointsAndTheirEdgesUntilUndo) {
   survey();
   // A polygon around points 1 and 4 ("P" clicks a vertex, "U" takes the
   // last one back, "D" ends it).
-  EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 99 99", "U", "P 60 60", "P -10 60", "D"}),
+  EXPECT_EQ(entry(kCut, {"I", "P -10 -10", "P 60 -10", "P 60 60", "P -10 60", "D"}),
             ViewRequest::repeat);
   EXPECT_TRUE(seg.empty());
   // The right button undoes: codes and edges come back in their order.
   EXPECT_EQ(entry(kCut, {"#10"}), ViewRequest::repeat);
   EXPECT_EQ(code, (Codes{101, 101, 102, 103, 102}));
   EXPECT_EQ(seg, (Edges{{3, 4}, {4, 5}}));
-  // Outside keeps only the points inside.
-  entry(kCut, {"O", "P 40 40", "P 110 40", "P 110 60", "P 40 60", "D"});
+  // Outside keeps only the points inside; the vertex taken back held point 2.
+  entry(kCut, {"O", "P 40 40", "P 100 -10", "U", "P 110 40", "P 110 60", "P 40 60", "D"});
   EXPECT_EQ(code, (Codes{0, 0, 0, 103, 102}));
   EXPECT_EQ(seg, (Edges{{4, 5}}));
 }
