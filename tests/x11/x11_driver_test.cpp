@@ -105,7 +105,7 @@ class X11Test : public korvel::testing::FreshState {
   std::unique_ptr<sketra::Driver> previous_;
 };
 
-TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
+TEST_F(X11Test, PolygonsLinesAndTextAppearInTheirColours) {
   sketra::grcler(1);
   fill_rect(20, 20, 120, 80, 1);
   // A disc of 3000 vertices: more than the 2005 points of a fixed buffer.
@@ -119,9 +119,6 @@ TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
   sketra::grcolr(0);
   sketra::grmov2(20, 200);
   sketra::grdrw2(380, 200);
-  sketra::grcomn.symfgr = 1;
-  sketra::grmov2(50, 250);
-  sketra::grsymb(302);
   sketra::grcolr(0);
   sketra::grmov2(150, 280);
   sketra::granot("MMMMM", 0);
@@ -136,8 +133,6 @@ TEST_F(X11Test, PolygonsLinesSymbolsAndTextAppearInTheirColours) {
   EXPECT_EQ(img.at(250 + 46, 150 + 46), kWhite);           // r = 65
   EXPECT_EQ(img.at(200, 200), kBlack);
   EXPECT_EQ(img.at(200, 199), kWhite);
-  EXPECT_EQ(img.at(46, 250), palette_rgb(3));  // left side of the square marker
-  EXPECT_EQ(img.at(50, 250), palette_rgb(3));  // the spoke from the centre
   // Five characters of the 6-pixel font: ink between x 150 and 180 only.
   int ink = 0, beyond = 0;
   for (int yy = 266; yy <= 284; ++yy)
@@ -169,8 +164,8 @@ TEST_F(X11Test, RectangularAndFlatPolygonsCoverThePolygonsPixels) {
 
 // Keypad digits do not depend on Num Lock (without it the keypad 5 is
 // KP_Begin and the keypad 1 KP_End); Shift, Control, Alt, Caps Lock and
-// Num Lock pressed alone are no input. Polling takes a pending press
-// without waiting.
+// Num Lock pressed alone are no input. Polling with nothing pending
+// returns at once (a pending press: e2e test_hardcopy's Escape).
 TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
   sketra::InputEvent ev;
   sketra::grxcvn(ev);
@@ -192,12 +187,6 @@ TEST_F(X11Test, KeysAndClicksArriveAsLibraryCodes) {
   }
   EXPECT_EQ(keys, (std::vector<int>{53, 11, 11, 15, 16, 17, 18, 'a', '5', '1', '4', 'b'}));
   EXPECT_EQ(buttons, (std::vector<int>{1, 3}));
-  xdotool({"click", "2"});
-  x_->sync();
-  sketra::grxcvn(ev);
-  EXPECT_EQ(ev.type, sketra::kButtonPress);
-  EXPECT_EQ(ev.code, 2);
-  EXPECT_EQ(ev.x, 50);
 }
 
 // The window manager's close button (a WM_DELETE_WINDOW message) ends the

@@ -32,9 +32,7 @@ TEST_F(UnitsTest, RecordsComeWithoutLineEndsAndBackspaceStepsBackOneEach) {
   EXPECT_EQ(read_all(3), (std::vector<std::string>{"one", "two\r", "", "last"}));
   std::string_view l;
   EXPECT_FALSE(unit_read(3, l));
-  unit_backspace(3);
-  unit_backspace(3);
-  unit_backspace(3);
+  for (int i = 0; i < 3; ++i) unit_backspace(3);
   ASSERT_TRUE(unit_read(3, l));
   EXPECT_EQ(l, "two\r");
   for (int i = 0; i < 3; ++i) unit_backspace(3);

@@ -91,7 +91,6 @@ TEST_F(DxfTest, PlanAndPlanDxfNameTheSameFileAndTheViewStaysTurned) {
   EXPECT_TRUE(std::filesystem::exists("plan.dxf"));
   dxf_of_view("plan.dxf");
   EXPECT_FALSE(std::filesystem::exists("plan.dxf.dxf"));
-  EXPECT_FALSE(std::filesystem::exists("plan.dxf.part"));
 }
 
 TEST_F(DxfTest, EntitiesAreAbsoluteAndSolidsCoverEveryPolygon) {

@@ -47,13 +47,8 @@ std::vector<Shape> read_shapes(const std::string& base, int& type) {
   std::vector<Shape> out;
   SHPHandle shp = SHPOpen((base + ".shp").c_str(), "rb");
   DBFHandle dbf = DBFOpen((base + ".dbf").c_str(), "rb");
-  if (!shp || !dbf) {
-    if (shp) SHPClose(shp);
-    if (dbf) DBFClose(dbf);
-    return out;
-  }
   int n = 0;
-  SHPGetInfo(shp, &n, &type, nullptr, nullptr);
+  if (shp && dbf) SHPGetInfo(shp, &n, &type, nullptr, nullptr);
   for (int i = 0; i < n; ++i) {
     SHPObject* o = SHPReadObject(shp, i);
     Shape s;
@@ -64,8 +59,8 @@ std::vector<Shape> read_shapes(const std::string& base, int& type) {
     out.push_back(s);
     SHPDestroyObject(o);
   }
-  SHPClose(shp);
-  DBFClose(dbf);
+  if (shp) SHPClose(shp);
+  if (dbf) DBFClose(dbf);
   return out;
 }
 

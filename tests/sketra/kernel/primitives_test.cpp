@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -49,10 +50,8 @@ TEST_F(DrawTest, SegmentsAreClippedToTheWindowInTheirDirection) {
   const Case cases[] = {
       // x = 100 is crossed at y = 150, above the window: the exit is on y = 100.
       {"leaving by a corner region", 50, 50, 150, 250, {{dev(50, 50), dev(75, 100)}}, false},
-      {"entering", -50, 50, 50, 50, {{dev(0, 50), dev(50, 50)}}, true},
       {"crossing", 150, 50, -50, 50, {{dev(100, 50), dev(0, 50)}}, false},
       {"cutting a corner", -10, 50, 50, 110, {{dev(0, 60), dev(40, 100)}}, false},
-      {"below", -50, -50, 150, -10, {}, false},
       {"past the corner", -50, 60, 60, 150, {}, false},  // its box overlaps the window
       {"on the bounds", 0, 0, 100, 100, {{dev(0, 0), dev(100, 100)}}, true},
   };
@@ -100,37 +99,25 @@ TEST_F(DrawTest, ProjectionSendsThreeDimensionalDrawsThroughTheMatrix) {
   t[3][3] = 2;  // vertical exaggeration scales z before the matrix
   float xs = 0, ys = 0, zs = 0;
   sketra::grtran(1, 2, 3, xs, ys, zs);
-  EXPECT_FLOAT_EQ(xs, 6);
-  EXPECT_FLOAT_EQ(ys, 8);
-  EXPECT_FLOAT_EQ(zs, 6);
+  EXPECT_EQ((std::array{xs, ys, zs}), (std::array{6.0f, 8.0f, 6.0f}));
 }
 
 // ---------------------------------------------------------------- polygons
 
+// The visible part is the rectangle 0 ... 100 x 50 ... 100: its corners
+// only, each once; a polygon wholly outside is not sent.
 TEST_F(DrawTest, PolygonIsClippedToTheWindowKeepingTheVisibleArea) {
   clip_to_hundred();
   const float x[] = {-50, 150, 150, -50};
   const float y[] = {50, 50, 150, 150};
   sketra::grfil2(x, y, 1);
+  const float fx[] = {200, 300, 250}, fy[] = {200, 200, 300};
+  sketra::grfil2(fx, fy, 1);
   ASSERT_EQ(rec().count(DriverCall::Polygon), 1);
   Points got = rec().of(DriverCall::Polygon)[0]->points;
-  for (const DevicePoint& p : got) {
-    EXPECT_GE(p.x, 0);
-    EXPECT_LE(p.x, 100);
-    EXPECT_GE(p.y, 900);
-    EXPECT_LE(p.y, 950);
-  }
-  // The visible part is the rectangle 0 ... 100 x 50 ... 100.
-  long twice_area = 0;
-  for (size_t i = 0; i < got.size(); ++i) {
-    const DevicePoint& a = got[i];
-    const DevicePoint& b = got[(i + 1) % got.size()];
-    twice_area += long(a.x) * b.y - long(b.x) * a.y;
-  }
-  EXPECT_EQ(std::abs(twice_area), 2 * 100 * 50);
-  const float fx[] = {200, 300, 250}, fy[] = {200, 200, 300};
-  sketra::grfil2(fx, fy, 1);  // wholly outside: not sent
-  EXPECT_EQ(rec().count(DriverCall::Polygon), 1);
+  std::sort(got.begin(), got.end(),
+            [](DevicePoint a, DevicePoint b) { return std::pair(a.x, a.y) < std::pair(b.x, b.y); });
+  EXPECT_EQ(got, (Points{dev(0, 100), dev(0, 50), dev(100, 100), dev(100, 50)}));
 }
 
 TEST_F(DrawTest, LongPolygonsAreFilledUpToNineThousandVertices) {

@@ -1,8 +1,9 @@
 // Dialogs answered from the script queue or a stand-in window (forms,
 // prompts, messages, the file dialogs, text pages and the output-file
-// dialog; error summaries: LoaderTest), then in the window, driven through the recording
-// driver by a person who clicks by label: forms, prompts, choices, the file
-// browser, the colour picker, the message line and the progress bar.
+// dialog; error summaries: LoaderTest), then in the window, driven through
+// the recording driver by a person who clicks by label: forms, prompts,
+// choices, the file browser, the colour picker, the message line and the
+// progress bar.
 
 #include "sketra/ui/dialogs.h"
 
@@ -85,25 +86,18 @@ TEST_F(DialogsTest, MessagesGoToTheLogAndTheMessageLog) {
   grmesg("found       12 points   ");
   grmesg("");
   EXPECT_EQ(dialogs.message_line, "");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0], "found       12 points");
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"found       12 points"});
   EXPECT_EQ(read_file("outp"), "found       12 points\n");  // on disk at once: a killed run keeps it
   grmesg(std::string(120, 'x'));
   EXPECT_EQ(dialogs.message_line.size(), 100u);
   EXPECT_EQ(dialogs.messages[1].size(), 80u);
 }
 
-TEST_F(DialogsTest, FileDialogTakesScriptNameAndReportsMissingFiles) {
+// A file named by the script opens from its start: e2e test_scripted_session's
+// File Add. A missing preset name is reported and the script's name taken.
+TEST_F(DialogsTest, FileDialogReportsMissingAndEmptyFiles) {
   write_file("data.xyz", "1 2 3\n");
-  std::string name, filter;
-  grscpt("data.xyz");
-  ASSERT_TRUE(gropn(name, filter, 3));
-  std::string_view l;
-  ASSERT_TRUE(unit_read(3, l));  // the check read was rewound
-  EXPECT_EQ(l, "1 2 3");
-  unit_close(3);
-
-  name = "nope.xyz";
+  std::string name = "nope.xyz", filter;
   grscpt("data.xyz");
   EXPECT_TRUE(gropn(name, filter, 3));
   EXPECT_EQ(dialogs.messages.back(), "File not found: nope.xyz");
@@ -154,18 +148,6 @@ TEST_F(DialogsTest, DisplayBufferShowsOnDispOrWhenFullAndNeverHoldsMore) {
 // ---------------------------------------------------------------- the output-file dialog
 
 using GrfilTest = DialogsTest;
-
-// With a "pre" preset the answer is a prefix that replaces "pre"; an
-// answer with the suffix is taken whole.
-TEST_F(GrfilTest, PrePresetTakesAPrefixOrAWholeName) {
-  grscpt(std::vector<std::string>{"river", "run2.node"});
-  for (const char* want : {"river.node", "run2.node"}) {
-    std::string name = "pre.node";
-    ASSERT_TRUE(grfil(name, 3));
-    EXPECT_EQ(name, want);
-    unit_close(3);
-  }
-}
 
 TEST_F(GrfilTest, ExistingFileIsOverwrittenOnlyAfterYes) {
   write_file("keep.txt", "precious\n");

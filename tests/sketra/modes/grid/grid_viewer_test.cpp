@@ -255,16 +255,6 @@ TEST_F(ContourViewTest, ASectionOfTooManySamplesIsRefusedBeforeTheWork) {
   EXPECT_EQ(out().find("        0.00"), std::string::npos);  // no sample written
 }
 
-// The layout of the page is checked through Inquire above.
-TEST_F(ContourViewTest, SectionTableHasThirtyClassesOverTheGridRange) {
-  x_ = {0, 10, 0, 10}, y_ = {0, 0, 10, 10}, v_ = {0, 30, -9999, 60};
-  const GridData g{x_, y_, v_, 2, 2, 2, -9999.0f};
-  const auto t = section_table(g, std::vector<float>{1, 2, 45, 60, -5000});  // the last lies outside the range
-  ASSERT_EQ(t.size(), 32u);
-  EXPECT_EQ(t[2], "    2.000   0.500");  // class width (60.0001 - 0) / 30: 1 and 2 in the first
-  EXPECT_EQ(t[31], "   60.000   1.000");
-}
-
 // Values 1, 2, 3 and 9.5: the defaults are minimum 1, maximum 10 and
 // spacing 0.09, which makes 101 classes; the first 100 keep the spacing
 // (level k = k * 0.09 + 1), so 2 lies in class 12 at level 2.08.
