@@ -57,7 +57,7 @@ TEST_F(GridTest, ProposedGeometryFollowsTheExtentRuleAndAFarOriginCanBeApplied) 
   EXPECT_EQ(cin1.set(1).nx, 10);
 }
 
-TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
+TEST_F(GridTest, RefusalsCancelsAndEscapeLeaveTheStoreAsBefore) {
   EXPECT_EQ(run(1, {}), GridResult::refused);  // empty store
   EXPECT_TRUE(said("no points to grid"));
   load_points();
@@ -80,10 +80,9 @@ TEST_F(GridTest, RefusalsAndCancelsChangeNothing) {
   EXPECT_EQ(run(1, {"D"}), GridResult::refused);
   EXPECT_TRUE(said("no room for another set"));
   EXPECT_TRUE(sketra::script_pending());  // refused before the form
-}
+  sketra::scriptq.reset();
 
-TEST_F(GridTest, EscapeStopsTheGriddingAndLeavesTheStoreAsBefore) {
-  load_points();
+  // Escape stops each method and leaves the store as it was.
   cplot.nsets = 1;
   cin1.set(1) = GridGeometry{0, 0, 1, 1, 2, 1, 0};
   cin.value[0] = {4, 5};

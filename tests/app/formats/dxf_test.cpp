@@ -68,7 +68,7 @@ class DxfTest : public korvel::testing::FormatTest {
 // The drawings of a real writer (below) hold every entity in its common
 // forms; the cases here are those they do not.
 
-TEST_F(DxfTest, EdgeCasesOfTheEntities) {
+TEST_F(DxfTest, EdgeCasesLayersCapacityAndBrokenFiles) {
   read(Dxf().line(0, 0, 10, 0).point(50, 50).line(10, 0, 20, 0).text());
   EXPECT_EQ(kinds(), (std::vector<int>{2, 3, 1, 2, 3}));  // a chain does not join across another entity
   read(Dxf().entity("CIRCLE", "C").at(10, 100, 200, 5).g(40, 10.0).text());
@@ -103,9 +103,6 @@ TEST_F(DxfTest, EdgeCasesOfTheEntities) {
   EXPECT_EQ(d.x[1], 30.0);
   EXPECT_NEAR(d.y[5], 5.0, 1e-9);
   EXPECT_EQ(d.x[9], 20.0);  // and the seed point is no vertex
-}
-
-TEST_F(DxfTest, LayersCapacityOverflowAndBrokenFiles) {
   const std::string records = Dxf().point(1, 1).point(2, 2, 0, "0").raw() +
                               "  0\nPOINT\n 10\n4.0\n 20\n4.0\n 30\n0.0\n";  // no group 8: layer "0"
   read("  0\nSECTION\n  2\nENTITIES\n" + records + "  0\nENDSEC\n  0\nEOF\n", {}, {"0"});

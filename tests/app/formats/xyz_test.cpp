@@ -45,7 +45,7 @@ TEST_F(XyzTest, GridXyzKeepsWetNodesAndTheirDryRim) {
   EXPECT_EQ(nodes, (std::set<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}));
 }
 
-TEST_F(XyzTest, PointsThatDensifyingInsertsGetTheirOwnCode) {
+TEST_F(XyzTest, DensifiedLinesAndBreaklinesReadBack) {
   LineOptions o;
   o.distmax = 10;
   o.code = 300;
@@ -56,12 +56,11 @@ TEST_F(XyzTest, PointsThatDensifyingInsertsGetTheirOwnCode) {
   EXPECT_NEAR(sink.z[1], 1.0f, 1e-5);  // z is interpolated too
   EXPECT_NEAR(sink.z[2], 2.0f, 1e-5);
   EXPECT_EQ(sink.edges, (std::vector<Edge>{{1, 2}, {2, 3}, {3, 4}}));
-}
-
-TEST_F(XyzTest, BreaklinesReadBackAsOneLinePerColumn) {
+  // The grid viewer's breaklines: one line per column.
   const std::vector<float> x{0, 10, 0, 10}, y{0, 0, 10, 10}, v{1, 2, 3, 4};
-  TextOut o = out("b.txt");
-  ASSERT_TRUE(write_grid_breaklines(o, {x, y, v, 2, 2, 2, -9999.0f}, {2600000.0, 1200000.0}, quiet).ok);
+  TextOut b = out("b.txt");
+  ASSERT_TRUE(write_grid_breaklines(b, {x, y, v, 2, 2, 2, -9999.0f}, {2600000.0, 1200000.0}, quiet).ok);
+  sink = {};
   read_xyzi(read_file("b.txt"));
   EXPECT_EQ(sink.y, (std::vector<double>{1200000, 1200010, 1200000, 1200010}));
   EXPECT_EQ(sink.z, (std::vector<float>{1, 3, 2, 4}));
