@@ -85,7 +85,7 @@ TEST_F(EditTest, TheSaveMenuAfterAChange) {
 
 // ---- The store ----------------------------------------------------------------------
 
-TEST_F(EditTest, TheStoreNeverPassesItsCapacityAndResizesEveryColumnTogether) {
+TEST_F(EditTest, TheStoreHoldsItsCapacityResizesEveryColumnAndTurnsGridNodes) {
   cin1.maxp = 2;
   EXPECT_TRUE(store_add_point(0, 0, 0, 1));
   EXPECT_TRUE(store_add_point(1, 1, 1, 1));
@@ -99,9 +99,7 @@ TEST_F(EditTest, TheStoreNeverPassesItsCapacityAndResizesEveryColumnTogether) {
   EXPECT_FALSE(store_consistent());
   store_set_nseg(0);
   EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(EditTest, TheStoresGridNodesFollowTheRotatedGeometry) {
+  // Grid nodes follow the rotated geometry.
   GridGeometry& g = cin1.set(2);
   g = GridGeometry{100, 200, 10, 5, 3, 2, 90};
   store_grid_nodes(2);

@@ -50,7 +50,7 @@ class LoaderTest : public korvel::testing::AppTest {
 
 // ---- Plain scan ------------------------------------------------------------------
 
-TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointAndLinesBecomeEdges) {
+TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointLinesBecomeEdgesAndTheDialogSetsCodes) {
   EXPECT_EQ(load_text("survey.xyz", "2600123.456 1200456.789 401.25\n2600130.0 1200460.5 402\n2600140 1200470 -9999\n"),
             LoadOutcome::loaded);
   ASSERT_EQ(cin1.np, 2);
@@ -86,6 +86,18 @@ TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointAndLinesBecomeEdges) 
     EXPECT_EQ(parser.errors, 0);
   }
   EXPECT_EQ(sketra::dialogs.message_line, "found         4 points");  // the BLT count
+  // The load dialog: cancelled, the points stay without codes; answered, it
+  // sets colour, symbol and the lowest value read.
+  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
+  EXPECT_EQ(code(1), 0);
+  load_text("col.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"6 4", "7 2", "8 -99999", "D"});
+  EXPECT_EQ(cin1.np, 1);  // read with the default zmin of -9998
+  EXPECT_EQ(code(1), 402);
+  EXPECT_EQ(cplot.zmin, -99999.0f);
+  EXPECT_EQ(cplot.clip, 0);  // -99999 is not above -99998
+  load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
+  EXPECT_EQ(cin1.np, 2);  // now the low z passes
+  EXPECT_EQ(code(2), 402);
 }
 
 // ---- Keyword mode -------------------------------------------------------------------
@@ -94,7 +106,7 @@ TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointAndLinesBecomeEdges) 
 // distance of "xy" as z, chosen columns of records that span lines, "move"
 // (applied only above a sum of 1) with the dialog's shift and z factor, and
 // "rotate" about the absolute origin.
-TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePoints) {
+TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePointsAndTheCrossSections) {
   const struct {
     const char* text;
     std::vector<std::string> answers;
@@ -119,6 +131,18 @@ TEST_F(LoaderTest, KeywordsAndDialogAnswersPlaceThePoints) {
       EXPECT_NEAR(z(i), c.points[std::size_t(i - 1)][2], 1e-3) << i;
     }
   }
+  // Cross-sections placed by "locate", and without it.
+  restart();
+  load_text("cs.txt",
+            ">>unstruct\nlocate 2600500 1200300 90\ncs 'P1' 1.5 0.5\n0 10\n10 12\ncs P2 2.0 0\n4 1\n");
+  EXPECT_EQ(cin1.xorig, 2600000.0);
+  ASSERT_EQ(cin1.np, 3);
+  EXPECT_NEAR(ax(1), 2600500.0, 1e-3);
+  EXPECT_NEAR(ax(2), 2600490.0, 1e-3);  // x0 - sin(90 deg) * 10
+  EXPECT_NEAR(ay(2), 1200300.0, 1e-2);
+  EXPECT_EQ(z(2), 12.5f);
+  EXPECT_NEAR(ax(3), 2600000.0 - 2000.0, 1e-3);  // without locate: x0 = -1000 km
+  EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
 }
 
 TEST_F(LoaderTest, MinDistanceThinsLinesAndTheClipWindowSplitsThem) {
@@ -137,34 +161,6 @@ TEST_F(LoaderTest, MinDistanceThinsLinesAndTheClipWindowSplitsThem) {
   EXPECT_EQ(cin1.nseg, 2);
   EXPECT_EQ(edge(1), (Edge{2, 3}));
   EXPECT_EQ(edge(2), (Edge{4, 5}));
-}
-
-// The load dialog: cancelled, the points stay without codes; answered, it
-// sets colour, symbol and the lowest value read.
-TEST_F(LoaderTest, LoadDialogSetsColourSymbolAndNodata) {
-  EXPECT_EQ(load_text("c.xyz", "1 2 3\n", kLoad, {}), LoadOutcome::cancelled);
-  EXPECT_EQ(code(1), 0);
-  load_text("col.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"6 4", "7 2", "8 -99999", "D"});
-  EXPECT_EQ(cin1.np, 1);  // read with the default zmin of -9998
-  EXPECT_EQ(code(1), 402);
-  EXPECT_EQ(cplot.zmin, -99999.0f);
-  EXPECT_EQ(cplot.clip, 0);  // -99999 is not above -99998
-  load_text("col2.xyz", "1 2 3\n4 5 -20000\n", kLoad, {"D"});
-  EXPECT_EQ(cin1.np, 2);  // now the low z passes
-  EXPECT_EQ(code(2), 402);
-}
-
-TEST_F(LoaderTest, CrossSectionsAreLocatedAndCounted) {
-  load_text("cs.txt",
-            ">>unstruct\nlocate 2600500 1200300 90\ncs 'P1' 1.5 0.5\n0 10\n10 12\ncs P2 2.0 0\n4 1\n");
-  EXPECT_EQ(cin1.xorig, 2600000.0);
-  ASSERT_EQ(cin1.np, 3);
-  EXPECT_NEAR(ax(1), 2600500.0, 1e-3);
-  EXPECT_NEAR(ax(2), 2600490.0, 1e-3);  // x0 - sin(90 deg) * 10
-  EXPECT_NEAR(ay(2), 1200300.0, 1e-2);
-  EXPECT_EQ(z(2), 12.5f);
-  EXPECT_NEAR(ax(3), 2600000.0 - 2000.0, 1e-3);  // without locate: x0 = -1000 km
-  EXPECT_NEAR(ay(3), 1200000.0 - 4.0, 1e-3);
 }
 
 // With the window open, value tables go to the section viewer at the end
@@ -312,8 +308,7 @@ TEST_F(LoaderTest, ASixthErrorRejectsTheFileAtOnce) {
   EXPECT_EQ(load_text("bad.txt", ">>unstruct\na\nb\nc\nd\ne\nf\nxyz\n1 2 3\n", kAdd), LoadOutcome::rejected);
   EXPECT_NE(::testing::internal::GetCapturedStdout().find(">>program aborted after 5 errors\n"), std::string::npos);
   EXPECT_EQ(cin1.np, 3);
-  EXPECT_FALSE(parser.aborted);  // cleared for the next file
-  EXPECT_EQ(load_text("c.xyz", "1 1 1\n", kAdd), LoadOutcome::loaded);
+  EXPECT_EQ(load_text("c.xyz", "1 1 1\n", kAdd), LoadOutcome::loaded);  // read afresh
   EXPECT_EQ(cin1.np, 4);
   const std::string log = this->log();
   const std::size_t sixth = log.find("**error: keyword unknown> f\n");
@@ -379,7 +374,7 @@ const std::string kLines = dxf(
     "  0\nLINE\n  8\nA\n 10\n2601400.5\n 20\n1199600.25\n 30\n1\n 11\n2601410\n 21\n1199600\n 31\n2\n"
     "  0\nLINE\n  8\nA\n 10\n2601410\n 20\n1199600\n 30\n2\n 11\n2601410\n 21\n1199610\n 31\n3\n");
 
-TEST_F(LoaderTest, DxfVerticesKeepTheirKindsWithEdgesTheLowerLeftOriginAndTheCapacity) {
+TEST_F(LoaderTest, DxfVerticesKeepTheirKindsEdgesAndTheLowerLeftOriginAndDialogsSetScaleAndCircles) {
   EXPECT_EQ(quietly("d.dxf", kLines, kLoad, {"D", "D"}), LoadOutcome::loaded);
   EXPECT_EQ(cin.code, (std::vector<std::int32_t>{2, 3, 3}));
   EXPECT_EQ(cin.seg, (std::vector<Edge>{{1, 2}, {2, 3}}));
@@ -393,9 +388,8 @@ TEST_F(LoaderTest, DxfVerticesKeepTheirKindsWithEdgesTheLowerLeftOriginAndTheCap
   EXPECT_EQ(quietly("d.dxf", kLines + kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
   EXPECT_EQ(message(1), "more than       2 vertices:         1 ignored");
   EXPECT_TRUE(store_consistent());
-}
-
-TEST_F(LoaderTest, DxfDialogsSetTheScaleAndCircles) {
+  // The dialogs set the scale and circles.
+  restart();
   const std::string circle = dxf("  0\nCIRCLE\n  8\nC\n 10\n1000\n 20\n2000\n 30\n5\n 40\n100\n");
   quietly("c.dxf", circle, kLoad, {"D", "1 0.01", "2 x", "D"});
   EXPECT_EQ(reader.sfac, 0.01);

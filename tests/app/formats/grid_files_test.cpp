@@ -60,7 +60,7 @@ class EsriGridTest : public GridFilesTest {
   }
 };
 
-TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
+TEST_F(EsriGridTest, TheNorthernRowComesFirstWideValuesKeepTheirDigitsAndGdalAgrees) {
   const std::string text = write({1.5f, 2, -9999, 4, 5, 6, 7, 8, 1234567.5f, -123456.25f, 11, 12});
   EXPECT_EQ(text.substr(0, text.find("     1.500")),
             "ncols       4\nnrows       3\nxllcenter  2600000.00\nyllcenter  1200000.00\ncellsize      2.5000\n"
@@ -70,11 +70,8 @@ TEST_F(EsriGridTest, TheNorthernRowComesFirstAndWideValuesKeepTheirDigits) {
   EXPECT_EQ(g.values, (std::vector<float>{1.5f, 2, -9999, 4, 5, 6, 7, 8, 1234567.5f, -123456.25f, 11, 12}));
   EXPECT_EQ(g.dx, 2.5f);
   EXPECT_EQ(g.y0, 1200000.0);
-}
-
-// GDAL places every value where korvel has its node: the header names the
-// centre of the lower left cell. (gdalinfo on a whole grid: tests/e2e/test_contour.sh.)
-TEST_F(EsriGridTest, GdalPlacesTheValuesAtKorvelsNodes) {
+  // GDAL places every value where korvel has its node: the header names the
+  // centre of the lower left cell. (gdalinfo on a whole grid: tests/e2e/test_contour.sh.)
   std::vector<float> values;
   for (int k = 0; k < 12; ++k) values.push_back(k == 5 ? -9999.0f : 400.0f + 0.25f * float(k));
   write(values);
@@ -115,7 +112,6 @@ TEST_F(GridLoadTest, GridsAreReadWhollyOrRejectedWithTheirReason) {
        {15, 2, 3, 400, 402, -9999},
        "   NODATA_value  -0.340282347E+39\n"},
       {"ncols 0", "ncols 0\nnrows 2\ncellsize 1\n1 2\n", {}, "grid size ncols 0 at line 1 of g.asc\n"},
-      {"no size at all", ">>grid\ndx 1\n1 2\n", {}, "grid header without ncols\n"},
       {"a value that is not a number", head + "1 2 3\n4 nan 6\n", {}, "bad grid value at line 7 of g.asc\n"},
       {"numbers run together", head + "1 2 3\n4 5-6-7\n", {}, "bad grid value at line 7 of g.asc\n"},
   };

@@ -68,8 +68,6 @@ TEST_F(LoadCaseTest, IncludesAreReadOrReported) {
   const std::string main = ">>unstruct\nxyz\n1 1 1\ninclude part.txt\nxyz\n3 3 3\n>>\n";
   const LoadCase cases[] = {
       {"an include without a header", {{"part.txt", "xyz\n2 2 2\n"}, {"main.txt", main}}, 5, {}, "/end_include"},
-      {"an include that loads on its own too",
-       {{"part.txt", ">>unstruct\nxyz\n2 2 2\n>>\n"}, {"main.txt", main}}, 5, {}, "/end_include"},
       {"an include of itself", {{"self.txt", ">>unstruct\ninclude self.txt\nxyz\n1 1 1\n"}}, kRejected, {},
        "**error: include cycle: self.txt is being read already"},
       {"a mutual include",
