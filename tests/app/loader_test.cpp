@@ -383,7 +383,7 @@ TEST_F(LoaderTest, DxfVerticesKeepTheirKindsEdgesAndTheLowerLeftOriginAndDialogs
   EXPECT_EQ(quietly("d.dxf", kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
   EXPECT_EQ(cin1.xorig, 2601000.5);
   EXPECT_EQ(edge(1), (Edge{2, 3}));
-  // Room for two more vertices. (Cut drawings: DxfTest CapacityOverflowAndBrokenFiles, ReadersFuzzTest.)
+  // Room for two more vertices. (Cut drawings: DxfTest EdgeCasesLayersCapacityAndBrokenFiles, ReadersFuzzTest.)
   cin1.maxp = 6;
   EXPECT_EQ(quietly("d.dxf", kLines + kLines, kAdd, {"D", "D"}), LoadOutcome::loaded);
   EXPECT_EQ(message(1), "more than       2 vertices:         1 ignored");

@@ -97,7 +97,7 @@ TEST_F(ParserTest, AnUnknownKeywordIsCountedAtTheSummaryAndAFatalErrorAborts) {
   EXPECT_TRUE(parser.aborted);
 }
 
-// (Words that are no numbers on a record: LoaderTest UnknownWords...)
+// (Words that are no numbers on a record: LoaderTest WordsThatDoNotRead...)
 TEST(TokenHelpers, WordsSeparatorsApostrophesAndNumbers) {
   std::string s = "  'my file.txt'  x\t~tilde Flu\xC3\x9F";  // "~" (126) separates words, UTF-8 stays in them
   EXPECT_EQ(rrxwrd(s), "my file.txt");

@@ -77,7 +77,7 @@ TEST_F(MeshFilesTest, NodeAndPolyFilesAreReadOrNameTheirFileAndLine) {
       {"2 2 1 0\n1 0 0 5\n2 nan 0 1\n", "bad node at line 3 of n.node"},
   };
   // (Too many nodes, and a poly file short of its edges: LoaderTest
-  // ABrokenOrOversizedNodeFile...)
+  // NodeFilesBringThePolyEdgesAndABrokenOne...)
   for (const Case& c : broken_nodes) {
     NodeFile n;
     FileResult r = read_nodes(c.text, n);
