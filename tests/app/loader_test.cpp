@@ -217,8 +217,8 @@ TEST_F(LoaderTest, WordsThatDoNotReadRejectTheFileAndLeaveTheEarlierLoad) {
 
 // colour * 100 + symbol is a point code: colours above 200 and symbols
 // outside 0 ... 99 never reach the arithmetic. A file is rejected; the load
-// dialog refuses them, drops the rest of the script and hands the dialog to
-// the person.
+// dialog refuses such a script answer and hands the dialog to the person,
+// who is asked once.
 TEST_F(LoaderTest, ColoursSymbolsAndMovesOutOfRangeAreRefused) {
   load_text("a.xyz", "1 2 3\n");
   for (const char* c : {"2147483647", "99999999", "201"}) {

@@ -97,7 +97,7 @@ TEST_F(MeshMenuTest, AFailedRunEscapeAndBadParametersKeepTheMesh) {
   mesher(MESHGEN_BINARY);
   choose(2, {"4 12 x", "D", "4 12.5", "D"});
   EXPECT_TRUE(said("Area[m2] not read: 12 x"));
-  ASSERT_EQ(mod_mesh.mesh_name, "river.1");  // (its name and counts: the Info page in tests/e2e/test_mesh.sh)
+  ASSERT_EQ(mod_mesh.mesh_name, "river.1");
   const int cells = mod_mesh.nele;
   write_file("wave.xyz", "700010 5300010 0.5\n");
   rec().push_key(0xFF1B);  // Escape, pending when the first pass begins
