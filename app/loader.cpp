@@ -139,6 +139,7 @@ struct Load {
   int keyword = 0;         // the keyword being read (1..19), for messages
   bool failed = false;     // bad input: reject the file
   bool cancelled = false;  // the load dialog was cancelled
+  bool finished = false;   // a finishing step has run for this file
   std::string line;        // the parser's line buffer
   Transaction* tx = nullptr;
 };
@@ -528,6 +529,10 @@ void finish(Load& ld) {
     return;
   }
   auto from = std::size_t(std::max(ld.p1, 1) - 1), to = std::size_t(cin1.np);
+  // A later section of the same file that brought no points (a grid after
+  // an unstruct section) has nothing to finish: the dialog is not asked again.
+  if (ld.finished && from >= to) return;
+  ld.finished = true;
   if (reader.icolor < 0) {
     if (!load_dialog(from)) {
       ld.cancelled = true;
@@ -576,6 +581,19 @@ void publish_origin() {
   sketra::grvalu8("YORGR", cin1.yorig);
 }
 
+// Whether the line that ended a keyword section is a ">>grid" or
+// ">>unstruct" command: the file goes on with another section, which the
+// plain scan reads. A ">>" alone or the end of the file ends the file.
+bool next_is_section_command(Load& ld) {
+  if (ld.failed || ld.cancelled || parser.aborted || reader.nl > 0) return false;
+  std::string_view l;
+  if (!sketra::unit_read(ld.unit, l)) return false;
+  sketra::unit_backspace(ld.unit);
+  std::string rest(l);
+  const std::string word = rrwrd(rest);
+  return std::find(std::begin(kFirstLineCommands), std::end(kFirstLineCommands), word) != std::end(kFirstLineCommands);
+}
+
 // Reads the open file into the store; the format decided by its first line
 // and its suffix (file_kind.h).
 void dispatch(Load& ld, const std::string& name) {
@@ -592,6 +610,7 @@ void dispatch(Load& ld, const std::string& name) {
   switch (file_kind(command, sfx)) {
     case FileKind::unstruct:
       keyword_mode(ld);
+      if (next_is_section_command(ld)) plain_scan(ld);
       break;
     case FileKind::grid:
       grid(ld);

@@ -287,6 +287,18 @@ TEST_F(LoaderTest, AGridKeepsItsAbsolutePlaceWhateverTheOrigin) {
   expect_in_place();
 }
 
+// Regression: a keyword file ended at a ">>grid" command, so the grid after
+// the unstruct section was left unread while the load reported success. Both
+// sections load, and the load dialog is not asked again for the grid.
+TEST_F(LoaderTest, AGridSectionAfterAnUnstructSectionIsRead) {
+  EXPECT_EQ(load_text("both.txt", ">>unstruct\ncolor 3\nxyz\n1 2 3\n>>grid\nnx 2\nny 1\ndx 1\ndy 1\n5 6\n", kLoad, {}),
+            LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 1);
+  EXPECT_EQ(code(1), 301);
+  EXPECT_EQ(cplot.nsets, 1);
+  EXPECT_EQ(cin.value[0], (std::vector<float>{5, 6}));
+}
+
 // Regression: the corner used to be stored as an absolute single-precision
 // value while later points were stored relative to their own origin, so the
 // grid and the points drifted apart by the whole origin.
