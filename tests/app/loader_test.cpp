@@ -56,7 +56,7 @@ TEST_F(LoaderTest, PlainFilesTakeTheOriginFromTheFirstPointLinesBecomeEdgesAndTh
   ASSERT_EQ(cin1.np, 2);
   EXPECT_DOUBLE_EQ(cin1.xorig, 2600123.456);
   EXPECT_EQ(z(1), 401.25f);
-  EXPECT_EQ(code(2), 1);
+  EXPECT_EQ(code(2), code(1));  // the dialog set both, after "color 3" above
   EXPECT_EQ(sketra::dialogs.messages.back(), "found        2 points (        0 edges)");
   EXPECT_EQ(published_origin.x, 2600123.456);
   // Each plain layout: the points kept and the edges between consecutive
@@ -297,6 +297,10 @@ TEST_F(LoaderTest, AGridSectionAfterAnUnstructSectionIsRead) {
   EXPECT_EQ(code(1), 301);
   EXPECT_EQ(cplot.nsets, 1);
   EXPECT_EQ(cin.value[0], (std::vector<float>{5, 6}));
+  // Points, then a nested unstruct section: one dialog for all of them.
+  EXPECT_EQ(load_text("nested.txt", "1 2 3\n>>unstruct\nxyz\n4 5 6\n", kLoad, {"D"}), LoadOutcome::loaded);
+  EXPECT_EQ(cin1.np, 2);
+  EXPECT_EQ(code(2), code(1));  // the dialog set both, after "color 3" above
 }
 
 // Regression: the corner used to be stored as an absolute single-precision
