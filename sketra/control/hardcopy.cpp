@@ -120,6 +120,9 @@ std::vector<std::string> screen_shot_command(std::string_view title, const std::
                   std::clamp(height, 1, 9999));
     argv.emplace_back("-crop");
     argv.emplace_back(geometry);
+    // Without it the picture keeps the whole window as its canvas, and a
+    // GIF, for one, is then shown at the window's width after all.
+    argv.emplace_back("+repage");
   }
   argv.push_back(file);
   return argv;

@@ -152,7 +152,10 @@ echo "areas.shp: classes by (polygons, validity):$verdicts"
 [[ "$verdicts" =~ ^\ ([0-9]+)\ 1\ 1$ ]] && [ "${BASH_REMATCH[1]}" -ge 5 ] ||
   fail "the classes are not one valid polygon each"
 
-[ "$(identify -format '%m' gr0000.png)" = PNG ] || fail "Hardcopy PNG wrote no picture"
+# Cropped to the plot, the menu column left out, and no wider canvas kept.
+read -r kind w h canvas_w < <(identify -format '%m %w %h %W\n' gr0000.png)
+[ "$kind" = PNG ] && [ "$w" -eq "$canvas_w" ] && [ "$w" -lt 1100 ] && [ "$h" -gt 500 ] ||
+  fail "Hardcopy PNG: $kind ${w}x$h on a canvas $canvas_w wide"
 # The screen shots: the grid in its classes' colours (and their legend),
 # and back on the screen after the hard copy.
 n=$(colours viewer)
